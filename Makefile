@@ -1,0 +1,36 @@
+# Tavrix 98: `make run` and `make test` work on a fresh Debian machine (they install what is missing).
+.PHONY: all deps build native windows test test-native test-windows run bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps native windows
+
+native:
+	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug -DTAVRIX_SANITIZE=ON >/dev/null
+	cmake --build build/native -j2
+
+windows:
+	cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build/windows -j2
+
+test: build test-native test-windows
+
+test-native:
+	cd build/native && ctest --output-on-failure -j2
+
+test-windows:
+	scripts/test-windows.sh
+
+run: build
+	scripts/run.sh
+
+bench: deps windows
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTAVRIX_SANITIZE=OFF >/dev/null
+	cmake --build build/bench -j2
+	scripts/bench.sh
+
+clean:
+	rm -rf build

@@ -1,0 +1,63 @@
+# Windows build (MinGW-w64): TAVRIX.EXE, TAVRIXHK.DLL, tvxtool.exe and the Win32 tests run under Wine.
+enable_language(RC)
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE "-s")
+set(CMAKE_SHARED_LINKER_FLAGS_RELEASE "-s")
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+# The hook library, bound by name through its import library.
+file(GLOB_RECURSE HOOK_SOURCES CONFIGURE_DEPENDS hook/*.cpp)
+add_library(TavrixHook SHARED ${HOOK_SOURCES} hook/TAVRIXHK.def)
+set_target_properties(TavrixHook PROPERTIES OUTPUT_NAME TAVRIXHK PREFIX "" SUFFIX ".DLL")
+target_link_libraries(TavrixHook PRIVATE tavrix_core user32)
+
+# The program: everything under win/ but the entry point goes into a library the tests link too.
+file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS win/*.cpp)
+list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/win/app/WinMain.cpp)
+add_library(tavrix_win STATIC ${WIN_SOURCES})
+target_link_libraries(tavrix_win PUBLIC tavrix_core TavrixHook user32 gdi32 comctl32 comdlg32 shell32 ole32
+                                        uxtheme winspool)
+
+file(GLOB WIN_RESOURCES CONFIGURE_DEPENDS win/*.rc)
+add_executable(Tavrix WIN32 win/app/WinMain.cpp ${WIN_RESOURCES})
+set_target_properties(Tavrix PROPERTIES OUTPUT_NAME TAVRIX SUFFIX ".EXE")
+target_link_libraries(Tavrix PRIVATE tavrix_win)
+
+file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS tools/*.cpp)
+if(TOOL_SOURCES)
+  add_executable(tvxtool ${TOOL_SOURCES})
+  target_link_libraries(tvxtool PRIVATE tavrix_core)
+endif()
+
+# Win32 tests: one GoogleTest EXE per file, run one at a time through wine (they share the display,
+# the named objects and the keyboard).
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win/*_test.cpp)
+file(GLOB WIN_TEST_SUPPORT CONFIGURE_DEPENDS tests/win/support/*.cpp)
+if(WIN_TEST_SUPPORT)
+  add_library(win_test_support STATIC ${WIN_TEST_SUPPORT})
+  target_link_libraries(win_test_support PUBLIC tavrix_win gtest)
+endif()
+foreach(source ${WIN_TEST_SOURCES})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE tavrix_win gtest_main)
+  if(WIN_TEST_SUPPORT)
+    target_link_libraries(${name} PRIVATE win_test_support)
+  endif()
+  add_dependencies(${name} Tavrix)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
+endforeach()
+
+# Small Win32 programs the tests and benchmarks drive (a target window, a bare window, a minimal hook).
+file(GLOB TEST_PROGRAMS CONFIGURE_DEPENDS tests/programs/*.cpp)
+foreach(source ${TEST_PROGRAMS})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} WIN32 ${source})
+  target_link_libraries(${name} PRIVATE user32 gdi32)
+endforeach()
