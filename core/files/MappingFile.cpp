@@ -1,0 +1,113 @@
+#include "core/files/MappingFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/common/IoError.h"
+#include "core/keymap/Catalogue.h"
+
+namespace tvx {
+namespace {
+
+// Removes a temporary file unless it has been put in its target's place.
+class TemporaryFile {
+ public:
+  TemporaryFile(FileAccess& files, std::string name) : files_(files), name_(std::move(name)) {}
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    if (!moved_) files_.Remove(name_);
+  }
+  const std::string& name() const { return name_; }
+  void MovedAway() { moved_ = true; }
+
+ private:
+  FileAccess& files_;
+  std::string name_;
+  bool moved_ = false;
+};
+
+// Every entry of every block, in file order: hot-key words column by column, then remap bytes.
+template <typename HotKeyEntry, typename RemapEntry>
+void ForEachEntry(HotKeyEntry&& hotKeyEntry, RemapEntry&& remapEntry) {
+  std::size_t at = 0;
+  for (const HotKeyTable& table : HotKeyTables)
+    for (int column = 1; column <= ModifierColumnCount; ++column)
+      for (int row = 0; row < table.keys; ++row, at += sizeof(HotKeyAction))
+        hotKeyEntry(table, column, row, at);
+  for (const RemapTable& table : RemapTables)
+    for (int row = 0; row < table.rows; ++row, ++at) remapEntry(table.id, row, at);
+}
+
+}  // namespace
+
+bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into) {
+  const auto bytes = files.Read(name, into.size());
+  if (!bytes) return false;
+  if (bytes->size() < into.size()) throw IoError(IoError::ReadBeyondEndOfFile);
+  std::copy_n(bytes->begin(), into.size(), into.begin());
+  return true;
+}
+
+void SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
+  if (!files.CanWrite(name)) return;
+  const auto created = files.CreateBeside(name);
+  if (!created) return;
+  TemporaryFile temporary(files, *created);
+  files.Write(temporary.name(), bytes);
+  if (files.Replace(temporary.name(), name)) temporary.MovedAway();
+}
+
+MappingRecord RecordFromAreas(const HotKeyAreaView& hotKeys, const RemapAreaView& remap) {
+  MappingRecord record{};
+  ForEachEntry(
+      [&](const HotKeyTable& table, int column, int row, std::size_t at) {
+        const HotKeyAction action = *hotKeys.Action(table, column, row);
+        std::memcpy(&record[at], &action, sizeof action);
+      },
+      [&](RemapTableId table, int row, std::size_t at) { record[at] = *remap.Byte(table, row); });
+  return record;
+}
+
+void RecordToAreas(const MappingRecord& record, const HotKeyAreaView& hotKeys, const RemapAreaView& remap) {
+  ForEachEntry(
+      [&](const HotKeyTable& table, int column, int row, std::size_t at) {
+        HotKeyAction action;
+        std::memcpy(&action, &record[at], sizeof action);
+        hotKeys.SetAction(table, column, row, action);
+      },
+      [&](RemapTableId table, int row, std::size_t at) { remap.SetByte(table, row, record[at]); });
+}
+
+void InitTavrix(const HotKeyAreaView& hotKeys, const RemapAreaView& remap) {
+  ForEachEntry([&](const HotKeyTable& table, int column, int row,
+                   std::size_t) { hotKeys.SetAction(table, column, row, 0); },
+               // Each key maps to itself: the row lists are the identity codes.
+               [&](RemapTableId table, int row, std::size_t) {
+                 remap.SetByte(table, row, static_cast<std::uint8_t>(RemapRows(table)[row]));
+               });
+}
+
+void LoadTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+                const RemapAreaView& remap) {
+  MappingRecord record;
+  // Nothing reaches the areas until the whole record has been read.
+  if (LoadRecord(files, fileName.str(), record)) RecordToAreas(record, hotKeys, remap);
+}
+
+void SaveTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+                const RemapAreaView& remap) {
+  SaveRecord(files, fileName.str(), RecordFromAreas(hotKeys, remap));
+}
+
+void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+                        const RemapAreaView& remap) {
+  if (files.Exists(fileName.str())) {
+    LoadTavrix(files, fileName, hotKeys, remap);
+    return;
+  }
+  InitTavrix(hotKeys, remap);
+  SaveTavrix(files, fileName, hotKeys, remap);
+}
+
+}  // namespace tvx

@@ -1,0 +1,70 @@
+#pragma once
+// The mapping file (.TVX): one 1171-byte record, the plain image of the nine table blocks of the two
+// shared areas, with no header of its own. Files are reached through FileAccess, so the rules of
+// loading and saving are the same on every platform and in the tests.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/common/ShortString.h"
+#include "core/keymap/Areas.h"
+
+namespace tvx {
+
+inline constexpr std::size_t MappingRecordSize = 1171;
+// Bytes 8 to 1085 of HotKeyArea, then bytes 8 to 100 of RemapArea.
+inline constexpr std::size_t HotKeyRunSize = hotkey_area::TablesEnd - hotkey_area::TablesBegin;
+inline constexpr std::size_t RemapRunSize = remap_area::TablesEnd - remap_area::TablesBegin;
+static_assert(HotKeyRunSize + RemapRunSize == MappingRecordSize);
+
+using MappingRecord = std::array<std::uint8_t, MappingRecordSize>;
+
+// The narrow seam to the file system. Files are opened, used and closed within one call. Failures after
+// a file is open are thrown as IoError; an open the platform refuses is an ordinary result, because the
+// callers skip it silently.
+class FileAccess {
+ public:
+  virtual ~FileAccess() = default;
+  virtual bool Exists(const std::string& name) = 0;
+  // Opens for reading while others may read but not write, and reads up to `size` bytes. Nothing when
+  // it cannot be opened (missing, no access, written by another process).
+  virtual std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::size_t size) = 0;
+  // Whether `name` could be opened for writing with others only reading, or does not exist yet in an
+  // existing folder. False for a read-only file or one another process has open.
+  virtual bool CanWrite(const std::string& name) = 0;
+  // A new empty file in the folder of `name`, to be written and then put in its place; nothing when
+  // none can be created there.
+  virtual std::optional<std::string> CreateBeside(const std::string& name) = 0;
+  // Writes `bytes` as the whole content of `name`, flushed and closed.
+  virtual void Write(const std::string& name, std::span<const std::uint8_t> bytes) = 0;
+  // Puts `from` in the place of `to` in one step. False when `to` is held open by another process.
+  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  virtual void Remove(const std::string& name) noexcept = 0;
+};
+
+// Reads a whole record of `into.size()` bytes into `into`. False when the file cannot be opened; IoError
+// ("Read beyond end of file") when it is shorter. Bytes after the record are ignored.
+bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into);
+// Writes the record beside `name` and then replaces it, so a failure part-way leaves the previous file
+// whole. Returns silently when the file may not be written (read-only, open elsewhere, no such folder).
+void SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes);
+
+MappingRecord RecordFromAreas(const HotKeyAreaView& hotKeys, const RemapAreaView& remap);
+// Word by word, so the hook library reading the areas meanwhile never sees half of an entry.
+void RecordToAreas(const MappingRecord& record, const HotKeyAreaView& hotKeys, const RemapAreaView& remap);
+
+void InitTavrix(const HotKeyAreaView& hotKeys, const RemapAreaView& remap);
+void LoadTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+                const RemapAreaView& remap);
+void SaveTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+                const RemapAreaView& remap);
+// Start-up: load the current file, or create it with the default tables when it does not exist.
+void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+                        const RemapAreaView& remap);
+
+}  // namespace tvx
