@@ -1,0 +1,392 @@
+#include "win/app/MainWin.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <stdexcept>
+
+#include "core/app/FileCaption.h"
+#include "core/files/MappingFile.h"
+#include "hook/TavrixHook.h"
+#include "win/app/Program.h"
+#include "win/files/Win32FileAccess.h"
+#include "win/settings/Win32ProfileStore.h"
+
+namespace tvx {
+namespace {
+
+constexpr int ClientWidth = 388;
+constexpr int ClientHeight = 454;
+constexpr DWORD MainWinStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+const ControlSpec MainWinControls[] = {
+    {ControlKind::RadioButton, IdRemap, "Keyboard &Remapper", 4, 8, 180, 20, {16}},
+    {ControlKind::RadioButton, IdHotKeys, "Keyboard &Hot Keys", 200, 8, 180, 20, {16}},
+    {ControlKind::Panel, IdPanel1, "", 4, 32, 381, 417, {16}},
+    {ControlKind::Panel, IdPanel2, "", 4, 32, 381, 417, {16}},
+};
+
+struct MenuItemSpec {
+  int id;  // 0: a separator
+  const char* caption;
+  const char* shortcut;
+};
+
+struct MenuSpec {
+  const char* caption;
+  std::initializer_list<MenuItemSpec> items;
+};
+
+// The recent-file items and their separator follow "E&xit"; they are added while the list has entries.
+const MenuSpec MainMenu[] = {
+    {"&File",
+     {{IdNewFile1, "&New File", "Ctrl+N"},
+      {IdOpenFile1, "&Open File", "Ctrl+O"},
+      {0, nullptr, nullptr},
+      {IdMenuOutput, "&Print Mapping Guide", "Ctrl+P"},
+      {0, nullptr, nullptr},
+      {IdMenuExit, "E&xit", "Ctrl+X"}}},
+    {"&Options", {{IdMenuNetwork, "&Network", nullptr}, {0, nullptr, nullptr}, {IdMenuSysTray, "&Place in System Tray", nullptr}}},
+    {"&Help",
+     {{IdMenuContents, "&Contents", nullptr},
+      {IdMenuUserManual, "&User Manual", nullptr},
+      {IdMenuAbout, "&About", nullptr},
+      {IdMenuOther, "&Other Products", nullptr}}},
+};
+
+HMENU BuildMainMenu() {
+  HMENU bar = ::CreateMenu();
+  for (const MenuSpec& menu : MainMenu) {
+    HMENU popup = ::CreatePopupMenu();
+    for (const MenuItemSpec& item : menu.items) {
+      if (!item.id) {
+        ::AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+        continue;
+      }
+      std::string text = item.caption;
+      if (item.shortcut) text += std::string("\t") + item.shortcut;
+      ::AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(item.id), text.c_str());
+    }
+    ::AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.caption);
+  }
+  return bar;
+}
+
+[[noreturn]] void SystemError(HWND owner, const char* text) {
+  ::MessageBoxA(owner, text, "System Error", MB_OK);
+  ::ExitProcess(0);
+}
+
+std::uint32_t Low32(HWND window) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)); }
+
+// The window that carries the taskbar button and owns the main window; minimising it hides the
+// main window with it.
+LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND main = MainWin ? MainWin->hwnd() : nullptr;
+  switch (message) {
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE && main) ::ShowWindow(main, SW_HIDE);
+      if ((wParam & 0xFFF0) == SC_RESTORE && main) {
+        const LRESULT result = ::DefWindowProcA(window, message, wParam, lParam);
+        ::ShowWindow(main, SW_SHOW);
+        ::SetForegroundWindow(main);
+        return result;
+      }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && main && ::IsWindowVisible(main)) ::SetActiveWindow(main);
+      return 0;
+    case WM_CLOSE:
+      if (main) ::PostMessageA(main, WM_CLOSE, 0, 0);
+      return 0;
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateApplicationWindow() {
+  WNDCLASSEXA wc{sizeof wc};
+  wc.lpfnWndProc = ApplicationProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+  wc.lpszClassName = ApplicationClassName;
+  ::RegisterClassExA(&wc);
+  const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2, y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
+  return ::CreateWindowExA(0, ApplicationClassName, ApplicationTitle,
+                           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, x, y, 0, 0, nullptr,
+                           nullptr, ::GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
+TMainWin::TMainWin() { MainWin = this; }
+
+TMainWin::~TMainWin() { MainWin = nullptr; }
+
+HWND TMainWin::Control(int id) const {
+  const auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+void TMainWin::Create() {
+  application_.reset(CreateApplicationWindow());
+  RegisterWindowClass(MainWindowClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  RECT frame = FrameForClient(ClientWidth, ClientHeight, MainWinStyle, 0, true);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  menu_ = BuildMainMenu();
+  if (!CreateWin(0, MainWindowClassName, ApplicationTitle, MainWinStyle, RECT{left, top, left + width, top + height},
+                 application_.get(), menu_))
+    throw std::runtime_error("The main window could not be created.");
+  SetErrorReportOwner(hwnd());
+  controls_ = BuildControls(hwnd(), MainWinControls, fonts_);
+  ::ShowWindow(Control(IdPanel1), SW_HIDE);
+  ::ShowWindow(Control(IdPanel2), SW_HIDE);
+  BuildHotKeyPage();
+  BuildRemapPage();
+  FormCreate();
+}
+
+// Each step runs even when one before it failed: a short mapping file must not cost the command line
+// and the browse-only restrictions. A step's error goes to the general error report.
+void TMainWin::FormCreate() {
+  const std::function<void()> steps[] = {
+      [this] {
+        STARTUPINFOA startup{sizeof startup};
+        ::GetStartupInfoA(&startup);
+        if (startup.dwFlags & STARTF_USESHOWWINDOW) StartShowCmd = startup.wShowWindow;
+      },
+      [this] {
+        OSVERSIONINFOA version{};
+        version.dwOSVersionInfoSize = 148;
+        ::GetVersionExA(&version);
+        TrayCapable = version.dwPlatformId == 1 || (version.dwPlatformId == 2 && version.dwMajorVersion >= 4);
+      },
+      [this] { CreateSharedObjects(); },
+      [this] { InstallHooks(); },
+      [] {
+        char path[MAX_PATH + 1] = {};
+        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string dir(ShortString(path).str());
+        dir.erase(dir.find_last_of("\\:") + 1);
+        if (!dir.empty() && dir.back() == '\\') dir.pop_back();
+        ProgramDir = dir;
+      },
+      [this] { LoadSettings(); },
+      [this] { OpenCurrentFile(); },
+      [this] {
+        if (Settings.UseTray) ::CheckMenuItem(menu_, IdMenuSysTray, MF_CHECKED);
+      },
+      [this] { CheckRadio(Settings.Remap ? IdRemap : IdHotKeys); },
+      [this] { SetMenuLastFiles(); },
+      [] { BrowseOnly = FullBrowseOnly = false; },
+      [this] {
+        for (int i = 1; i < __argc; ++i) ProcessParam(ShortString(__argv[i]));
+      },
+      [] {
+        ScreenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+        ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+      },
+      [this] {
+        if (Settings.NetworkMode) AttachSyncFile();
+      },
+      [this] {
+        if (Settings.NetworkMode && Settings.AutoSync) StartSyncTimer();
+      },
+      [this] { ApplyBrowseOnlyRestrictions(); },
+  };
+  for (const auto& step : steps) Reported(step);
+}
+
+void TMainWin::CreateSharedObjects() {
+  constexpr char NotCreated[] = "Memory Mapped File could not be created.  Tavrix will terminate.";
+  constexpr char NotMapped[] = "Memory Mapped File could not be mapped.  Tavrix will terminate.";
+  auto createArea = [this, NotCreated, NotMapped](const char* name, UniqueHandle& mapping, MappedView& view) {
+    mapping.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, AreaSize, name));
+    if (!mapping) SystemError(hwnd(), NotCreated);
+    view.reset(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+    if (!view) SystemError(hwnd(), NotMapped);
+  };
+  createArea(HotKeyAreaName, HotKeyMapping, HotKeyArea);
+  HookMutex.reset(::CreateMutexA(nullptr, FALSE, HookMutexName));
+  if (!HookMutex) SystemError(hwnd(), "Mutex could not be created.  Tavrix will terminate.");
+  createArea(RemapAreaName, RemapMapping, RemapArea);
+}
+
+void TMainWin::InstallHooks() {
+  HotKeys().SetMainWindow(Low32(hwnd()));
+  HotKeys().SetHookLibByte(0);
+  HotKeys().SetHookHandle(TavrixHookInit());
+  Remaps().SetMainWindow(Low32(hwnd()));
+  Remaps().SetMsgHookLibByte(0);
+  Remaps().SetMsgHookHandle(TavrixMsgHookInit());
+}
+
+void TMainWin::FormShow() {
+  ::SetWindowTextA(hwnd(), FileCaption(Settings.CurrentFile).c_str());
+  static constexpr int CategoryButtons[] = {IdAlpha, IdPunctuation, IdFunctionKeys, IdNumeric, IdEditing};
+  if (Settings.LastKeys >= 1 && Settings.LastKeys <= 5) CheckRadio(CategoryButtons[Settings.LastKeys - 1]);
+  UpdateGrid();
+}
+
+// Minimise (or maximise) as the process was started, once: doing it at every activation would make
+// a program started minimised impossible to restore.
+void TMainWin::FormActivate() {
+  if (activatedOnce_) return;
+  activatedOnce_ = true;
+  switch (StartShowCmd) {
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+      ::ShowWindow(application_.get(), SW_MINIMIZE);
+      ::ShowWindow(hwnd(), SW_HIDE);
+      break;
+    case SW_SHOWMAXIMIZED:
+      ::ShowWindow(hwnd(), SW_MAXIMIZE);
+      break;
+  }
+}
+
+void TMainWin::FormClose() {
+  Reported([this] { SaveSettings(); });
+  if (HotKeyArea) TavrixHookTerm(HotKeys().HookHandle());
+  HotKeyArea.reset();
+  RemapArea.reset();
+  RemapMapping.reset();
+  HotKeyMapping.reset();
+  HookMutex.reset();
+}
+
+void TMainWin::MenuExitClick() { ::PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
+
+void TMainWin::RemapClick() {
+  Settings.Remap = true;
+  EnableDisable();
+}
+
+void TMainWin::HotKeysClick() {
+  Settings.Remap = false;
+  EnableDisable();
+}
+
+void TMainWin::EnableDisable() {
+  const HWND shown = Control(Settings.Remap ? IdPanel2 : IdPanel1);
+  const HWND hidden = Control(Settings.Remap ? IdPanel1 : IdPanel2);
+  ::EnableWindow(hidden, FALSE);
+  ::ShowWindow(hidden, SW_HIDE);
+  ::EnableWindow(shown, TRUE);
+  ::ShowWindow(shown, SW_SHOW);
+}
+
+void TMainWin::AppDeactivate() {}
+
+void TMainWin::LoadSettings() {
+  settingsStore_ = std::make_unique<Win32ProfileStore>(Win32ProfileStore::ForCurrentUser());
+  tvx::LoadSettings(Settings, *settingsStore_, DefaultMappingDir(ProgramDir));
+}
+
+void TMainWin::SaveSettings() {
+  if (settingsStore_) tvx::SaveSettings(Settings, *settingsStore_);
+}
+
+void TMainWin::LoadTavrix(const ShortString& fileName) {
+  Win32FileAccess files;
+  tvx::LoadTavrix(files, fileName, HotKeys(), Remaps());
+}
+
+void TMainWin::SaveTavrix(const ShortString& fileName) {
+  Win32FileAccess files;
+  tvx::SaveTavrix(files, fileName, HotKeys(), Remaps());
+}
+
+void TMainWin::InitTavrix() { tvx::InitTavrix(HotKeys(), Remaps()); }
+
+void TMainWin::OpenCurrentFile() {
+  Win32FileAccess files;
+  LoadOrCreateTavrix(files, Settings.CurrentFile, HotKeys(), Remaps());
+}
+
+void TMainWin::ApplyBrowseOnlyRestrictions() {
+  static constexpr int FullBrowseOnlyItems[] = {IdNewFile1,          IdOpenFile1,         IdMenuOutput,
+                                                IdMenuLastFile1,     IdMenuLastFile1 + 1, IdMenuLastFile1 + 2,
+                                                IdMenuLastFile1 + 3, IdMenuLastFile1 + 4, IdMenuNetwork,
+                                                IdMenuSysTray,       IdMenuContents,      IdMenuUserManual};
+  static constexpr int BrowseOnlyItems[] = {IdNewFile1, IdMenuNetwork};
+  auto disable = [this](std::span<const int> items) {
+    for (int id : items) ::EnableMenuItem(menu_, id, MF_BYCOMMAND | MF_GRAYED);
+  };
+  if (FullBrowseOnly)
+    disable(FullBrowseOnlyItems);
+  else if (BrowseOnly)
+    disable(BrowseOnlyItems);
+}
+
+// A radio button checked from code runs its click handler, as a click on it would.
+void TMainWin::CheckRadio(int id) {
+  static constexpr int ModeButtons[] = {IdRemap, IdHotKeys};
+  static constexpr int CategoryButtons[] = {IdAlpha, IdPunctuation, IdFunctionKeys, IdNumeric, IdEditing};
+  const auto inGroup = [id](std::span<const int> group) { return std::find(group.begin(), group.end(), id) != group.end(); };
+  const std::span<const int> group = inGroup(ModeButtons) ? std::span<const int>(ModeButtons) : std::span<const int>(CategoryButtons);
+  for (int other : group) SetChecked(Control(other), other == id);
+  switch (id) {
+    case IdRemap: RemapClick(); break;
+    case IdHotKeys: HotKeysClick(); break;
+    case IdAlpha: AlphaClick(); break;
+    case IdPunctuation: PunctuationClick(); break;
+    case IdFunctionKeys: FunctionKeysClick(); break;
+    case IdNumeric: NumericClick(); break;
+    case IdEditing: EditingClick(); break;
+  }
+}
+
+void TMainWin::Command(int id) {
+  switch (id) {
+    case IdMenuExit: MenuExitClick(); break;
+    case IdRemap:
+    case IdHotKeys:
+    case IdAlpha:
+    case IdPunctuation:
+    case IdFunctionKeys:
+    case IdNumeric:
+    case IdEditing: CheckRadio(id); break;
+  }
+}
+
+LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case KeyActionMessage: KeyActionMsg(wParam, lParam); return 0;
+    case TraceParamsMessage: TraceParamsMsg(wParam, lParam); return 0;
+    case TraceCodeMessage: TraceCodeMsg(wParam, lParam); return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));
+      return 0;
+    case WM_SHOWWINDOW:
+      if (wParam) FormShow();
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
+      break;
+    case WM_ACTIVATEAPP:
+      if (!wParam) AppDeactivate();
+      break;
+    case WM_SYSCOMMAND:
+      // The application window stands for the program in the taskbar: it is the one minimised.
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) return ::SendMessageA(application_.get(), message, wParam, lParam);
+      break;
+    case WM_CLOSE:
+      FormClose();
+      ::DestroyWindow(hwnd());
+      return 0;
+    case WM_DESTROY:
+      ::PostQuitMessage(0);
+      return 0;
+  }
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+ShortString FileCaption(const ShortString& fileName) {
+  char full[MAX_PATH + 1] = {};
+  if (!::GetFullPathNameA(fileName.c_str(), MAX_PATH, full, nullptr)) return FileCaptionOf(fileName, BrowseOnly || FullBrowseOnly);
+  return FileCaptionOf(ShortString(full), BrowseOnly || FullBrowseOnly);
+}
+
+}  // namespace tvx

@@ -1,0 +1,169 @@
+#pragma once
+// TMainWin: the main window, from creation to close, and the handlers of everything it hosts.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "core/common/ShortString.h"
+#include "core/keymap/Areas.h"
+#include "core/settings/Settings.h"
+#include "win/ui/DrawGrid.h"
+#include "win/ui/Form.h"
+#include "win/ui/Handles.h"
+#include "win/ui/Window.h"
+
+namespace tvx {
+
+// Messages from the hook library.
+inline constexpr UINT KeyActionMessage = WM_USER + 1;
+inline constexpr UINT TraceParamsMessage = WM_USER + 2;
+inline constexpr UINT TraceCodeMessage = WM_USER + 3;
+
+inline constexpr char MainWindowClassName[] = "TMainWin";
+inline constexpr char ApplicationClassName[] = "TApplication";
+inline constexpr char ApplicationTitle[] = "Tavrix 98";
+
+// Control and menu ids of the main window.
+enum MainWinId : int {
+  IdRemap = 101,
+  IdHotKeys,
+  IdPanel1,
+  IdPanel2,
+  // hot-key page
+  IdAlpha = 120,
+  IdPunctuation,
+  IdFunctionKeys,
+  IdNumeric,
+  IdEditing,
+  IdNewGrid,
+  IdHeadingFirst = 130,  // 12 column headings
+  // remapper page
+  IdUpperGrid = 150,
+  IdLowerGrid,
+  IdPunctGrid,
+  IdNumGrid,
+  IdLabel4,
+  IdLabel6,
+  IdLabel11,
+  IdLabel14,
+  IdBevel1,
+  IdLabel18,
+  IdLabel16,
+  // menu
+  IdNewFile1 = 201,
+  IdOpenFile1,
+  IdMenuOutput,
+  IdMenuExit,
+  IdMenuLastFile1,  // to IdMenuLastFile1 + 4
+  IdMenuNetwork = 210,
+  IdMenuSysTray,
+  IdMenuContents,
+  IdMenuUserManual,
+  IdMenuAbout,
+  IdMenuOther,
+};
+
+class TMainWin : public Window {
+ public:
+  TMainWin();
+  ~TMainWin() override;
+
+  // Creates the application window and the main window (FormCreate runs inside).
+  void Create();
+  HWND ApplicationWindow() const { return application_.get(); }
+  HWND Control(int id) const;
+  HMENU Menu() const { return menu_; }
+
+  // The shared areas, as the hook library sees them.
+  HotKeyAreaView HotKeys() const { return HotKeyAreaView(static_cast<std::uint8_t*>(HotKeyArea.get())); }
+  RemapAreaView Remaps() const { return RemapAreaView(static_cast<std::uint8_t*>(RemapArea.get())); }
+
+  // Lifecycle.
+  void FormCreate();
+  void FormShow();
+  void FormActivate();
+  void FormClose();
+  void MenuExitClick();
+  void RemapClick();
+  void HotKeysClick();
+  void EnableDisable();
+  void AppDeactivate();
+
+  // Settings file: its place is chosen once, when the settings are first loaded.
+  void LoadSettings();
+  void SaveSettings();
+
+  // Mapping file.
+  void LoadTavrix(const ShortString& fileName);
+  void SaveTavrix(const ShortString& fileName);
+  void InitTavrix();
+  void OpenCurrentFile();
+
+  // Hot-key editor.
+  void BuildHotKeyPage();
+  void AlphaClick();
+  void PunctuationClick();
+  void FunctionKeysClick();
+  void NumericClick();
+  void EditingClick();
+  void UpdateGrid();
+  void NewGridDrawCell(const GridCellPaint& cell);
+  void NewGridDblClick();
+  void SystemKeyMsg();
+
+  // Remapper editor: the four grids share one painter and one editor.
+  void BuildRemapPage();
+  void RemapGridDrawCell(RemapTableId table, const GridCellPaint& cell);
+  void RemapGridDblClick(RemapTableId table);
+
+  // Hook library messages.
+  void KeyActionMsg(WPARAM wParam, LPARAM lParam);
+  void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
+  void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
+
+  // Network mode: the edit lock around every change of the tables.
+  bool FileInUse();
+  void ReleaseSyncFile(int changed);
+  void AttachSyncFile();
+
+  // File commands, command line.
+  void SetMenuLastFiles();
+  void ProcessParam(const ShortString& param);
+
+  FontCache& Fonts() { return fonts_; }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void CreateSharedObjects();
+  void InstallHooks();
+  void Command(int id);
+  void CheckRadio(int id);
+  void CategoryClick(int category);
+  void ApplyBrowseOnlyRestrictions();
+  void StartSyncTimer();
+
+  UniqueHandle HotKeyMapping;
+  UniqueHandle HookMutex;
+  UniqueHandle RemapMapping;
+  MappedView HotKeyArea;
+  MappedView RemapArea;
+  std::uint16_t StartShowCmd = 0;
+  bool TrayCapable = false;
+  std::unique_ptr<ProfileStore> settingsStore_;
+
+  UniqueWindow application_;
+  HMENU menu_ = nullptr;
+  FontCache fonts_;
+  std::map<int, HWND> controls_;
+  bool activatedOnce_ = false;
+};
+
+// "Tavrix 98 (" + base name + ")", with the browse-only suffix.
+ShortString FileCaption(const ShortString& fileName);
+
+}  // namespace tvx

@@ -1,0 +1,14 @@
+#include "win/app/Program.h"
+
+namespace tvx {
+
+TMainWin* MainWin = nullptr;
+TSettings Settings;
+ShortString ProgramDir;
+bool BrowseOnly = false;
+bool FullBrowseOnly = false;
+std::int32_t ScreenWidth = 0;
+std::int32_t ScreenHeight = 0;
+DialogShowingFlags Showing;
+
+}  // namespace tvx

@@ -1,0 +1,36 @@
+#pragma once
+// Program-wide state: one of each for the whole run, read by every part of the program.
+
+#include <cstdint>
+
+#include "core/common/ShortString.h"
+#include "core/settings/Settings.h"
+
+namespace tvx {
+
+class TMainWin;
+
+extern TMainWin* MainWin;
+extern TSettings Settings;
+extern ShortString ProgramDir;
+extern bool BrowseOnly;      // "/B": no table edits, no New File, no Network options
+extern bool FullBrowseOnly;  // "/BA": as BrowseOnly, and no file, print, tray or help commands
+extern std::int32_t ScreenWidth;
+extern std::int32_t ScreenHeight;
+
+// One flag per dialog, true while it is on screen (the tray keeps the window up while one shows).
+struct DialogShowingFlags {
+  bool AboutShowing = false;
+  bool SelectCharacterShowing = false;
+  bool HotKeyActionShowing = false;
+  bool NetworkConsiderationsShowing = false;
+  bool UserManualShowing = false;
+  bool OtherProductsShowing = false;
+  bool Any() const {
+    return AboutShowing || SelectCharacterShowing || HotKeyActionShowing || NetworkConsiderationsShowing ||
+           UserManualShowing || OtherProductsShowing;
+  }
+};
+extern DialogShowingFlags Showing;
+
+}  // namespace tvx

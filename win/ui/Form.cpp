@@ -1,0 +1,142 @@
+#include "win/ui/Form.h"
+
+#include <stdexcept>
+
+#include "win/ui/DrawGrid.h"
+
+namespace tvx {
+namespace {
+
+struct KindInfo {
+  const char* className;
+  DWORD style;
+};
+
+KindInfo InfoFor(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
+    case ControlKind::DefaultButton: return {"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP};
+    case ControlKind::RadioButton: return {"BUTTON", BS_RADIOBUTTON | WS_TABSTOP};
+    case ControlKind::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX};
+    case ControlKind::CenteredLabel: return {"STATIC", SS_CENTER | SS_NOPREFIX};
+    case ControlKind::Panel: return {PanelClassName, WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_CONTROLPARENT};
+    case ControlKind::Grid: return {DrawGridClassName, WS_TABSTOP};
+    case ControlKind::Bevel: return {"STATIC", SS_ETCHEDFRAME};
+  }
+  return {"STATIC", 0};
+}
+
+LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return ::SendMessageA(::GetParent(panel), message, wParam, lParam);
+    default:
+      return ::DefWindowProcA(panel, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void RegisterPanelClass() {
+  WNDCLASSEXA existing{sizeof existing};
+  if (::GetClassInfoExA(::GetModuleHandleA(nullptr), PanelClassName, &existing)) return;
+  WNDCLASSEXA wc{sizeof wc};
+  wc.lpfnWndProc = PanelProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = PanelClassName;
+  ::RegisterClassExA(&wc);
+}
+
+HFONT FontCache::Get(FontSpec spec) {
+  auto& font = fonts_[spec];
+  if (!font) {
+    font.reset(::CreateFontA(-spec.pixelHeight, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                             ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_SWISS, "Arial"));
+  }
+  return font.get();
+}
+
+std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table, FontCache& fonts) {
+  RegisterPanelClass();
+  RegisterDrawGridClass();
+  std::map<int, HWND> controls;
+  for (const ControlSpec& spec : table) {
+    const KindInfo info = InfoFor(spec.kind);
+    const HWND parent = spec.parentId ? controls.at(spec.parentId) : form;
+    const HWND control = ::CreateWindowExA(
+        0, info.className, spec.caption, WS_CHILD | WS_VISIBLE | info.style | spec.extraStyle, spec.left, spec.top,
+        spec.width, spec.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+        ::GetModuleHandleA(nullptr), nullptr);
+    if (!control) throw std::runtime_error("A control could not be created.");
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(spec.font)), FALSE);
+    controls[spec.id] = control;
+  }
+  return controls;
+}
+
+RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu) {
+  RECT frame{0, 0, clientWidth, clientHeight};
+  ::AdjustWindowRectEx(&frame, style, hasMenu, exStyle);
+  return frame;
+}
+
+bool IsChecked(HWND button) { return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetChecked(HWND button, bool checked) {
+  ::SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void ModalForm::ShowModal(HWND owner) {
+  closing_ = false;
+  Create(owner);
+  ::EnableWindow(owner, FALSE);
+  FormShow();
+  ::ShowWindow(hwnd(), SW_SHOW);
+  MSG msg;
+  bool quit = false;
+  while (!closing_ && hwnd()) {
+    if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      quit = true;
+      break;
+    }
+    if (!::IsDialogMessageA(hwnd(), &msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+  FormClose();
+  ::EnableWindow(owner, TRUE);
+  ::SetActiveWindow(owner);
+  if (hwnd()) ::DestroyWindow(hwnd());
+  if (quit) ::PostQuitMessage(static_cast<int>(msg.wParam));
+}
+
+void ModalForm::SetDefaultButton(int id) {
+  if (defaultButton_ && defaultButton_ != id)
+    ::SendDlgItemMessageA(hwnd(), defaultButton_, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+  defaultButton_ = id;
+  ::SendDlgItemMessageA(hwnd(), id, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+LRESULT ModalForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case DM_GETDEFID:
+      return defaultButton_ ? MAKELRESULT(defaultButton_, DC_HASDEFID) : 0;
+    case WM_COMMAND:
+      Command(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    default:
+      return Window::HandleMessage(message, wParam, lParam);
+  }
+}
+
+}  // namespace tvx

@@ -1,0 +1,89 @@
+#pragma once
+// Window layouts as data: each form's controls as a table read by one builder that creates them at
+// exact pixel sizes, in Arial.
+
+#include <windows.h>
+
+#include <map>
+#include <span>
+
+#include "win/ui/Handles.h"
+#include "win/ui/Window.h"
+
+namespace tvx {
+
+enum class ControlKind {
+  Button,
+  DefaultButton,
+  RadioButton,
+  Label,
+  CenteredLabel,
+  Panel,  // a plain child window that passes its controls' notifications to its parent
+  Grid,   // the draw grid control
+  Bevel,
+};
+
+struct FontSpec {
+  int pixelHeight = 16;
+  bool bold = false;
+  bool operator<(const FontSpec& other) const {
+    return pixelHeight != other.pixelHeight ? pixelHeight < other.pixelHeight : bold < other.bold;
+  }
+};
+
+struct ControlSpec {
+  ControlKind kind;
+  int id;
+  const char* caption;
+  int left, top, width, height;
+  FontSpec font;
+  int parentId = 0;  // 0: the form; otherwise a Panel earlier in the table
+  DWORD extraStyle = 0;
+};
+
+// Arial fonts by pixel height and weight, created once and owned here.
+class FontCache {
+ public:
+  HFONT Get(FontSpec spec);
+
+ private:
+  std::map<FontSpec, UniqueFont> fonts_;
+};
+
+// Creates the controls of `table` on `form`; returns their windows by id.
+std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table, FontCache& fonts);
+
+// The frame that gives a window of this style exactly the client size asked for.
+RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu);
+
+// A radio button checked from code behaves as a click: true when it was not checked before.
+bool IsChecked(HWND button);
+void SetChecked(HWND button, bool checked);
+
+// A modal form: its owner is disabled while it shows; ShowModal returns when the form has closed.
+class ModalForm : public Window {
+ public:
+  void ShowModal(HWND owner);
+  void Close() { closing_ = true; }
+
+ protected:
+  virtual void Create(HWND owner) = 0;  // creates the window and its controls, hidden
+  virtual void FormShow() {}
+  virtual void FormClose() {}
+  virtual void Command(int id, int code) = 0;
+
+  // The button that Enter presses while a control that does not want Enter has the focus.
+  void SetDefaultButton(int id);
+  int DefaultButton() const { return defaultButton_; }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  bool closing_ = false;
+  int defaultButton_ = 0;
+};
+
+void RegisterPanelClass();
+inline constexpr char PanelClassName[] = "TvxPanel";
+
+}  // namespace tvx
