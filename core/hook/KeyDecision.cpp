@@ -1,0 +1,256 @@
+#include "core/hook/KeyDecision.h"
+
+#include "core/keymap/Catalogue.h"
+
+namespace tvx {
+namespace {
+
+struct Modifier {
+  std::uint8_t vk;
+  std::uint16_t scan;
+  bool extended;
+};
+
+// Left and right Ctrl, Alt, Shift and Win, one bit each in this order.
+constexpr std::array<Modifier, 8> Modifiers{{
+    {0xA2, 0x1D, false},
+    {0xA3, 0x1D, true},
+    {0xA4, 0x38, false},
+    {0xA5, 0x38, true},
+    {0xA0, 0x2A, false},
+    {0xA1, 0x36, false},
+    {0x5B, 0x5B, true},
+    {0x5C, 0x5C, true},
+}};
+constexpr std::uint8_t CtrlBits = 0x03, AltBits = 0x0C, ShiftBits = 0x30, WinBits = 0xC0;
+constexpr std::uint8_t RightAltBit = 0x08;
+
+constexpr std::uint8_t VkCapital = 0x14;
+constexpr std::uint8_t VkF1 = 0x70, VkF12 = 0x7B;
+// An unassigned key, pressed between a held Alt or Win and its release so that the release opens no
+// menu bar and no Start menu.
+constexpr InjectedKey MaskDown{false, 0xE8, 0x55, false, false};
+constexpr std::uint16_t AltGrControlScan = 0x21D;
+constexpr std::uint16_t CapsLockFlag = 0x8000;
+
+// The hook reports left and right modifiers apart; the generic codes are kept apart the same way.
+std::uint8_t Normalized(const KeyEvent& event) {
+  switch (event.vk) {
+    case 0x10:
+      return (event.scan & 0xFF) == 0x36 ? 0xA1 : 0xA0;
+    case 0x11:
+      return event.extended ? 0xA3 : 0xA2;
+    case 0x12:
+      return event.extended ? 0xA5 : 0xA4;
+    default:
+      return event.vk;
+  }
+}
+
+std::uint8_t ModifierBit(std::uint8_t vk) {
+  for (std::size_t i = 0; i < Modifiers.size(); ++i)
+    if (Modifiers[i].vk == vk) return static_cast<std::uint8_t>(1u << i);
+  return 0;
+}
+
+std::uint8_t HeldModifiers(const HookState& state) {
+  std::uint8_t held = 0;
+  for (std::size_t i = 0; i < Modifiers.size(); ++i)
+    if (state.keys[Modifiers[i].vk].fate != KeyFate::Up) held |= static_cast<std::uint8_t>(1u << i);
+  return held;
+}
+
+int ColumnOf(std::uint8_t held) {
+  const bool ctrl = held & CtrlBits, alt = held & AltBits, shift = held & ShiftBits, win = held & WinBits;
+  if (shift) return alt && !ctrl && !win ? AltShift : 0;
+  if (ctrl && alt) return win ? 0 : CtrlAlt;
+  if (ctrl) return win ? CtrlWin : Ctrl;
+  if (alt) return win ? AltWin : Alt;
+  return win ? Win : 0;
+}
+
+std::uint8_t RemappedCharacter(std::uint8_t ch, const RemapAreaView& remap) {
+  std::optional<std::uint8_t> byte;
+  if (ch >= 'A' && ch <= 'Z') {
+    byte = remap.Byte(RemapTableId::Upper, ch - 'A');
+  } else if (ch >= 'a' && ch <= 'z') {
+    byte = remap.Byte(RemapTableId::Lower, ch - 'a');
+  } else if (ch >= '0' && ch <= '9') {
+    byte = remap.Byte(RemapTableId::Numeric, ch - '0');
+  } else if (const auto row = PunctRemapRows.find(static_cast<char>(ch));
+             ch != 0 && row != PunctRemapRows.npos) {
+    byte = remap.Byte(RemapTableId::Punct, static_cast<int>(row));
+  }
+  // Bytes below 32 never come from the editor: a zeroed or damaged table leaves the key alone.
+  return byte && *byte >= 32 ? *byte : ch;
+}
+
+struct Cell {
+  int table = 0;
+  int row = 0;
+};
+
+Cell CellOfCharacter(std::uint8_t ch) {
+  if (ch >= 'a' && ch <= 'z') return {1, ch - 'a'};
+  if (ch >= 'A' && ch <= 'Z') return {1, ch - 'A'};
+  if (ch >= '0' && ch <= '9') return {2, ch - '0'};
+  if (const auto row = PunctHotKeyRows.find(static_cast<char>(ch)); ch != 0 && row != PunctHotKeyRows.npos)
+    return {3, static_cast<int>(row)};
+  return {};
+}
+
+// Keys the remapper covers are known by the character they type unshifted, as remapped: the remapper
+// takes precedence, so a key remapped from a to b is the B row of the hot-key tables.
+Cell HotKeyCellOf(std::uint8_t vk, const HookTables& tables, const KeyLayout& layout) {
+  if (vk >= VkF1 && vk <= VkF12) return {4, vk - VkF1};
+  for (std::size_t row = 0; row < EditingKeyVks.size(); ++row)
+    if (EditingKeyVks[row] == vk) return {5, static_cast<int>(row)};
+  std::uint8_t base = 0;
+  if (vk >= 'A' && vk <= 'Z')
+    base = static_cast<std::uint8_t>(vk - 'A' + 'a');
+  else if (vk >= '0' && vk <= '9')
+    base = vk;
+  else if (CellOfCharacter(layout.chars[vk][0]).table == 3)
+    base = layout.chars[vk][0];
+  if (base == 0) return {};
+  return CellOfCharacter(RemappedCharacter(base, tables.remap));
+}
+
+void Post(KeyOutput& out, const HookState& state, const KeyRecord& record) {
+  out.post = true;
+  out.postWParam = static_cast<std::uint16_t>(record.value | (state.capsLock ? CapsLockFlag : 0));
+  out.postLParam = record.row;
+}
+
+void InjectCharacter(KeyOutput& out, char16_t ch) {
+  out.Inject({true, 0, ch, false, false});
+  out.Inject({true, 0, ch, true, false});
+}
+
+// The user's modifiers would reach the action with it: release the ones the system holds down.
+void ReleaseModifiers(HookState& state, KeyOutput& out, std::uint8_t held) {
+  const std::uint8_t down = held & static_cast<std::uint8_t>(~state.releasedModifiers);
+  if (down & (AltBits | WinBits)) {
+    out.Inject(MaskDown);
+    out.Inject({false, MaskDown.vk, MaskDown.scan, true, false});
+  }
+  for (std::size_t i = 0; i < Modifiers.size(); ++i)
+    if (down & (1u << i))
+      out.Inject({false, Modifiers[i].vk, Modifiers[i].scan, true, Modifiers[i].extended});
+  state.releasedModifiers |= down;
+}
+
+// A key that goes through while modifiers we released are still held: press them again first, and the
+// key after them, so that Alt+Tab after an Alt hot key is still Alt+Tab.
+void RestoreModifiers(HookState& state, KeyOutput& out, const KeyEvent& event) {
+  for (std::size_t i = 0; i < Modifiers.size(); ++i)
+    if (state.releasedModifiers & (1u << i))
+      out.Inject({false, Modifiers[i].vk, Modifiers[i].scan, false, Modifiers[i].extended});
+  out.Inject({false, event.vk, event.scan, false, event.extended});
+  state.releasedModifiers = 0;
+  out.suppress = true;
+}
+
+bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held,
+                const HookTables& tables, const KeyLayout& layout) {
+  const int column = ColumnOf(held);
+  if (column == 0) return false;
+  const Cell cell = HotKeyCellOf(vk, tables, layout);
+  const HotKeyTable* table = TableByNumber(cell.table);
+  if (!table || IsReserved(table->category, column, cell.row)) return false;
+  const std::optional<HotKeyAction> action = tables.hotKeys.Action(*table, column, cell.row);
+  if (!action || *action == 0 || *action > LastKeyAction) return false;
+  ReleaseModifiers(state, out, held);
+  KeyRecord& record = state.keys[vk];
+  record = {KeyFate::HotKey, static_cast<std::uint8_t>(cell.row),
+            static_cast<std::uint16_t>(cell.table << 8 | column)};
+  Post(out, state, record);
+  out.suppress = true;
+  return true;
+}
+
+bool Remap(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held, const HookTables& tables,
+           const KeyLayout& layout) {
+  if (held & static_cast<std::uint8_t>(~ShiftBits)) return false;
+  const int shift = ((held & ShiftBits) != 0) != (state.capsLock && layout.CapsLockActsOn(vk));
+  const std::uint8_t typed = layout.chars[vk][shift];
+  if (typed == 0) return false;
+  const std::uint8_t replacement = RemappedCharacter(typed, tables.remap);
+  const char16_t ch = layout.unicode[replacement];
+  if (replacement == typed || ch == 0) return false;
+  state.keys[vk] = {KeyFate::Remapped, 0, static_cast<std::uint16_t>(ch)};
+  InjectCharacter(out, ch);
+  out.suppress = true;
+  return true;
+}
+
+KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, const HookTables& tables,
+                const KeyLayout& layout) {
+  KeyOutput out;
+  const std::uint8_t held = HeldModifiers(state);
+  const bool altGr = state.altGrControl && (held & RightAltBit);
+  if (!altGr &&
+      (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
+    return out;
+  state.keys[vk] = {KeyFate::Passed, 0, 0};
+  if (vk == VkCapital) state.capsLock = !state.capsLock;
+  if (state.releasedModifiers) RestoreModifiers(state, out, event);
+  return out;
+}
+
+KeyOutput Repeat(HookState& state, std::uint8_t vk, const KeyRecord& record) {
+  KeyOutput out;
+  switch (record.fate) {
+    case KeyFate::HotKey:
+      Post(out, state, record);
+      break;
+    case KeyFate::Remapped:
+      InjectCharacter(out, static_cast<char16_t>(record.value));
+      break;
+    default:
+      break;
+  }
+  // A modifier we released must not come back down by repeating.
+  out.suppress = record.fate != KeyFate::Passed || (state.releasedModifiers & ModifierBit(vk));
+  return out;
+}
+
+KeyOutput Release(HookState& state, std::uint8_t vk) {
+  KeyOutput out;
+  KeyRecord& record = state.keys[vk];
+  const std::uint8_t bit = ModifierBit(vk);
+  out.suppress =
+      record.fate == KeyFate::HotKey || record.fate == KeyFate::Remapped || (state.releasedModifiers & bit);
+  state.releasedModifiers &= static_cast<std::uint8_t>(~bit);
+  record = {};
+  return out;
+}
+
+}  // namespace
+
+KeyOutput DecideKey(HookState& state, const KeyEvent& event, const HookTables& tables,
+                    const KeyLayout& layout) {
+  if (event.ours) return {};
+  const std::uint8_t vk = Normalized(event);
+  if (vk == 0xA2 && event.scan == AltGrControlScan) {
+    state.altGrControl = !event.up;
+    return {};
+  }
+  if (event.up) return Release(state, vk);
+  if (state.keys[vk].fate != KeyFate::Up) return Repeat(state, vk, state.keys[vk]);
+  return Press(state, event, vk, tables, layout);
+}
+
+void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool capsLock) {
+  for (std::size_t vk = 0; vk < state.keys.size(); ++vk) {
+    KeyRecord& record = state.keys[vk];
+    const bool generic = vk >= 0x10 && vk <= 0x12;
+    if (record.fate == KeyFate::HotKey || record.fate == KeyFate::Remapped) continue;
+    record = down[vk] && !generic ? KeyRecord{KeyFate::Passed, 0, 0} : KeyRecord{};
+  }
+  state.releasedModifiers = 0;
+  state.altGrControl = false;
+  state.capsLock = capsLock;
+}
+
+}  // namespace tvx

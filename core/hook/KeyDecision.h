@@ -1,0 +1,76 @@
+#pragma once
+// The hook library's decision for one keystroke: from the key state, the event, the two areas and the
+// layout to the new key state and what to do (let the key through or swallow it, keys to inject, a
+// hot key to report). No call into the system and no allocation: it runs inside the hook callback.
+
+#include <array>
+#include <cstdint>
+
+#include "core/hook/KeyLayout.h"
+#include "core/keymap/Areas.h"
+
+namespace tvx {
+
+struct KeyEvent {
+  std::uint8_t vk;
+  std::uint16_t scan;  // as the hook reports it: 0x21D is the left Ctrl that Windows adds to AltGr
+  bool up;
+  bool extended;
+  bool ours;  // carries TavrixKeyMarker
+};
+
+struct InjectedKey {
+  bool unicode;  // a character (KEYEVENTF_UNICODE) rather than a virtual key
+  std::uint8_t vk;
+  std::uint16_t scan;  // the character for a unicode event
+  bool up;
+  bool extended;
+
+  friend bool operator==(const InjectedKey&, const InjectedKey&) = default;
+};
+
+struct KeyOutput {
+  static constexpr int MaxInjected = 12;
+
+  bool suppress = false;
+  int injectedCount = 0;
+  std::array<InjectedKey, MaxInjected> injected{};
+  bool post = false;  // WM_USER+1 to the main window
+  std::uint16_t postWParam = 0;
+  std::uint16_t postLParam = 0;
+
+  void Inject(const InjectedKey& key) {
+    if (injectedCount < MaxInjected) injected[injectedCount++] = key;
+  }
+};
+
+// What became of a key that is down, so that its repeats and its release go the same way as its
+// press, whatever happens to the tables meanwhile.
+enum class KeyFate : std::uint8_t { Up, Passed, HotKey, Remapped };
+
+struct KeyRecord {
+  KeyFate fate = KeyFate::Up;
+  std::uint8_t row = 0;     // HotKey: the row reported
+  std::uint16_t value = 0;  // HotKey: table number and column; Remapped: the character typed
+};
+
+struct HookState {
+  std::array<KeyRecord, 256> keys{};
+  std::uint8_t releasedModifiers = 0;  // held by the user, but released by us for a hot key's action
+  bool capsLock = false;
+  bool altGrControl = false;  // the left Ctrl that Windows adds to AltGr is down
+};
+
+struct HookTables {
+  HotKeyAreaView hotKeys;
+  RemapAreaView remap;
+};
+
+KeyOutput DecideKey(HookState& state, const KeyEvent& event, const HookTables& tables,
+                    const KeyLayout& layout);
+
+// After the hook was installed again: the keys the system holds down as it reports them, keeping the
+// presses the hook swallowed (the system never saw those) so that their releases are swallowed too.
+void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool capsLock);
+
+}  // namespace tvx
