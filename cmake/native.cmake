@@ -17,6 +17,7 @@ file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS tools/*.cpp)
 if(TOOL_SOURCES)
   add_executable(tvxtool ${TOOL_SOURCES})
   target_link_libraries(tvxtool PRIVATE tavrix_core)
+  add_test(NAME tvxtool COMMAND bash ${CMAKE_SOURCE_DIR}/tests/core/tvxtool_test.sh $<TARGET_FILE:tvxtool>)
 endif()
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS bench/native/*.cpp)

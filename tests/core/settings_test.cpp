@@ -140,11 +140,11 @@ TEST(Settings, FileNames) {
   for (const Case& c : cases) {
     FakeStore store;
     if (c.stored) store.values[{"Misc", "Current File"}] = *c.stored;
-    EXPECT_EQ(Loaded(store, c.dir).CurrentFile, c.currentFile) << c.dir;
+    EXPECT_EQ(Loaded(store, c.dir).CurrentFile.str(), c.currentFile) << c.dir;
   }
   FakeStore store;
   store.values[{"Misc", "Last File 2"}] = long300;
-  EXPECT_EQ(Loaded(store).LastFile[1], long300.substr(0, 254));
+  EXPECT_EQ(Loaded(store).LastFile[1].str(), long300.substr(0, 254));
 }
 
 TEST(Settings, EveryFieldSurvivesASaveAndALoad) {

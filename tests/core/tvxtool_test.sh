@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# tvxtool against generated mapping files: what dump shows, what check finds, and the exit codes.
+# Usage: tvxtool_test.sh PATH-TO-TVXTOOL
+set -u
+tool=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+failures=0
+
+# The default tables: 1078 zero bytes of hot keys, then every remap byte its own key's character.
+defaults() {
+  head -c 1078 /dev/zero
+  printf '%s' 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789'
+  printf '%s' ' !"#$%&'"'"'()*+,-./:;<=>?@[\]^_`}~'
+}
+# put FILE OFFSET BYTES: overwrite bytes (printf escapes) at a file offset.
+put() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
+
+# expect NAME STATUS PATTERN... -- ARGS: run the tool, compare the exit status, grep each pattern
+# (a leading "!" means the pattern must not appear).
+expect() {
+  local name=$1 status=$2 patterns=()
+  shift 2
+  while [ "$1" != "--" ]; do patterns+=("$1"); shift; done
+  shift
+  local out actual
+  out=$("$tool" "$@" 2>&1)
+  actual=$?
+  local ok=1
+  [ "$actual" = "$status" ] || { echo "$name: exit $actual, expected $status"; ok=0; }
+  for p in "${patterns[@]}"; do
+    if [ "${p:0:1}" = "!" ]; then
+      if grep -qF -- "${p:1}" <<<"$out"; then echo "$name: unexpected \"${p:1}\""; ok=0; fi
+    elif ! grep -qF -- "$p" <<<"$out"; then
+      echo "$name: missing \"$p\""; ok=0
+    fi
+  done
+  if [ $ok = 0 ]; then echo "--- output of $name:"; echo "$out"; failures=$((failures + 1)); fi
+}
+
+defaults >"$dir/default.tvx"
+[ "$(wc -c <"$dir/default.tvx")" = 1171 ] || { echo "generator: default file is not 1171 bytes"; exit 1; }
+
+# Ctrl+Alt+Home (Editing, file offset 826 + 2*(3*18+2)) presses F5 (260); Alt+A (offset 0) types 'x';
+# Alt+Shift+1 (Numeric, 364 + 2*(6*10+1)) types code 233; Upper Case A becomes B; the punctuation
+# space (1140) becomes '_'.
+cp "$dir/default.tvx" "$dir/edited.tvx"
+put "$dir/edited.tvx" 938 '\004\001'
+put "$dir/edited.tvx" 0 'x\000'
+put "$dir/edited.tvx" 486 '\351\000'
+put "$dir/edited.tvx" 1078 'B'
+put "$dir/edited.tvx" 1140 '_'
+
+# Values the program never writes: action 400 on Alt+B, control code 7 on Alt+C, remap byte 0 for 'a'.
+cp "$dir/edited.tvx" "$dir/damaged.tvx"
+put "$dir/damaged.tvx" 2 '\220\001'
+put "$dir/damaged.tvx" 4 '\007\000'
+put "$dir/damaged.tvx" 1104 '\000'
+
+head -c 1000 "$dir/default.tvx" >"$dir/short.tvx"
+{ cat "$dir/default.tvx"; head -c 29 /dev/zero; } >"$dir/long.tvx"
+head -c 1171 /dev/zero >"$dir/zero.tvx"
+
+expect "dump of the defaults" 0 "Hot keys:" "Remapped characters:" "none" "!->" -- dump "$dir/default.tvx"
+expect "dump of an edited file" 0 \
+  "Editing        Ctrl+Alt+Home        key F5" \
+  "Alphabetic     Alt+A                character 'x' (120)" \
+  "Numeric        Alt+Shift+1          character code 233" \
+  "Upper Case     A      -> 'B' (66)" \
+  "Punctuation    space  -> '_' (95)" \
+  "!none" "!Lower Case" -- dump "$dir/edited.tvx"
+expect "dump of a short file" 1 "1000 bytes, shorter than a mapping file" -- dump "$dir/short.tvx"
+
+expect "check of the defaults" 0 "default.tvx: OK" -- check "$dir/default.tvx"
+expect "check of an edited file" 0 "edited.tvx: OK" -- check "$dir/edited.tvx"
+expect "check of a damaged file" 1 \
+  "error: Alphabetic Alt+B holds 400" \
+  "error: Alphabetic Alt+C holds 7" \
+  "error: Lower Case a is remapped to control code 0" \
+  "3 error(s), 0 warning(s)" "!Alt+A" -- check "$dir/damaged.tvx"
+expect "check of a short file" 1 "error: 1000 bytes, shorter than a mapping file (1171 bytes)" \
+  "Read beyond end of file" -- check "$dir/short.tvx"
+expect "check of a longer file" 0 "warning: 1200 bytes; the 29 bytes after the first 1171 are ignored" \
+  "0 error(s), 1 warning(s)" -- check "$dir/long.tvx"
+expect "check of an all-zero file" 1 "93 error(s)" "!holds" -- check "$dir/zero.tvx"
+
+expect "no arguments" 2 "usage: tvxtool" --
+expect "unknown command" 2 "usage: tvxtool" -- show "$dir/default.tvx"
+expect "missing file argument" 2 "usage: tvxtool" -- check
+expect "a file that is not there" 1 "cannot open" -- check "$dir/missing.tvx"
+
+[ $failures = 0 ] && echo "tvxtool: all cases passed"
+exit $((failures != 0))

@@ -1,0 +1,172 @@
+// The mapping file on real Win32 files: share modes, read-only targets, replace-on-save, short files.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "core/common/IoError.h"
+#include "win/files/Win32FileAccess.h"
+#include "win/ui/Handles.h"
+
+namespace tvx {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder under %TEMP%, emptied and removed at the end.
+class MappingFileOnDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "tvx-mapping-" + std::to_string(::GetCurrentProcessId());
+    ASSERT_TRUE(::CreateDirectoryA(folder_.c_str(), nullptr));
+    name_ = folder_ + "\\KEY.TVX";
+    areas_.assign(2 * AreaSize, 0x77);
+  }
+  void TearDown() override {
+    for (const std::string& file : Files()) {
+      const std::string path = folder_ + "\\" + file;
+      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileA(path.c_str());
+    }
+    ::RemoveDirectoryA(folder_.c_str());
+  }
+
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((folder_ + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+  }
+  void Store(const Bytes& content) {
+    std::ofstream(name_, std::ios::binary)
+        .write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+  }
+  Bytes Stored() const {
+    std::ifstream in(name_, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
+  UniqueFile OpenElsewhere(DWORD access, DWORD share) const {
+    return UniqueFile(::CreateFileA(name_.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
+  }
+
+  HotKeyAreaView HotKeys() { return HotKeyAreaView(areas_.data()); }
+  RemapAreaView Remaps() { return RemapAreaView(areas_.data() + AreaSize); }
+  void FillTables(std::uint8_t seed) {
+    for (std::size_t i = 0; i < areas_.size(); ++i) areas_[i] = static_cast<std::uint8_t>(i * 3 + seed);
+  }
+  Bytes Tables() {
+    const MappingRecord record = RecordFromAreas(HotKeys(), Remaps());
+    return Bytes(record.begin(), record.end());
+  }
+
+  std::string folder_, name_;
+  Bytes areas_;
+  Win32FileAccess files_;
+};
+
+TEST_F(MappingFileOnDisk, SaveCreatesOrReplacesTheWholeFileAndLeavesNothingElseBehind) {
+  FillTables(1);
+  SaveTavrix(files_, name_, HotKeys(), Remaps());
+  const Bytes first = Tables();
+  EXPECT_EQ(Stored(), first);
+
+  Store(Bytes(5000, 0xEE));  // a longer file is replaced, not overwritten in place
+  FillTables(2);
+  SaveTavrix(files_, name_, HotKeys(), Remaps());
+  EXPECT_EQ(Stored(), Tables());
+  EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
+
+  FillTables(3);
+  Store(first);
+  LoadTavrix(files_, name_, HotKeys(), Remaps());
+  EXPECT_EQ(Tables(), first);
+}
+
+TEST_F(MappingFileOnDisk, AFileWrittenByAnotherHandleIsNotLoadedAndNothingIsSaid) {
+  Store(Bytes(MappingRecordSize, 0x41));
+  const UniqueFile writer = OpenElsewhere(GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_TRUE(writer);
+  FillTables(4);
+  const Bytes before = Tables();
+  EXPECT_NO_THROW(LoadTavrix(files_, name_, HotKeys(), Remaps()));
+  EXPECT_EQ(Tables(), before);
+}
+
+TEST_F(MappingFileOnDisk, SavesRefusedByTheFileLeaveItWholeAndSayNothing) {
+  struct Case {
+    const char* what;
+    DWORD attributes, access, share;  // access 0: no other handle
+  };
+  const Case cases[] = {
+      {"read-only", FILE_ATTRIBUTE_READONLY, 0, 0},
+      {"read by another instance", FILE_ATTRIBUTE_NORMAL, GENERIC_READ, FILE_SHARE_READ},
+      {"written by another process", FILE_ATTRIBUTE_NORMAL, GENERIC_WRITE,
+       FILE_SHARE_READ | FILE_SHARE_WRITE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ::SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    Store(Bytes(MappingRecordSize, 0x41));
+    ASSERT_TRUE(::SetFileAttributesA(name_.c_str(), c.attributes));
+    const UniqueFile other = c.access ? OpenElsewhere(c.access, c.share) : UniqueFile();
+    ASSERT_TRUE(other || !c.access);
+    FillTables(5);
+    EXPECT_NO_THROW(SaveTavrix(files_, name_, HotKeys(), Remaps()));
+    EXPECT_EQ(Stored(), Bytes(MappingRecordSize, 0x41));
+    EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
+  }
+}
+
+TEST_F(MappingFileOnDisk, ASaveIntoAMissingFolderIsSkipped) {
+  FillTables(6);
+  EXPECT_NO_THROW(SaveTavrix(files_, folder_ + "\\no such folder\\KEY.TVX", HotKeys(), Remaps()));
+  EXPECT_TRUE(Files().empty());
+}
+
+TEST_F(MappingFileOnDisk, AShortFileIsReportedAndChangesNoTable) {
+  Store(Bytes(1000, 0x41));
+  FillTables(7);
+  const Bytes before = Tables();
+  try {
+    LoadTavrix(files_, name_, HotKeys(), Remaps());
+    ADD_FAILURE() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_STREQ(error.what(), "Read beyond end of file");
+  }
+  EXPECT_EQ(Tables(), before);
+}
+
+TEST_F(MappingFileOnDisk, ALongerFileLoadsFromItsFirstRecord) {
+  Bytes content(MappingRecordSize, 0x42);
+  content.resize(1500, 0x99);
+  Store(content);
+  LoadTavrix(files_, name_, HotKeys(), Remaps());
+  EXPECT_EQ(Tables(), Bytes(MappingRecordSize, 0x42));
+}
+
+TEST_F(MappingFileOnDisk, StartUpCreatesAMissingFileWithTheDefaults) {
+  FillTables(8);
+  LoadOrCreateTavrix(files_, name_, HotKeys(), Remaps());
+  ASSERT_EQ(Stored().size(), MappingRecordSize);
+  EXPECT_EQ(Stored(), Tables());
+  EXPECT_EQ(*Remaps().Byte(RemapTableId::Upper, 0), 'A');
+  EXPECT_EQ(*HotKeys().ActionByNumber(1, 1, 0), 0);
+}
+
+TEST(IoErrorCodes, SystemErrorsBecomeTheirTexts) {
+  const std::pair<DWORD, const char*> cases[] = {{ERROR_DISK_FULL, "Disk full"},
+                                                 {ERROR_HANDLE_DISK_FULL, "Disk full"},
+                                                 {ERROR_ACCESS_DENIED, "I/O error 5"},
+                                                 {ERROR_NETNAME_DELETED, "I/O error 64"}};
+  for (const auto& [error, text] : cases) EXPECT_EQ(IoError(IoErrorCode(error)).what(), std::string(text));
+}
+
+}  // namespace
+}  // namespace tvx

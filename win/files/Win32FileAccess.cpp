@@ -1,0 +1,97 @@
+#include "win/files/Win32FileAccess.h"
+
+#include "core/common/IoError.h"
+#include "win/ui/Handles.h"
+
+namespace tvx {
+namespace {
+
+[[noreturn]] void ThrowLastError() { throw IoError(IoErrorCode(::GetLastError())); }
+
+// Closing can report a write the system had deferred, so it is checked like the write itself.
+void CloseChecked(UniqueFile& file) {
+  if (!::CloseHandle(file.release())) ThrowLastError();
+}
+
+std::string FolderOf(const std::string& name) {
+  char full[MAX_PATH];
+  char* namePart = nullptr;
+  const DWORD length = ::GetFullPathNameA(name.c_str(), MAX_PATH, full, &namePart);
+  if (length == 0 || length >= MAX_PATH || namePart == nullptr) return {};
+  return std::string(full, static_cast<std::size_t>(namePart - full));
+}
+
+bool IsRefusal(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+}  // namespace
+
+int IoErrorCode(DWORD systemError) {
+  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL) return IoError::DiskFull;
+  return static_cast<int>(systemError);
+}
+
+bool Win32FileAccess::Exists(const std::string& name) {
+  const DWORD attributes = ::GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::vector<std::uint8_t>> Win32FileAccess::Read(const std::string& name, std::size_t size) {
+  UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::vector<std::uint8_t> bytes(size);
+  std::size_t got = 0;
+  while (got < size) {
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(size - got), &read, nullptr))
+      ThrowLastError();
+    if (read == 0) break;  // end of file: the caller decides what a short record means
+    got += read;
+  }
+  bytes.resize(got);
+  CloseChecked(file);
+  return bytes;
+}
+
+bool Win32FileAccess::CanWrite(const std::string& name) {
+  const DWORD attributes = ::GetFileAttributesA(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  // The share mode of a save: refused while another process reads or writes the file.
+  const UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+std::optional<std::string> Win32FileAccess::CreateBeside(const std::string& name) {
+  const std::string folder = FolderOf(name);
+  char temporary[MAX_PATH];
+  if (folder.empty() || ::GetTempFileNameA(folder.c_str(), "TVX", 0, temporary) == 0) return std::nullopt;
+  return std::string(temporary);
+}
+
+void Win32FileAccess::Write(const std::string& name, std::span<const std::uint8_t> bytes) {
+  UniqueFile file(
+      ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) ThrowLastError();
+  DWORD written = 0;
+  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    ThrowLastError();
+  if (written != bytes.size()) throw IoError(IoError::DiskFull);
+  // On the disk before it replaces the previous file, so a crash cannot leave an empty one in its place.
+  if (!::FlushFileBuffers(file.get())) ThrowLastError();
+  CloseChecked(file);
+}
+
+bool Win32FileAccess::Replace(const std::string& from, const std::string& to) {
+  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  const DWORD error = ::GetLastError();
+  if (IsRefusal(error)) return false;
+  throw IoError(IoErrorCode(error));
+}
+
+void Win32FileAccess::Remove(const std::string& name) noexcept { ::DeleteFileA(name.c_str()); }
+
+}  // namespace tvx

@@ -1,0 +1,25 @@
+#pragma once
+// Mapping files (and any other one-record file) on the Win32 file system, with the share modes that
+// keep two instances from reading a file while the other writes it.
+
+#include <windows.h>
+
+#include "core/files/MappingFile.h"
+
+namespace tvx {
+
+class Win32FileAccess : public FileAccess {
+ public:
+  bool Exists(const std::string& name) override;
+  std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::size_t size) override;
+  bool CanWrite(const std::string& name) override;
+  std::optional<std::string> CreateBeside(const std::string& name) override;
+  void Write(const std::string& name, std::span<const std::uint8_t> bytes) override;
+  bool Replace(const std::string& from, const std::string& to) override;
+  void Remove(const std::string& name) noexcept override;
+};
+
+// The IoError code for a system error: a full disk has a text of its own, the rest show their number.
+int IoErrorCode(DWORD systemError);
+
+}  // namespace tvx
