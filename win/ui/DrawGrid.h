@@ -12,6 +12,12 @@ namespace tvx {
 inline constexpr char DrawGridClassName[] = "TvxDrawGrid";
 void RegisterDrawGridClass();
 
+// Messages any process may send to a grid, as to any other control: tests and accessibility tools read
+// where the grid stands without reaching into the program.
+inline constexpr UINT GridGetCurrentMessage = WM_USER + 0x200;  // MAKELRESULT(column, row)
+inline constexpr UINT GridGetTopRowMessage = WM_USER + 0x201;
+inline constexpr UINT GridGetRowCountMessage = WM_USER + 0x202;
+
 struct GridCellPaint {
   HDC dc;
   int col;
@@ -39,12 +45,54 @@ class DrawGrid {
   int Row() const;
   void SetCurrent(int col, int row);
   RECT CellRect(int col, int row) const;  // client coordinates of the grid
+  int TopRow() const { return topRow_; }
 
   void Invalidate() const;
 
   std::function<void(const GridCellPaint&)> OnDrawCell;
-  std::function<void()> OnClick;
+  std::function<void()> OnClick;  // the user made a cell current, by mouse or key
   std::function<void()> OnDblClick;
+
+ private:
+  explicit DrawGrid(HWND window) : hwnd_(window) {}
+  friend void RegisterDrawGridClass();
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  int ColWidth(int col) const;
+  int ColLeft(int col) const;
+  int RowPitch() const { return rowHeight_ + 1; }
+  int ClientHeight() const;
+  int FullyVisibleRows() const;
+  bool HasDataCell() const { return fixedCols_ < colCount_ && rowCount_ > 0; }
+  bool DataCellAt(POINT point, int& col, int& row) const;
+  void ClampCurrent();
+  void MoveCurrent(int col, int row, bool byUser);
+  void ScrollTo(int topRow);
+  void ScrollIntoView(int row);
+  void UpdateScrollBar();
+  void InvalidateCell(int col, int row) const;
+
+  void Paint(HDC target, const RECT& area) const;
+  void PaintBorder() const;
+  void KeyDown(WPARAM key);
+  void MouseDown(LPARAM position, bool doubleClick);
+  void VScroll(int request);
+  void MouseWheel(int delta);
+
+  HWND hwnd_;
+  HFONT font_ = nullptr;
+  int colCount_ = 5;
+  int rowCount_ = 5;
+  int defaultColWidth_ = 64;
+  std::vector<int> colWidths_;  // 0: the default width
+  int rowHeight_ = 24;
+  int fixedCols_ = 0;
+  bool verticalScrollBar_ = true;
+  int col_ = 0;
+  int row_ = 0;
+  int topRow_ = 0;
+  int wheelDelta_ = 0;
 };
 
 }  // namespace tvx
