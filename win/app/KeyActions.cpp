@@ -1,0 +1,44 @@
+#include <string>
+
+#include "core/common/IoError.h"
+#include "win/app/MainWin.h"
+#include "win/app/Win32Keyboard.h"
+#include "win/files/Win32FileAccess.h"
+#include "win/ui/Handles.h"
+
+namespace tvx {
+namespace {
+
+[[noreturn]] void ThrowLastError() { throw IoError(IoErrorCode(::GetLastError())); }
+
+// Appends to "c:\test", or starts it afresh when it cannot be opened for appending.
+void AppendTraceLine(const std::string& line) {
+  constexpr char TraceFile[] = "c:\\test";
+  UniqueFile file(::CreateFileA(TraceFile, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    file.reset(::CreateFileA(TraceFile, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) ThrowLastError();
+  }
+  DWORD written = 0;
+  if (!::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr))
+    ThrowLastError();
+  if (written != line.size()) throw IoError(IoError::DiskFull);
+  if (!::CloseHandle(file.release())) ThrowLastError();
+}
+
+}  // namespace
+
+void TMainWin::KeyActionMsg(WPARAM wParam, LPARAM lParam) {
+  Win32Keyboard keyboard;
+  tvx::KeyActionMsg(wParam, lParam, HotKeys(), keyboard);
+}
+
+void TMainWin::TraceParamsMsg(WPARAM wParam, LPARAM lParam) {
+  AppendTraceLine(TraceParamsLine(wParam, lParam));
+}
+
+void TMainWin::TraceCodeMsg(WPARAM wParam, LPARAM lParam) { AppendTraceLine(TraceCodeLine(wParam, lParam)); }
+
+}  // namespace tvx
