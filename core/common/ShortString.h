@@ -13,6 +13,7 @@ class ShortString {
   ShortString() = default;
   ShortString(std::string_view text) : text_(text.substr(0, ShortStringCapacity)) {}  // NOLINT: implicit on purpose
   ShortString(const char* text) : ShortString(std::string_view(text)) {}               // NOLINT
+  ShortString(const std::string& text) : ShortString(std::string_view(text)) {}        // NOLINT
 
   const std::string& str() const { return text_; }
   const char* c_str() const { return text_.c_str(); }
@@ -27,6 +28,8 @@ class ShortString {
   friend ShortString operator+(ShortString left, std::string_view right) { return left += right; }
   friend bool operator==(const ShortString&, const ShortString&) = default;
   friend bool operator==(const ShortString& left, std::string_view right) { return left.text_ == right; }
+  friend bool operator==(const ShortString& left, const std::string& right) { return left.text_ == right; }
+  friend bool operator==(const ShortString& left, const char* right) { return left.text_ == right; }
 
  private:
   std::string text_;

@@ -104,7 +104,8 @@ LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 HWND CreateApplicationWindow() {
-  WNDCLASSEXA wc{sizeof wc};
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
   wc.lpfnWndProc = ApplicationProc;
   wc.hInstance = ::GetModuleHandleA(nullptr);
   wc.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
@@ -151,7 +152,8 @@ void TMainWin::Create() {
 void TMainWin::FormCreate() {
   const std::function<void()> steps[] = {
       [this] {
-        STARTUPINFOA startup{sizeof startup};
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
         ::GetStartupInfoA(&startup);
         if (startup.dwFlags & STARTF_USESHOWWINDOW) StartShowCmd = startup.wShowWindow;
       },

@@ -10,6 +10,7 @@ namespace {
 struct KindInfo {
   const char* className;
   DWORD style;
+  DWORD exStyle = 0;
 };
 
 KindInfo InfoFor(ControlKind kind) {
@@ -19,7 +20,7 @@ KindInfo InfoFor(ControlKind kind) {
     case ControlKind::RadioButton: return {"BUTTON", BS_RADIOBUTTON | WS_TABSTOP};
     case ControlKind::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX};
     case ControlKind::CenteredLabel: return {"STATIC", SS_CENTER | SS_NOPREFIX};
-    case ControlKind::Panel: return {PanelClassName, WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_CONTROLPARENT};
+    case ControlKind::Panel: return {PanelClassName, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
     case ControlKind::Grid: return {DrawGridClassName, WS_TABSTOP};
     case ControlKind::Bevel: return {"STATIC", SS_ETCHEDFRAME};
   }
@@ -41,9 +42,11 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 void RegisterPanelClass() {
-  WNDCLASSEXA existing{sizeof existing};
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
   if (::GetClassInfoExA(::GetModuleHandleA(nullptr), PanelClassName, &existing)) return;
-  WNDCLASSEXA wc{sizeof wc};
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
   wc.lpfnWndProc = PanelProc;
   wc.hInstance = ::GetModuleHandleA(nullptr);
   wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
@@ -70,7 +73,7 @@ std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table,
     const KindInfo info = InfoFor(spec.kind);
     const HWND parent = spec.parentId ? controls.at(spec.parentId) : form;
     const HWND control = ::CreateWindowExA(
-        0, info.className, spec.caption, WS_CHILD | WS_VISIBLE | info.style | spec.extraStyle, spec.left, spec.top,
+        info.exStyle, info.className, spec.caption, WS_CHILD | WS_VISIBLE | info.style | spec.extraStyle, spec.left, spec.top,
         spec.width, spec.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
         ::GetModuleHandleA(nullptr), nullptr);
     if (!control) throw std::runtime_error("A control could not be created.");

@@ -21,9 +21,11 @@ Window::~Window() {
 }
 
 void Window::RegisterWindowClass(const char* className, HBRUSH background, UINT style) {
-  WNDCLASSEXA existing{sizeof existing};
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
   if (::GetClassInfoExA(::GetModuleHandleA(nullptr), className, &existing)) return;
-  WNDCLASSEXA wc{sizeof wc};
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
   wc.style = style;
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = ::GetModuleHandleA(nullptr);

@@ -1,0 +1,63 @@
+// The main menu, read from inside the program's process (Wine cannot read another process's menu).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/win/support/TavrixProcess.h"
+#include "win/app/MainWin.h"
+#include "win/app/Program.h"
+
+namespace tvx::test {
+namespace {
+
+std::vector<std::string> Items(HMENU menu) {
+  std::vector<std::string> items;
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+    char text[128] = {};
+    ::GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    items.push_back(text);
+  }
+  return items;
+}
+
+class InProcessMainWin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::WritePrivateProfileStringA("Misc", "Current File", folder_.File("MENU.TVX").c_str(),
+                                 SettingsFilePath().c_str());
+    mainWin_.Create();
+  }
+  void TearDown() override {
+    ::SendMessageA(mainWin_.hwnd(), WM_CLOSE, 0, 0);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    RemoveSettingsFile();
+  }
+  TempDir folder_;
+  TMainWin mainWin_;
+};
+
+TEST_F(InProcessMainWin, MenuCaptionsAndShortcuts) {
+  const HMENU bar = mainWin_.Menu();
+  EXPECT_EQ(Items(bar), (std::vector<std::string>{"&File", "&Options", "&Help"}));
+  EXPECT_EQ(Items(::GetSubMenu(bar, 0)), (std::vector<std::string>{"&New File\tCtrl+N", "&Open File\tCtrl+O", "",
+                                                                    "&Print Mapping Guide\tCtrl+P", "", "E&xit\tCtrl+X"}));
+  EXPECT_EQ(Items(::GetSubMenu(bar, 1)), (std::vector<std::string>{"&Network", "", "&Place in System Tray"}));
+  EXPECT_EQ(Items(::GetSubMenu(bar, 2)),
+            (std::vector<std::string>{"&Contents", "&User Manual", "&About", "&Other Products"}));
+}
+
+TEST_F(InProcessMainWin, StartUpCreatesTheCurrentFileAndSetsTheProgramWideState) {
+  EXPECT_TRUE(FileExists(folder_.File("MENU.TVX")));
+  EXPECT_EQ(Settings.CurrentFile, folder_.File("MENU.TVX"));
+  EXPECT_EQ(ProgramDir, BuildDir());
+  EXPECT_EQ(ScreenWidth, ::GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(ScreenHeight, ::GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_FALSE(BrowseOnly || FullBrowseOnly);
+  // Identity remap tables are in force.
+  EXPECT_EQ(mainWin_.Remaps().Byte(RemapTableId::Punct, 30), '~');
+}
+
+}  // namespace
+}  // namespace tvx::test

@@ -1,0 +1,102 @@
+// The real TAVRIX.EXE, seen from another process: its windows, its named areas, its start and its end.
+#include <gtest/gtest.h>
+
+#include "tests/win/support/TavrixProcess.h"
+#include "win/app/MainWin.h"
+
+namespace tvx::test {
+namespace {
+
+bool Shown(HWND window) { return ::IsWindowVisible(window) && ::IsWindowEnabled(window); }
+
+TEST(MainWindow, SharesItsAreasAndEndsCleanly) {
+  TavrixProcess tavrix;
+  const HWND main = tavrix.MainWindow();
+  EXPECT_EQ(WindowText(main).rfind("Tavrix 98 (", 0), 0u) << WindowText(main);
+  EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)");
+
+  RECT client;
+  ::GetClientRect(main, &client);
+  EXPECT_EQ(client.right, 388);
+  EXPECT_EQ(client.bottom, 454);
+
+  const HWND application = ::GetWindow(main, GW_OWNER);
+  ASSERT_NE(application, nullptr);
+  EXPECT_EQ(WindowText(application), "Tavrix 98");
+
+  {
+    SharedArea hotKeys("TVXH1KGR"), remap("STTT1KGR");
+    ASSERT_TRUE(hotKeys.IsOpen());
+    ASSERT_TRUE(remap.IsOpen());
+    const auto handle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(main));
+    EXPECT_EQ(hotKeys.Dword(0), handle);
+    EXPECT_EQ(remap.Dword(0), handle);
+  }
+
+  EXPECT_EQ(tavrix.Close(), 0);
+  EXPECT_FALSE(SharedArea("TVXH1KGR").IsOpen());
+  EXPECT_FALSE(SharedArea("STTT1KGR").IsOpen());
+}
+
+TEST(MainWindow, ASecondCopyShowsTheNoticeAndLeavesTheFirstAlone) {
+  TavrixProcess tavrix;
+  UniqueHandle second = tavrix.StartAnother();
+  const DWORD secondId = ::GetProcessId(second.get());
+  MessageBoxInfo box;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(secondId)).window != nullptr; }));
+  EXPECT_EQ(box.text, "Tavrix 98 is already running.");
+  EXPECT_EQ(box.caption, "");
+  EXPECT_EQ(FindProcessWindow(secondId, "TMainWin"), nullptr);
+  PressOk(box);
+  EXPECT_EQ(WaitForExit(second.get()), 0);
+  EXPECT_TRUE(tavrix.Running());
+  EXPECT_TRUE(::IsWindow(tavrix.MainWindow()));
+  EXPECT_EQ(tavrix.Close(), 0);
+}
+
+TEST(MainWindow, ModeButtonsSwapThePanelsAndLeaveTheAreasAlone) {
+  TavrixProcess tavrix;
+  const HWND hotKeyPanel = tavrix.Control(IdPanel1), remapPanel = tavrix.Control(IdPanel2);
+  ASSERT_TRUE(hotKeyPanel && remapPanel);
+  // A first start has Remap on: the remapper page shows.
+  EXPECT_TRUE(Shown(remapPanel));
+  EXPECT_FALSE(::IsWindowVisible(hotKeyPanel) || ::IsWindowEnabled(hotKeyPanel));
+
+  SharedArea hotKeys("TVXH1KGR"), remap("STTT1KGR");
+  const auto hotKeysBefore = hotKeys.Snapshot(), remapBefore = remap.Snapshot();
+
+  ::SendMessageA(tavrix.Control(IdHotKeys), BM_CLICK, 0, 0);
+  EXPECT_TRUE(Shown(hotKeyPanel));
+  EXPECT_FALSE(::IsWindowVisible(remapPanel) || ::IsWindowEnabled(remapPanel));
+  EXPECT_EQ(::SendMessageA(tavrix.Control(IdHotKeys), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(::SendMessageA(tavrix.Control(IdRemap), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+  ::SendMessageA(tavrix.Control(IdRemap), BM_CLICK, 0, 0);
+  EXPECT_TRUE(Shown(remapPanel));
+  EXPECT_FALSE(::IsWindowVisible(hotKeyPanel));
+
+  EXPECT_EQ(hotKeys.Snapshot(), hotKeysBefore);
+  EXPECT_EQ(remap.Snapshot(), remapBefore);
+  EXPECT_EQ(tavrix.Close(), 0);
+}
+
+TEST(MainWindow, AShortMappingFileIsReportedAndTheProgramGoesOn) {
+  TavrixProcess tavrix(std::vector<std::uint8_t>(1000, 0x41));
+  MessageBoxInfo box;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix.id())).window != nullptr; }));
+  EXPECT_EQ(box.text, "Read beyond end of file");
+  EXPECT_EQ(::GetWindow(box.window, GW_OWNER), tavrix.MainWindow());
+  {
+    // The areas stay as they were: all zero, as the system made them.
+    SharedArea hotKeys("TVXH1KGR");
+    for (std::size_t i = 8; i < 1086; ++i) ASSERT_EQ(hotKeys.data()[i], 0) << i;
+  }
+  PressOk(box);
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(tavrix.MainWindow()) != FALSE; }));
+  EXPECT_EQ(FindMessageBox(tavrix.id()).window, nullptr);
+  EXPECT_TRUE(tavrix.Running());
+  EXPECT_EQ(tavrix.Close(), 0);
+}
+
+}  // namespace
+}  // namespace tvx::test

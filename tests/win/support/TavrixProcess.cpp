@@ -1,0 +1,206 @@
+#include "tests/win/support/TavrixProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <thread>
+
+namespace tvx::test {
+namespace {
+
+std::string ModuleDir() {
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path);
+  return dir.substr(0, dir.find_last_of('\\'));
+}
+
+void CopyOrThrow(const std::string& from, const std::string& to) {
+  if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy " + from);
+}
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string full = dir + "\\" + name;
+      ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(full);
+      else
+        ::DeleteFileA(full.c_str());
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+  }
+  ::RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+std::string BuildDir() { return ModuleDir(); }
+
+TempDir::TempDir() {
+  char base[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, base);
+  static int counter = 0;
+  for (;;) {
+    path_ = std::string(base) + "tvx" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
+  }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool FileExists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+HWND FindProcessWindow(DWORD processId, const char* className) {
+  struct Search {
+    DWORD processId;
+    const char* className;
+    HWND found;
+  } search{processId, className, nullptr};
+  ::EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner != s->processId) return TRUE;
+        char name[64] = {};
+        ::GetClassNameA(window, name, sizeof name);
+        if (s->className && *s->className && std::string(name) != s->className) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string WindowText(HWND window) {
+  char text[1024] = {};
+  ::SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+MessageBoxInfo FindMessageBox(DWORD processId) {
+  MessageBoxInfo box;
+  box.window = FindProcessWindow(processId, "#32770");
+  if (!box.window) return box;
+  box.caption = WindowText(box.window);
+  box.text = WindowText(::GetDlgItem(box.window, 0xFFFF));
+  return box;
+}
+
+void PressOk(const MessageBoxInfo& box) { ::PostMessageA(box.window, WM_COMMAND, IDOK, 0); }
+
+SharedArea::SharedArea(const char* name)
+    : mapping_(::OpenFileMappingA(FILE_MAP_WRITE, FALSE, name)),
+      view_(mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr) {}
+
+std::uint32_t SharedArea::Dword(std::size_t offset) const { return Word(offset) | static_cast<std::uint32_t>(Word(offset + 2)) << 16; }
+
+std::vector<std::uint8_t> SharedArea::Snapshot() const { return {data(), data() + 1093}; }
+
+std::string SettingsFilePath() {
+  char windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(windows, MAX_PATH);
+  return std::string(windows) + "\\TAVRIX.INI";
+}
+
+void RemoveSettingsFile() { ::DeleteFileA(SettingsFilePath().c_str()); }
+
+TavrixProcess::TavrixProcess(const std::vector<std::uint8_t>& keyFile, const std::string& arguments) {
+  RemoveSettingsFile();
+  CopyOrThrow(BuildDir() + "\\TAVRIX.EXE", folder_.File("TAVRIX.EXE"));
+  CopyOrThrow(BuildDir() + "\\TAVRIXHK.DLL", folder_.File("TAVRIXHK.DLL"));
+  if (!keyFile.empty()) WriteFileBytes(KeyFile(), keyFile);
+  Start(arguments);
+}
+
+void TavrixProcess::Start(const std::string& arguments) {
+  std::string commandLine = "\"" + folder_.File("TAVRIX.EXE") + "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.path().c_str(),
+                        &startup, &info_))
+    throw std::runtime_error("TAVRIX.EXE did not start");
+  // Shown, or held up by a message box from start-up.
+  WaitFor([this] {
+    main_ = FindProcessWindow(info_.dwProcessId, "TMainWin");
+    return main_ && (::IsWindowVisible(main_) || FindMessageBox(info_.dwProcessId).window);
+  });
+  if (!main_) throw std::runtime_error("TAVRIX.EXE showed no main window");
+}
+
+TavrixProcess::~TavrixProcess() {
+  if (Running()) {
+    Close();
+    if (Running()) ::TerminateProcess(info_.hProcess, 1);
+  }
+  ::WaitForSingleObject(info_.hProcess, 5000);
+  ::CloseHandle(info_.hThread);
+  ::CloseHandle(info_.hProcess);
+}
+
+HWND TavrixProcess::Control(int id) const {
+  if (HWND control = ::GetDlgItem(main_, id)) return control;
+  for (HWND panel = ::GetWindow(main_, GW_CHILD); panel; panel = ::GetWindow(panel, GW_HWNDNEXT))
+    if (HWND control = ::GetDlgItem(panel, id)) return control;
+  return nullptr;
+}
+
+UniqueHandle TavrixProcess::StartAnother(const std::string& arguments) const {
+  std::string commandLine = "\"" + folder_.File("TAVRIX.EXE") + "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.path().c_str(),
+                        &startup, &info))
+    throw std::runtime_error("second TAVRIX.EXE did not start");
+  ::CloseHandle(info.hThread);
+  return UniqueHandle(info.hProcess);
+}
+
+int TavrixProcess::Close() {
+  if (main_) ::PostMessageA(main_, WM_CLOSE, 0, 0);
+  return WaitForExit(info_.hProcess);
+}
+
+bool TavrixProcess::Running() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+int WaitForExit(HANDLE process, std::chrono::milliseconds timeout) {
+  if (!WaitFor([process] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeout)) return -1;
+  DWORD code = 0;
+  ::GetExitCodeProcess(process, &code);
+  return static_cast<int>(code);
+}
+
+}  // namespace tvx::test

@@ -1,0 +1,106 @@
+#pragma once
+// Drives the real TAVRIX.EXE from a test, as another process would: started from a fresh folder of its
+// own, found by its window classes, read through the named areas, closed with WM_CLOSE.
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "win/ui/Handles.h"
+
+namespace tvx::test {
+
+// The folder of the running test EXE, where the build puts TAVRIX.EXE and TAVRIXHK.DLL.
+std::string BuildDir();
+// A new empty folder under the temp folder; removed with its files when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& name);
+void WriteFileBytes(const std::string& name, const std::vector<std::uint8_t>& bytes);
+bool FileExists(const std::string& name);
+
+// Pumps this thread's messages until `done` holds or the time is up.
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// A top-level window of the process with this class (any class when empty), and its text.
+HWND FindProcessWindow(DWORD processId, const char* className);
+std::string WindowText(HWND window);
+
+// A message box of the process: its caption and text, and a way to press its OK button.
+struct MessageBoxInfo {
+  HWND window = nullptr;
+  std::string caption;
+  std::string text;
+};
+MessageBoxInfo FindMessageBox(DWORD processId);
+void PressOk(const MessageBoxInfo& box);
+
+// A named area opened by name, as the hook library opens it.
+class SharedArea {
+ public:
+  explicit SharedArea(const char* name);
+  bool IsOpen() const { return static_cast<bool>(view_); }
+  const std::uint8_t* data() const { return static_cast<const std::uint8_t*>(view_.get()); }
+  std::uint8_t* mutable_data() const { return static_cast<std::uint8_t*>(view_.get()); }
+  std::uint16_t Word(std::size_t offset) const { return static_cast<std::uint16_t>(data()[offset] | data()[offset + 1] << 8); }
+  std::uint32_t Dword(std::size_t offset) const;
+  std::vector<std::uint8_t> Snapshot() const;
+
+ private:
+  UniqueHandle mapping_;
+  MappedView view_;
+};
+
+// Removes the settings file of earlier runs, so the program starts from its defaults.
+void RemoveSettingsFile();
+std::string SettingsFilePath();
+
+// TAVRIX.EXE copied with its DLL into a fresh folder (optionally with a KEY.TVX), then started there.
+class TavrixProcess {
+ public:
+  explicit TavrixProcess(const std::vector<std::uint8_t>& keyFile = {}, const std::string& arguments = "");
+  TavrixProcess(const TavrixProcess&) = delete;
+  TavrixProcess& operator=(const TavrixProcess&) = delete;
+  ~TavrixProcess();
+
+  const TempDir& folder() const { return folder_; }
+  std::string KeyFile() const { return folder_.File("KEY.TVX"); }
+  DWORD id() const { return info_.dwProcessId; }
+  HWND MainWindow() const { return main_; }
+  // A control of the main window or of one of its panels, by id.
+  HWND Control(int id) const;
+
+  // Starts another copy of the same EXE; returns its process handle.
+  UniqueHandle StartAnother(const std::string& arguments = "") const;
+
+  // Posts WM_CLOSE and waits for the end of the process; its exit code, or -1 when it did not end.
+  int Close();
+  bool Running() const;
+
+ private:
+  void Start(const std::string& arguments);
+
+  TempDir folder_;
+  PROCESS_INFORMATION info_{};
+  HWND main_ = nullptr;
+};
+
+// The exit code once the process has ended, or -1 after the timeout.
+int WaitForExit(HANDLE process, std::chrono::milliseconds timeout = std::chrono::seconds(15));
+
+}  // namespace tvx::test
