@@ -1,0 +1,75 @@
+// Real X keystrokes through the real program and hook library: remapped keys type the table's character,
+// bound hot keys carry out their action, everything else arrives unchanged.
+#include <gtest/gtest.h>
+
+#include "tests/win/hook_harness.h"
+
+namespace tvx::test {
+namespace {
+
+// The characters the target received since the mark, as text.
+std::string Typed(const Target& target, std::size_t mark) {
+  std::istringstream codes(target.Since(mark, "c"));
+  std::string text, code;
+  while (codes >> code) text += static_cast<char>(std::stoi(code, nullptr, 16));
+  return text;
+}
+
+struct Typing {
+  const char* what;
+  const char* keys;  // xdotool key arguments
+  const char* typed;
+};
+
+void ExpectTyped(Target& target, std::initializer_list<Typing> cases) {
+  for (const Typing& c : cases) {
+    const std::size_t mark = target.Mark();
+    Xdotool(std::string("key --delay 30 ") + c.keys);
+    EXPECT_EQ(Typed(target, mark), c.typed) << c.what << ": " << target.Settled().substr(mark);
+  }
+  EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
+}
+
+TEST(HookKeys, RemapsAndHotKeysFromRealKeystrokes) {
+  Tables tables;
+  tables.Identity();
+  tables.Remap(RemapTableId::Lower, 'q', 'z');
+  tables.Remap(RemapTableId::Upper, 'Q', 'W');
+  tables.Remap(RemapTableId::Numeric, '1', '!');
+  tables.Remap(RemapTableId::Punct, ';', '#');
+  tables.Remap(RemapTableId::Lower, 'e', static_cast<char>(233));
+  tables.Bind(Alphabetic, Alt, 9, 'x');       // Alt+J
+  tables.Bind(Alphabetic, CtrlAlt, 10, 'K');  // Ctrl+Alt+K
+  tables.Bind(Punctuation, Alt, 1, '7');      // Alt+,
+  TavrixRun tavrix(tables);
+  ASSERT_TRUE(tavrix.loaded());
+  Target target;
+  ASSERT_TRUE(target.Focus());
+  ExpectTyped(target, {
+                          {"lower case remapped", "q", "z"},
+                          {"upper case remapped", "shift+q", "W"},
+                          {"digit and punctuation", "1 semicolon", "!#"},
+                          {"a character of the code page", "e", "\xE9"},
+                          {"unbound keys unchanged", "w a 2 space", "wa2 "},
+                          {"Alt hot key", "alt+j", "x"},
+                          {"Ctrl+Alt hot key with Shift in its action", "ctrl+alt+k", "K"},
+                          {"punctuation hot key", "alt+comma", "7"},
+                          {"a remap between hot keys keeps its place", "alt+j q alt+j", "xzx"},
+                      });
+}
+
+TEST(HookKeys, ZeroedTablesLeaveEveryKeyAlone) {
+  Tables tables;  // all zero, as at start-up and after a failed load
+  TavrixRun tavrix(tables, "tavrix-zero");
+  ASSERT_TRUE(tavrix.loaded());
+  Target target("zero");
+  ASSERT_TRUE(target.Focus());
+  ExpectTyped(target,
+              {{"letters, digits, punctuation", "h e l l o 1 2 semicolon space shift+a", "hello12; A"}});
+  const std::size_t mark = target.Mark();
+  Xdotool("key --delay 30 ctrl+alt+Home F1");
+  EXPECT_EQ(target.Since(mark, "k"), "11v 12v 24v 11^ 12^ 24^ 70v 70^");
+}
+
+}  // namespace
+}  // namespace tvx::test
