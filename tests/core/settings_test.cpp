@@ -119,8 +119,6 @@ TEST(Settings, NumberValues) {
     EXPECT_EQ(settings.SyncMinutes, c.syncMinutes) << '"' << c.text << '"';
     EXPECT_EQ(settings.LastKeys, c.lastKeys) << '"' << c.text << '"';
   }
-  EXPECT_EQ(ReadInteger("-2147483648"), INT32_MIN);
-  EXPECT_EQ(ReadInteger(" -12abc"), -12);
 }
 
 TEST(Settings, FileNames) {
@@ -145,21 +143,6 @@ TEST(Settings, FileNames) {
   FakeStore store;
   store.values[{"Misc", "Last File 2"}] = long300;
   EXPECT_EQ(Loaded(store).LastFile[1].str(), long300.substr(0, 254));
-}
-
-TEST(Settings, EveryFieldSurvivesASaveAndALoad) {
-  TSettings settings;
-  settings.LastKeys = 5;
-  settings.UseTray = true;
-  settings.CurrentFile = "\\\\server\\maps\\team.tvx";
-  settings.LastFile = {"a.tvx", "", "C:\\c.tvx", "d.tvx", "e.tvx"};
-  settings.Remap = false;
-  settings.NetworkMode = true;
-  settings.AutoSync = false;
-  settings.SyncMinutes = 65535;
-  FakeStore store;
-  SaveSettings(settings, store);
-  EXPECT_EQ(Loaded(store, "X:"), settings);
 }
 
 }  // namespace

@@ -143,23 +143,6 @@ TEST_F(MappingFileOnDisk, AShortFileIsReportedAndChangesNoTable) {
   EXPECT_EQ(Tables(), before);
 }
 
-TEST_F(MappingFileOnDisk, ALongerFileLoadsFromItsFirstRecord) {
-  Bytes content(MappingRecordSize, 0x42);
-  content.resize(1500, 0x99);
-  Store(content);
-  LoadTavrix(files_, name_, HotKeys(), Remaps());
-  EXPECT_EQ(Tables(), Bytes(MappingRecordSize, 0x42));
-}
-
-TEST_F(MappingFileOnDisk, StartUpCreatesAMissingFileWithTheDefaults) {
-  FillTables(8);
-  LoadOrCreateTavrix(files_, name_, HotKeys(), Remaps());
-  ASSERT_EQ(Stored().size(), MappingRecordSize);
-  EXPECT_EQ(Stored(), Tables());
-  EXPECT_EQ(*Remaps().Byte(RemapTableId::Upper, 0), 'A');
-  EXPECT_EQ(*HotKeys().ActionByNumber(1, 1, 0), 0);
-}
-
 TEST(IoErrorCodes, SystemErrorsBecomeTheirTexts) {
   const std::pair<DWORD, const char*> cases[] = {{ERROR_DISK_FULL, "Disk full"},
                                                  {ERROR_HANDLE_DISK_FULL, "Disk full"},

@@ -111,24 +111,6 @@ TEST_F(SettingsPlaces, AllTwelveKeysRoundTripThroughARealIniFile) {
   ::DeleteFileA(store.FileName().c_str());
 }
 
-TEST_F(SettingsPlaces, HandWrittenValuesReadAsTheProgramWroteThem) {
-  Win32ProfileStore store(TempFolder() + "tvx-hand.ini");
-  WriteText(store.FileName(),
-            "[Misc]\r\nLast Keys=9\r\nUse Tray=yEs\r\nRemap=1\r\nCurrent File=\r\nLast File 1=" +
-                std::string(300, 'x') + "\r\n[Network]\r\nSync Minutes=70000\r\nAuto Sync=no\r\n");
-  TSettings loaded;
-  LoadSettings(loaded, store, "D:\\Tools");
-  EXPECT_EQ(loaded.LastKeys, 1);
-  EXPECT_TRUE(loaded.UseTray);
-  EXPECT_FALSE(loaded.Remap);
-  EXPECT_EQ(loaded.CurrentFile.str(), "D:\\Tools\\KEY.TVX");
-  EXPECT_EQ(loaded.LastFile[0].str(), std::string(254, 'x'));
-  EXPECT_FALSE(loaded.NetworkMode);
-  EXPECT_FALSE(loaded.AutoSync);
-  EXPECT_EQ(loaded.SyncMinutes, 4464);
-  ::DeleteFileA(store.FileName().c_str());
-}
-
 TEST_F(SettingsPlaces, AWritableWindowsDirectoryKeepsTheBareName) {
   Win32ProfileStore store = Win32ProfileStore::ForCurrentUser([](const std::string&) { return true; });
   EXPECT_EQ(store.FileName(), "TAVRIX.INI");
