@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "win/ui/Handles.h"
+#include "win/ui/Window.h"
 
 namespace tvx {
 namespace {
@@ -96,7 +97,13 @@ LRESULT CALLBACK DrawGrid::WindowProc(HWND window, UINT message, WPARAM wParam, 
     return ::DefWindowProcA(window, message, wParam, lParam);
   }
   if (!grid) return ::DefWindowProcA(window, message, wParam, lParam);
-  return grid->HandleMessage(message, wParam, lParam);
+  // The owner's callbacks run here (a double-click runs a whole edit); nothing escapes the procedure.
+  try {
+    return grid->HandleMessage(message, wParam, lParam);
+  } catch (const std::exception& error) {
+    ReportError(error);
+  }
+  return 0;
 }
 
 LRESULT DrawGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -71,7 +71,12 @@ std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table,
   std::map<int, HWND> controls;
   for (const ControlSpec& spec : table) {
     const KindInfo info = InfoFor(spec.kind);
-    const HWND parent = spec.parentId ? controls.at(spec.parentId) : form;
+    // A panel earlier in the table, or one the form already has (a page built onto an existing panel).
+    const auto earlier = controls.find(spec.parentId);
+    const HWND parent = !spec.parentId                ? form
+                        : earlier != controls.end() ? earlier->second
+                                                    : ::GetDlgItem(form, spec.parentId);
+    if (!parent) throw std::runtime_error("A control's panel does not exist.");
     const HWND control = ::CreateWindowExA(
         info.exStyle, info.className, spec.caption, WS_CHILD | WS_VISIBLE | info.style | spec.extraStyle, spec.left, spec.top,
         spec.width, spec.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),

@@ -37,7 +37,7 @@ struct ControlSpec {
   const char* caption;
   int left, top, width, height;
   FontSpec font;
-  int parentId = 0;  // 0: the form; otherwise a Panel earlier in the table
+  int parentId = 0;  // 0: the form; otherwise a Panel earlier in the table or already on the form
   DWORD extraStyle = 0;
 };
 
