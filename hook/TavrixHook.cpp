@@ -46,6 +46,8 @@ KeyLayout CurrentLayout() {
   KeyLayout layout;
   for (int ch = 32; ch <= 126; ++ch)
     layout.AddScan(static_cast<std::uint8_t>(ch), ::VkKeyScanA(static_cast<char>(ch)));
+  for (int vk = 1; vk < 256; ++vk)
+    layout.scans[vk] = static_cast<std::uint8_t>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
   for (int ch = 1; ch < 256; ++ch) {
     const char ansi = static_cast<char>(ch);
     wchar_t wide = 0;

@@ -142,11 +142,15 @@ void ReleaseModifiers(HookState& state, KeyOutput& out, std::uint8_t held) {
 
 // A key that goes through while modifiers we released are still held: press them again first, and the
 // key after them, so that Alt+Tab after an Alt hot key is still Alt+Tab.
-void RestoreModifiers(HookState& state, KeyOutput& out, const KeyEvent& event) {
+void RestoreModifiers(HookState& state, KeyOutput& out, const KeyEvent& event, const KeyLayout& layout) {
   for (std::size_t i = 0; i < Modifiers.size(); ++i)
     if (state.releasedModifiers & (1u << i))
       out.Inject({false, Modifiers[i].vk, Modifiers[i].scan, false, Modifiers[i].extended});
-  out.Inject({false, event.vk, event.scan, false, event.extended});
+  // Injectors may leave the scan code out; what the library sends always has one.
+  const std::uint16_t scan = event.scan               ? event.scan
+                             : layout.scans[event.vk] ? layout.scans[event.vk]
+                                                      : MaskDown.scan;
+  out.Inject({false, event.vk, scan, false, event.extended});
   state.releasedModifiers = 0;
   out.suppress = true;
 }
@@ -194,7 +198,7 @@ KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, const 
     return out;
   state.keys[vk] = {KeyFate::Passed, 0, 0};
   if (vk == VkCapital) state.capsLock = !state.capsLock;
-  if (state.releasedModifiers) RestoreModifiers(state, out, event);
+  if (state.releasedModifiers) RestoreModifiers(state, out, event, layout);
   return out;
 }
 

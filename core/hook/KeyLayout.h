@@ -12,6 +12,8 @@ struct KeyLayout {
   std::array<std::array<std::uint8_t, 2>, 256> chars{};
   // The ANSI code page in UTF-16, for injecting a table's character.
   std::array<char16_t, 256> unicode{};
+  // Scan code of each virtual key (MapVirtualKeyA), for the keys the library presses again itself.
+  std::array<std::uint8_t, 256> scans{};
 
   // Takes one character with what VkKeyScanA gives for it; shift states other than none or Shift alone
   // (AltGr characters, say) and unknown characters add nothing.

@@ -1,0 +1,147 @@
+#pragma once
+// Scenarios for the hook library's decision, written as sentences of key events with the exact output
+// expected for each: a US layout, tables in memory, and a small driver.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/hook/KeyDecision.h"
+#include "core/keymap/Catalogue.h"
+
+namespace tvx::scenario {
+
+// What VkKeyScanA gives on a US layout for the characters 32..126.
+inline KeyLayout UsLayout() {
+  KeyLayout layout;
+  const char* plain = "`1234567890-=[]\\;',./";
+  const char* shifted = "~!@#$%^&*()_+{}|:\"<>?";
+  const std::uint8_t vks[] = {0xC0, '1',  '2',  '3',  '4',  '5',  '6',  '7',  '8',  '9', '0',
+                              0xBD, 0xBB, 0xDB, 0xDD, 0xDC, 0xBA, 0xDE, 0xBC, 0xBE, 0xBF};
+  for (int i = 0; plain[i]; ++i) {
+    layout.AddScan(static_cast<std::uint8_t>(plain[i]), vks[i]);
+    layout.AddScan(static_cast<std::uint8_t>(shifted[i]), static_cast<std::int16_t>(0x100 | vks[i]));
+  }
+  for (char c = 'a'; c <= 'z'; ++c) {
+    layout.AddScan(static_cast<std::uint8_t>(c), static_cast<std::int16_t>(c - 'a' + 'A'));
+    layout.AddScan(static_cast<std::uint8_t>(c - 'a' + 'A'),
+                   static_cast<std::int16_t>(0x100 | (c - 'a' + 'A')));
+  }
+  layout.AddScan(' ', 0x20);
+  for (int i = 0; i < 256; ++i) layout.unicode[i] = static_cast<char16_t>(i);
+  layout.unicode[0x80] = u'\u20AC';
+  layout.scans[0x4C] = 0x26;
+  return layout;
+}
+
+struct Key {
+  std::uint8_t vk;
+  std::uint16_t scan;
+  bool extended;
+};
+
+inline const std::map<std::string, Key>& KeyNames() {
+  static const std::map<std::string, Key> names = {
+      {"lctrl", {0xA2, 0x1D, false}},      {"rctrl", {0xA3, 0x1D, true}},
+      {"lalt", {0xA4, 0x38, false}},       {"ralt", {0xA5, 0x38, true}},
+      {"lshift", {0xA0, 0x2A, false}},     {"rshift", {0xA1, 0x36, false}},
+      {"lwin", {0x5B, 0x5B, true}},        {"caps", {0x14, 0x3A, false}},
+      {"home", {0x24, 0x47, true}},        {"del", {0x2E, 0x53, true}},
+      {"f1", {0x70, 0x3B, false}},         {"f6", {0x76, 0x40, false}},
+      {"enter", {0x0D, 0x1C, false}},      {"semi", {0xBA, 0x27, false}},
+      {"comma", {0xBC, 0x33, false}},      {"space", {0x20, 0x39, false}},
+      {"tab", {0x09, 0x0F, false}},        {"packet", {0xE7, 0, false}},  // a character injected as such
+      {"bare", {0x4C, 0, false}},           // L from an injector that sends no scan code
+      {"altgrctrl", {0xA2, 0x21D, false}},  // what Windows adds in front of AltGr
+      {"ctrl", {0x11, 0x1D, false}},        // generic codes, as some injectors send them
+      {"alt", {0x12, 0x38, false}},
+  };
+  return names;
+}
+
+inline Key KeyNamed(const std::string& name) {
+  if (name.size() == 1) return {static_cast<std::uint8_t>(std::toupper(name[0])), 0x1E, false};
+  return KeyNames().at(name);
+}
+
+// Output of one event: "pass" or "swallow", then injected keys (hex virtual key or 'c' for a character,
+// v down, ^ up) and "post WWWW/row" for a hot key reported to the main window.
+inline std::string Describe(const KeyOutput& out) {
+  std::string text = out.suppress ? "swallow" : "pass";
+  char part[32];
+  for (int i = 0; i < out.injectedCount; ++i) {
+    const InjectedKey& key = out.injected[i];
+    if (key.unicode)
+      std::snprintf(part, sizeof part, " '%c'%c", key.scan < 128 ? static_cast<char>(key.scan) : '?',
+                    key.up ? '^' : 'v');
+    else
+      std::snprintf(part, sizeof part, " %02X%c", key.vk, key.up ? '^' : 'v');
+    text += part;
+  }
+  if (out.post) {
+    std::snprintf(part, sizeof part, " post %04X/%d", out.postWParam, out.postLParam);
+    text += part;
+  }
+  return text;
+}
+
+struct Tables {
+  std::vector<std::uint8_t> hot = std::vector<std::uint8_t>(AreaSize, 0);
+  std::vector<std::uint8_t> remap = std::vector<std::uint8_t>(AreaSize, 0);
+  HookTables views{HotKeyAreaView(hot.data()), RemapAreaView(remap.data())};
+
+  // The remapper's default content: every key types itself.
+  void Identity() {
+    for (const RemapTableRows& list : RemapRowLists)
+      for (std::size_t row = 0; row < list.rows.size(); ++row)
+        views.remap.SetByte(list.table, static_cast<int>(row), static_cast<std::uint8_t>(list.rows[row]));
+  }
+  void Bind(int category, int column, int row, HotKeyAction action) {
+    views.hotKeys.SetAction(*TableByCategory(category), column, row, action);
+  }
+  void Remap(RemapTableId table, char from, char to) {
+    views.remap.SetByte(table, static_cast<int>(RemapRows(table).find(from)), static_cast<std::uint8_t>(to));
+  }
+};
+
+// Runs events written as "+lalt +a -a -lalt" ("*a" a repeat, "!" prefix for our own injected keys) and
+// joins the outputs with " | ".
+inline std::string Play(HookState& state, const Tables& tables, const std::string& events,
+                        const KeyLayout& layout) {
+  std::istringstream in(events);
+  std::string token, result;
+  while (in >> token) {
+    const bool ours = token[0] == '!';
+    if (ours) token.erase(0, 1);
+    const Key key = KeyNamed(token.substr(1));
+    const KeyEvent event{key.vk, key.scan, token[0] == '-', key.extended, ours};
+    const KeyOutput out = DecideKey(state, event, tables.views, layout);
+    for (int i = 0; i < out.injectedCount; ++i)
+      EXPECT_NE(out.injected[i].scan, 0) << "injected without a scan code";
+    result += (result.empty() ? "" : " | ") + Describe(out);
+  }
+  return result;
+}
+
+struct Scenario {
+  const char* what;
+  const char* events;
+  const char* expected;
+};
+
+inline void RunScenarios(const Tables& tables, const std::vector<Scenario>& scenarios,
+                         bool capsLock = false) {
+  const KeyLayout layout = UsLayout();
+  for (const Scenario& s : scenarios) {
+    HookState state;
+    state.capsLock = capsLock;
+    EXPECT_EQ(Play(state, tables, s.events, layout), s.expected) << s.what << ": " << s.events;
+  }
+}
+
+}  // namespace tvx::scenario
