@@ -22,7 +22,8 @@ KindInfo InfoFor(ControlKind kind) {
     case ControlKind::CenteredLabel: return {"STATIC", SS_CENTER | SS_NOPREFIX};
     case ControlKind::Panel: return {PanelClassName, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
     case ControlKind::Grid: return {DrawGridClassName, WS_TABSTOP};
-    case ControlKind::Bevel: return {"STATIC", SS_ETCHEDFRAME};
+    // Transparent, so a panel that clips its children still paints the inside of the frame.
+    case ControlKind::Bevel: return {"STATIC", SS_ETCHEDFRAME, WS_EX_TRANSPARENT};
   }
   return {"STATIC", 0};
 }

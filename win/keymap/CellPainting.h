@@ -1,0 +1,35 @@
+#pragma once
+// The one palette and text placement of every grid of the editors and their dialogs.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "win/ui/DrawGrid.h"
+
+namespace tvx {
+
+inline constexpr COLORREF KeyColumnColour = RGB(192, 192, 192);
+inline constexpr COLORREF SelectedColour = RGB(0, 0, 255);
+inline constexpr COLORREF CellColour = RGB(255, 255, 255);
+inline constexpr COLORREF ReservedColour = RGB(0, 0, 0);
+
+// Fills the cell with the palette's background and sets the matching text colour.
+void PaintCellBackground(const GridCellPaint& cell, bool keyColumn);
+void FillCell(const GridCellPaint& cell, COLORREF colour);
+
+// Centred across the cell, one pixel below its top (the width halved toward zero).
+void DrawCentredText(const GridCellPaint& cell, std::string_view text);
+
+// The text a cell shows for a character code. A control code (1 to 31, only from a damaged file)
+// shows in caret notation, "^A" for 1, rather than as a glyph no font has.
+std::string CharacterText(std::uint8_t code);
+// The text of a hot-key entry: a key's name, a character, or "?" for a value no key has.
+std::string HotKeyCellText(std::uint16_t action);
+
+// A font height in pixels for a size in points on this device.
+int PointsToPixels(HDC dc, int points);
+
+}  // namespace tvx

@@ -1,0 +1,136 @@
+#include "win/keymap/DoSpecial2.h"
+
+#include "core/keymap/Catalogue.h"
+#include "win/app/Program.h"
+#include "win/keymap/CellPainting.h"
+
+namespace tvx {
+namespace {
+
+constexpr int KeyColumns = 10;
+constexpr int KeyRows = 6;
+constexpr PickerMargins HotKeyActionMargins{20, -25};
+constexpr FontSpec FormFont{12};
+constexpr FontSpec LabelFont{13, true};
+constexpr FontSpec GridFont{15, true};
+
+const ControlSpec HotKeyActionControls[] = {
+    {ControlKind::Label, picker::Label1, "Select a Character", 4, 0, 129, 15, LabelFont},
+    {ControlKind::Grid, picker::SymbolGrid, "", 4, 16, 591, 171, GridFont},
+    {ControlKind::DefaultButton, picker::OkButton, "Select &Character", 240, 190, 121, 23, FormFont, 0,
+     BS_NOTIFY},
+    {ControlKind::Label, picker::Label2, "Select a Keyboard Key", 4, 216, 161, 15, LabelFont},
+    {ControlKind::Grid, picker::KeyGrid, "", 4, 232, 583, 129, GridFont},
+    {ControlKind::Button, picker::NoneButton, "&Select \"none\"", 4, 366, 105, 23, FormFont, 0, BS_NOTIFY},
+    {ControlKind::Button, picker::OkKey, "Select &Key", 240, 366, 121, 23, FormFont, 0, BS_NOTIFY},
+    {ControlKind::Button, picker::CancelButton, "&Cancel", 504, 366, 91, 23, FormFont, 0, BS_NOTIFY},
+};
+
+int KeyIndex(const DrawGrid& grid) { return grid.Row() * KeyColumns + grid.Col(); }
+
+}  // namespace
+
+void TDoSpecial2::Create(HWND owner) {
+  CreateForm(owner, HotKeyActionClassName, "Hot Key Action", 600, 394, HotKeyActionControls);
+  DrawGrid& symbols = Grid(picker::SymbolGrid);
+  SetUpSymbolGrid(symbols);
+  symbols.OnClick = [this] { SymbolGridClick(); };
+  symbols.OnDblClick = [this] { SymbolGridDblClick(); };
+  DrawGrid& keys = Grid(picker::KeyGrid);
+  keys.SetColCount(KeyColumns);
+  keys.SetRowCount(KeyRows);
+  keys.SetDefaultColWidth(57);
+  keys.SetDefaultRowHeight(20);
+  keys.SetVerticalScrollBar(false);
+  keys.OnDrawCell = [this](const GridCellPaint& cell) { KeyGridDrawCell(cell); };
+  keys.OnClick = [this] { KeyGridClick(); };
+  keys.OnDblClick = [this] { KeyGridDblClick(); };
+  SetDefaultButton(picker::OkButton);
+}
+
+// A value no key has (only a damaged file holds one) preselects as "none" does, and leaves a Code below
+// 256, so that a pick other than a key stores a character and never that value.
+void TDoSpecial2::FormShow() {
+  Showing.HotKeyActionShowing = true;
+  PlaceBelowCell(HotKeyActionMargins);
+  Choice = ShortString();
+  if (Code > 255) {
+    Code -= 256;
+    if (Code < static_cast<int>(ActionKeyTable.size())) {
+      Grid(picker::KeyGrid).SetCurrent(Code % KeyColumns, Code / KeyColumns);
+      FocusControl(picker::KeyGrid);
+      SetDefaultButton(picker::OkKey);
+      return;
+    }
+    Code = 0;
+  }
+  if (Code <= 0 || Code >= SymbolCount) {
+    Code = 0;
+    Grid(picker::SymbolGrid).SetCurrent(0, 0);
+    Grid(picker::KeyGrid).SetCurrent(0, 0);
+    FocusControl(picker::NoneButton);
+    return;
+  }
+  Grid(picker::SymbolGrid).SetCurrent(Code % SymbolColumns, Code / SymbolColumns);
+  FocusControl(picker::SymbolGrid);
+}
+
+void TDoSpecial2::FormClose() { Showing.HotKeyActionShowing = false; }
+
+void TDoSpecial2::Command(int id, int code) {
+  if (ButtonFocusChanged(id, code) || code != BN_CLICKED) return;
+  switch (id) {
+    case picker::OkButton:
+      OkButtonClick();
+      break;
+    case picker::OkKey:
+      OkKeyClick();
+      break;
+    case picker::NoneButton:
+      NoneButtonClick();
+      break;
+    case picker::CancelButton:
+      CancelButtonClick();
+      break;
+  }
+}
+
+void TDoSpecial2::SymbolGridClick() { SetDefaultButton(picker::OkButton); }
+
+void TDoSpecial2::SymbolGridDblClick() {
+  Choice = OneCharacter(FirstSymbol + SymbolIndex(Grid(picker::SymbolGrid)));
+  Close();
+}
+
+void TDoSpecial2::KeyGridDrawCell(const GridCellPaint& cell) {
+  PaintCellBackground(cell, false);
+  DrawCentredText(cell, ActionKeyTable[cell.row * KeyColumns + cell.col].name);
+}
+
+void TDoSpecial2::KeyGridClick() { SetDefaultButton(picker::OkKey); }
+
+void TDoSpecial2::KeyGridDblClick() { PickKey(); }
+
+void TDoSpecial2::OkButtonClick() {
+  Code = SymbolIndex(Grid(picker::SymbolGrid));
+  Choice = OneCharacter(FirstSymbol + Code);
+  Close();
+}
+
+void TDoSpecial2::OkKeyClick() { PickKey(); }
+
+void TDoSpecial2::NoneButtonClick() {
+  Choice = OneCharacter(0);
+  Close();
+}
+
+void TDoSpecial2::CancelButtonClick() { Close(); }
+
+void TDoSpecial2::PickKey() {
+  const int key = KeyIndex(Grid(picker::KeyGrid));
+  Choice = ShortString(ActionKeyTable[key].name);
+  Code = FirstKeyAction + key;
+  Close();
+}
+
+}  // namespace tvx

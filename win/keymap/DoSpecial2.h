@@ -1,0 +1,33 @@
+#pragma once
+// TDoSpecial2, the Hot Key Action dialog: the character to type, the key to press or "none".
+
+#include "win/keymap/Pickers.h"
+
+namespace tvx {
+
+inline constexpr char HotKeyActionClassName[] = "TDoSpecial2";
+
+// Choice after the dialog: empty (cancelled), one character (code 0 for "none") or a key's name.
+// Code on entry: a symbol index 0..223, or a HotKeyAction above 255 for a key; after "Select &Character"
+// the picked symbol index, after a key its HotKeyAction, after anything else below 256.
+class TDoSpecial2 : public PickerForm {
+ protected:
+  void Create(HWND owner) override;
+  void FormShow() override;
+  void FormClose() override;
+  void Command(int id, int code) override;
+
+ private:
+  void SymbolGridClick();
+  void SymbolGridDblClick();
+  void KeyGridDrawCell(const GridCellPaint& cell);
+  void KeyGridClick();
+  void KeyGridDblClick();
+  void OkButtonClick();
+  void OkKeyClick();
+  void NoneButtonClick();
+  void CancelButtonClick();
+  void PickKey();
+};
+
+}  // namespace tvx

@@ -1,0 +1,138 @@
+// The "Keyboard &Hot Keys" page of the main window: five categories, one grid, the Hot Key Action dialog.
+#include <algorithm>
+#include <array>
+
+#include "core/keymap/Catalogue.h"
+#include "win/app/MainWin.h"
+#include "win/app/Program.h"
+#include "win/keymap/CellPainting.h"
+#include "win/keymap/DoSpecial2.h"
+
+namespace tvx {
+namespace {
+
+constexpr FontSpec CategoryFont{12};
+constexpr FontSpec HeadingFont{12};
+constexpr int KeyColumnCount = 1 + ModifierColumnCount;
+constexpr int SmallPoints = 9;
+constexpr int LargePoints = 11;
+
+// Buttons in KeyCategory order.
+constexpr std::array<int, 5> CategoryButtons{IdAlpha, IdPunctuation, IdFunctionKeys, IdNumeric, IdEditing};
+
+const ControlSpec HotKeyPage[] = {
+    {ControlKind::RadioButton, IdAlpha, "&Alphabetic Keys", 8, 8, 117, 17, CategoryFont, IdPanel1},
+    {ControlKind::RadioButton, IdPunctuation, "&Punctuation Keys", 128, 8, 117, 17, CategoryFont, IdPanel1},
+    {ControlKind::RadioButton, IdFunctionKeys, "F&unction Keys", 248, 8, 117, 17, CategoryFont, IdPanel1},
+    {ControlKind::RadioButton, IdNumeric, "&Numeric Keys", 8, 28, 117, 17, CategoryFont, IdPanel1},
+    {ControlKind::RadioButton, IdEditing, "&Editing Keys", 128, 28, 117, 17, CategoryFont, IdPanel1},
+    // Two-word headings take both lines.
+    {ControlKind::CenteredLabel, IdHeadingFirst, "Key", 18, 69, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 1, "Alt", 60, 69, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 2, "Ctrl", 100, 69, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 3, "Win", 141, 69, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 4, "Ctrl", 182, 55, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 5, "Alt", 182, 69, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 6, "Ctrl", 223, 55, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 7, "Win", 223, 69, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 8, "Alt", 264, 55, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 9, "Win", 264, 69, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 10, "Alt", 305, 55, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::CenteredLabel, IdHeadingFirst + 11, "Shift", 305, 69, 40, 14, HeadingFont, IdPanel1},
+    {ControlKind::Grid, IdNewGrid, "", 15, 88, 349, 320, {15}, IdPanel1},
+};
+
+}  // namespace
+
+void TMainWin::BuildHotKeyPage() {
+  controls_.merge(BuildControls(hwnd(), HotKeyPage, fonts_));
+  DrawGrid& grid = *DrawGrid::From(Control(IdNewGrid));
+  grid.SetColCount(KeyColumnCount);
+  grid.SetDefaultColWidth(40);
+  grid.SetDefaultRowHeight(20);
+  grid.SetFixedCols(1);
+  grid.SetRowCount(RowCount(Settings.LastKeys));
+  grid.OnDrawCell = [this](const GridCellPaint& cell) { NewGridDrawCell(cell); };
+  grid.OnDblClick = [this] { NewGridDblClick(); };
+}
+
+void TMainWin::AlphaClick() { CategoryClick(Alphabetic); }
+void TMainWin::PunctuationClick() { CategoryClick(Punctuation); }
+void TMainWin::FunctionKeysClick() { CategoryClick(FunctionKeys); }
+void TMainWin::NumericClick() { CategoryClick(Numeric); }
+void TMainWin::EditingClick() { CategoryClick(Editing); }
+
+// The category only chooses what the grid shows; the settings file learns it at once.
+void TMainWin::CategoryClick(int category) {
+  for (int n = 1; n <= 5; ++n) SetChecked(Control(CategoryButtons[n - 1]), n == category);
+  if (Settings.LastKeys == category) return;
+  Settings.LastKeys = category;
+  UpdateGrid();
+  SaveSettings();
+}
+
+// A LastKeys that is no category (never after the settings are loaded) leaves an empty grid.
+void TMainWin::UpdateGrid() {
+  if (DrawGrid* grid = DrawGrid::From(Control(IdNewGrid))) grid->SetRowCount(RowCount(Settings.LastKeys));
+  for (int id : {IdNewGrid, IdUpperGrid, IdLowerGrid, IdPunctGrid, IdNumGrid}) {
+    if (DrawGrid* grid = DrawGrid::From(Control(id))) grid->Invalidate();
+  }
+}
+
+void TMainWin::NewGridDrawCell(const GridCellPaint& cell) {
+  const int category = Settings.LastKeys;
+  const bool keyColumn = cell.col == 0;
+  if (!keyColumn && IsReserved(category, cell.col, cell.row)) {
+    FillCell(cell, ReservedColour);
+    return;
+  }
+  PaintCellBackground(cell, keyColumn);
+  std::string text =
+      keyColumn ? RowLabel(category, cell.row)
+                : HotKeyCellText(HotKeys().ActionByCategory(category, cell.col, cell.row).value_or(0));
+  const bool none = text == std::string(1, '\0');
+  if (none) text = "none";
+  const int points = IsActionKeyName(text) ? SmallPoints : LargePoints;
+  ::SelectObject(cell.dc, fonts_.Get({PointsToPixels(cell.dc, points), !none}));
+  DrawCentredText(cell, text);
+}
+
+void TMainWin::NewGridDblClick() {
+  if (BrowseOnly || FullBrowseOnly) return;
+  DrawGrid& grid = *DrawGrid::From(Control(IdNewGrid));
+  const int col = grid.Col(), row = grid.Row(), category = Settings.LastKeys;
+  const HotKeyTable* table = TableByCategory(category);
+  if (col == 0 || !table || row >= table->keys) return;
+  if (FileInUse()) return;
+  if (IsReserved(category, col, row)) {
+    SystemKeyMsg();
+    return;
+  }
+  bool stored = false;
+  // The lock is given back whatever happens; a save that fails has left the file as it was.
+  try {
+    const HotKeyAction action = HotKeys().Action(*table, col, row).value_or(0);
+    TDoSpecial2 dialog;
+    dialog.Code = action < 256 ? std::max(action - 32, 0) : action;
+    dialog.CellRect = grid.CellRect(col, row);
+    dialog.ShowModal(hwnd());
+    if (!dialog.Choice.empty()) {
+      const int value = dialog.Code > 255 ? dialog.Code : static_cast<unsigned char>(dialog.Choice[0]);
+      HotKeys().SetAction(*table, col, row, static_cast<HotKeyAction>(value));
+      grid.Invalidate();
+      SaveTavrix(Settings.CurrentFile);
+      stored = true;
+    }
+  } catch (...) {
+    ReleaseSyncFile(0);
+    throw;
+  }
+  ReleaseSyncFile(stored ? 1 : 0);
+}
+
+void TMainWin::SystemKeyMsg() {
+  ::MessageBoxA(hwnd(), ReservedCombinationMessage, "Notice", MB_OK);
+  ReleaseSyncFile(0);
+}
+
+}  // namespace tvx

@@ -1,0 +1,114 @@
+// The "Keyboard &Remapper" page of the main window: four grids, one per remap table, and the Select
+// Character dialog.
+#include <algorithm>
+
+#include "core/keymap/Catalogue.h"
+#include "win/app/MainWin.h"
+#include "win/app/Program.h"
+#include "win/keymap/CellPainting.h"
+#include "win/keymap/DoSpecial.h"
+
+namespace tvx {
+namespace {
+
+constexpr FontSpec HeadingFont{13};
+constexpr FontSpec GridFont{15};
+
+const ControlSpec RemapPage[] = {
+    {ControlKind::CenteredLabel, IdLabel4, "Upper Case", 12, 8, 81, 16, HeadingFont, IdPanel2},
+    {ControlKind::CenteredLabel, IdLabel6, "Lower Case", 108, 8, 81, 16, HeadingFont, IdPanel2},
+    {ControlKind::CenteredLabel, IdLabel11, "Punctuation", 208, 8, 81, 16, HeadingFont, IdPanel2},
+    {ControlKind::CenteredLabel, IdLabel14, "Numeric", 304, 8, 61, 16, HeadingFont, IdPanel2},
+    {ControlKind::Grid, IdUpperGrid, "", 11, 28, 83, 382, GridFont, IdPanel2},
+    {ControlKind::Grid, IdLowerGrid, "", 107, 28, 83, 382, GridFont, IdPanel2},
+    {ControlKind::Grid, IdPunctGrid, "", 207, 28, 83, 382, GridFont, IdPanel2},
+    {ControlKind::Grid, IdNumGrid, "", 303, 28, 63, 213, GridFont, IdPanel2},
+    {ControlKind::Bevel, IdBevel1, "", 296, 248, 81, 137, GridFont, IdPanel2},
+    {ControlKind::CenteredLabel, IdLabel18, "NOTE", 300, 252, 73, 21, {15, true}, IdPanel2},
+    {ControlKind::CenteredLabel,
+     IdLabel16,
+     "The Remapper takes precedence over the Hot Keys.",
+     300,
+     276,
+     73,
+     105,
+     {12},
+     IdPanel2},
+};
+
+struct RemapGridOf {
+  RemapTableId table;
+  int gridId;
+};
+
+constexpr RemapGridOf RemapGrids[] = {
+    {RemapTableId::Upper, IdUpperGrid},
+    {RemapTableId::Lower, IdLowerGrid},
+    {RemapTableId::Punct, IdPunctGrid},
+    {RemapTableId::Numeric, IdNumGrid},
+};
+
+int GridIdOf(RemapTableId table) {
+  return std::find_if(std::begin(RemapGrids), std::end(RemapGrids),
+                      [table](const RemapGridOf& grid) { return grid.table == table; })
+      ->gridId;
+}
+
+}  // namespace
+
+void TMainWin::BuildRemapPage() {
+  controls_.merge(BuildControls(hwnd(), RemapPage, fonts_));
+  for (const RemapGridOf& each : RemapGrids) {
+    DrawGrid& grid = *DrawGrid::From(Control(each.gridId));
+    grid.SetColCount(2);
+    grid.SetDefaultColWidth(40);
+    grid.SetColWidth(0, 20);
+    grid.SetDefaultRowHeight(20);
+    grid.SetFixedCols(1);
+    grid.SetRowCount(RemapTableOf(each.table).rows);
+    grid.OnDrawCell = [this, table = each.table](const GridCellPaint& cell) {
+      RemapGridDrawCell(table, cell);
+    };
+    grid.OnDblClick = [this, table = each.table] { RemapGridDblClick(table); };
+  }
+}
+
+void TMainWin::RemapGridDrawCell(RemapTableId table, const GridCellPaint& cell) {
+  const bool keyColumn = cell.col == 0;
+  PaintCellBackground(cell, keyColumn);
+  const std::string_view rows = RemapRows(table);
+  const auto code = keyColumn ? static_cast<std::uint8_t>(rows.at(static_cast<std::size_t>(cell.row)))
+                              : Remaps().Byte(table, cell.row).value_or(0);
+  const bool none = code == 0;
+  ::SelectObject(cell.dc, fonts_.Get({GridFont.pixelHeight, !none}));
+  DrawCentredText(cell, none ? std::string("none") : CharacterText(code));
+}
+
+void TMainWin::RemapGridDblClick(RemapTableId table) {
+  if (BrowseOnly || FullBrowseOnly) return;
+  DrawGrid& grid = *DrawGrid::From(Control(GridIdOf(table)));
+  const int col = grid.Col(), row = grid.Row();
+  const auto current = Remaps().Byte(table, row);
+  if (col == 0 || !current) return;
+  if (FileInUse()) return;
+  bool stored = false;
+  // The lock is given back whatever happens; a save that fails has left the file as it was.
+  try {
+    TDoSpecial dialog;
+    dialog.Code = std::max(*Remaps().Byte(table, row) - 32, 0);
+    dialog.CellRect = grid.CellRect(col, row);
+    dialog.ShowModal(hwnd());
+    if (!dialog.Choice.empty()) {
+      Remaps().SetByte(table, row, static_cast<std::uint8_t>(dialog.Choice[0]));
+      grid.Invalidate();
+      SaveTavrix(Settings.CurrentFile);
+      stored = true;
+    }
+  } catch (...) {
+    ReleaseSyncFile(0);
+    throw;
+  }
+  ReleaseSyncFile(stored ? 1 : 0);
+}
+
+}  // namespace tvx
