@@ -166,7 +166,7 @@ class TavrixRun {
 class Target {
  public:
   explicit Target(const std::string& name = "target")
-      : log_(FreshFolder("tavrix-target") + name + ".log"),
+      : log_(FreshLog(name)),
         process_("\"" + ExeDir() + "KeyTarget.exe\" " + log_, "") {
     WaitFor([&] { return ReadFile(log_).rfind("ready ", 0) == 0; });
     window_ = reinterpret_cast<HWND>(std::stoull(ReadFile(log_).substr(6, 8), nullptr, 16));
@@ -174,6 +174,13 @@ class Target {
   }
   ~Target() {
     if (window_) ::PostMessageA(window_, WM_CLOSE, 0, 0);
+  }
+
+  // A log left by an earlier target would show its window as ready.
+  static std::string FreshLog(const std::string& name) {
+    const std::string log = FreshFolder("tavrix-target") + name + ".log";
+    ::DeleteFileA(log.c_str());
+    return log;
   }
 
   bool Focus() {

@@ -1,0 +1,114 @@
+// Real X keystrokes: the user's modifiers do not leak into a hot key's action, nothing stays down, no
+// menu opens on the Alt release, held keys repeat their replacement, and no keystroke lands in a file.
+#include <gtest/gtest.h>
+
+#include "tests/win/hook_harness.h"
+
+namespace tvx::test {
+namespace {
+
+Tables HoldTables() {
+  Tables tables;
+  tables.Identity();
+  tables.Bind(Editing, CtrlAlt, 2, 260);  // Ctrl+Alt+Home: F5
+  tables.Bind(Alphabetic, Alt, 9, 'x');   // Alt+J
+  tables.Bind(Alphabetic, Win, 9, 'x');   // Win+J
+  tables.Remap(RemapTableId::Lower, 'q', 'z');
+  return tables;
+}
+
+// The modifiers the target saw held when the key went down ("m" line after its "k" line).
+std::string ModifiersAt(const std::string& log, const std::string& keyDown) {
+  const std::size_t at = log.find("k " + keyDown + "\nm ");
+  return at == std::string::npos ? "not received" : log.substr(at + 8, log.find('\n', at + 8) - at - 8);
+}
+
+class HookHold : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { tavrix_ = new TavrixRun(HoldTables(), "tavrix-hold"); }
+  static void TearDownTestSuite() { delete tavrix_; }
+  void SetUp() override {
+    ASSERT_TRUE(tavrix_->loaded());
+    ASSERT_TRUE(target_.Focus());
+  }
+
+  static TavrixRun* tavrix_;
+  Target target_{"hold"};
+};
+TavrixRun* HookHold::tavrix_ = nullptr;
+
+TEST_F(HookHold, CtrlAltHomeReachesTheTargetAsF5Alone) {
+  const std::size_t mark = target_.Mark();
+  Xdotool("key --delay 30 ctrl+alt+Home");
+  const std::string log = target_.Settled().substr(mark);
+  EXPECT_EQ(ModifiersAt(log, "74v"), "0") << log;
+  EXPECT_EQ(log.find("k 24"), std::string::npos) << "Home itself came through";
+  EXPECT_EQ(target_.KeysDown(), "");
+}
+
+TEST_F(HookHold, AltAndWinHotKeysOpenNoMenuAndLeaveNothingDown) {
+  for (const char* keys : {"alt+j", "super+j", "alt+j alt+j"}) {
+    const std::size_t mark = target_.Mark();
+    Xdotool(std::string("key --delay 30 ") + keys);
+    EXPECT_EQ(target_.Since(mark, "c"), keys[0] == 'a' && keys[5] ? "0078 0078" : "0078") << keys;
+    EXPECT_FALSE(target_.MenuOpened(mark)) << keys << ": " << target_.Settled().substr(mark);
+    EXPECT_EQ(target_.KeysDown(), "") << keys;
+  }
+  // Alt alone does open the menu bar: the check above can fail.
+  const std::size_t mark = target_.Mark();
+  Xdotool("key alt");
+  EXPECT_TRUE(target_.MenuOpened(mark));
+  Xdotool("key Escape");
+}
+
+// Xvfb does not repeat keys held through XTest, so the held key comes as an on-screen keyboard sends it:
+// injected by another program, press, press, press, release.
+std::string HeldThrice(const Target& target, WORD vk, WORD scan) {
+  const std::size_t mark = target.Mark();
+  INPUT inputs[4] = {};
+  for (INPUT& input : inputs) input = {INPUT_KEYBOARD, {.ki = {vk, scan, 0, 0, 0}}};
+  inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(4, inputs, sizeof(INPUT));
+  return target.Since(mark, "c");
+}
+
+TEST_F(HookHold, HeldRemappedKeyGivesOneReplacementPerRepeat) {
+  EXPECT_EQ(HeldThrice(target_, 'W', 0x11), "0077 0077 0077");
+  EXPECT_EQ(HeldThrice(target_, 'Q', 0x10), "007A 007A 007A");
+  EXPECT_EQ(target_.KeysDown(), "");
+}
+
+// Every file in the folder (and below it when deep) written since the start, searched for the text.
+void ExpectNotInFiles(const std::string& folder, const std::string& text, const FILETIME& since, bool deep) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (deep) ExpectNotInFiles(folder + name + "\\", text, since, deep);
+    } else if (::CompareFileTime(&found.ftLastWriteTime, &since) >= 0) {
+      EXPECT_EQ(ReadFile(folder + name).find(text), std::string::npos) << folder + name;
+    }
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+}
+
+TEST_F(HookHold, TypedTextIsInNoFile) {
+  FILETIME start;
+  ::GetSystemTimeAsFileTime(&start);
+  const std::size_t mark = target_.Mark();
+  Xdotool("type --delay 30 canaryxwv");
+  EXPECT_EQ(target_.Since(mark, "c"), "0063 0061 006E 0061 0072 0079 0078 0077 0076");
+  ::PostMessageA(tavrix_->MainWindow(), WM_CLOSE, 0, 0);  // and whatever it writes on closing
+  Sleep(1500);
+  // The places the program and the library can write: the drive's root, the Windows folder, the users'
+  // folders (temporary files, application data, the program's own folder under Temp) and the registry.
+  ExpectNotInFiles("C:\\", "canaryxwv", start, false);
+  ExpectNotInFiles("C:\\windows\\", "canaryxwv", start, false);
+  ExpectNotInFiles("C:\\users\\", "canaryxwv", start, true);
+}
+
+}  // namespace
+}  // namespace tvx::test
