@@ -98,5 +98,23 @@ TEST(MainWindow, AShortMappingFileIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(tavrix.Close(), 0);
 }
 
+// Started minimised, the program minimises itself at its first activation only: a restored window stays
+// restored when it is activated again.
+TEST(MainWindow, AMinimisedStartMinimisesOnceAndCanBeRestored) {
+  TavrixProcess tavrix({}, "", SW_SHOWMINNOACTIVE);
+  const HWND main = tavrix.MainWindow(), application = ::GetWindow(main, GW_OWNER);
+  ::SetForegroundWindow(main);
+  ASSERT_TRUE(WaitFor([&] { return ::IsIconic(application) && !::IsWindowVisible(main); }));
+
+  ::SendMessageA(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(WaitFor([&] { return !::IsIconic(application) && ::IsWindowVisible(main); }));
+  ::SetForegroundWindow(main);
+  ::SendMessageA(main, WM_ACTIVATE, WA_ACTIVE, 0);
+  WaitFor([] { return false; }, std::chrono::milliseconds(300));
+  EXPECT_FALSE(::IsIconic(application));
+  EXPECT_TRUE(::IsWindowVisible(main));
+  EXPECT_EQ(tavrix.Close(), 0);
+}
+
 }  // namespace
 }  // namespace tvx::test

@@ -137,25 +137,31 @@ std::string SettingsFilePath() {
 
 void RemoveSettingsFile() { ::DeleteFileA(SettingsFilePath().c_str()); }
 
-TavrixProcess::TavrixProcess(const std::vector<std::uint8_t>& keyFile, const std::string& arguments) {
+TavrixProcess::TavrixProcess(const std::vector<std::uint8_t>& keyFile, const std::string& arguments,
+                             int showWindow) {
   RemoveSettingsFile();
   CopyOrThrow(BuildDir() + "\\TAVRIX.EXE", folder_.File("TAVRIX.EXE"));
   CopyOrThrow(BuildDir() + "\\TAVRIXHK.DLL", folder_.File("TAVRIXHK.DLL"));
   if (!keyFile.empty()) WriteFileBytes(KeyFile(), keyFile);
-  Start(arguments);
+  Start(arguments, showWindow);
 }
 
-void TavrixProcess::Start(const std::string& arguments) {
+void TavrixProcess::Start(const std::string& arguments, int showWindow) {
   std::string commandLine = "\"" + folder_.File("TAVRIX.EXE") + "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
+  if (showWindow >= 0) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showWindow);
+  }
   if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.path().c_str(),
                         &startup, &info_))
     throw std::runtime_error("TAVRIX.EXE did not start");
-  // Shown, or held up by a message box from start-up.
+  // Shown (perhaps minimised), or held up by a message box from start-up.
   WaitFor([this] {
     main_ = FindProcessWindow(info_.dwProcessId, "TMainWin");
-    return main_ && (::IsWindowVisible(main_) || FindMessageBox(info_.dwProcessId).window);
+    return main_ && (::IsWindowVisible(main_) || ::IsIconic(::GetWindow(main_, GW_OWNER)) ||
+                     FindMessageBox(info_.dwProcessId).window);
   });
   if (!main_) throw std::runtime_error("TAVRIX.EXE showed no main window");
 }

@@ -73,7 +73,9 @@ std::string SettingsFilePath();
 // TAVRIX.EXE copied with its DLL into a fresh folder (optionally with a KEY.TVX), then started there.
 class TavrixProcess {
  public:
-  explicit TavrixProcess(const std::vector<std::uint8_t>& keyFile = {}, const std::string& arguments = "");
+  // showWindow: the show-window value the process starts with (STARTF_USESHOWWINDOW), if any.
+  explicit TavrixProcess(const std::vector<std::uint8_t>& keyFile = {}, const std::string& arguments = "",
+                         int showWindow = -1);
   TavrixProcess(const TavrixProcess&) = delete;
   TavrixProcess& operator=(const TavrixProcess&) = delete;
   ~TavrixProcess();
@@ -93,7 +95,7 @@ class TavrixProcess {
   bool Running() const;
 
  private:
-  void Start(const std::string& arguments);
+  void Start(const std::string& arguments, int showWindow);
 
   TempDir folder_;
   PROCESS_INFORMATION info_{};
