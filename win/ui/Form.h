@@ -64,7 +64,11 @@ void SetChecked(HWND button, bool checked);
 class ModalForm : public Window {
  public:
   void ShowModal(HWND owner);
-  void Close() { closing_ = true; }
+  // Wakes the modal loop too: a Close from a sent message (a click sent by another thread) posts nothing.
+  void Close() {
+    closing_ = true;
+    if (hwnd()) ::PostMessageA(hwnd(), WM_NULL, 0, 0);
+  }
 
  protected:
   virtual void Create(HWND owner) = 0;  // creates the window and its controls, hidden
