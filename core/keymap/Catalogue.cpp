@@ -65,8 +65,16 @@ std::string RowLabel(int category, int row) {
 }
 
 bool IsReserved(int category, int column, int row) {
-  const std::string label = RowLabel(category, row);
-  if (label.empty()) return false;
+  // Runs in the hook library's keyboard callback: no allocation, so the label is a view.
+  if (row < 0 || row >= RowCount(category)) return false;
+  std::string_view label;
+  switch (category) {
+    case Alphabetic: label = LetterRows.substr(row, 1); break;
+    case Punctuation: label = PunctHotKeyRows.substr(row, 1); break;
+    case FunctionKeys: label = FunctionKeyRows[row]; break;
+    case Numeric: label = DigitRows.substr(row, 1); break;
+    default: label = EditingKeyRows[row];
+  }
   return std::any_of(ReservedCombinations.begin(), ReservedCombinations.end(), [&](const ReservedCells& cells) {
     return cells.category == category && cells.column == column && ListHas(cells.rows, label);
   });
