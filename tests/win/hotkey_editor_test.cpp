@@ -10,6 +10,8 @@
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
+#include "win/app/Program.h"
+#include "win/keymap/DoSpecial2.h"
 #include "win/keymap/Pickers.h"
 
 namespace tvx::test {
@@ -317,6 +319,31 @@ TEST(HotKeyActionPlacement, BelowTheCellAboveItOrCentred) {
     EXPECT_EQ(at.x, 337);
     EXPECT_EQ(at.y, c.top) << "screen " << c.screenHeight << ", y " << c.y;
   }
+}
+
+// In this process, with any owner: a timer of this thread runs inside the dialog's modal loop.
+TEST(HotKeyActionDialog, FlagsItselfWhileOnScreen) {
+  static bool showingSeen = false;
+  const HWND owner = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                       nullptr, nullptr, nullptr);
+  ScreenWidth = 1280;
+  ScreenHeight = 1024;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+    const HWND dialog = ::FindWindowA("TDoSpecial2", nullptr);
+    if (!dialog) return;
+    showingSeen = Showing.HotKeyActionShowing;
+    ::SendMessageA(::GetDlgItem(dialog, picker::NoneButton), BM_CLICK, 0, 0);
+  });
+  TDoSpecial2 dialog;
+  dialog.Code = 'A' - 32;
+  dialog.ShowModal(owner);
+  ::KillTimer(nullptr, timer);
+  EXPECT_TRUE(showingSeen);
+  EXPECT_FALSE(Showing.HotKeyActionShowing);
+  EXPECT_EQ(dialog.Choice, std::string(1, '\0'));
+  EXPECT_EQ(dialog.Code, 'A' - 32) << "\"none\" leaves Code as it was";
+  EXPECT_TRUE(::IsWindowEnabled(owner));
+  ::DestroyWindow(owner);
 }
 
 }  // namespace

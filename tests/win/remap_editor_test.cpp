@@ -9,7 +9,9 @@
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
+#include "win/app/Program.h"
 #include "win/keymap/CellPainting.h"
+#include "win/keymap/DoSpecial.h"
 #include "win/keymap/Pickers.h"
 
 namespace tvx::test {
@@ -222,6 +224,30 @@ TEST(CellText, ControlCodesFromADamagedFileShowInCaretNotation) {
   };
   for (const Case& c : cases) EXPECT_EQ(HotKeyCellText(c.value), c.text) << c.value;
   EXPECT_EQ(CharacterText(0), std::string(1, '\0')) << "shown as \"none\" by the grids";
+}
+
+// In this process, with any owner: a timer of this thread runs inside the dialog's modal loop.
+TEST(SelectCharacterDialog, FlagsItselfWhileOnScreen) {
+  static bool showingSeen = false;
+  const HWND owner = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                       nullptr, nullptr, nullptr);
+  ScreenWidth = 1280;
+  ScreenHeight = 1024;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+    const HWND dialog = ::FindWindowA("TDoSpecial", nullptr);
+    if (!dialog) return;
+    showingSeen = Showing.SelectCharacterShowing;
+    ::SendMessageA(::GetDlgItem(dialog, picker::OkButton), BM_CLICK, 0, 0);
+  });
+  TDoSpecial dialog;
+  dialog.Code = 500;  // outside the grid: the first cell
+  dialog.ShowModal(owner);
+  ::KillTimer(nullptr, timer);
+  EXPECT_TRUE(showingSeen);
+  EXPECT_FALSE(Showing.SelectCharacterShowing);
+  EXPECT_EQ(dialog.Choice, " ");
+  EXPECT_TRUE(::IsWindowEnabled(owner));
+  ::DestroyWindow(owner);
 }
 
 }  // namespace
