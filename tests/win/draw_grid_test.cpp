@@ -91,19 +91,13 @@ TEST_F(DrawGridTest, KeysMoveTheCurrentCellAndNeverOntoTheKeyColumn) {
   }
 }
 
-TEST_F(DrawGridTest, TheFixedColumnIsNeverCurrent) {
+TEST_F(DrawGridTest, AClickMakesADataCellCurrentAndTellsTheOwner) {
   grid_->SetCurrent(0, 4);
-  EXPECT_EQ(Current().x, 1);
-  Click(10, 5);  // the key column of row 0
-  EXPECT_EQ(Current().x, 1);
-  EXPECT_EQ(Current().y, 4);
+  EXPECT_EQ(Current().x, 1) << "the key column is never current";
+  Click(10, 5);
+  EXPECT_EQ(Current().y, 4) << "a click on the key column changes nothing";
   EXPECT_EQ(clicks_, 0);
 
-  grid_->SetFixedCols(3);
-  EXPECT_EQ(grid_->Col(), 3) << "a column that becomes fixed hands the current cell on";
-}
-
-TEST_F(DrawGridTest, AClickMakesADataCellCurrentAndTellsTheOwner) {
   Click(4 * 41 + 5, 2 * 21 + 5);
   EXPECT_EQ(Current().x, 4);
   EXPECT_EQ(Current().y, 2);
@@ -205,17 +199,8 @@ TEST_F(DrawGridTest, AnEmptyGridStaysQuiet) {
   EXPECT_TRUE(painted_.empty());
   EXPECT_TRUE(doubleClicks_.empty());
   EXPECT_EQ(clicks_, 0);
-}
-
-TEST_F(DrawGridTest, BehavesAsAControlInADialog) {
   EXPECT_EQ(::SendMessageA(window_, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS)
-      << "Enter and Escape stay with the dialog, Tab moves on";
-  EXPECT_EQ(DrawGrid::From(owner_), nullptr);
-  EXPECT_EQ(DrawGrid::From(nullptr), nullptr);
-  const HFONT font = static_cast<HFONT>(::GetStockObject(ANSI_VAR_FONT));
-  ::SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  EXPECT_EQ(::SendMessageA(window_, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(font));
-  EXPECT_EQ(::SendMessageA(window_, GridGetRowCountMessage, 0, 0), 26);
+      << "Enter and Escape stay with a dialog";
 }
 
 }  // namespace

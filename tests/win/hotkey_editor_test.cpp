@@ -10,8 +10,6 @@
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
-#include "win/app/Program.h"
-#include "win/keymap/DoSpecial2.h"
 #include "win/keymap/Pickers.h"
 
 namespace tvx::test {
@@ -91,8 +89,8 @@ TEST_F(HotKeyEditor, PickingAKeyStoresItsCodeAndSavesTheFile) {
 }
 
 TEST_F(HotKeyEditor, EachPickStoresWhatItNames) {
-  // Rows A to C of the Alt column hold 'X', the key "PA1" and 'X'.
-  Start(KeyFileWithAltKeys({'X', 315, 'X'}));
+  // Rows A and B of the Alt column hold 'X' and the key "PA1".
+  Start(KeyFileWithAltKeys({'X', 315}));
   struct Case {
     const char* what;
     int row;
@@ -117,13 +115,6 @@ TEST_F(HotKeyEditor, EachPickStoresWhatItNames) {
          PostKey(keys, VK_RETURN);
        },
        314},
-      {"Select Character takes the symbol grid's cell", 2,
-       [](HWND dialog) {
-         const HWND symbols = ::GetDlgItem(dialog, picker::SymbolGrid);
-         PostClick(symbols, CellCentre(symbols, SymbolColumnWidths, 1, 1));
-         PostKey(symbols, VK_RETURN);
-       },
-       '='},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -149,15 +140,16 @@ TEST_F(HotKeyEditor, CancellingStoresAndSavesNothing) {
   const auto before = File();
   const FILETIME written = LastWriteTime(tavrix_->KeyFile());
   const auto area = SharedArea(HotKeyAreaName).Snapshot();
-  for (const int way : {0, 1, 2}) {
+  for (const bool byCloseBox : {false, true}) {
     const HWND dialog = OpenDialog(Alt, 0);
     ASSERT_NE(dialog, nullptr);
     PostKey(::GetDlgItem(dialog, picker::NoneButton), VK_ESCAPE);
     Settle();
     EXPECT_TRUE(::IsWindowVisible(dialog)) << "no button answers Escape";
-    if (way == 0) ::SendMessageA(::GetDlgItem(dialog, picker::CancelButton), BM_CLICK, 0, 0);
-    if (way == 1) ::PostMessageA(dialog, WM_CLOSE, 0, 0);
-    if (way == 2) ::SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (byCloseBox)
+      ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+    else
+      ::SendMessageA(::GetDlgItem(dialog, picker::CancelButton), BM_CLICK, 0, 0);
     Finish(dialog);
   }
   EXPECT_EQ(SharedArea(HotKeyAreaName).Snapshot(), area);
@@ -304,46 +296,26 @@ TEST_F(HotKeyEditor, PageAndDialogSitWhereTheyShould) {
   Finish(dialog);
 }
 
-TEST(HotKeyActionPlacement, BelowTheCellAboveItOrCentred) {
+TEST(PickerPlacement, BelowTheCellAboveItOrCentred) {
   struct Case {
+    PickerMargins margins;
     int screenHeight, y, top;
   };
-  // A 420-pixel dialog, 20 pixels above the cell when it goes there, never within 25 of the bottom.
+  // A 420-pixel dialog. Hot Key Action: 20 above the cell, never within 25 of the screen's bottom;
+  // Select Character: 50 above, up to 40 past the bottom.
+  const PickerMargins hotKey{20, -25}, character{50, 40};
   const Case cases[] = {
-      {1024, 300, 300}, {1024, 522, 522}, {1024, 523, 83}, {1024, 1000, 560}, {600, 155, 155},
-      {600, 156, 90},   {600, 400, 90},   {600, 500, 60},  {300, 280, -60},  // taller than the screen:
-                                                                             // centred, even above its top
+      {hotKey, 1024, 522, 522},    {hotKey, 1024, 523, 83},    {hotKey, 600, 155, 155},
+      {hotKey, 600, 156, 90},      {hotKey, 600, 400, 90},     {hotKey, 600, 500, 60},
+      {character, 1024, 537, 537}, {character, 1024, 538, 68}, {character, 600, 220, 220},
+      {character, 600, 221, 90},   {hotKey, 300, 280, -60},  // taller than the screen
   };
   for (const Case& c : cases) {
-    const POINT at = PickerPosition(1280, c.screenHeight, SIZE{606, 420}, c.y, PickerMargins{20, -25});
+    const POINT at = PickerPosition(1280, c.screenHeight, SIZE{606, 420}, c.y, c.margins);
     EXPECT_EQ(at.x, 337);
-    EXPECT_EQ(at.y, c.top) << "screen " << c.screenHeight << ", y " << c.y;
+    EXPECT_EQ(at.y, c.top) << "margin " << c.margins.aboveMargin << ", screen " << c.screenHeight << ", y "
+                           << c.y;
   }
-}
-
-// In this process, with any owner: a timer of this thread runs inside the dialog's modal loop.
-TEST(HotKeyActionDialog, FlagsItselfWhileOnScreen) {
-  static bool showingSeen = false;
-  const HWND owner = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                                       nullptr, nullptr, nullptr);
-  ScreenWidth = 1280;
-  ScreenHeight = 1024;
-  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-    const HWND dialog = ::FindWindowA("TDoSpecial2", nullptr);
-    if (!dialog) return;
-    showingSeen = Showing.HotKeyActionShowing;
-    ::SendMessageA(::GetDlgItem(dialog, picker::NoneButton), BM_CLICK, 0, 0);
-  });
-  TDoSpecial2 dialog;
-  dialog.Code = 'A' - 32;
-  dialog.ShowModal(owner);
-  ::KillTimer(nullptr, timer);
-  EXPECT_TRUE(showingSeen);
-  EXPECT_FALSE(Showing.HotKeyActionShowing);
-  EXPECT_EQ(dialog.Choice, std::string(1, '\0'));
-  EXPECT_EQ(dialog.Code, 'A' - 32) << "\"none\" leaves Code as it was";
-  EXPECT_TRUE(::IsWindowEnabled(owner));
-  ::DestroyWindow(owner);
 }
 
 }  // namespace

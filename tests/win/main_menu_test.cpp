@@ -41,8 +41,9 @@ class InProcessMainWin : public ::testing::Test {
 TEST_F(InProcessMainWin, MenuCaptionsAndShortcuts) {
   const HMENU bar = mainWin_.Menu();
   EXPECT_EQ(Items(bar), (std::vector<std::string>{"&File", "&Options", "&Help"}));
-  EXPECT_EQ(Items(::GetSubMenu(bar, 0)), (std::vector<std::string>{"&New File\tCtrl+N", "&Open File\tCtrl+O", "",
-                                                                    "&Print Mapping Guide\tCtrl+P", "", "E&xit\tCtrl+X"}));
+  EXPECT_EQ(Items(::GetSubMenu(bar, 0)),
+            (std::vector<std::string>{"&New File\tCtrl+N", "&Open File\tCtrl+O", "",
+                                      "&Print Mapping Guide\tCtrl+P", "", "E&xit\tCtrl+X"}));
   EXPECT_EQ(Items(::GetSubMenu(bar, 1)), (std::vector<std::string>{"&Network", "", "&Place in System Tray"}));
   EXPECT_EQ(Items(::GetSubMenu(bar, 2)),
             (std::vector<std::string>{"&Contents", "&User Manual", "&About", "&Other Products"}));

@@ -9,9 +9,7 @@
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
-#include "win/app/Program.h"
 #include "win/keymap/CellPainting.h"
-#include "win/keymap/DoSpecial.h"
 #include "win/keymap/Pickers.h"
 
 namespace tvx::test {
@@ -198,21 +196,6 @@ TEST_F(RemapEditor, PageAndDialogSitWhereTheyShould) {
   Finish(dialog);
 }
 
-TEST(SelectCharacterPlacement, BelowTheCellAboveItOrCentred) {
-  struct Case {
-    int screenHeight, y, top;
-  };
-  // A 420-pixel dialog, 50 pixels above the cell when it goes there, up to 40 past the screen's bottom.
-  const Case cases[] = {
-      {1024, 537, 537}, {1024, 538, 68}, {600, 220, 220}, {600, 221, 90},
-      {600, 325, 90},   {600, 326, 90},  {600, 500, 30},
-  };
-  for (const Case& c : cases) {
-    const POINT at = PickerPosition(1280, c.screenHeight, SIZE{606, 420}, c.y, PickerMargins{50, 40});
-    EXPECT_EQ(at.y, c.top) << "screen " << c.screenHeight << ", y " << c.y;
-  }
-}
-
 TEST(CellText, ControlCodesFromADamagedFileShowInCaretNotation) {
   struct Case {
     std::uint16_t value;
@@ -224,30 +207,6 @@ TEST(CellText, ControlCodesFromADamagedFileShowInCaretNotation) {
   };
   for (const Case& c : cases) EXPECT_EQ(HotKeyCellText(c.value), c.text) << c.value;
   EXPECT_EQ(CharacterText(0), std::string(1, '\0')) << "shown as \"none\" by the grids";
-}
-
-// In this process, with any owner: a timer of this thread runs inside the dialog's modal loop.
-TEST(SelectCharacterDialog, FlagsItselfWhileOnScreen) {
-  static bool showingSeen = false;
-  const HWND owner = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                                       nullptr, nullptr, nullptr);
-  ScreenWidth = 1280;
-  ScreenHeight = 1024;
-  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-    const HWND dialog = ::FindWindowA("TDoSpecial", nullptr);
-    if (!dialog) return;
-    showingSeen = Showing.SelectCharacterShowing;
-    ::SendMessageA(::GetDlgItem(dialog, picker::OkButton), BM_CLICK, 0, 0);
-  });
-  TDoSpecial dialog;
-  dialog.Code = 500;  // outside the grid: the first cell
-  dialog.ShowModal(owner);
-  ::KillTimer(nullptr, timer);
-  EXPECT_TRUE(showingSeen);
-  EXPECT_FALSE(Showing.SelectCharacterShowing);
-  EXPECT_EQ(dialog.Choice, " ");
-  EXPECT_TRUE(::IsWindowEnabled(owner));
-  ::DestroyWindow(owner);
 }
 
 }  // namespace
