@@ -37,7 +37,7 @@ void TDoSpecial::FormShow() {
 void TDoSpecial::FormClose() { Showing.SelectCharacterShowing = false; }
 
 void TDoSpecial::Command(int id, int code) {
-  if (ButtonFocusChanged(id, code) || code != BN_CLICKED) return;
+  if (ButtonFocusChanged(code) || code != BN_CLICKED) return;
   if (id == picker::OkButton) OkButtonClick();
   if (id == picker::CancelButton) CancelButtonClick();
 }

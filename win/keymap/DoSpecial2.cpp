@@ -78,7 +78,7 @@ void TDoSpecial2::FormShow() {
 void TDoSpecial2::FormClose() { Showing.HotKeyActionShowing = false; }
 
 void TDoSpecial2::Command(int id, int code) {
-  if (ButtonFocusChanged(id, code) || code != BN_CLICKED) return;
+  if (ButtonFocusChanged(code) || code != BN_CLICKED) return;
   switch (id) {
     case picker::OkButton:
       OkButtonClick();

@@ -77,7 +77,7 @@ void PickerForm::PlaceBelowCell(PickerMargins margins) {
 
 // The dialog manager moves the default look onto a button reached by Tab, but leaves no button looking
 // default when the focus goes on to a grid; this puts it back once the manager is done.
-bool PickerForm::ButtonFocusChanged(int, int code) {
+bool PickerForm::ButtonFocusChanged(int code) {
   if (code == BN_KILLFOCUS) ::PostMessageA(hwnd(), SettleDefaultMessage, 0, 0);
   return code == BN_SETFOCUS || code == BN_KILLFOCUS;
 }

@@ -57,13 +57,14 @@ class PickerForm : public ModalForm {
   void FocusControl(int id);
   void PlaceBelowCell(PickerMargins margins);
   // Handles the focus notifications of the buttons; true when `code` was one.
-  bool ButtonFocusChanged(int id, int code);
-  // The focused button looks default (Enter presses it); with the focus elsewhere, the default button.
-  void SettleDefaultLook();
+  bool ButtonFocusChanged(int code);
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // The focused button looks default (Enter presses it); with the focus elsewhere, the default button.
+  void SettleDefaultLook();
+
   FontCache fonts_;
   std::map<int, HWND> controls_;
   HWND focus_ = nullptr;
