@@ -1,0 +1,91 @@
+// The hook library's per-keystroke decision: time per key event, and allocations (there must be none).
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "core/hook/KeyDecision.h"
+#include "core/keymap/Catalogue.h"
+
+namespace {
+
+std::atomic<long> allocations{0};
+
+}  // namespace
+
+// Counting replacements; GCC takes the malloc and free inside them for a mismatch.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+  ++allocations;
+  if (void* p = std::malloc(size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace tvx {
+namespace {
+
+KeyLayout LettersAndDigits() {
+  KeyLayout layout;
+  for (int c = 'a'; c <= 'z'; ++c) {
+    layout.AddScan(static_cast<std::uint8_t>(c), static_cast<std::int16_t>(c - 'a' + 'A'));
+    layout.AddScan(static_cast<std::uint8_t>(c - 'a' + 'A'),
+                   static_cast<std::int16_t>(0x100 | (c - 'a' + 'A')));
+  }
+  for (int c = '0'; c <= '9'; ++c) layout.AddScan(static_cast<std::uint8_t>(c), static_cast<std::int16_t>(c));
+  for (int i = 0; i < 256; ++i) layout.unicode[i] = static_cast<char16_t>(i);
+  return layout;
+}
+
+struct Areas {
+  std::vector<std::uint8_t> hot = std::vector<std::uint8_t>(AreaSize, 0);
+  std::vector<std::uint8_t> remap = std::vector<std::uint8_t>(AreaSize, 0);
+  HookTables tables{HotKeyAreaView(hot.data()), RemapAreaView(remap.data())};
+
+  Areas() {
+    for (const RemapTableRows& list : RemapRowLists)
+      for (std::size_t row = 0; row < list.rows.size(); ++row)
+        tables.remap.SetByte(list.table, static_cast<int>(row), static_cast<std::uint8_t>(list.rows[row]));
+    tables.remap.SetByte(RemapTableId::Lower, 'q' - 'a', 'z');
+    tables.hotKeys.SetAction(*TableByNumber(5), CtrlAlt, 2, 260);
+  }
+};
+
+// Each benchmark cycles through one kind of keystroke; the figure is per key event.
+void Run(benchmark::State& bench, const std::vector<KeyEvent>& events) {
+  Areas areas;
+  const KeyLayout layout = LettersAndDigits();
+  HookState state;
+  const long before = allocations;
+  std::size_t i = 0;
+  for (auto _ : bench) {
+    benchmark::DoNotOptimize(DecideKey(state, events[i], areas.tables, layout));
+    i = i + 1 == events.size() ? 0 : i + 1;
+  }
+  bench.counters["allocations"] = static_cast<double>(allocations - before);
+}
+
+void UnmappedKey(benchmark::State& bench) {
+  Run(bench, {{'W', 0x11, false, false, false}, {'W', 0x11, true, false, false}});
+}
+void RemappedKey(benchmark::State& bench) {
+  Run(bench, {{'Q', 0x10, false, false, false}, {'Q', 0x10, true, false, false}});
+}
+void HotKeyWithModifiers(benchmark::State& bench) {
+  Run(bench, {{0xA2, 0x1D, false, false, false},
+              {0xA4, 0x38, false, false, false},
+              {0x24, 0x47, false, true, false},
+              {0x24, 0x47, true, true, false},
+              {0xA4, 0x38, true, false, false},
+              {0xA2, 0x1D, true, false, false}});
+}
+
+BENCHMARK(UnmappedKey);
+BENCHMARK(RemappedKey);
+BENCHMARK(HotKeyWithModifiers);
+
+}  // namespace
+}  // namespace tvx

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Benchmarks: figures with their baseline and ratio. They measure and print; they never fail on time.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+win="$root/build/windows"
+
+echo "== Native: the hook library's decision per key event (target <= 20 ns, no allocation)"
+if [ -x "$root/build/bench/core_bench" ]; then
+  "$root/build/bench/core_bench" --benchmark_min_time=0.2
+else
+  echo "build/bench/core_bench is missing"
+fi
+
+. "$root/scripts/wine-env.sh"
+rm -rf "$root/build/wine-bench"
+make_prefix "$root/build/wine-bench"
+start_xvfb
+trap 'wineserver -k 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true' EXIT
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "n/a" }'; }
+row() {  # name measured baseline target
+  printf '%-44s %10s %10s %7s  (target <= %s)\n' "$1" "$2" "$3" "$(ratio "$2" "$3")" "$4"
+}
+bench() { wine "$win/HookBench.exe" "$@" 2>/dev/null | tr -d '\r' | tail -1; }
+
+# TAVRIX.EXE with Q remapped to z, from a folder of its own, with no settings file.
+run=$(mktemp -d)
+cp "$win/TAVRIX.EXE" "$win/TAVRIXHK.DLL" "$run/"
+wine "$win/HookBench.exe" keyfile "$(winepath -w "$run/KEY.TVX")" >/dev/null 2>&1
+rm -f "$WINEPREFIX/drive_c/windows/TAVRIX.INI"
+
+# Three rounds, each hook in turn, so that a change in the machine's load falls on all of them alike.
+keys=300
+median3() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
+minimal() {  # mode vk char
+  wine "$win/MinimalHook.exe" "$1" >/dev/null 2>&1 & local hook=$!
+  sleep 2
+  bench latency "$2" $keys "$3"
+  kill $hook 2>/dev/null; wait $hook 2>/dev/null; sleep 1
+}
+pass_base=() remap_base=() pass_tavrix=() remap_tavrix=()
+for round in 1 2 3; do
+  pass_base+=("$(minimal pass 0x57 w)")
+  remap_base+=("$(minimal remap 0x51 z)")
+  (cd "$run" && wine TAVRIX.EXE >/dev/null 2>&1) & tavrix=$!
+  sleep 4
+  pass_tavrix+=("$(bench latency 0x57 $keys w)")
+  remap_tavrix+=("$(bench latency 0x51 $keys z)")
+  wine "$win/close_tavrix.exe" >/dev/null 2>&1 || kill $tavrix 2>/dev/null
+  wait $tavrix 2>/dev/null
+  rm -f "$WINEPREFIX/drive_c/windows/TAVRIX.INI"
+done
+pass_base=$(median3 "${pass_base[@]}") remap_base=$(median3 "${remap_base[@]}")
+pass_tavrix=$(median3 "${pass_tavrix[@]}") remap_tavrix=$(median3 "${remap_tavrix[@]}")
+
+start_tavrix=$(cd "$run" && bench startup "Tavrix 98" "$(winepath -w "$run/TAVRIX.EXE")")
+start_bare=$(bench startup "Bare window" "$(winepath -w "$win/BareWindow.exe")")
+
+echo
+echo "== Under Wine (microseconds, medians)           measured   baseline   ratio"
+row "SendInput to WM_CHAR, unmapped key" "$pass_tavrix" "$pass_base" "1.2, minimal pass-through hook"
+row "SendInput to WM_CHAR, remapped key" "$remap_tavrix" "$remap_base" "1.15, minimal remapping hook"
+row "start-up to main window shown" "$start_tavrix" "$start_bare" "1.3, bare window program"
+echo
+echo "== Sizes (bytes)"
+printf '%-44s %10s  (target <= %s)\n' "TAVRIX.EXE" "$(stat -c %s "$win/TAVRIX.EXE")" 409600
+printf '%-44s %10s  (target <= %s)\n' "TAVRIXHK.DLL" "$(stat -c %s "$win/TAVRIXHK.DLL")" 102400
+rm -rf "$run"
+exit 0

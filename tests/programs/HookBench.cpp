@@ -1,0 +1,145 @@
+// Measurements for scripts/bench.sh, printed as one number (the median, in microseconds):
+//   HookBench latency VK COUNT CHAR  SendInput of a key press to the WM_CHAR CHAR, in a focused window
+//   HookBench startup TITLE EXE   CreateProcess of EXE to its window titled TITLE... shown (EXE closed then)
+//   HookBench keyfile PATH        writes a mapping file with Q remapped to z and no hot keys
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Microseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  ::QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(to.QuadPart - from.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  return samples.empty() ? 0 : samples[samples.size() / 2];
+}
+
+void Press(WORD vk) {
+  INPUT inputs[2] = {};
+  for (INPUT& input : inputs)
+    input = {INPUT_KEYBOARD, {.ki = {vk, static_cast<WORD>(::MapVirtualKeyA(vk, 0)), 0, 0, 0}}};
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+// The character that arrived, 0 for none.
+WPARAM WaitForChar(DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  MSG msg;
+  while (::GetTickCount() - start < timeoutMs) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      if (msg.message == WM_CHAR) return msg.wParam;
+      ::DispatchMessageW(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return 0;
+}
+
+void Drain() {
+  MSG msg;
+  for (int i = 0; i < 5; ++i, ::Sleep(2))
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+}
+
+int Latency(WORD vk, int count, char expected) {
+  HWND window = ::CreateWindowExW(0, L"STATIC", L"HookBench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+                                  200, nullptr, nullptr, nullptr, nullptr);
+  ::SetForegroundWindow(window);
+  ::SetFocus(window);
+  Drain();
+  std::vector<double> samples;
+  for (int i = 0; i < count; ++i) {
+    LARGE_INTEGER start, end;
+    ::QueryPerformanceCounter(&start);
+    Press(vk);
+    const WPARAM typed = WaitForChar(2000);
+    if (typed != static_cast<WPARAM>(expected))
+      return std::printf("typed %u, not %c\n", unsigned(typed), expected), 1;
+    ::QueryPerformanceCounter(&end);
+    samples.push_back(Microseconds(start, end));
+    Drain();
+  }
+  std::printf("%.1f\n", Median(samples));
+  return 0;
+}
+
+HWND WindowOf(DWORD process, const std::string& title) {
+  struct Search {
+    DWORD process;
+    const std::string* title;
+    HWND found;
+  } search{process, &title, nullptr};
+  ::EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        char text[256] = {};
+        ::GetWindowTextA(window, text, sizeof text);
+        if (owner != s->process || !::IsWindowVisible(window) || std::string(text).rfind(*s->title, 0) != 0)
+          return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int Startup(const std::string& title, std::string exe) {
+  std::vector<double> samples;
+  for (int i = 0; i < 5; ++i) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    LARGE_INTEGER start, end;
+    ::QueryPerformanceCounter(&start);
+    if (!::CreateProcessA(nullptr, exe.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+      return std::puts("could not start"), 1;
+    HWND window = nullptr;
+    for (int waited = 0; !window && waited < 30000; ++waited) {
+      window = WindowOf(info.dwProcessId, title);
+      if (!window) ::Sleep(1);
+    }
+    ::QueryPerformanceCounter(&end);
+    if (window) samples.push_back(Microseconds(start, end));
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
+    ::CloseHandle(info.hProcess);
+    ::CloseHandle(info.hThread);
+  }
+  std::printf("%.1f\n", Median(samples));
+  return 0;
+}
+
+int KeyFile(const char* path) {
+  std::string file(1078, '\0');  // five hot-key tables, all empty
+  file += "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopzrstuvwxyz0123456789";
+  file += " !\"#$%&'()*+,-./:;<=>?@[\\]^_`}~";
+  FILE* out = std::fopen(path, "wb");
+  if (!out) return 1;
+  std::fwrite(file.data(), 1, file.size(), out);
+  return std::fclose(out) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "latency" && argc == 5)
+    return Latency(static_cast<WORD>(std::strtol(argv[2], nullptr, 0)), std::atoi(argv[3]), argv[4][0]);
+  if (mode == "startup" && argc == 4) return Startup(argv[2], argv[3]);
+  if (mode == "keyfile" && argc == 3) return KeyFile(argv[2]);
+  std::puts("usage: HookBench latency VK COUNT CHAR | startup TITLE EXE | keyfile PATH");
+  return 2;
+}
