@@ -60,7 +60,7 @@ void KeyActionMsg(std::uint64_t wParam, std::int64_t lParam, const HotKeyAreaVie
   if (const ActionKey* key = ActionKeyFor(*action))
     Press(keyboard, static_cast<std::uint8_t>(key->vk));
   else if (*action >= 128)
-    TypeAltCode(keyboard, "0" + std::to_string(*action));
+    TypeAltCode(keyboard, std::to_string(*action).insert(0, 1, '0'));
   else
     TypeScanned(keyboard, scanned);
   if (capsLock) Press(keyboard, VkCapital);
