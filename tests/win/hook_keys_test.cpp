@@ -71,5 +71,30 @@ TEST(HookKeys, ZeroedTablesLeaveEveryKeyAlone) {
   EXPECT_EQ(target.Since(mark, "k"), "11v 12v 24v 11^ 12^ 24^ 70v 70^");
 }
 
+// The display's layout for one scope; the programs started in it take it up.
+class XkbLayout {
+ public:
+  explicit XkbLayout(const char* layout) {
+    Process(std::string("/usr/bin/setxkbmap ") + layout, "").Wait(5000);
+  }
+  ~XkbLayout() { Process("/usr/bin/setxkbmap us", "").Wait(5000); }
+};
+
+TEST(HookKeys, AltGrTypesItsCharacterAndFiresNoCtrlAltHotKey) {
+  Tables tables;
+  tables.Identity();
+  tables.Bind(Alphabetic, CtrlAlt, 16, 'x');  // Ctrl+Alt+Q
+  tables.Bind(Alphabetic, Alt, 16, 'y');      // Alt+Q
+  XkbLayout german("de");
+  TavrixRun tavrix(tables, "tavrix-altgr");
+  ASSERT_TRUE(tavrix.loaded());
+  Target target("altgr");
+  ASSERT_TRUE(target.Focus());
+  ExpectTyped(target, {
+                          {"AltGr+Q is the at sign", "ISO_Level3_Shift+q", "@"},
+                          {"a real Ctrl with Alt is Ctrl+Alt", "ctrl+alt+q", "x"},
+                      });
+}
+
 }  // namespace
 }  // namespace tvx::test
