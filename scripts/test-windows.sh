@@ -9,4 +9,10 @@ start_xvfb
 trap 'wineserver -k 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true' EXIT
 mkdir -p "$root/build/screenshots"
 cd "$root/build/windows"
-ctest --output-on-failure -j1 "$@"
+status=0
+ctest --output-on-failure -j1 "$@" || status=$?
+# The Win32 tests save their screenshots as bitmaps; keep them as PNG.
+for bitmap in "$root"/build/screenshots/*.bmp; do
+  [ -e "$bitmap" ] && convert "$bitmap" "${bitmap%.bmp}.png" && rm -f "$bitmap"
+done
+exit $status
