@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -128,6 +129,8 @@ class TMainWin : public Window {
   bool FileInUse();
   void ReleaseSyncFile(int changed);
   void AttachSyncFile();
+  // Runs one edit of the tables (a dialog, then storing and saving); true when it stored an entry.
+  void EditUnderLock(const std::function<bool()>& edit);
 
   // File commands, command line.
   void SetMenuLastFiles();

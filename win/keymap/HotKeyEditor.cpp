@@ -108,26 +108,19 @@ void TMainWin::NewGridDblClick() {
     SystemKeyMsg();
     return;
   }
-  bool stored = false;
-  // The lock is given back whatever happens; a save that fails has left the file as it was.
-  try {
+  EditUnderLock([&] {
     const HotKeyAction action = HotKeys().Action(*table, col, row).value_or(0);
     TDoSpecial2 dialog;
     dialog.Code = action < 256 ? std::max(action - 32, 0) : action;
     dialog.CellRect = grid.CellRect(col, row);
     dialog.ShowModal(hwnd());
-    if (!dialog.Choice.empty()) {
-      const int value = dialog.Code > 255 ? dialog.Code : static_cast<unsigned char>(dialog.Choice[0]);
-      HotKeys().SetAction(*table, col, row, static_cast<HotKeyAction>(value));
-      grid.Invalidate();
-      SaveTavrix(Settings.CurrentFile);
-      stored = true;
-    }
-  } catch (...) {
-    ReleaseSyncFile(0);
-    throw;
-  }
-  ReleaseSyncFile(stored ? 1 : 0);
+    if (dialog.Choice.empty()) return false;
+    const int value = dialog.Code > 255 ? dialog.Code : static_cast<unsigned char>(dialog.Choice[0]);
+    HotKeys().SetAction(*table, col, row, static_cast<HotKeyAction>(value));
+    grid.Invalidate();
+    SaveTavrix(Settings.CurrentFile);
+    return true;
+  });
 }
 
 void TMainWin::SystemKeyMsg() {

@@ -88,27 +88,20 @@ void TMainWin::RemapGridDblClick(RemapTableId table) {
   if (BrowseOnly || FullBrowseOnly) return;
   DrawGrid& grid = *DrawGrid::From(Control(GridIdOf(table)));
   const int col = grid.Col(), row = grid.Row();
-  const auto current = Remaps().Byte(table, row);
-  if (col == 0 || !current) return;
+  if (col == 0 || !Remaps().Byte(table, row)) return;
   if (FileInUse()) return;
-  bool stored = false;
-  // The lock is given back whatever happens; a save that fails has left the file as it was.
-  try {
+  EditUnderLock([&] {
     TDoSpecial dialog;
+    // Read after FileInUse, which may have reloaded the tables.
     dialog.Code = std::max(*Remaps().Byte(table, row) - 32, 0);
     dialog.CellRect = grid.CellRect(col, row);
     dialog.ShowModal(hwnd());
-    if (!dialog.Choice.empty()) {
-      Remaps().SetByte(table, row, static_cast<std::uint8_t>(dialog.Choice[0]));
-      grid.Invalidate();
-      SaveTavrix(Settings.CurrentFile);
-      stored = true;
-    }
-  } catch (...) {
-    ReleaseSyncFile(0);
-    throw;
-  }
-  ReleaseSyncFile(stored ? 1 : 0);
+    if (dialog.Choice.empty()) return false;
+    Remaps().SetByte(table, row, static_cast<std::uint8_t>(dialog.Choice[0]));
+    grid.Invalidate();
+    SaveTavrix(Settings.CurrentFile);
+    return true;
+  });
 }
 
 }  // namespace tvx
