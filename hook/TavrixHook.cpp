@@ -149,7 +149,9 @@ class HookLibrary {
   // Input the callback never saw: the system dropped the hook. Install it again over the real key state.
   void CheckHook() {
     LASTINPUTINFO last{sizeof last, 0};
-    if (!::GetLastInputInfo(&last) || !watchdog_.HookLost(last.dwTime)) return;
+    POINT pointer{};
+    if (!::GetLastInputInfo(&last) || !::GetCursorPos(&pointer)) return;
+    if (!watchdog_.HookLost(last.dwTime, ::GetTickCount(), {pointer.x, pointer.y})) return;
     Uninstall();
     std::array<bool, 256> down{};
     for (int vk = 1; vk < 256; ++vk) down[vk] = (::GetAsyncKeyState(vk) & 0x8000) != 0;

@@ -99,8 +99,16 @@ TEST(HookHold, WatchdogNoticesADroppedHook) {
   for (const Tick& tick : ticks) {
     HookWatchdog watchdog;
     watchdog.Ran(tick.ran);
-    EXPECT_EQ(watchdog.HookLost(tick.lastInput), tick.lost) << tick.ran << " " << tick.lastInput;
+    EXPECT_EQ(watchdog.HookLost(tick.lastInput, tick.lastInput, {}), tick.lost) << tick.ran << " " << tick.lastInput;
   }
+}
+
+TEST(HookHold, WatchdogTakesInputWhileThePointerMovesForTheMouse) {
+  HookWatchdog watchdog;
+  watchdog.Ran(1000);
+  EXPECT_FALSE(watchdog.HookLost(3000, 3000, {10, 20}));  // the pointer moved: the mouse's input
+  EXPECT_FALSE(watchdog.HookLost(3000, 4000, {10, 20}));  // nothing since
+  EXPECT_TRUE(watchdog.HookLost(4500, 5000, {10, 20}));   // input with the pointer still
 }
 
 TEST(HookHold, KeyStateRebuiltFromTheSystemKeepsSwallowedPresses) {
