@@ -36,6 +36,18 @@ bool ListHas(std::string_view list, std::string_view label) {
   return false;
 }
 
+// A view into the row lists, so the hook library's callback can ask without allocating.
+std::string_view RowLabelView(int category, int row) {
+  if (row < 0 || row >= RowCount(category)) return {};
+  switch (category) {
+    case Alphabetic: return LetterRows.substr(row, 1);
+    case Punctuation: return PunctHotKeyRows.substr(row, 1);
+    case FunctionKeys: return FunctionKeyRows[row];
+    case Numeric: return DigitRows.substr(row, 1);
+    default: return EditingKeyRows[row];
+  }
+}
+
 }  // namespace
 
 const ActionKey* ActionKeyFor(HotKeyAction action) {
@@ -53,28 +65,11 @@ int RowCount(int category) {
   return table ? table->keys : 0;
 }
 
-std::string RowLabel(int category, int row) {
-  if (row < 0 || row >= RowCount(category)) return {};
-  switch (category) {
-    case Alphabetic: return std::string(1, LetterRows[row]);
-    case Punctuation: return std::string(1, PunctHotKeyRows[row]);
-    case FunctionKeys: return std::string(FunctionKeyRows[row]);
-    case Numeric: return std::string(1, DigitRows[row]);
-    default: return std::string(EditingKeyRows[row]);
-  }
-}
+std::string RowLabel(int category, int row) { return std::string(RowLabelView(category, row)); }
 
 bool IsReserved(int category, int column, int row) {
-  // Runs in the hook library's keyboard callback: no allocation, so the label is a view.
-  if (row < 0 || row >= RowCount(category)) return false;
-  std::string_view label;
-  switch (category) {
-    case Alphabetic: label = LetterRows.substr(row, 1); break;
-    case Punctuation: label = PunctHotKeyRows.substr(row, 1); break;
-    case FunctionKeys: label = FunctionKeyRows[row]; break;
-    case Numeric: label = DigitRows.substr(row, 1); break;
-    default: label = EditingKeyRows[row];
-  }
+  const std::string_view label = RowLabelView(category, row);
+  if (label.empty()) return false;
   return std::any_of(ReservedCombinations.begin(), ReservedCombinations.end(), [&](const ReservedCells& cells) {
     return cells.category == category && cells.column == column && ListHas(cells.rows, label);
   });
