@@ -58,8 +58,9 @@ foreach(source ${WIN_TEST_SOURCES})
   set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 endforeach()
 
-# Small Win32 programs the tests and benchmarks drive (a target window, a bare window, a minimal hook).
-file(GLOB TEST_PROGRAMS CONFIGURE_DEPENDS tests/programs/*.cpp)
+# Small Win32 programs the tests and benchmarks drive (a target window; a bare window and minimal hooks
+# as baselines).
+file(GLOB TEST_PROGRAMS CONFIGURE_DEPENDS tests/programs/*.cpp bench/programs/*.cpp)
 foreach(source ${TEST_PROGRAMS})
   get_filename_component(name ${source} NAME_WE)
   add_executable(${name} WIN32 ${source})
