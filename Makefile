@@ -29,7 +29,7 @@ run: build
 
 bench: deps windows
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTAVRIX_SANITIZE=OFF >/dev/null
-	cmake --build build/bench -j2
+	cmake --build build/bench --target core_bench -j2
 	scripts/bench.sh
 
 clean:
