@@ -11,9 +11,10 @@ inline constexpr std::size_t ShortStringCapacity = 255;
 class ShortString {
  public:
   ShortString() = default;
-  ShortString(std::string_view text) : text_(text.substr(0, ShortStringCapacity)) {}  // NOLINT: implicit on purpose
-  ShortString(const char* text) : ShortString(std::string_view(text)) {}               // NOLINT
-  ShortString(const std::string& text) : ShortString(std::string_view(text)) {}        // NOLINT
+  ShortString(std::string_view text)
+      : text_(text.substr(0, ShortStringCapacity)) {}                     // NOLINT: implicit on purpose
+  ShortString(const char* text) : ShortString(std::string_view(text)) {}  // NOLINT
+  ShortString(const std::string& text) : ShortString(std::string_view(text)) {}  // NOLINT
 
   const std::string& str() const { return text_; }
   const char* c_str() const { return text_.c_str(); }

@@ -40,11 +40,16 @@ bool ListHas(std::string_view list, std::string_view label) {
 std::string_view RowLabelView(int category, int row) {
   if (row < 0 || row >= RowCount(category)) return {};
   switch (category) {
-    case Alphabetic: return LetterRows.substr(row, 1);
-    case Punctuation: return PunctHotKeyRows.substr(row, 1);
-    case FunctionKeys: return FunctionKeyRows[row];
-    case Numeric: return DigitRows.substr(row, 1);
-    default: return EditingKeyRows[row];
+    case Alphabetic:
+      return LetterRows.substr(row, 1);
+    case Punctuation:
+      return PunctHotKeyRows.substr(row, 1);
+    case FunctionKeys:
+      return FunctionKeyRows[row];
+    case Numeric:
+      return DigitRows.substr(row, 1);
+    default:
+      return EditingKeyRows[row];
   }
 }
 
@@ -70,9 +75,10 @@ std::string RowLabel(int category, int row) { return std::string(RowLabelView(ca
 bool IsReserved(int category, int column, int row) {
   const std::string_view label = RowLabelView(category, row);
   if (label.empty()) return false;
-  return std::any_of(ReservedCombinations.begin(), ReservedCombinations.end(), [&](const ReservedCells& cells) {
-    return cells.category == category && cells.column == column && ListHas(cells.rows, label);
-  });
+  return std::any_of(
+      ReservedCombinations.begin(), ReservedCombinations.end(), [&](const ReservedCells& cells) {
+        return cells.category == category && cells.column == column && ListHas(cells.rows, label);
+      });
 }
 
 std::string_view RemapRows(RemapTableId table) { return RemapRowLists[static_cast<std::size_t>(table)].rows; }

@@ -99,7 +99,8 @@ TEST(HookHold, WatchdogNoticesADroppedHook) {
   for (const Tick& tick : ticks) {
     HookWatchdog watchdog;
     watchdog.Ran(tick.ran);
-    EXPECT_EQ(watchdog.HookLost(tick.lastInput, tick.lastInput, {}), tick.lost) << tick.ran << " " << tick.lastInput;
+    EXPECT_EQ(watchdog.HookLost(tick.lastInput, tick.lastInput, {}), tick.lost)
+        << tick.ran << " " << tick.lastInput;
   }
 }
 

@@ -16,14 +16,14 @@ struct Cell {
 
 TEST(Layout, EntryOffsetsFollowTheStoredColumnOrder) {
   const Cell cells[] = {
-      {Alphabetic, Alt, 0, 8},         // Alt+A, the first word
-      {Alphabetic, CtrlWin, 5, 226},   // Ctrl+Win+F
-      {FunctionKeys, Win, 0, 714},     // Win+F1
-      {Editing, CtrlAlt, 1, 944},      // Ctrl+Alt+Delete
-      {Editing, CtrlAlt, 2, 946},      // Ctrl+Alt+Home
-      {Editing, AltShift, 17, 1084},   // Alt+Shift+KeyP +, the last word
-      {Punctuation, Alt, 0, 512},      // category 2 is stored third
-      {Numeric, Alt, 0, 372},          // category 4 is stored second
+      {Alphabetic, Alt, 0, 8},        // Alt+A, the first word
+      {Alphabetic, CtrlWin, 5, 226},  // Ctrl+Win+F
+      {FunctionKeys, Win, 0, 714},    // Win+F1
+      {Editing, CtrlAlt, 1, 944},     // Ctrl+Alt+Delete
+      {Editing, CtrlAlt, 2, 946},     // Ctrl+Alt+Home
+      {Editing, AltShift, 17, 1084},  // Alt+Shift+KeyP +, the last word
+      {Punctuation, Alt, 0, 512},     // category 2 is stored third
+      {Numeric, Alt, 0, 372},         // category 4 is stored second
   };
   for (const Cell& cell : cells) {
     const auto offset = HotKeyEntryOffset(*TableByCategory(cell.category), cell.column, cell.row);
@@ -85,15 +85,16 @@ TEST(Catalogue, ReservedSet) {
     bool reserved;
   };
   const Case cases[] = {
-      {Alphabetic, Win, "D", true},      {Alphabetic, Win, "E", true},   {Alphabetic, Win, "F", true},
-      {Alphabetic, Win, "M", true},      {Alphabetic, Win, "R", true},   {Alphabetic, CtrlWin, "F", true},
-      {Alphabetic, Win, "A", false},     {Alphabetic, CtrlWin, "D", false},
-      {FunctionKeys, Alt, "F6", true},   {FunctionKeys, AltWin, "F6", true},
+      {Alphabetic, Win, "D", true},         {Alphabetic, Win, "E", true},
+      {Alphabetic, Win, "F", true},         {Alphabetic, Win, "M", true},
+      {Alphabetic, Win, "R", true},         {Alphabetic, CtrlWin, "F", true},
+      {Alphabetic, Win, "A", false},        {Alphabetic, CtrlWin, "D", false},
+      {FunctionKeys, Alt, "F6", true},      {FunctionKeys, AltWin, "F6", true},
       {FunctionKeys, AltShift, "F6", true}, {FunctionKeys, Alt, "F4", false},
-      {FunctionKeys, Win, "F1", true},   {FunctionKeys, Win, "F2", false},
-      {Editing, CtrlAlt, "Delete", true}, {Editing, Ctrl, "Delete", false},
+      {FunctionKeys, Win, "F1", true},      {FunctionKeys, Win, "F2", false},
+      {Editing, CtrlAlt, "Delete", true},   {Editing, Ctrl, "Delete", false},
       {Editing, AltShift, "Delete", false}, {Editing, Ctrl, "PrtScr", true},
-      {Editing, CtrlWin, "Pause", true}, {Editing, AltShift, "KeyP /", true},
+      {Editing, CtrlWin, "Pause", true},    {Editing, AltShift, "KeyP /", true},
       {Editing, AltShift, "KeyP +", true},
   };
   for (const Case& c : cases) {
@@ -101,13 +102,15 @@ TEST(Catalogue, ReservedSet) {
     for (int k = 0; k < RowCount(c.category); ++k)
       if (RowLabel(c.category, k) == c.label) row = k;
     ASSERT_GE(row, 0) << c.label;
-    EXPECT_EQ(IsReserved(c.category, c.column, row), c.reserved) << c.category << " " << c.column << " " << c.label;
+    EXPECT_EQ(IsReserved(c.category, c.column, row), c.reserved)
+        << c.category << " " << c.column << " " << c.label;
   }
   for (int row = 0; row < 10; ++row)
     for (int column = 1; column <= ModifierColumnCount; ++column)
       EXPECT_EQ(IsReserved(Numeric, column, row), column == Win);
   for (int row = 0; row < 11; ++row)
-    for (int column = 1; column <= ModifierColumnCount; ++column) EXPECT_FALSE(IsReserved(Punctuation, column, row));
+    for (int column = 1; column <= ModifierColumnCount; ++column)
+      EXPECT_FALSE(IsReserved(Punctuation, column, row));
   EXPECT_FALSE(IsReserved(0, Win, 3));
 }
 

@@ -166,8 +166,7 @@ class TavrixRun {
 class Target {
  public:
   explicit Target(const std::string& name = "target")
-      : log_(FreshLog(name)),
-        process_("\"" + ExeDir() + "KeyTarget.exe\" " + log_, "") {
+      : log_(FreshLog(name)), process_("\"" + ExeDir() + "KeyTarget.exe\" " + log_, "") {
     WaitFor([&] { return ReadFile(log_).rfind("ready ", 0) == 0; });
     window_ = reinterpret_cast<HWND>(std::stoull(ReadFile(log_).substr(6, 8), nullptr, 16));
     Focus();

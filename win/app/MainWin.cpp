@@ -46,7 +46,10 @@ const MenuSpec MainMenu[] = {
       {IdMenuOutput, "&Print Mapping Guide", "Ctrl+P"},
       {0, nullptr, nullptr},
       {IdMenuExit, "E&xit", "Ctrl+X"}}},
-    {"&Options", {{IdMenuNetwork, "&Network", nullptr}, {0, nullptr, nullptr}, {IdMenuSysTray, "&Place in System Tray", nullptr}}},
+    {"&Options",
+     {{IdMenuNetwork, "&Network", nullptr},
+      {0, nullptr, nullptr},
+      {IdMenuSysTray, "&Place in System Tray", nullptr}}},
     {"&Help",
      {{IdMenuContents, "&Contents", nullptr},
       {IdMenuUserManual, "&User Manual", nullptr},
@@ -77,7 +80,9 @@ HMENU BuildMainMenu() {
   ::ExitProcess(0);
 }
 
-std::uint32_t Low32(HWND window) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)); }
+std::uint32_t Low32(HWND window) {
+  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window));
+}
 
 // The window that carries the taskbar button and owns the main window; minimising it hides the
 // main window with it.
@@ -113,8 +118,8 @@ HWND CreateApplicationWindow() {
   ::RegisterClassExA(&wc);
   const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2, y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
   return ::CreateWindowExA(0, ApplicationClassName, ApplicationTitle,
-                           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, x, y, 0, 0, nullptr,
-                           nullptr, ::GetModuleHandleA(nullptr), nullptr);
+                           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, x, y, 0, 0,
+                           nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace
@@ -133,10 +138,11 @@ void TMainWin::Create() {
   RegisterWindowClass(MainWindowClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT frame = FrameForClient(ClientWidth, ClientHeight, MainWinStyle, 0, true);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+            top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   menu_ = BuildMainMenu();
-  if (!CreateWin(0, MainWindowClassName, ApplicationTitle, MainWinStyle, RECT{left, top, left + width, top + height},
-                 application_.get(), menu_))
+  if (!CreateWin(0, MainWindowClassName, ApplicationTitle, MainWinStyle,
+                 RECT{left, top, left + width, top + height}, application_.get(), menu_))
     throw std::runtime_error("The main window could not be created.");
   SetErrorReportOwner(hwnd());
   controls_ = BuildControls(hwnd(), MainWinControls, fonts_);
@@ -326,38 +332,65 @@ void TMainWin::ApplyBrowseOnlyRestrictions() {
 void TMainWin::CheckRadio(int id) {
   static constexpr int ModeButtons[] = {IdRemap, IdHotKeys};
   static constexpr int CategoryButtons[] = {IdAlpha, IdPunctuation, IdFunctionKeys, IdNumeric, IdEditing};
-  const auto inGroup = [id](std::span<const int> group) { return std::find(group.begin(), group.end(), id) != group.end(); };
-  const std::span<const int> group = inGroup(ModeButtons) ? std::span<const int>(ModeButtons) : std::span<const int>(CategoryButtons);
+  const auto inGroup = [id](std::span<const int> group) {
+    return std::find(group.begin(), group.end(), id) != group.end();
+  };
+  const std::span<const int> group =
+      inGroup(ModeButtons) ? std::span<const int>(ModeButtons) : std::span<const int>(CategoryButtons);
   for (int other : group) SetChecked(Control(other), other == id);
   switch (id) {
-    case IdRemap: RemapClick(); break;
-    case IdHotKeys: HotKeysClick(); break;
-    case IdAlpha: AlphaClick(); break;
-    case IdPunctuation: PunctuationClick(); break;
-    case IdFunctionKeys: FunctionKeysClick(); break;
-    case IdNumeric: NumericClick(); break;
-    case IdEditing: EditingClick(); break;
+    case IdRemap:
+      RemapClick();
+      break;
+    case IdHotKeys:
+      HotKeysClick();
+      break;
+    case IdAlpha:
+      AlphaClick();
+      break;
+    case IdPunctuation:
+      PunctuationClick();
+      break;
+    case IdFunctionKeys:
+      FunctionKeysClick();
+      break;
+    case IdNumeric:
+      NumericClick();
+      break;
+    case IdEditing:
+      EditingClick();
+      break;
   }
 }
 
 void TMainWin::Command(int id) {
   switch (id) {
-    case IdMenuExit: MenuExitClick(); break;
+    case IdMenuExit:
+      MenuExitClick();
+      break;
     case IdRemap:
     case IdHotKeys:
     case IdAlpha:
     case IdPunctuation:
     case IdFunctionKeys:
     case IdNumeric:
-    case IdEditing: CheckRadio(id); break;
+    case IdEditing:
+      CheckRadio(id);
+      break;
   }
 }
 
 LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case KeyActionMessage: KeyActionMsg(wParam, lParam); return 0;
-    case TraceParamsMessage: TraceParamsMsg(wParam, lParam); return 0;
-    case TraceCodeMessage: TraceCodeMsg(wParam, lParam); return 0;
+    case KeyActionMessage:
+      KeyActionMsg(wParam, lParam);
+      return 0;
+    case TraceParamsMessage:
+      TraceParamsMsg(wParam, lParam);
+      return 0;
+    case TraceCodeMessage:
+      TraceCodeMsg(wParam, lParam);
+      return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));
       return 0;
@@ -372,7 +405,8 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SYSCOMMAND:
       // The application window stands for the program in the taskbar: it is the one minimised.
-      if ((wParam & 0xFFF0) == SC_MINIMIZE) return ::SendMessageA(application_.get(), message, wParam, lParam);
+      if ((wParam & 0xFFF0) == SC_MINIMIZE)
+        return ::SendMessageA(application_.get(), message, wParam, lParam);
       break;
     case WM_CLOSE:
       FormClose();
@@ -387,7 +421,8 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 ShortString FileCaption(const ShortString& fileName) {
   char full[MAX_PATH + 1] = {};
-  if (!::GetFullPathNameA(fileName.c_str(), MAX_PATH, full, nullptr)) return FileCaptionOf(fileName, BrowseOnly || FullBrowseOnly);
+  if (!::GetFullPathNameA(fileName.c_str(), MAX_PATH, full, nullptr))
+    return FileCaptionOf(fileName, BrowseOnly || FullBrowseOnly);
   return FileCaptionOf(ShortString(full), BrowseOnly || FullBrowseOnly);
 }
 

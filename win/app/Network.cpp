@@ -1,6 +1,6 @@
-#include "win/app/MainWin.h"
-
 #include <functional>
+
+#include "win/app/MainWin.h"
 
 namespace tvx {
 

@@ -15,15 +15,23 @@ struct KindInfo {
 
 KindInfo InfoFor(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
-    case ControlKind::DefaultButton: return {"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP};
-    case ControlKind::RadioButton: return {"BUTTON", BS_RADIOBUTTON | WS_TABSTOP};
-    case ControlKind::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX};
-    case ControlKind::CenteredLabel: return {"STATIC", SS_CENTER | SS_NOPREFIX};
-    case ControlKind::Panel: return {PanelClassName, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
-    case ControlKind::Grid: return {DrawGridClassName, WS_TABSTOP};
+    case ControlKind::Button:
+      return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
+    case ControlKind::DefaultButton:
+      return {"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP};
+    case ControlKind::RadioButton:
+      return {"BUTTON", BS_RADIOBUTTON | WS_TABSTOP};
+    case ControlKind::Label:
+      return {"STATIC", SS_LEFT | SS_NOPREFIX};
+    case ControlKind::CenteredLabel:
+      return {"STATIC", SS_CENTER | SS_NOPREFIX};
+    case ControlKind::Panel:
+      return {PanelClassName, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
+    case ControlKind::Grid:
+      return {DrawGridClassName, WS_TABSTOP};
     // Transparent, so a panel that clips its children still paints the inside of the frame.
-    case ControlKind::Bevel: return {"STATIC", SS_ETCHEDFRAME, WS_EX_TRANSPARENT};
+    case ControlKind::Bevel:
+      return {"STATIC", SS_ETCHEDFRAME, WS_EX_TRANSPARENT};
   }
   return {"STATIC", 0};
 }
@@ -74,14 +82,14 @@ std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table,
     const KindInfo info = InfoFor(spec.kind);
     // A panel earlier in the table, or one the form already has (a page built onto an existing panel).
     const auto earlier = controls.find(spec.parentId);
-    const HWND parent = !spec.parentId                ? form
+    const HWND parent = !spec.parentId              ? form
                         : earlier != controls.end() ? earlier->second
                                                     : ::GetDlgItem(form, spec.parentId);
     if (!parent) throw std::runtime_error("A control's panel does not exist.");
     const HWND control = ::CreateWindowExA(
-        info.exStyle, info.className, spec.caption, WS_CHILD | WS_VISIBLE | info.style | spec.extraStyle, spec.left, spec.top,
-        spec.width, spec.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-        ::GetModuleHandleA(nullptr), nullptr);
+        info.exStyle, info.className, spec.caption, WS_CHILD | WS_VISIBLE | info.style | spec.extraStyle,
+        spec.left, spec.top, spec.width, spec.height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), ::GetModuleHandleA(nullptr), nullptr);
     if (!control) throw std::runtime_error("A control could not be created.");
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(spec.font)), FALSE);
     controls[spec.id] = control;

@@ -51,7 +51,9 @@ struct FileTraits {
   static void Release(HANDLE h) { ::CloseHandle(h); }
 };
 template <typename G>
-inline void DeleteGdi(G object) { ::DeleteObject(object); }
+inline void DeleteGdi(G object) {
+  ::DeleteObject(object);
+}
 }  // namespace detail
 
 using UniqueHandle = Unique<detail::NullTraits<HANDLE, detail::CloseKernelHandle>>;

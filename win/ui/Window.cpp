@@ -35,8 +35,8 @@ void Window::RegisterWindowClass(const char* className, HBRUSH background, UINT 
   if (!::RegisterClassExA(&wc)) throw std::runtime_error("Window class could not be registered.");
 }
 
-HWND Window::CreateWin(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& frame,
-                       HWND parent, HMENU menu) {
+HWND Window::CreateWin(DWORD exStyle, const char* className, const char* title, DWORD style,
+                       const RECT& frame, HWND parent, HMENU menu) {
   return ::CreateWindowExA(exStyle, className, title, style, frame.left, frame.top, frame.right - frame.left,
                            frame.bottom - frame.top, parent, menu, ::GetModuleHandleA(nullptr), this);
 }

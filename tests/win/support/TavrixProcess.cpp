@@ -49,7 +49,8 @@ TempDir::TempDir() {
   ::GetTempPathA(MAX_PATH, base);
   static int counter = 0;
   for (;;) {
-    path_ = std::string(base) + "tvx" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    path_ =
+        std::string(base) + "tvx" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
     if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
   }
 }
@@ -66,7 +67,9 @@ void WriteFileBytes(const std::string& name, const std::vector<std::uint8_t>& by
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& name) {
+  return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   const auto until = std::chrono::steady_clock::now() + timeout;
@@ -125,7 +128,9 @@ SharedArea::SharedArea(const char* name)
     : mapping_(::OpenFileMappingA(FILE_MAP_WRITE, FALSE, name)),
       view_(mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr) {}
 
-std::uint32_t SharedArea::Dword(std::size_t offset) const { return Word(offset) | static_cast<std::uint32_t>(Word(offset + 2)) << 16; }
+std::uint32_t SharedArea::Dword(std::size_t offset) const {
+  return Word(offset) | static_cast<std::uint32_t>(Word(offset + 2)) << 16;
+}
 
 std::vector<std::uint8_t> SharedArea::Snapshot() const { return {data(), data() + 1093}; }
 
@@ -154,8 +159,8 @@ void TavrixProcess::Start(const std::string& arguments, int showWindow) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showWindow);
   }
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.path().c_str(),
-                        &startup, &info_))
+  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder_.path().c_str(), &startup, &info_))
     throw std::runtime_error("TAVRIX.EXE did not start");
   // Shown (perhaps minimised), or held up by a message box from start-up.
   WaitFor([this] {
@@ -188,8 +193,8 @@ UniqueHandle TavrixProcess::StartAnother(const std::string& arguments) const {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.path().c_str(),
-                        &startup, &info))
+  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder_.path().c_str(), &startup, &info))
     throw std::runtime_error("second TAVRIX.EXE did not start");
   ::CloseHandle(info.hThread);
   return UniqueHandle(info.hProcess);

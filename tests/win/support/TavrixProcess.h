@@ -57,7 +57,9 @@ class SharedArea {
   bool IsOpen() const { return static_cast<bool>(view_); }
   const std::uint8_t* data() const { return static_cast<const std::uint8_t*>(view_.get()); }
   std::uint8_t* mutable_data() const { return static_cast<std::uint8_t*>(view_.get()); }
-  std::uint16_t Word(std::size_t offset) const { return static_cast<std::uint16_t>(data()[offset] | data()[offset + 1] << 8); }
+  std::uint16_t Word(std::size_t offset) const {
+    return static_cast<std::uint16_t>(data()[offset] | data()[offset + 1] << 8);
+  }
   std::uint32_t Dword(std::size_t offset) const;
   std::vector<std::uint8_t> Snapshot() const;
 
