@@ -2,26 +2,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <sstream>
 
+#include "tests/win/support/TavrixProcess.h"
 #include "win/settings/Win32ProfileStore.h"
 
 namespace tvx {
 namespace {
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using namespace test;
 
 // The lines of an INI file, without the blank ones.
 std::vector<std::string> Lines(const std::string& text) {
@@ -34,12 +23,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-std::string WindowsIni() {
-  char windows[MAX_PATH];
-  ::GetWindowsDirectoryA(windows, MAX_PATH);
-  return std::string(windows) + "\\TAVRIX.INI";
-}
-
 // Both places a settings file can be, put back as they were afterwards: other tests start the program.
 class SettingsPlaces : public ::testing::Test {
  protected:
@@ -47,7 +30,7 @@ class SettingsPlaces : public ::testing::Test {
     userFolder_ = UserDataFolder();
     ASSERT_FALSE(userFolder_.empty());
     for (const std::string& path : Paths()) {
-      saved_.emplace_back(Exists(path), ReadText(path));
+      saved_.emplace_back(FileExists(path), ReadFileText(path));
       ::DeleteFileA(path.c_str());
     }
   }
@@ -55,12 +38,12 @@ class SettingsPlaces : public ::testing::Test {
     const auto paths = Paths();
     for (std::size_t i = 0; i < paths.size(); ++i) {
       ::DeleteFileA(paths[i].c_str());
-      if (saved_[i].first) WriteText(paths[i], saved_[i].second);
+      if (saved_[i].first) WriteFileText(paths[i], saved_[i].second);
     }
     ::RemoveDirectoryA(userFolder_.c_str());  // only if this test left it empty
   }
   std::vector<std::string> Paths() const {
-    return {WindowsIni(), UserIni(), userFolder_ + "\\KEY.TVX", TempFolder() + "KEY.TVX"};
+    return {SettingsFilePath(), UserIni(), userFolder_ + "\\KEY.TVX", TempFolder() + "KEY.TVX"};
   }
   std::string UserIni() const { return userFolder_ + "\\TAVRIX.INI"; }
   static std::string TempFolder() {
@@ -104,7 +87,7 @@ TEST_F(SettingsPlaces, AllTwelveKeysRoundTripThroughARealIniFile) {
                                           "Network Mode=Yes",
                                           "Auto Sync=No",
                                           "Sync Minutes=65535"};
-  EXPECT_EQ(Lines(ReadText(store.FileName())), expected);
+  EXPECT_EQ(Lines(ReadFileText(store.FileName())), expected);
   TSettings loaded;
   LoadSettings(loaded, store, "C:");
   EXPECT_EQ(loaded, Unusual());
@@ -115,8 +98,8 @@ TEST_F(SettingsPlaces, AWritableWindowsDirectoryKeepsTheBareName) {
   Win32ProfileStore store = Win32ProfileStore::ForCurrentUser([](const std::string&) { return true; });
   EXPECT_EQ(store.FileName(), "TAVRIX.INI");
   SaveSettings(Unusual(), store);
-  EXPECT_TRUE(Exists(WindowsIni()));
-  EXPECT_FALSE(Exists(UserIni()));
+  EXPECT_TRUE(FileExists(SettingsFilePath()));
+  EXPECT_FALSE(FileExists(UserIni()));
 }
 
 TEST_F(SettingsPlaces, AWindowsDirectoryTheUserCannotWriteSendsTheFileToTheUsersFolder) {
@@ -126,17 +109,17 @@ TEST_F(SettingsPlaces, AWindowsDirectoryTheUserCannotWriteSendsTheFileToTheUsers
     return false;
   });
   ASSERT_EQ(probed.size(), 1u);
-  EXPECT_EQ(probed[0] + "\\TAVRIX.INI", WindowsIni());
+  EXPECT_EQ(probed[0] + "\\TAVRIX.INI", SettingsFilePath());
   EXPECT_EQ(store.FileName(), UserIni());
   SaveSettings(Unusual(), store);
-  EXPECT_FALSE(Exists(WindowsIni()));
+  EXPECT_FALSE(FileExists(SettingsFilePath()));
   TSettings loaded;
   LoadSettings(loaded, store, "C:");
   EXPECT_EQ(loaded, Unusual());
 }
 
 TEST_F(SettingsPlaces, TheUsersFirstSettingsFileStartsFromTheOneInTheWindowsDirectory) {
-  WriteText(WindowsIni(), "[Misc]\r\nLast Keys=3\r\n");
+  WriteFileText(SettingsFilePath(), "[Misc]\r\nLast Keys=3\r\n");
   Win32ProfileStore store = Win32ProfileStore::ForCurrentUser([](const std::string&) { return false; });
   TSettings loaded;
   LoadSettings(loaded, store, "C:");
@@ -144,7 +127,7 @@ TEST_F(SettingsPlaces, TheUsersFirstSettingsFileStartsFromTheOneInTheWindowsDire
   loaded.LastKeys = 5;
   SaveSettings(loaded, store);
   // Later runs keep the user's own file.
-  WriteText(WindowsIni(), "[Misc]\r\nLast Keys=2\r\n");
+  WriteFileText(SettingsFilePath(), "[Misc]\r\nLast Keys=2\r\n");
   Win32ProfileStore again = Win32ProfileStore::ForCurrentUser([](const std::string&) { return false; });
   LoadSettings(loaded, again, "C:");
   EXPECT_EQ(loaded.LastKeys, 5);
@@ -153,10 +136,10 @@ TEST_F(SettingsPlaces, TheUsersFirstSettingsFileStartsFromTheOneInTheWindowsDire
 TEST_F(SettingsPlaces, TheDefaultMappingFileFollowsTheSameRule) {
   const std::string programDir = TempFolder().substr(0, TempFolder().size() - 1);
   EXPECT_EQ(DefaultMappingDir(programDir).str(), programDir);  // a writable folder: the real probe
-  WriteText(programDir + "\\KEY.TVX", "shipped");
+  WriteFileText(programDir + "\\KEY.TVX", "shipped");
   const ShortString fallback = DefaultMappingDir(programDir, [](const std::string&) { return false; });
   EXPECT_EQ(fallback.str(), userFolder_);
-  EXPECT_EQ(ReadText(userFolder_ + "\\KEY.TVX"), "shipped");
+  EXPECT_EQ(ReadFileText(userFolder_ + "\\KEY.TVX"), "shipped");
 }
 
 TEST(WritableFolder, TheProbeCreatesNothingAndFailsWhereNoFileCanBeMade) {

@@ -2,21 +2,11 @@
 // mapping file, and a close.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "core/keymap/Catalogue.h"
 #include "tests/win/support/TavrixProcess.h"
 
 namespace tvx::test {
 namespace {
-
-std::string ReadText(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(StartUpFiles, AFirstStartCreatesTheDefaultFileAndCloseWritesEveryKey) {
   TavrixProcess tavrix;
@@ -34,7 +24,7 @@ TEST(StartUpFiles, AFirstStartCreatesTheDefaultFileAndCloseWritesEveryKey) {
       "[Misc]\r\nLast Keys=1\r\nUse Tray=No\r\nRemap=Yes\r\nCurrent File=" + tavrix.KeyFile() +
       "\r\nLast File 1=\r\nLast File 2=\r\nLast File 3=\r\nLast File 4=\r\nLast File 5=\r\n"
       "[Network]\r\nNetwork Mode=No\r\nAuto Sync=Yes\r\nSync Minutes=10\r\n";
-  EXPECT_EQ(ReadText(SettingsFilePath()), expected);
+  EXPECT_EQ(ReadFileText(SettingsFilePath()), expected);
 }
 
 TEST(StartUpFiles, AKnownFileIsInTheAreasByteForByteAndHeadersStayTheProgramsOwn) {

@@ -67,6 +67,15 @@ void WriteFileBytes(const std::string& name, const std::vector<std::uint8_t>& by
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string ReadFileText(const std::string& name) {
+  const auto bytes = ReadFileBytes(name);
+  return {bytes.begin(), bytes.end()};
+}
+
+void WriteFileText(const std::string& name, const std::string& text) {
+  WriteFileBytes(name, {text.begin(), text.end()});
+}
+
 bool FileExists(const std::string& name) {
   return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

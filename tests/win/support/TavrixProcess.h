@@ -32,6 +32,8 @@ class TempDir {
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& name);
 void WriteFileBytes(const std::string& name, const std::vector<std::uint8_t>& bytes);
+std::string ReadFileText(const std::string& name);
+void WriteFileText(const std::string& name, const std::string& text);
 bool FileExists(const std::string& name);
 
 // Pumps this thread's messages until `done` holds or the time is up.
