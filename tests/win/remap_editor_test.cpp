@@ -66,8 +66,9 @@ class RemapEditor : public ::testing::Test {
   std::unique_ptr<TavrixProcess> tavrix_;
 };
 
-TEST_F(RemapEditor, APickedCharacterGoesIntoTheTableAndTheFile) {
+TEST_F(RemapEditor, APickedCharacterGoesIntoTheTableAndTheFileSavedOnce) {
   Start();
+  FolderWatch folder(tavrix_->folder().path());
   const HWND dialog = OpenDialog(IdNumGrid, 1);  // the digit "1"
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(WindowText(dialog), "Select Character");
@@ -79,6 +80,7 @@ TEST_F(RemapEditor, APickedCharacterGoesIntoTheTableAndTheFile) {
   EXPECT_EQ(FileByte(file, 61), 0x7E);
   EXPECT_EQ(FileByte(file, 60), '0') << "the rows around it keep their characters";
   EXPECT_EQ(FileByte(file, 62), '2');
+  EXPECT_EQ(folder.RenamesOnto("KEY.TVX"), 1);
 }
 
 TEST_F(RemapEditor, TheLastPunctuationRowIsReachedByScrollingAndPickedByKeys) {

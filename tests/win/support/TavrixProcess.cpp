@@ -133,6 +133,46 @@ MessageBoxInfo FindMessageBox(DWORD processId) {
 
 void PressOk(const MessageBoxInfo& box) { ::PostMessageA(box.window, WM_COMMAND, IDOK, 0); }
 
+FolderWatch::FolderWatch(const std::string& folder)
+    : folder_(::CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr)),
+      event_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+  Arm();
+}
+
+FolderWatch::~FolderWatch() {
+  ::CancelIo(folder_.get());
+  ::WaitForSingleObject(event_.get(), 1000);
+}
+
+void FolderWatch::Arm() {
+  ::ResetEvent(event_.get());
+  overlapped_ = {};
+  overlapped_.hEvent = event_.get();
+  ::ReadDirectoryChangesW(folder_.get(), buffer_, sizeof buffer_, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME,
+                          nullptr, &overlapped_, nullptr);
+}
+
+int FolderWatch::RenamesOnto(const std::string& name) {
+  const std::wstring wanted(name.begin(), name.end());
+  int renames = 0;
+  while (::WaitForSingleObject(event_.get(), 1000) == WAIT_OBJECT_0) {
+    DWORD size = 0;
+    if (!::GetOverlappedResult(folder_.get(), &overlapped_, &size, FALSE) || size == 0) break;
+    for (DWORD offset = 0;;) {
+      const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + offset);
+      const std::wstring file(info->FileName, info->FileNameLength / sizeof(WCHAR));
+      if (info->Action == FILE_ACTION_RENAMED_NEW_NAME && ::lstrcmpiW(file.c_str(), wanted.c_str()) == 0)
+        ++renames;
+      if (!info->NextEntryOffset) break;
+      offset += info->NextEntryOffset;
+    }
+    Arm();
+  }
+  return renames;
+}
+
 SharedArea::SharedArea(const char* name)
     : mapping_(::OpenFileMappingA(FILE_MAP_WRITE, FALSE, name)),
       view_(mapping_ ? ::MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr) {}

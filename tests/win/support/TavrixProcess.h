@@ -52,6 +52,25 @@ struct MessageBoxInfo {
 MessageBoxInfo FindMessageBox(DWORD processId);
 void PressOk(const MessageBoxInfo& box);
 
+// Watches a folder for files put in place: each save of a mapping file writes beside it and then
+// renames the new file onto it, so renames onto a name count its saves.
+class FolderWatch {
+ public:
+  explicit FolderWatch(const std::string& folder);
+  FolderWatch(const FolderWatch&) = delete;
+  FolderWatch& operator=(const FolderWatch&) = delete;
+  ~FolderWatch();
+  // Once the folder has been quiet for a while: how many times a file was renamed onto `name`.
+  int RenamesOnto(const std::string& name);
+
+ private:
+  void Arm();
+  UniqueFile folder_;
+  UniqueHandle event_;
+  OVERLAPPED overlapped_{};
+  alignas(DWORD) char buffer_[8192] = {};
+};
+
 // A named area opened by name, as the hook library opens it.
 class SharedArea {
  public:
