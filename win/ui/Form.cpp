@@ -64,11 +64,11 @@ void RegisterPanelClass() {
   ::RegisterClassExA(&wc);
 }
 
-HFONT FontCache::Get(FontSpec spec) {
-  auto& font = fonts_[spec];
+HFONT FontCache::Get(FontSpec wanted) {
+  auto& font = fonts_[wanted];
   if (!font) {
-    font.reset(::CreateFontA(-spec.pixelHeight, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                             ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    font.reset(::CreateFontA(-wanted.pixelHeight, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                             FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_SWISS, "Arial"));
   }
   return font.get();
@@ -78,21 +78,21 @@ std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table,
   RegisterPanelClass();
   RegisterDrawGridClass();
   std::map<int, HWND> controls;
-  for (const ControlSpec& spec : table) {
-    const KindInfo info = InfoFor(spec.kind);
+  for (const ControlSpec& entry : table) {
+    const KindInfo info = InfoFor(entry.kind);
     // A panel earlier in the table, or one the form already has (a page built onto an existing panel).
-    const auto earlier = controls.find(spec.parentId);
-    const HWND parent = !spec.parentId              ? form
+    const auto earlier = controls.find(entry.parentId);
+    const HWND parent = !entry.parentId             ? form
                         : earlier != controls.end() ? earlier->second
-                                                    : ::GetDlgItem(form, spec.parentId);
+                                                    : ::GetDlgItem(form, entry.parentId);
     if (!parent) throw std::runtime_error("A control's panel does not exist.");
     const HWND control = ::CreateWindowExA(
-        info.exStyle, info.className, spec.caption, WS_CHILD | WS_VISIBLE | info.style | spec.extraStyle,
-        spec.left, spec.top, spec.width, spec.height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), ::GetModuleHandleA(nullptr), nullptr);
+        info.exStyle, info.className, entry.caption, WS_CHILD | WS_VISIBLE | info.style | entry.extraStyle,
+        entry.left, entry.top, entry.width, entry.height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), ::GetModuleHandleA(nullptr), nullptr);
     if (!control) throw std::runtime_error("A control could not be created.");
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(spec.font)), FALSE);
-    controls[spec.id] = control;
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(entry.font)), FALSE);
+    controls[entry.id] = control;
   }
   return controls;
 }

@@ -44,7 +44,7 @@ struct ControlSpec {
 // Arial fonts by pixel height and weight, created once and owned here.
 class FontCache {
  public:
-  HFONT Get(FontSpec spec);
+  HFONT Get(FontSpec wanted);
 
  private:
   std::map<FontSpec, UniqueFont> fonts_;
