@@ -4,48 +4,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/keymap/Areas.h"
 #include "core/keymap/Catalogue.h"
+#include "tests/win/support/TavrixProcess.h"
 
 namespace tvx::test {
 
-inline void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-inline std::string ExeDir() {
-  char path[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir(path);
-  return dir.substr(0, dir.find_last_of("\\/") + 1);
-}
-
-inline std::string FreshFolder(const std::string& name) {
-  char temp[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + name + "\\";
-  ::CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using namespace std::chrono_literals;
 
 // Two areas in memory, filled by the test, and the mapping file that holds their tables.
 struct Tables {
@@ -102,63 +74,25 @@ inline void Xdotool(const std::string& arguments) {
   xdotool.Wait(10000);
 }
 
-template <typename Condition>
-bool WaitFor(Condition condition, int ms = 10000) {
-  for (int waited = 0; waited < ms; waited += 50, Sleep(50))
-    if (condition()) return true;
-  return condition();
-}
-
-// TAVRIX.EXE and TAVRIXHK.DLL copied into a folder with the tables as KEY.TVX, and no settings file,
-// so that the program starts with exactly these tables.
+// TAVRIX.EXE started with the tables as its KEY.TVX and no settings file; loaded() once they are in force.
 class TavrixRun {
  public:
-  explicit TavrixRun(const Tables& tables, const std::string& name = "tavrix-run")
-      : folder_(FreshFolder(name)), process_(Prepare(folder_, tables), folder_) {
-    expected_ = tables.hot;
-    loaded_ = WaitFor([&] { return Loaded(); }, 20000);
-  }
-  TavrixRun(const TavrixRun&) = delete;
-  TavrixRun& operator=(const TavrixRun&) = delete;
-  ~TavrixRun() {
-    if (HWND main = MainWindow()) ::PostMessageA(main, WM_CLOSE, 0, 0);
-    process_.Wait(5000);
-    if (view_) ::UnmapViewOfFile(view_);
-    if (mapping_) ::CloseHandle(mapping_);
+  explicit TavrixRun(const Tables& tables) : process_(tables.MappingFile()) {
+    loaded_ = WaitFor([&] { return Loaded(tables); }, 20s);
   }
 
   bool loaded() const { return loaded_; }
-  const std::string& folder() const { return folder_; }
-  HWND MainWindow() const {
-    if (!view_) return nullptr;
-    const auto handle =
-        static_cast<std::int32_t>(HotKeyAreaView(static_cast<std::uint8_t*>(view_)).MainWindow());
-    return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
-  }
+  HWND MainWindow() const { return process_.MainWindow(); }
 
  private:
-  static std::string Prepare(const std::string& folder, const Tables& tables) {
-    ::DeleteFileA("C:\\windows\\TAVRIX.INI");
-    for (const char* file : {"TAVRIX.EXE", "TAVRIXHK.DLL"})
-      ::CopyFileA((ExeDir() + file).c_str(), (folder + file).c_str(), FALSE);
-    test::WriteFile(folder + "KEY.TVX", tables.MappingFile());
-    return "\"" + folder + "TAVRIX.EXE\"";
+  static bool Loaded(const Tables& tables) {
+    const SharedArea hotKeys(HotKeyAreaName);
+    return hotKeys.IsOpen() &&
+           std::equal(hotKeys.data() + hotkey_area::TablesBegin, hotKeys.data() + hotkey_area::TablesEnd,
+                      tables.hot.begin() + hotkey_area::TablesBegin);
   }
 
-  bool Loaded() {
-    if (!mapping_) mapping_ = ::OpenFileMappingA(FILE_MAP_READ, FALSE, HotKeyAreaName);
-    if (mapping_ && !view_) view_ = ::MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, AreaSize);
-    if (!view_ || !::IsWindowVisible(MainWindow())) return false;
-    const auto* bytes = static_cast<const std::uint8_t*>(view_);
-    return std::equal(bytes + hotkey_area::TablesBegin, bytes + hotkey_area::TablesEnd,
-                      expected_.begin() + hotkey_area::TablesBegin);
-  }
-
-  std::string folder_;
-  Process process_;
-  std::vector<std::uint8_t> expected_;
-  HANDLE mapping_ = nullptr;
-  void* view_ = nullptr;
+  TavrixProcess process_;
   bool loaded_ = false;
 };
 
@@ -166,34 +100,27 @@ class TavrixRun {
 class Target {
  public:
   explicit Target(const std::string& name = "target")
-      : log_(FreshLog(name)), process_("\"" + ExeDir() + "KeyTarget.exe\" " + log_, "") {
-    WaitFor([&] { return ReadFile(log_).rfind("ready ", 0) == 0; });
-    window_ = reinterpret_cast<HWND>(std::stoull(ReadFile(log_).substr(6, 8), nullptr, 16));
+      : log_(folder_.File(name + ".log")), process_("\"" + BuildDir() + "\\KeyTarget.exe\" " + log_, "") {
+    WaitFor([&] { return ReadFileText(log_).rfind("ready ", 0) == 0; });
+    window_ = reinterpret_cast<HWND>(std::stoull(ReadFileText(log_).substr(6, 8), nullptr, 16));
     Focus();
   }
   ~Target() {
     if (window_) ::PostMessageA(window_, WM_CLOSE, 0, 0);
   }
 
-  // A log left by an earlier target would show its window as ready.
-  static std::string FreshLog(const std::string& name) {
-    const std::string log = FreshFolder("tavrix-target") + name + ".log";
-    ::DeleteFileA(log.c_str());
-    return log;
-  }
-
   bool Focus() {
     ::SetForegroundWindow(window_);
-    return WaitFor([&] { return ::GetForegroundWindow() == window_; }, 3000);
+    return WaitFor([&] { return ::GetForegroundWindow() == window_; }, 3s);
   }
   const std::string& log() const { return log_; }
 
   // The log once nothing more arrived for a while.
   std::string Settled(int quietMs = 400) const {
-    std::string last = ReadFile(log_);
+    std::string last = ReadFileText(log_);
     for (int quiet = 0, waited = 0; quiet < quietMs && waited < 10000; waited += 50) {
-      Sleep(50);
-      std::string now = ReadFile(log_);
+      ::Sleep(50);
+      std::string now = ReadFileText(log_);
       quiet = now == last ? quiet + 50 : 0;
       last = std::move(now);
     }
@@ -213,14 +140,15 @@ class Target {
   std::string KeysDown() const {
     const std::size_t mark = Mark();
     ::PostMessageA(window_, WM_APP + 1, 0, 0);
-    WaitFor([&] { return ReadFile(log_).find("down", mark) != std::string::npos; }, 3000);
-    const std::string text = ReadFile(log_);
+    WaitFor([&] { return ReadFileText(log_).find("down", mark) != std::string::npos; }, 3s);
+    const std::string text = ReadFileText(log_);
     const std::size_t at = text.find("down", mark);
     return at == std::string::npos ? "?" : text.substr(at + 4, text.find('\n', at) - at - 4);
   }
   bool MenuOpened(std::size_t mark) const { return Settled().find("menu", mark) != std::string::npos; }
 
  private:
+  TempDir folder_;
   std::string log_;
   Process process_;
   HWND window_ = nullptr;

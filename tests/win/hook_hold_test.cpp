@@ -27,7 +27,7 @@ std::string ModifiersAt(const std::string& log, const std::string& keyDown) {
 
 class HookHold : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { tavrix_ = new TavrixRun(HoldTables(), "tavrix-hold"); }
+  static void SetUpTestSuite() { tavrix_ = new TavrixRun(HoldTables()); }
   static void TearDownTestSuite() { delete tavrix_; }
   void SetUp() override {
     ASSERT_TRUE(tavrix_->loaded());
@@ -92,7 +92,7 @@ void FindText(const std::string& folder, const std::string& text, const FILETIME
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (deep) FindText(folder + name + "\\", text, since, deep, holding);
     } else if (::CompareFileTime(&found.ftLastWriteTime, &since) >= 0 &&
-               ReadFile(folder + name).find(text) != std::string::npos) {
+               ReadFileText(folder + name).find(text) != std::string::npos) {
       holding.push_back(folder + name);
     }
   } while (::FindNextFileA(search, &found));
@@ -118,15 +118,16 @@ std::vector<std::string> FilesHolding(const std::string& text, const FILETIME& s
 TEST_F(HookHold, TypedTextIsInNoFile) {
   FILETIME start;
   ::GetSystemTimeAsFileTime(&start);
-  const std::string probe = FreshFolder("tavrix-probe") + "probe.txt";
-  WriteFile(probe, {'c', 'a', 'n', 'a', 'r', 'y', 'x', 'w', 'v'});
+  const TempDir probeFolder;
+  const std::string probe = probeFolder.File("probe.txt");
+  WriteFileText(probe, "canaryxwv");
   EXPECT_EQ(FilesHolding("canaryxwv", start), std::vector<std::string>{probe}) << "the search finds a file";
   ::DeleteFileA(probe.c_str());
   const std::size_t mark = target_.Mark();
   Xdotool("type --delay 30 canaryxwv");
   EXPECT_EQ(target_.Since(mark, "c"), "0063 0061 006E 0061 0072 0079 0078 0077 0076");
   ::PostMessageA(tavrix_->MainWindow(), WM_CLOSE, 0, 0);  // and whatever it writes on closing
-  Sleep(1500);
+  ::Sleep(1500);
   EXPECT_EQ(FilesHolding("canaryxwv", start), std::vector<std::string>{});
 }
 

@@ -60,7 +60,7 @@ TEST(HookKeys, RemapsAndHotKeysFromRealKeystrokes) {
 
 TEST(HookKeys, ZeroedTablesLeaveEveryKeyAlone) {
   Tables tables;  // all zero, as at start-up and after a failed load
-  TavrixRun tavrix(tables, "tavrix-zero");
+  TavrixRun tavrix(tables);
   ASSERT_TRUE(tavrix.loaded());
   Target target("zero");
   ASSERT_TRUE(target.Focus());
@@ -86,7 +86,7 @@ TEST(HookKeys, AltGrTypesItsCharacterAndFiresNoCtrlAltHotKey) {
   tables.Bind(Alphabetic, CtrlAlt, 16, 'x');  // Ctrl+Alt+Q
   tables.Bind(Alphabetic, Alt, 16, 'y');      // Alt+Q
   XkbLayout german("de");
-  TavrixRun tavrix(tables, "tavrix-altgr");
+  TavrixRun tavrix(tables);
   ASSERT_TRUE(tavrix.loaded());
   Target target("altgr");
   ASSERT_TRUE(target.Focus());

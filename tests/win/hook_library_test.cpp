@@ -64,7 +64,7 @@ Received Type(HWND window, std::initializer_list<WORD> keys) {
       if (msg.message == WM_USER + 1) received.hotKeys.emplace_back(msg.wParam, msg.lParam);
       ::DispatchMessageA(&msg);
     }
-    Sleep(10);
+    ::Sleep(10);
   }
   return received;
 }

@@ -57,7 +57,7 @@ TEST(KeyAction, TraceMessagesAppendLines) {
   ::PostMessageA(tavrix.MainWindow(), WM_USER + 2, 1025, -7);
   ::PostMessageA(tavrix.MainWindow(), WM_USER + 3, 0xFFFFFFFF, 0x7FFFFFFF);
   const std::string expected = "Code = 5,-1\r\nWParam = 1025    LParam = -7\r\nCode = -1,2147483647\r\n";
-  EXPECT_TRUE(WaitFor([&] { return ReadFile("c:\\test") == expected; }, 5000)) << ReadFile("c:\\test");
+  EXPECT_TRUE(WaitFor([&] { return ReadFileText("c:\\test") == expected; }, 5s)) << ReadFileText("c:\\test");
   ::DeleteFileA("c:\\test");
 }
 
