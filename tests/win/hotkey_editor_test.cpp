@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/files/MappingFile.h"
+#include "tests/win/support/EditorTest.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
@@ -38,38 +39,20 @@ std::uint16_t FileWord(const std::vector<std::uint8_t>& file, std::size_t areaOf
 
 bool SameTime(FILETIME a, FILETIME b) { return ::CompareFileTime(&a, &b) == 0; }
 
-class HotKeyEditor : public ::testing::Test {
+class HotKeyEditor : public EditorTest {
  protected:
   void Start(const std::vector<std::uint8_t>& keyFile = {}) {
     tavrix_ = std::make_unique<TavrixProcess>(keyFile);
     Press(IdHotKeys);
     ASSERT_TRUE(::IsWindowVisible(Grid()));
   }
-  void TearDown() override {
-    if (tavrix_) {
-      EXPECT_EQ(tavrix_->Close(), 0);
-    }
-  }
-
   void Press(int id) { ::SendMessageA(tavrix_->Control(id), BM_CLICK, 0, 0); }
   HWND Grid() const { return tavrix_->Control(IdNewGrid); }
   HWND OpenDialog(int col, int row) {
     PostDoubleClick(Grid(), CellCentre(Grid(), NewGridColumns, col, row));
     return WaitForWindow(tavrix_->id(), "TDoSpecial2");
   }
-  // Waits for the edit to end (the dialog gone, the main window back at its message loop).
-  void Finish(HWND dialog) {
-    ASSERT_TRUE(WaitUntilGone(dialog));
-    Settle();
-  }
-  void Settle() {
-    WaitFor([] { return false; }, std::chrono::milliseconds(200));
-    ::SendMessageA(tavrix_->MainWindow(), WM_NULL, 0, 0);
-  }
   std::uint16_t AreaWord(std::size_t offset) const { return SharedArea(HotKeyAreaName).Word(offset); }
-  std::vector<std::uint8_t> File() const { return ReadFileBytes(tavrix_->KeyFile()); }
-
-  std::unique_ptr<TavrixProcess> tavrix_;
 };
 
 TEST_F(HotKeyEditor, PickingAKeyStoresItsCodeAndSavesTheFile) {
@@ -140,18 +123,7 @@ TEST_F(HotKeyEditor, CancellingStoresAndSavesNothing) {
   const auto before = File();
   const FILETIME written = LastWriteTime(tavrix_->KeyFile());
   const auto area = SharedArea(HotKeyAreaName).Snapshot();
-  for (const bool byCloseBox : {false, true}) {
-    const HWND dialog = OpenDialog(Alt, 0);
-    ASSERT_NE(dialog, nullptr);
-    PostKey(::GetDlgItem(dialog, picker::NoneButton), VK_ESCAPE);
-    Settle();
-    EXPECT_TRUE(::IsWindowVisible(dialog)) << "no button answers Escape";
-    if (byCloseBox)
-      ::PostMessageA(dialog, WM_CLOSE, 0, 0);
-    else
-      ::SendMessageA(::GetDlgItem(dialog, picker::CancelButton), BM_CLICK, 0, 0);
-    Finish(dialog);
-  }
+  CancelBothWays([this] { return OpenDialog(Alt, 0); }, picker::NoneButton);
   EXPECT_EQ(SharedArea(HotKeyAreaName).Snapshot(), area);
   EXPECT_EQ(File(), before);
   EXPECT_TRUE(SameTime(LastWriteTime(tavrix_->KeyFile()), written));

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/files/MappingFile.h"
+#include "tests/win/support/EditorTest.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
@@ -35,35 +36,18 @@ std::uint8_t FileByte(const std::vector<std::uint8_t>& file, std::size_t areaOff
   return file.at(1078 + areaOffset - 8);
 }
 
-class RemapEditor : public ::testing::Test {
+class RemapEditor : public EditorTest {
  protected:
   void Start(const std::vector<std::uint8_t>& keyFile = {}) {
     tavrix_ = std::make_unique<TavrixProcess>(keyFile);
     ASSERT_TRUE(::IsWindowVisible(tavrix_->Control(IdNumGrid))) << "a first start shows the remapper";
   }
-  void TearDown() override {
-    if (tavrix_) {
-      EXPECT_EQ(tavrix_->Close(), 0);
-    }
-  }
-
   HWND Grid(int id) const { return tavrix_->Control(id); }
   HWND OpenDialog(int gridId, int row) {
     PostDoubleClick(Grid(gridId), CellCentre(Grid(gridId), RemapColumns, 1, row));
     return WaitForWindow(tavrix_->id(), "TDoSpecial");
   }
-  void Finish(HWND dialog) {
-    ASSERT_TRUE(WaitUntilGone(dialog));
-    Settle();
-  }
-  void Settle() {
-    WaitFor([] { return false; }, std::chrono::milliseconds(200));
-    ::SendMessageA(tavrix_->MainWindow(), WM_NULL, 0, 0);
-  }
   std::uint8_t AreaByte(std::size_t offset) const { return SharedArea(RemapAreaName).data()[offset]; }
-  std::vector<std::uint8_t> File() const { return ReadFileBytes(tavrix_->KeyFile()); }
-
-  std::unique_ptr<TavrixProcess> tavrix_;
 };
 
 TEST_F(RemapEditor, APickedCharacterGoesIntoTheTableAndTheFileSavedOnce) {
@@ -131,18 +115,7 @@ TEST_F(RemapEditor, CancellingOrTheKeyColumnChangesNothing) {
   Start();
   const auto before = File();
   const auto area = SharedArea(RemapAreaName).Snapshot();
-  for (const bool byCloseBox : {false, true}) {
-    const HWND dialog = OpenDialog(IdUpperGrid, 4);
-    ASSERT_NE(dialog, nullptr);
-    PostKey(::GetDlgItem(dialog, picker::SymbolGrid), VK_ESCAPE);
-    Settle();
-    EXPECT_TRUE(::IsWindowVisible(dialog)) << "no button answers Escape";
-    if (byCloseBox)
-      ::PostMessageA(dialog, WM_CLOSE, 0, 0);
-    else
-      ::SendMessageA(::GetDlgItem(dialog, picker::CancelButton), BM_CLICK, 0, 0);
-    Finish(dialog);
-  }
+  CancelBothWays([this] { return OpenDialog(IdUpperGrid, 4); }, picker::SymbolGrid);
   PostDoubleClick(Grid(IdLowerGrid), POINT{10, 10});  // "a" in the key column
   Settle();
   EXPECT_EQ(FindProcessWindow(tavrix_->id(), "TDoSpecial"), nullptr);
