@@ -231,7 +231,6 @@ void TMainWin::InstallHooks() {
 
 void TMainWin::FormShow() {
   ::SetWindowTextA(hwnd(), FileCaption(Settings.CurrentFile).c_str());
-  static constexpr int CategoryButtons[] = {IdAlpha, IdPunctuation, IdFunctionKeys, IdNumeric, IdEditing};
   if (Settings.LastKeys >= 1 && Settings.LastKeys <= 5) CheckRadio(CategoryButtons[Settings.LastKeys - 1]);
   UpdateGrid();
 }
@@ -330,13 +329,9 @@ void TMainWin::ApplyBrowseOnlyRestrictions() {
 
 // A radio button checked from code runs its click handler, as a click on it would.
 void TMainWin::CheckRadio(int id) {
-  static constexpr int ModeButtons[] = {IdRemap, IdHotKeys};
-  static constexpr int CategoryButtons[] = {IdAlpha, IdPunctuation, IdFunctionKeys, IdNumeric, IdEditing};
-  const auto inGroup = [id](std::span<const int> group) {
-    return std::find(group.begin(), group.end(), id) != group.end();
-  };
+  const bool mode = std::find(ModeButtons.begin(), ModeButtons.end(), id) != ModeButtons.end();
   const std::span<const int> group =
-      inGroup(ModeButtons) ? std::span<const int>(ModeButtons) : std::span<const int>(CategoryButtons);
+      mode ? std::span<const int>(ModeButtons) : std::span<const int>(CategoryButtons);
   for (int other : group) SetChecked(Control(other), other == id);
   switch (id) {
     case IdRemap:

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -66,6 +67,11 @@ enum MainWinId : int {
   IdMenuAbout,
   IdMenuOther,
 };
+
+// The category buttons in KeyCategory order, and the two mode buttons: a radio group each.
+inline constexpr std::array<int, 5> CategoryButtons{IdAlpha, IdPunctuation, IdFunctionKeys, IdNumeric,
+                                                    IdEditing};
+inline constexpr std::array<int, 2> ModeButtons{IdRemap, IdHotKeys};
 
 class TMainWin : public Window {
  public:

@@ -17,9 +17,6 @@ constexpr int KeyColumnCount = 1 + ModifierColumnCount;
 constexpr int SmallPoints = 9;
 constexpr int LargePoints = 11;
 
-// Buttons in KeyCategory order.
-constexpr std::array<int, 5> CategoryButtons{IdAlpha, IdPunctuation, IdFunctionKeys, IdNumeric, IdEditing};
-
 const ControlSpec HotKeyPage[] = {
     {ControlKind::RadioButton, IdAlpha, "&Alphabetic Keys", 8, 8, 117, 17, CategoryFont, IdPanel1},
     {ControlKind::RadioButton, IdPunctuation, "&Punctuation Keys", 128, 8, 117, 17, CategoryFont, IdPanel1},
@@ -64,7 +61,6 @@ void TMainWin::EditingClick() { CategoryClick(Editing); }
 
 // The category only chooses what the grid shows; the settings file learns it at once.
 void TMainWin::CategoryClick(int category) {
-  for (int n = 1; n <= 5; ++n) SetChecked(Control(CategoryButtons[n - 1]), n == category);
   if (Settings.LastKeys == category) return;
   Settings.LastKeys = category;
   UpdateGrid();
