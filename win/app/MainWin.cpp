@@ -416,9 +416,8 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 ShortString FileCaption(const ShortString& fileName) {
   char full[MAX_PATH + 1] = {};
-  if (!::GetFullPathNameA(fileName.c_str(), MAX_PATH, full, nullptr))
-    return FileCaptionOf(fileName, BrowseOnly || FullBrowseOnly);
-  return FileCaptionOf(ShortString(full), BrowseOnly || FullBrowseOnly);
+  const bool expanded = ::GetFullPathNameA(fileName.c_str(), MAX_PATH, full, nullptr) != 0;
+  return FileCaptionOf(expanded ? ShortString(full) : fileName, BrowseOnly || FullBrowseOnly);
 }
 
 }  // namespace tvx
