@@ -1,6 +1,6 @@
 #include "core/settings/Settings.h"
 
-#include <algorithm>
+#include "core/common/Text.h"
 
 namespace tvx {
 namespace {
@@ -35,24 +35,9 @@ bool IsKeyCategory(std::int32_t value) { return value >= 1 && value <= 5; }
 
 }  // namespace
 
-bool ReadYesNo(const std::string& text) {
-  std::string upper = text;
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-  return upper == "YES";
-}
+bool ReadYesNo(const std::string& text) { return UpperCaseAscii(text) == "YES"; }
 
 const char* YesNo(bool value) { return value ? "Yes" : "No"; }
-
-std::int32_t ReadInteger(const std::string& text) {
-  std::size_t i = text.find_first_not_of(" \t");
-  if (i == std::string::npos) return 0;
-  const bool negative = text[i] == '-';
-  if (text[i] == '-' || text[i] == '+') ++i;
-  std::uint32_t value = 0;  // unsigned, so an over-long number wraps instead of overflowing
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + (text[i] - '0');
-  return static_cast<std::int32_t>(negative ? 0u - value : value);
-}
 
 void LoadSettings(TSettings& settings, ProfileStore& store, const ShortString& defaultMappingDir) {
   settings.LastKeys = ReadNumber(store, Misc, "Last Keys", "1");

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/common/Numbers.h"
 #include "core/common/ShortString.h"
 
 namespace tvx {
@@ -45,8 +46,5 @@ void SaveSettings(const TSettings& settings, ProfileStore& store);
 // The value forms of the file, shared with anything else that reads the same texts.
 bool ReadYesNo(const std::string& text);
 const char* YesNo(bool value);
-// Blanks, an optional sign, then the digits up to the first other character; no digits give 0.
-// Wraps like the 32-bit integer it fills.
-std::int32_t ReadInteger(const std::string& text);
 
 }  // namespace tvx

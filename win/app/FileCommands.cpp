@@ -1,9 +1,83 @@
+// The File menu: New, Open and the recent files. Each makes another mapping file current; the current
+// file never has unsaved changes (every edit is saved at once), so switching never asks about saving.
+#include <algorithm>
+#include <optional>
+
+#include "core/files/RecentFiles.h"
 #include "win/app/MainWin.h"
+#include "win/app/Program.h"
+#include "win/files/Win32FileAccess.h"
 
 namespace tvx {
+namespace {
 
-// The recent-file items stay out of the File menu until the list has an entry.
-void TMainWin::SetMenuLastFiles() {}
-void TMainWin::ProcessParam(const ShortString&) {}
+void ShowError(HWND owner, const char* text) { ::MessageBoxA(owner, text, "Error", MB_OK); }
+
+}  // namespace
+
+void TMainWin::DoOpen() {
+  const std::optional<ShortString> chosen = MyOpenDialog.Execute(hwnd());
+  if (!chosen) return;
+  if (!HasTavrixExtension(*chosen)) return ShowError(hwnd(), "Invalid file type selected.");
+  const ShortString oldName = Settings.CurrentFile;
+  Settings.CurrentFile = *chosen;
+  if (Settings.NetworkMode) AttachSyncFile();
+  SetCaption(Settings.CurrentFile);
+  DoLastFiles(oldName, Settings.CurrentFile);
+  LoadTavrix(Settings.CurrentFile);
+  UpdateGrid();
+}
+
+void TMainWin::DoNew() {
+  const std::optional<ShortString> chosen = MySaveDialog.Execute(hwnd());
+  if (!chosen) return;
+  if (!HasTavrixExtension(*chosen)) return ShowError(hwnd(), "Invalid file type selected.");
+  const ShortString oldName = Settings.CurrentFile;
+  Settings.CurrentFile = *chosen;
+  if (Settings.NetworkMode) AttachSyncFile();
+  SetCaption(Settings.CurrentFile);
+  DoLastFiles(oldName, Settings.CurrentFile);
+  InitTavrix();
+  SaveTavrix(Settings.CurrentFile);
+  UpdateGrid();
+}
+
+// Taken by value: the name is a copy of a list entry that DoLastFiles is about to move.
+void TMainWin::OpenSaveFile(ShortString fileName) {
+  if (!Win32FileAccess().Exists(fileName.str())) return ShowError(hwnd(), "File does not exist.");
+  SetCaption(fileName);
+  DoLastFiles(Settings.CurrentFile, fileName);
+  Settings.CurrentFile = fileName;
+  if (Settings.NetworkMode) AttachSyncFile();
+  LoadTavrix(Settings.CurrentFile);
+  UpdateGrid();
+}
+
+void TMainWin::MenuLastFileClick(int number) { OpenSaveFile(Settings.LastFile[number - 1]); }
+
+void TMainWin::DoLastFiles(const ShortString& oldName, const ShortString& newName) {
+  UpdateRecentFiles(Settings.LastFile, oldName, newName);
+  SetMenuLastFiles();
+}
+
+// Win32 menus cannot hide an item, so the items of the filled entries and their separator are put back
+// after "E&xit" each time.
+void TMainWin::SetMenuLastFiles() {
+  const HMENU file = ::GetSubMenu(menu_, 0);
+  ::DeleteMenu(file, IdMenuExitSep, MF_BYCOMMAND);
+  for (int i = 0; i < 5; ++i) ::DeleteMenu(file, IdMenuLastFile1 + i, MF_BYCOMMAND);
+  const auto& list = Settings.LastFile;
+  if (std::all_of(list.begin(), list.end(), [](const ShortString& name) { return name.empty(); })) return;
+  ::AppendMenuA(file, MF_SEPARATOR, IdMenuExitSep, nullptr);
+  for (int i = 0; i < 5; ++i) {
+    if (list[i].empty()) continue;
+    ::AppendMenuA(file, MF_STRING, static_cast<UINT_PTR>(IdMenuLastFile1 + i),
+                  RecentFileCaption(i + 1, list[i]).c_str());
+  }
+}
+
+void TMainWin::SetCaption(const ShortString& fileName) {
+  ::SetWindowTextA(hwnd(), FileCaption(fileName).c_str());
+}
 
 }  // namespace tvx

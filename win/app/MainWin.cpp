@@ -133,7 +133,8 @@ HWND TMainWin::Control(int id) const {
   return found == controls_.end() ? nullptr : found->second;
 }
 
-void TMainWin::Create() {
+void TMainWin::Create(std::vector<ShortString> arguments) {
+  arguments_ = std::move(arguments);
   application_.reset(CreateApplicationWindow());
   RegisterWindowClass(MainWindowClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT frame = FrameForClient(ClientWidth, ClientHeight, MainWinStyle, 0, true);
@@ -145,11 +146,14 @@ void TMainWin::Create() {
                  RECT{left, top, left + width, top + height}, application_.get(), menu_))
     throw std::runtime_error("The main window could not be created.");
   SetErrorReportOwner(hwnd());
+  const HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   controls_ = BuildControls(hwnd(), MainWinControls, fonts_);
   ::ShowWindow(Control(IdPanel1), SW_HIDE);
   ::ShowWindow(Control(IdPanel2), SW_HIDE);
   BuildHotKeyPage();
   BuildRemapPage();
+  SetUpTaskIcon();
   FormCreate();
 }
 
@@ -165,7 +169,7 @@ void TMainWin::FormCreate() {
       },
       [this] {
         OSVERSIONINFOA version{};
-        version.dwOSVersionInfoSize = 148;
+        version.dwOSVersionInfoSize = sizeof version;
         ::GetVersionExA(&version);
         TrayCapable = version.dwPlatformId == 1 || (version.dwPlatformId == 2 && version.dwMajorVersion >= 4);
       },
@@ -182,13 +186,13 @@ void TMainWin::FormCreate() {
       [this] { LoadSettings(); },
       [this] { OpenCurrentFile(); },
       [this] {
-        if (Settings.UseTray) ::CheckMenuItem(menu_, IdMenuSysTray, MF_CHECKED);
+        if (Settings.UseTray) ShowTrayIcon(true);
       },
       [this] { CheckRadio(Settings.Remap ? IdRemap : IdHotKeys); },
       [this] { SetMenuLastFiles(); },
       [] { BrowseOnly = FullBrowseOnly = false; },
       [this] {
-        for (int i = 1; i < __argc; ++i) ProcessParam(ShortString(__argv[i]));
+        for (const ShortString& argument : arguments_) ProcessParam(argument);
       },
       [] {
         ScreenWidth = ::GetSystemMetrics(SM_CXSCREEN);
@@ -230,7 +234,7 @@ void TMainWin::InstallHooks() {
 }
 
 void TMainWin::FormShow() {
-  ::SetWindowTextA(hwnd(), FileCaption(Settings.CurrentFile).c_str());
+  SetCaption(Settings.CurrentFile);
   if (Settings.LastKeys >= 1 && Settings.LastKeys <= 5) CheckRadio(CategoryButtons[Settings.LastKeys - 1]);
   UpdateGrid();
 }
@@ -283,8 +287,6 @@ void TMainWin::EnableDisable() {
   ::EnableWindow(shown, TRUE);
   ::ShowWindow(shown, SW_SHOW);
 }
-
-void TMainWin::AppDeactivate() {}
 
 void TMainWin::LoadSettings() {
   settingsStore_ = std::make_unique<Win32ProfileStore>(Win32ProfileStore::ForCurrentUser());
@@ -358,10 +360,30 @@ void TMainWin::CheckRadio(int id) {
   }
 }
 
+// A menu command whose item is disabled (browse-only modes) or not in the menu (an empty recent entry)
+// is refused, however it arrives: a shortcut, or a message from another program.
 void TMainWin::Command(int id) {
+  if (id >= IdNewFile1 && ::GetMenuState(menu_, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))
+    return;
   switch (id) {
+    case IdNewFile1:
+      DoNew();
+      break;
+    case IdOpenFile1:
+      DoOpen();
+      break;
     case IdMenuExit:
       MenuExitClick();
+      break;
+    case IdMenuLastFile1:
+    case IdMenuLastFile1 + 1:
+    case IdMenuLastFile1 + 2:
+    case IdMenuLastFile1 + 3:
+    case IdMenuLastFile1 + 4:
+      MenuLastFileClick(id - IdMenuLastFile1 + 1);
+      break;
+    case IdMenuSysTray:
+      MenuSysTrayClick();
       break;
     case IdRemap:
     case IdHotKeys:

@@ -8,13 +8,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "core/common/ShortString.h"
 #include "core/keymap/Areas.h"
 #include "core/settings/Settings.h"
+#include "win/files/FileDialogs.h"
 #include "win/ui/DrawGrid.h"
 #include "win/ui/Form.h"
 #include "win/ui/Handles.h"
+#include "win/shell/TaskIcon.h"
 #include "win/ui/Window.h"
 
 namespace tvx {
@@ -66,6 +69,7 @@ enum MainWinId : int {
   IdMenuUserManual,
   IdMenuAbout,
   IdMenuOther,
+  IdMenuExitSep,
 };
 
 // The category buttons in KeyCategory order, and the two mode buttons: a radio group each.
@@ -78,8 +82,9 @@ class TMainWin : public Window {
   TMainWin();
   ~TMainWin() override;
 
-  // Creates the application window and the main window (FormCreate runs inside).
-  void Create();
+  // Creates the application window and the main window (FormCreate runs inside, and applies the
+  // command-line arguments, the program's name not among them).
+  void Create(std::vector<ShortString> arguments = {});
   HWND ApplicationWindow() const { return application_.get(); }
   HWND Control(int id) const;
   HMENU Menu() const { return menu_; }
@@ -138,9 +143,21 @@ class TMainWin : public Window {
   // Runs one edit of the tables (a dialog, then storing and saving); true when it stored an entry.
   void EditUnderLock(const std::function<bool()>& edit);
 
-  // File commands, command line.
+  // File commands and the recent-files list.
+  void DoNew();
+  void DoOpen();
+  void OpenSaveFile(ShortString fileName);
+  void DoLastFiles(const ShortString& oldName, const ShortString& newName);
   void SetMenuLastFiles();
+  void MenuLastFileClick(int number);  // 1 to 5
+
+  // Command line.
   void ProcessParam(const ShortString& param);
+
+  // Tray.
+  void MenuSysTrayClick();
+  void TaskIcon1RightClick();
+  const TTaskIcon& TaskIcon() const { return TaskIcon1; }
 
   FontCache& Fonts() { return fonts_; }
 
@@ -155,6 +172,9 @@ class TMainWin : public Window {
   void CategoryClick(int category);
   void ApplyBrowseOnlyRestrictions();
   void StartSyncTimer();
+  void SetUpTaskIcon();
+  void ShowTrayIcon(bool shown);
+  void SetCaption(const ShortString& fileName);
 
   UniqueHandle HotKeyMapping;
   UniqueHandle HookMutex;
@@ -164,6 +184,10 @@ class TMainWin : public Window {
   std::uint16_t StartShowCmd = 0;
   bool TrayCapable = false;
   std::unique_ptr<ProfileStore> settingsStore_;
+  TTaskIcon TaskIcon1;
+  TFileDialog MyOpenDialog{FileDialogKind::Open, "Open Tavrix File"};
+  TFileDialog MySaveDialog{FileDialogKind::Save, "New Tavrix File"};
+  std::vector<ShortString> arguments_;
 
   UniqueWindow application_;
   HMENU menu_ = nullptr;

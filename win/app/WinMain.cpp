@@ -2,9 +2,11 @@
 // After <windows.h>, which it needs.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
@@ -41,6 +43,11 @@ HACCEL MainAccelerators() {
   return ::CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys)));
 }
 
+// The arguments after the program's own name, each cut to 255 characters.
+std::vector<tvx::ShortString> CommandLineArguments() {
+  return {__argv + std::min(__argc, 1), __argv + __argc};
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -54,7 +61,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ::InitCommonControlsEx(&controls);
   try {
     tvx::TMainWin mainWin;
-    mainWin.Create();
+    mainWin.Create(CommandLineArguments());
     ::ShowWindow(mainWin.hwnd(), SW_SHOW);
     RunMessageLoop(mainWin.hwnd(), MainAccelerators());
   } catch (const std::exception&) {

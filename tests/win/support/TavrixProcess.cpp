@@ -254,6 +254,15 @@ int TavrixProcess::Close() {
   return WaitForExit(info_.hProcess);
 }
 
+void TavrixProcess::Restart(const std::string& arguments) {
+  ASSERT_EQ(Close(), 0);
+  ::CloseHandle(info_.hThread);
+  ::CloseHandle(info_.hProcess);
+  info_ = {};
+  main_ = nullptr;
+  Start(arguments, -1);
+}
+
 bool TavrixProcess::Running() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
 int WaitForExit(HANDLE process, std::chrono::milliseconds timeout) {

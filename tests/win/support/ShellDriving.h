@@ -1,0 +1,31 @@
+#pragma once
+// Driving what the platform shows for the program, from another process: the common Open and Save
+// dialogs and their prompts, and the icons in Wine's tray window.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace tvx::test {
+
+// A visible dialog of the process that `matches`, or that has this caption, waited for; null when none
+// came.
+HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& matches);
+HWND WaitForDialog(DWORD processId, const std::string& caption);
+// The text in the file name box of a common file dialog.
+std::string ChosenName(HWND dialog);
+// Types `name` into a common file dialog and presses its Open or Save button.
+void ChooseFile(HWND dialog, const std::string& name);
+// Presses a button of a dialog or message box, as a click would.
+void PressButton(HWND dialog, int id);
+
+// Returns once the window's thread has handled everything posted to it before.
+void RoundTrip(HWND window);
+
+// The icons in Wine's tray window (shown on a display with no tray of its own), and one of them.
+int TrayIconCount();
+HWND TrayIcon(int index);
+void PostRightClick(HWND window);
+
+}  // namespace tvx::test

@@ -1,0 +1,42 @@
+// The command line, applied once at start-up, argument by argument.
+#include "core/app/CommandLine.h"
+#include "win/app/MainWin.h"
+#include "win/app/Program.h"
+#include "win/files/Win32FileAccess.h"
+
+namespace tvx {
+
+void TMainWin::ProcessParam(const ShortString& param) {
+  const CommandOption option = ReadOption(param);
+  switch (option.kind) {
+    case OptionKind::None:
+      break;
+    case OptionKind::BrowseOnly:
+      BrowseOnly = true;
+      break;
+    case OptionKind::AutoSync:
+      Settings.AutoSync = true;
+      break;
+    case OptionKind::FullBrowseOnly:
+      FullBrowseOnly = true;
+      break;
+    case OptionKind::File:
+      if (!Win32FileAccess().Exists(option.fileName.str())) break;
+      Settings.CurrentFile = option.fileName;
+      LoadTavrix(Settings.CurrentFile);
+      break;
+    case OptionKind::NetworkMode:
+      Settings.NetworkMode = true;
+      break;
+    case OptionKind::SyncMinutes:
+      Settings.SyncMinutes = option.minutes;
+      break;
+    case OptionKind::Tray:
+      Settings.UseTray = true;
+      TaskIcon1.SetActive(true);
+      ::CheckMenuItem(menu_, IdMenuSysTray, MF_CHECKED);
+      break;
+  }
+}
+
+}  // namespace tvx

@@ -1,0 +1,98 @@
+// Tray mode: the program lives as an icon in the notification area, hides when it loses the focus and
+// comes back with a right click on the icon.
+#include <cstring>
+
+#include "win/app/MainWin.h"
+#include "win/app/Program.h"
+#include "win/keymap/DoSpecial.h"
+#include "win/keymap/DoSpecial2.h"
+
+namespace tvx {
+namespace {
+
+// The dialogs a right click on the icon closes, in this order, each as if cancelled.
+struct TrayClosedDialog {
+  bool DialogShowingFlags::*showing;
+  const char* className;
+};
+constexpr TrayClosedDialog TrayClosedDialogs[] = {
+    {&DialogShowingFlags::OtherProductsShowing, "TOtherProducts"},
+    {&DialogShowingFlags::AboutShowing, "TAboutBox"},
+    {&DialogShowingFlags::SelectCharacterShowing, SelectCharacterClassName},
+    {&DialogShowingFlags::HotKeyActionShowing, HotKeyActionClassName},
+    {&DialogShowingFlags::NetworkConsiderationsShowing, "TNetworkConsiderations"},
+    {&DialogShowingFlags::UserManualShowing, "TUserManual"},
+};
+
+HWND ThreadWindowOfClass(const char* className) {
+  struct Search {
+    const char* className;
+    HWND found;
+  } search{className, nullptr};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        char name[64] = {};
+        ::GetClassNameA(window, name, sizeof name);
+        if (std::strcmp(name, s->className) != 0) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+void TMainWin::SetUpTaskIcon() {
+  const HICON icon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                     ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  TaskIcon1.SetIcon(icon);
+  TaskIcon1.SetToolTip("Tavrix");
+  TaskIcon1.SetTaskIconID(0);
+  TaskIcon1.OnRightClick = [this](POINT) { TaskIcon1RightClick(); };
+}
+
+void TMainWin::ShowTrayIcon(bool shown) {
+  TaskIcon1.SetActive(shown);
+  ::CheckMenuItem(menu_, IdMenuSysTray, shown ? MF_CHECKED : MF_UNCHECKED);
+}
+
+void TMainWin::MenuSysTrayClick() {
+  if (Settings.UseTray) {
+    Settings.UseTray = false;
+    return ShowTrayIcon(false);
+  }
+  if (!TrayCapable) {
+    ::MessageBoxA(hwnd(), "System Tray Icons are only available for Windows 95 or later or Windows NT 4.0 or later.",
+                  "Error", MB_OK);
+    return;
+  }
+  Settings.UseTray = true;
+  ShowTrayIcon(true);
+}
+
+// A common dialog or a message box disables the main window while it shows: it counts as a dialog too,
+// so the window is never hidden from under it.
+void TMainWin::AppDeactivate() {
+  if (Showing.Any() || !::IsWindowEnabled(hwnd())) return;
+  if (!Settings.UseTray) return;
+  ::ShowWindow(application_.get(), SW_HIDE);
+  ::ShowWindow(hwnd(), SW_HIDE);
+}
+
+void TMainWin::TaskIcon1RightClick() {
+  if (!::IsWindowVisible(hwnd())) {
+    ::ShowWindow(application_.get(), SW_SHOWNORMAL);
+    ::ShowWindow(hwnd(), SW_SHOW);
+  }
+  for (const TrayClosedDialog& dialog : TrayClosedDialogs) {
+    if (!(Showing.*dialog.showing)) continue;
+    if (HWND window = ThreadWindowOfClass(dialog.className)) ::SendMessageA(window, WM_CLOSE, 0, 0);
+  }
+  ::SetForegroundWindow(hwnd());
+}
+
+}  // namespace tvx
