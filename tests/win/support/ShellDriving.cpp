@@ -64,6 +64,11 @@ void RoundTrip(HWND window) {
   ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
 }
 
+bool Handled(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 3000, &result) != 0;
+}
+
 int TrayIconCount() { return static_cast<int>(TrayIcons().size()); }
 
 HWND TrayIcon(int index) {

@@ -20,8 +20,11 @@ void ChooseFile(HWND dialog, const std::string& name);
 // Presses a button of a dialog or message box, as a click would.
 void PressButton(HWND dialog, int id);
 
-// Returns once the window's thread has handled everything posted to it before.
+// Returns once the window's thread is back at its message loop: the handler it was in has ended.
 void RoundTrip(HWND window);
+// Sends a message and waits a few seconds for its answer: false when the window's thread did not
+// answer in time, as when the message opened a modal dialog.
+bool Handled(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The icons in Wine's tray window (shown on a display with no tray of its own), and one of them.
 int TrayIconCount();

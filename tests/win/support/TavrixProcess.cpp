@@ -183,6 +183,13 @@ std::uint32_t SharedArea::Dword(std::size_t offset) const {
 
 std::vector<std::uint8_t> SharedArea::Snapshot() const { return {data(), data() + 1093}; }
 
+std::vector<std::uint8_t> TablesInForce() {
+  const SharedArea hotKeys("TVXH1KGR"), remap("STTT1KGR");
+  std::vector<std::uint8_t> tables(hotKeys.data() + 8, hotKeys.data() + 1086);
+  tables.insert(tables.end(), remap.data() + 8, remap.data() + 101);
+  return tables;
+}
+
 std::string SettingsFilePath() {
   char windows[MAX_PATH] = {};
   ::GetWindowsDirectoryA(windows, MAX_PATH);

@@ -89,6 +89,9 @@ class SharedArea {
   MappedView view_;
 };
 
+// The tables in force, as a mapping file holds them: the record part of both named areas.
+std::vector<std::uint8_t> TablesInForce();
+
 // Removes the settings file of earlier runs, so the program starts from its defaults.
 void RemoveSettingsFile();
 std::string SettingsFilePath();

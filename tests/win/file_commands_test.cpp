@@ -1,0 +1,106 @@
+// The File menu of the real program, driven as a user would: menu commands, the common dialogs filled
+// in and confirmed, message boxes answered.
+#include <gtest/gtest.h>
+
+#include "tests/win/support/GridDriving.h"
+#include "tests/win/support/ShellDriving.h"
+#include "tests/win/support/TavrixProcess.h"
+#include "win/app/MainWin.h"
+
+namespace tvx::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::size_t HotKeyRun = 1078;
+
+void Command(const TavrixProcess& tavrix, int id) { ::PostMessageA(tavrix.MainWindow(), WM_COMMAND, id, 0); }
+
+// Waits for the program's message box, checks it and presses OK.
+void ExpectMessage(const TavrixProcess& tavrix, const char* caption, const char* text) {
+  const HWND box = WaitForDialog(tavrix.id(), caption);
+  ASSERT_NE(box, nullptr) << text;
+  EXPECT_EQ(WindowText(::GetDlgItem(box, 0xFFFF)), text);
+  PressButton(box, IDOK);
+  ASSERT_TRUE(WaitUntilGone(box));
+}
+
+TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
+  TavrixProcess tavrix;
+  const Bytes defaults = ReadFileBytes(tavrix.KeyFile());
+  ASSERT_EQ(defaults.size(), 1171u);
+  Bytes office = defaults;
+  office[0] = 'x';                                                 // Alt+A types "x"
+  std::fill(office.begin() + HotKeyRun, office.begin() + HotKeyRun + 26, 'Q');  // every capital types "Q"
+  const std::string officeFile = tavrix.folder().File("OFFICE.TVX");
+  WriteFileBytes(officeFile, office);
+  const HWND main = tavrix.MainWindow();
+  RECT upperGrid;
+  ::GetWindowRect(tavrix.Control(IdUpperGrid), &upperGrid);
+  ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RoundTrip(main);
+  const auto defaultPixels = ScreenPixels(upperGrid);
+
+  // Open: the chosen file is current, in force and on screen; the file left heads the recent list.
+  Command(tavrix, IdOpenFile1);
+  HWND open = WaitForDialog(tavrix.id(), "Open Tavrix File");
+  ASSERT_NE(open, nullptr);
+  ChooseFile(open, officeFile);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(main) == "Tavrix 98 (OFFICE)"; }));
+  RoundTrip(main);
+  EXPECT_EQ(TablesInForce(), office);
+  ASSERT_TRUE(WaitFor([&] { return ScreenPixels(upperGrid) != defaultPixels; }));
+  const auto officePixels = ScreenPixels(upperGrid);
+
+  // "&1" goes back to the file left, and repaints the grids without any dialog uncovering them.
+  Command(tavrix, IdMenuLastFile1);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(main) == "Tavrix 98 (KEY)"; }));
+  RoundTrip(main);
+  EXPECT_EQ(TablesInForce(), defaults);
+  EXPECT_TRUE(WaitFor([&] { return ScreenPixels(upperGrid) == defaultPixels; }));
+  EXPECT_NE(defaultPixels, officePixels);
+
+  // A recent file that is gone: the message, and nothing changes.
+  ::DeleteFileA(officeFile.c_str());
+  Command(tavrix, IdMenuLastFile1);
+  ExpectMessage(tavrix, "Error", "File does not exist.");
+  EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)");
+
+  // Another extension: the message, and nothing changes. The dialog starts from its last choice.
+  const std::string notes = tavrix.folder().File("NOTES.TXT");
+  WriteFileText(notes, "notes");
+  Command(tavrix, IdOpenFile1);
+  open = WaitForDialog(tavrix.id(), "Open Tavrix File");
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(ChosenName(open), "OFFICE.TVX");
+  ChooseFile(open, notes);
+  ExpectMessage(tavrix, "Error", "Invalid file type selected.");
+  EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)");
+  EXPECT_EQ(TablesInForce(), defaults);
+
+  // New over an existing file: the replace prompt, then the default tables in it and in force.
+  const std::string existing = tavrix.folder().File("EXISTING.TVX");
+  WriteFileBytes(existing, office);
+  Command(tavrix, IdNewFile1);
+  const HWND save = WaitForDialog(tavrix.id(), "New Tavrix File");
+  ASSERT_NE(save, nullptr);
+  ChooseFile(save, existing);
+  const HWND prompt = WaitForDialog(tavrix.id(), [](HWND w) { return ::GetDlgItem(w, IDYES) != nullptr; });
+  ASSERT_NE(prompt, nullptr);
+  PressButton(prompt, IDYES);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(main) == "Tavrix 98 (EXISTING)"; }));
+  RoundTrip(main);
+  EXPECT_EQ(ReadFileBytes(existing), defaults);
+  EXPECT_EQ(TablesInForce(), defaults);
+
+  // The list as the settings file keeps it: the files left, newest first; the missing one stays.
+  ASSERT_EQ(tavrix.Close(), 0);
+  const std::string settings = SettingsFilePath();
+  EXPECT_EQ(ProfileString(settings, "Misc", "Current File"), existing);
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 1"), tavrix.KeyFile());
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 2"), officeFile);
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 3"), "");
+}
+
+}  // namespace
+}  // namespace tvx::test

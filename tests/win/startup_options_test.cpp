@@ -1,0 +1,81 @@
+// The command line in real starts of the program: what each option changes, what lasts to the next
+// start, and what the browse-only modes refuse.
+#include <gtest/gtest.h>
+
+#include "tests/win/support/GridDriving.h"
+#include "tests/win/support/ShellDriving.h"
+#include "tests/win/support/TavrixProcess.h"
+#include "win/app/MainWin.h"
+
+namespace tvx::test {
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Setting(const char* section, const char* key) { return ProfileString(SettingsFilePath(), section, key); }
+
+TEST(StartupOptions, SettingsOptionsLastAndBrowseOnlyDoesNot) {
+  TavrixProcess tavrix;
+  std::vector<std::uint8_t> other(1171);
+  for (std::size_t i = 0; i < other.size(); ++i) other[i] = static_cast<std::uint8_t>(i * 5 + 1);
+  const std::string otherFile = tavrix.folder().File("Other.tvx");
+  WriteFileBytes(otherFile, other);
+  ASSERT_EQ(tavrix.Close(), 0);
+  ::WritePrivateProfileStringA("Network", "Auto Sync", "No", SettingsFilePath().c_str());
+
+  // The last existing "/F" file stays current; of the "/SM" values only 30 is one to take.
+  tavrix.Restart("/f" + Lower(otherFile) + " /fmissing.tvx /f /n /s /sm30 /sm99 /sm0 /sm /t /b stray");
+  EXPECT_EQ(WindowText(tavrix.MainWindow()), "Tavrix 98 (OTHER)  [Browse Only Mode]");
+  EXPECT_EQ(TablesInForce(), other);
+  EXPECT_EQ(TrayIconCount(), 1);
+  ASSERT_EQ(tavrix.Close(), 0);
+  EXPECT_EQ(TrayIconCount(), 0);
+  EXPECT_EQ(Setting("Misc", "Current File"), Upper(otherFile));
+  EXPECT_EQ(Setting("Misc", "Use Tray"), "Yes");
+  EXPECT_EQ(Setting("Network", "Network Mode"), "Yes");
+  EXPECT_EQ(Setting("Network", "Auto Sync"), "Yes");
+  EXPECT_EQ(Setting("Network", "Sync Minutes"), "30");
+
+  tavrix.Restart();
+  EXPECT_EQ(WindowText(tavrix.MainWindow()), "Tavrix 98 (OTHER)");
+  EXPECT_EQ(TablesInForce(), other);
+  EXPECT_EQ(TrayIconCount(), 1);
+
+  tavrix.Restart("/SM5x");
+  ASSERT_EQ(tavrix.Close(), 0);
+  EXPECT_EQ(Setting("Network", "Sync Minutes"), "5");
+}
+
+TEST(StartupOptions, FullBrowseOnlyRefusesEveryChange) {
+  TavrixProcess tavrix({}, "/ba");
+  const HWND main = tavrix.MainWindow();
+  EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)  [Browse Only Mode]");
+  const auto file = ReadFileBytes(tavrix.KeyFile());
+  FolderWatch watch(tavrix.folder().path());
+
+  // Menu commands and shortcuts of the disabled items do nothing, and an edit opens no picker.
+  for (int id : {IdNewFile1, IdOpenFile1, IdMenuSysTray})
+    EXPECT_TRUE(Handled(main, WM_COMMAND, static_cast<WPARAM>(id), 0)) << id;
+  const HWND grid = tavrix.Control(IdUpperGrid);
+  const LPARAM cell = MAKELPARAM(30, 10);
+  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    EXPECT_TRUE(Handled(grid, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, cell));
+  EXPECT_EQ(FindProcessWindow(tavrix.id(), "#32770"), nullptr);
+  EXPECT_EQ(FindProcessWindow(tavrix.id(), "TDoSpecial"), nullptr);
+  EXPECT_EQ(TrayIconCount(), 0);
+
+  ASSERT_EQ(tavrix.Close(), 0);
+  EXPECT_EQ(ReadFileBytes(tavrix.KeyFile()), file);
+  EXPECT_EQ(watch.RenamesOnto("KEY.TVX"), 0);
+}
+
+}  // namespace
+}  // namespace tvx::test
