@@ -21,8 +21,8 @@ enum class OptionKind {
 
 struct CommandOption {
   OptionKind kind = OptionKind::None;
-  ShortString fileName;        // File: the name in upper case; it may be empty or name no file
-  std::uint16_t minutes = 0;   // SyncMinutes
+  ShortString fileName;       // File: the name in upper case; it may be empty or name no file
+  std::uint16_t minutes = 0;  // SyncMinutes
 };
 
 CommandOption ReadOption(const ShortString& param);

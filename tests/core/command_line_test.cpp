@@ -12,19 +12,18 @@ TEST(CommandLine, EachArgumentAsksForOneOptionInTheFixedOrder) {
     OptionKind kind;
   };
   const Case cases[] = {
-      {"/b", OptionKind::BrowseOnly},      {"/ba", OptionKind::FullBrowseOnly},  // whole argument, any case
-      {"/S", OptionKind::AutoSync},        {"/N", OptionKind::NetworkMode},
-      {"/t", OptionKind::Tray},            {"/BAX", OptionKind::None},  // no prefix match for "/B"
-      {"/NX", OptionKind::None},           {"/TRAY", OptionKind::None},
-      {"KEY.TVX", OptionKind::None},       {"", OptionKind::None},
-      {"/SM30", OptionKind::SyncMinutes},  {"/Fc:\\x.tvx", OptionKind::File},
+      {"/b", OptionKind::BrowseOnly}, {"/ba", OptionKind::FullBrowseOnly},  // whole argument, any case
+      {"/S", OptionKind::AutoSync},   {"/N", OptionKind::NetworkMode},     {"/t", OptionKind::Tray},
+      {"/BAX", OptionKind::None},  // no prefix match for "/B"
+      {"/NX", OptionKind::None},      {"/TRAY", OptionKind::None},         {"KEY.TVX", OptionKind::None},
+      {"", OptionKind::None},         {"/SM30", OptionKind::SyncMinutes},  {"/Fc:\\x.tvx", OptionKind::File},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadOption(c.argument).kind, c.kind) << c.argument;
 }
 
 TEST(CommandLine, TheFileNameIsGluedOnAndKeptInUpperCaseOfTheLettersAToZ) {
   EXPECT_EQ(ReadOption("/fc:\\keys\\office.tvx").fileName, "C:\\KEYS\\OFFICE.TVX");
-  EXPECT_EQ(ReadOption("/F").fileName, "");  // names no file
+  EXPECT_EQ(ReadOption("/F").fileName, "");                            // names no file
   EXPECT_EQ(ReadOption("/f\xe9t\xe9.tvx").fileName, "\xe9T\xe9.TVX");  // other bytes stay as they are
   // A 300-character argument reaches the option as its first 255 characters.
   const std::string longName = "/F" + std::string(298, 'a');
@@ -37,8 +36,8 @@ TEST(CommandLine, SyncMinutesFromOneTo98AndNothingElse) {
     int minutes;  // 0: the option asks for nothing
   };
   const Case cases[] = {
-      {"/SM30", 30}, {"/sm1", 1},   {"/SM98", 98},   {"/SM99", 0},  {"/SM0", 0},   {"/SM", 0},
-      {"/SM5x", 5},  {"/SM  7", 7}, {"/SM$1E", 30},  {"/SM$1e", 30}, {"/SM+12", 12}, {"/SM-5", 0},
+      {"/SM30", 30}, {"/sm1", 1},   {"/SM98", 98},         {"/SM99", 0},   {"/SM0", 0},    {"/SM", 0},
+      {"/SM5x", 5},  {"/SM  7", 7}, {"/SM$1E", 30},        {"/SM$1e", 30}, {"/SM+12", 12}, {"/SM-5", 0},
       {"/SM$", 0},   {"/SMx5", 0},  {"/SM4294967326", 30},  // wraps like a 32-bit integer
   };
   for (const Case& c : cases) {

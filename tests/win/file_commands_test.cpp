@@ -30,7 +30,7 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
   const Bytes defaults = ReadFileBytes(tavrix.KeyFile());
   ASSERT_EQ(defaults.size(), 1171u);
   Bytes office = defaults;
-  office[0] = 'x';                                                 // Alt+A types "x"
+  office[0] = 'x';                                                              // Alt+A types "x"
   std::fill(office.begin() + HotKeyRun, office.begin() + HotKeyRun + 26, 'Q');  // every capital types "Q"
   const std::string officeFile = tavrix.folder().File("OFFICE.TVX");
   WriteFileBytes(officeFile, office);

@@ -26,8 +26,13 @@ class InProcessMainWin : public ::testing::Test {
   void SetUp() override {
     ::WritePrivateProfileStringA("Misc", "Current File", folder_.File("MENU.TVX").c_str(),
                                  SettingsFilePath().c_str());
-    mainWin_.Create();
+    ::WritePrivateProfileStringA("Misc", "Last File 2", RecentFile().c_str(), SettingsFilePath().c_str());
+    mainWin_.Create(Arguments());
   }
+  virtual std::vector<ShortString> Arguments() const { return {}; }
+  std::string RecentFile() const { return folder_.File("HOME.TVX"); }
+  HMENU FileMenu() const { return ::GetSubMenu(mainWin_.Menu(), 0); }
+  bool Grayed(int id) const { return ::GetMenuState(mainWin_.Menu(), id, MF_BYCOMMAND) & MF_GRAYED; }
   void TearDown() override {
     ::SendMessageA(mainWin_.hwnd(), WM_CLOSE, 0, 0);
     MSG msg;
@@ -41,9 +46,10 @@ class InProcessMainWin : public ::testing::Test {
 TEST_F(InProcessMainWin, MenuCaptionsAndShortcuts) {
   const HMENU bar = mainWin_.Menu();
   EXPECT_EQ(Items(bar), (std::vector<std::string>{"&File", "&Options", "&Help"}));
-  EXPECT_EQ(Items(::GetSubMenu(bar, 0)),
-            (std::vector<std::string>{"&New File\tCtrl+N", "&Open File\tCtrl+O", "",
-                                      "&Print Mapping Guide\tCtrl+P", "", "E&xit\tCtrl+X"}));
+  EXPECT_EQ(
+      Items(::GetSubMenu(bar, 0)),
+      (std::vector<std::string>{"&New File\tCtrl+N", "&Open File\tCtrl+O", "", "&Print Mapping Guide\tCtrl+P",
+                                "", "E&xit\tCtrl+X", "", "&2   " + RecentFile()}));
   EXPECT_EQ(Items(::GetSubMenu(bar, 1)), (std::vector<std::string>{"&Network", "", "&Place in System Tray"}));
   EXPECT_EQ(Items(::GetSubMenu(bar, 2)),
             (std::vector<std::string>{"&Contents", "&User Manual", "&About", "&Other Products"}));
@@ -58,6 +64,37 @@ TEST_F(InProcessMainWin, StartUpCreatesTheCurrentFileAndSetsTheProgramWideState)
   EXPECT_FALSE(BrowseOnly || FullBrowseOnly);
   // Identity remap tables are in force.
   EXPECT_EQ(mainWin_.Remaps().Byte(RemapTableId::Punct, 30), '~');
+}
+
+TEST_F(InProcessMainWin, TheRecentFilesFollowTheListAndTheFileLeftComesFirst) {
+  const std::vector<std::string> fixedItems = Items(FileMenu());
+  const std::vector<std::string> withoutRecent(fixedItems.begin(), fixedItems.begin() + 6);
+  Settings.LastFile = {};
+  mainWin_.SetMenuLastFiles();
+  EXPECT_EQ(Items(FileMenu()), withoutRecent);
+
+  Settings.LastFile = {"C:\\A.TVX", "", "C:\\KEYS\\HOME.TVX", "", ""};
+  mainWin_.DoLastFiles("C:\\OLD.TVX", "C:\\A.TVX");
+  std::vector<std::string> expected = withoutRecent;
+  for (const char* item : {"", "&1   C:\\OLD.TVX", "&3   C:\\KEYS\\HOME.TVX"}) expected.push_back(item);
+  EXPECT_EQ(Items(FileMenu()), expected);
+}
+
+// Full browse-only mode and tray mode from the command line, from the first moment.
+class InProcessFullBrowseOnly : public InProcessMainWin {
+  std::vector<ShortString> Arguments() const override { return {"/ba", "/T"}; }
+};
+
+TEST_F(InProcessFullBrowseOnly, DisablesTheTwelveItemsAndTheTrayIsOn) {
+  EXPECT_TRUE(FullBrowseOnly);
+  EXPECT_FALSE(BrowseOnly);
+  for (int id : {int{IdNewFile1}, int{IdOpenFile1}, int{IdMenuOutput}, IdMenuLastFile1 + 1,
+                 int{IdMenuNetwork}, int{IdMenuSysTray}, int{IdMenuContents}, int{IdMenuUserManual}})
+    EXPECT_TRUE(Grayed(id)) << id;
+  for (int id : {IdMenuExit, IdMenuAbout, IdMenuOther}) EXPECT_FALSE(Grayed(id)) << id;
+  EXPECT_TRUE(Settings.UseTray);
+  EXPECT_TRUE(::GetMenuState(mainWin_.Menu(), IdMenuSysTray, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_TRUE(mainWin_.TaskIcon().Active());
 }
 
 }  // namespace

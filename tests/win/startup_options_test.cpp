@@ -20,7 +20,9 @@ std::string Upper(std::string text) {
   return text;
 }
 
-std::string Setting(const char* section, const char* key) { return ProfileString(SettingsFilePath(), section, key); }
+std::string Setting(const char* section, const char* key) {
+  return ProfileString(SettingsFilePath(), section, key);
+}
 
 TEST(StartupOptions, SettingsOptionsLastAndBrowseOnlyDoesNot) {
   TavrixProcess tavrix;

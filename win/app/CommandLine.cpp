@@ -1,5 +1,6 @@
 // The command line, applied once at start-up, argument by argument.
 #include "core/app/CommandLine.h"
+
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
 #include "win/files/Win32FileAccess.h"

@@ -363,7 +363,8 @@ void TMainWin::CheckRadio(int id) {
 // A menu command whose item is disabled (browse-only modes) or not in the menu (an empty recent entry)
 // is refused, however it arrives: a shortcut, or a message from another program.
 void TMainWin::Command(int id) {
-  if (id >= IdNewFile1 && ::GetMenuState(menu_, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))
+  if (id >= IdNewFile1 &&
+      ::GetMenuState(menu_, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))
     return;
   switch (id) {
     case IdNewFile1:

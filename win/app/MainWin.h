@@ -14,10 +14,10 @@
 #include "core/keymap/Areas.h"
 #include "core/settings/Settings.h"
 #include "win/files/FileDialogs.h"
+#include "win/shell/TaskIcon.h"
 #include "win/ui/DrawGrid.h"
 #include "win/ui/Form.h"
 #include "win/ui/Handles.h"
-#include "win/shell/TaskIcon.h"
 #include "win/ui/Window.h"
 
 namespace tvx {

@@ -46,8 +46,8 @@ HWND ThreadWindowOfClass(const char* className) {
 }  // namespace
 
 void TMainWin::SetUpTaskIcon() {
-  const HICON icon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                     ::GetSystemMetrics(SM_CXSMICON),
+  const HICON icon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1),
+                                                     IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                                                      ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   TaskIcon1.SetIcon(icon);
   TaskIcon1.SetToolTip("Tavrix");
@@ -66,7 +66,8 @@ void TMainWin::MenuSysTrayClick() {
     return ShowTrayIcon(false);
   }
   if (!TrayCapable) {
-    ::MessageBoxA(hwnd(), "System Tray Icons are only available for Windows 95 or later or Windows NT 4.0 or later.",
+    ::MessageBoxA(hwnd(),
+                  "System Tray Icons are only available for Windows 95 or later or Windows NT 4.0 or later.",
                   "Error", MB_OK);
     return;
   }

@@ -32,7 +32,8 @@ std::optional<ShortString> TFileDialog::Execute(HWND owner) {
   dialog.lpstrTitle = title_;
   dialog.lpstrDefExt = DefaultExtension;
   dialog.Flags = (kind_ == FileDialogKind::Open ? OpenOptions : SaveOptions) | OFN_EXPLORER;
-  const BOOL chosen = kind_ == FileDialogKind::Open ? ::GetOpenFileNameA(&dialog) : ::GetSaveFileNameA(&dialog);
+  const BOOL chosen =
+      kind_ == FileDialogKind::Open ? ::GetOpenFileNameA(&dialog) : ::GetSaveFileNameA(&dialog);
   if (!chosen) return std::nullopt;
   fileName_ = name.data();
   return ShortString(fileName_);
