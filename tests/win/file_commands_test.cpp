@@ -78,6 +78,17 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
   EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)");
   EXPECT_EQ(TablesInForce(), defaults);
 
+  // A file too short to be a mapping file: the name is current already, the tables stay.
+  const std::string shortFile = tavrix.folder().File("SHORT.TVX");
+  WriteFileBytes(shortFile, Bytes(100, 'x'));
+  Command(tavrix, IdOpenFile1);
+  open = WaitForDialog(tavrix.id(), "Open Tavrix File");
+  ASSERT_NE(open, nullptr);
+  ChooseFile(open, shortFile);
+  ExpectMessage(tavrix, "Tavrix 98", "Read beyond end of file");
+  EXPECT_EQ(WindowText(main), "Tavrix 98 (SHORT)");
+  EXPECT_EQ(TablesInForce(), defaults);
+
   // New over an existing file: the replace prompt, then the default tables in it and in force.
   const std::string existing = tavrix.folder().File("EXISTING.TVX");
   WriteFileBytes(existing, office);
@@ -97,9 +108,10 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
   ASSERT_EQ(tavrix.Close(), 0);
   const std::string settings = SettingsFilePath();
   EXPECT_EQ(ProfileString(settings, "Misc", "Current File"), existing);
-  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 1"), tavrix.KeyFile());
-  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 2"), officeFile);
-  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 3"), "");
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 1"), shortFile);
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 2"), tavrix.KeyFile());
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 3"), officeFile);
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 4"), "");
 }
 
 }  // namespace
