@@ -15,14 +15,22 @@ make_prefix() {
   fi
 }
 
-# start_xvfb: a virtual display on a free number; sets DISPLAY and XVFB_PID.
+# start_xvfb: a virtual display on a number Xvfb picks itself (a number whose socket file is missing here
+# may still be taken in another namespace); sets DISPLAY and XVFB_PID.
 start_xvfb() {
-  local n=91
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local numberFile
+  numberFile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
   XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+  for _ in $(seq 100); do
+    if [ -s "$numberFile" ]; then
+      export DISPLAY=":$(tr -d '[:space:]' <"$numberFile")"
+      rm -f "$numberFile"
+      return 0
+    fi
+    sleep 0.1
+  done
+  rm -f "$numberFile"
   echo "Xvfb did not start" >&2
   return 1
 }
