@@ -32,4 +32,16 @@ std::int32_t Read(std::string_view text, bool allowHex) {
 std::int32_t ReadInteger(std::string_view text) { return Read(text, false); }
 std::int32_t ReadIntegerOrHex(std::string_view text) { return Read(text, true); }
 
+std::string FormatNumberGrouped(std::int64_t value, std::size_t width) {
+  const std::string digits = std::to_string(value < 0 ? 0 - static_cast<std::uint64_t>(value)
+                                                      : static_cast<std::uint64_t>(value));
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  if (value < 0) grouped.insert(0, "-");
+  return std::string(width > grouped.size() ? width - grouped.size() : 0, ' ') + grouped;
+}
+
 }  // namespace tvx

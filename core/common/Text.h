@@ -15,4 +15,11 @@ inline std::string UpperCaseAscii(std::string_view text) {
   return upper;
 }
 
+// Without leading and trailing spaces.
+inline std::string_view TrimSpaces(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace tvx

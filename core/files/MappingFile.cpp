@@ -49,13 +49,15 @@ bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8
   return true;
 }
 
-void SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
-  if (!files.CanWrite(name)) return;
+bool SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
+  if (!files.CanWrite(name)) return false;
   const auto created = files.CreateBeside(name);
-  if (!created) return;
+  if (!created) return false;
   TemporaryFile temporary(files, *created);
   files.Write(temporary.name(), bytes);
-  if (files.Replace(temporary.name(), name)) temporary.MovedAway();
+  if (!files.Replace(temporary.name(), name)) return false;
+  temporary.MovedAway();
+  return true;
 }
 
 MappingRecord RecordFromAreas(const HotKeyAreaView& hotKeys, const RemapAreaView& remap) {
@@ -95,9 +97,9 @@ void LoadTavrix(FileAccess& files, const ShortString& fileName, const HotKeyArea
   if (LoadRecord(files, fileName.str(), record)) RecordToAreas(record, hotKeys, remap);
 }
 
-void SaveTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+bool SaveTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
                 const RemapAreaView& remap) {
-  SaveRecord(files, fileName.str(), RecordFromAreas(hotKeys, remap));
+  return SaveRecord(files, fileName.str(), RecordFromAreas(hotKeys, remap));
 }
 
 void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
@@ -108,6 +110,18 @@ void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const Ho
   }
   InitTavrix(hotKeys, remap);
   SaveTavrix(files, fileName, hotKeys, remap);
+}
+
+void WriteWholeRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
+  if (const auto created = files.CreateBeside(name)) {
+    TemporaryFile temporary(files, *created);
+    files.Write(temporary.name(), bytes);
+    if (files.Replace(temporary.name(), name)) {
+      temporary.MovedAway();
+      return;
+    }
+  }
+  files.Write(name, bytes);
 }
 
 }  // namespace tvx

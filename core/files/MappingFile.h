@@ -45,14 +45,20 @@ class FileAccess {
   // Puts `from` in the place of `to` in one step. False when `to` is held open by another process.
   virtual bool Replace(const std::string& from, const std::string& to) = 0;
   virtual void Remove(const std::string& name) noexcept = 0;
+
+  enum class CreateResult { Created, Exists, Refused };
+  // Creates `name` and writes `bytes` into it, in one step with the test that no file of that name
+  // exists; Refused where the folder or the platform does not allow it.
+  virtual CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) = 0;
 };
 
 // Reads a whole record of `into.size()` bytes into `into`. False when the file cannot be opened; IoError
 // ("Read beyond end of file") when it is shorter. Bytes after the record are ignored.
 bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into);
 // Writes the record beside `name` and then replaces it, so a failure part-way leaves the previous file
-// whole. Returns silently when the file may not be written (read-only, open elsewhere, no such folder).
-void SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes);
+// whole. Skips silently when the file may not be written (read-only, open elsewhere, no such folder); true
+// when it wrote the record.
+bool SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes);
 
 MappingRecord RecordFromAreas(const HotKeyAreaView& hotKeys, const RemapAreaView& remap);
 // Word by word, so the hook library reading the areas meanwhile never sees half of an entry.
@@ -61,10 +67,14 @@ void RecordToAreas(const MappingRecord& record, const HotKeyAreaView& hotKeys, c
 void InitTavrix(const HotKeyAreaView& hotKeys, const RemapAreaView& remap);
 void LoadTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
                 const RemapAreaView& remap);
-void SaveTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+bool SaveTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
                 const RemapAreaView& remap);
 // Start-up: load the current file, or create it with the default tables when it does not exist.
 void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
                         const RemapAreaView& remap);
+
+// Writes a record that must not be skipped: beside `name` and then in its place; where no file can be
+// created beside it or the replace is refused, in place. A failure of that last write raises IoError.
+void WriteWholeRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes);
 
 }  // namespace tvx

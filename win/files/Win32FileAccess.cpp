@@ -21,6 +21,17 @@ std::string FolderOf(const std::string& name) {
   return std::string(full, static_cast<std::size_t>(namePart - full));
 }
 
+// The whole of `bytes`, on the disk before the file is closed: a file put in another's place must never
+// be empty after a crash.
+void WriteAndClose(UniqueFile& file, std::span<const std::uint8_t> bytes) {
+  DWORD written = 0;
+  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    ThrowLastError();
+  if (written != bytes.size()) throw IoError(IoError::DiskFull);
+  if (!::FlushFileBuffers(file.get())) ThrowLastError();
+  CloseChecked(file);
+}
+
 bool IsRefusal(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
@@ -75,13 +86,25 @@ void Win32FileAccess::Write(const std::string& name, std::span<const std::uint8_
   UniqueFile file(
       ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowLastError();
-  DWORD written = 0;
-  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-    ThrowLastError();
-  if (written != bytes.size()) throw IoError(IoError::DiskFull);
-  // On the disk before it replaces the previous file, so a crash cannot leave an empty one in its place.
-  if (!::FlushFileBuffers(file.get())) ThrowLastError();
-  CloseChecked(file);
+  WriteAndClose(file, bytes);
+}
+
+FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) {
+  UniqueFile file(
+      ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? CreateResult::Exists
+                                                                        : CreateResult::Refused;
+  }
+  try {
+    WriteAndClose(file, bytes);
+  } catch (...) {
+    file.reset();
+    Remove(name);
+    throw;
+  }
+  return CreateResult::Created;
 }
 
 bool Win32FileAccess::Replace(const std::string& from, const std::string& to) {

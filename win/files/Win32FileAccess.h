@@ -17,6 +17,7 @@ class Win32FileAccess : public FileAccess {
   void Write(const std::string& name, std::span<const std::uint8_t> bytes) override;
   bool Replace(const std::string& from, const std::string& to) override;
   void Remove(const std::string& name) noexcept override;
+  CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) override;
 };
 
 // The IoError code for a system error: a full disk has a text of its own, the rest show their number.

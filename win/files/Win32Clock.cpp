@@ -1,0 +1,23 @@
+#include "win/files/Win32Clock.h"
+
+#include <windows.h>
+
+namespace tvx {
+namespace {
+
+constexpr double FileTimeUnitsPerDay = 864000000000.0;  // 100 ns units
+constexpr double DaysFrom1601To1899 = 109205.0;          // 1 January 1601 to 30 December 1899
+
+}  // namespace
+
+double Win32Clock::Now() {
+  FILETIME utc, local;
+  ::GetSystemTimeAsFileTime(&utc);
+  ::FileTimeToLocalFileTime(&utc, &local);
+  const ULARGE_INTEGER units{{local.dwLowDateTime, local.dwHighDateTime}};
+  return static_cast<double>(units.QuadPart) / FileTimeUnitsPerDay - DaysFrom1601To1899;
+}
+
+void Win32Clock::Sleep(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
+
+}  // namespace tvx
