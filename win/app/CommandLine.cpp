@@ -3,7 +3,6 @@
 
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
-#include "win/files/Win32FileAccess.h"
 
 namespace tvx {
 
@@ -22,7 +21,7 @@ void TMainWin::ProcessParam(const ShortString& param) {
       FullBrowseOnly = true;
       break;
     case OptionKind::File:
-      if (!Win32FileAccess().Exists(option.fileName.str())) break;
+      if (!files_.Exists(option.fileName.str())) break;
       Settings.CurrentFile = option.fileName;
       LoadTavrix(Settings.CurrentFile);
       break;

@@ -6,7 +6,6 @@
 #include "core/files/RecentFiles.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
-#include "win/files/Win32FileAccess.h"
 
 namespace tvx {
 namespace {
@@ -44,7 +43,7 @@ void TMainWin::DoNew() {
 
 // Taken by value: the name is a copy of a list entry that DoLastFiles is about to move.
 void TMainWin::OpenSaveFile(ShortString fileName) {
-  if (!Win32FileAccess().Exists(fileName.str())) return ShowError(hwnd(), "File does not exist.");
+  if (!files_.Exists(fileName.str())) return ShowError(hwnd(), "File does not exist.");
   SetCaption(fileName);
   DoLastFiles(Settings.CurrentFile, fileName);
   Settings.CurrentFile = fileName;

@@ -201,6 +201,7 @@ void TMainWin::FormCreate() {
       [this] {
         if (Settings.NetworkMode) AttachSyncFile();
       },
+      [this] { sync_.ForgetSeenLock(); },
       [this] {
         if (Settings.NetworkMode && Settings.AutoSync) StartSyncTimer();
       },
@@ -298,21 +299,16 @@ void TMainWin::SaveSettings() {
 }
 
 void TMainWin::LoadTavrix(const ShortString& fileName) {
-  Win32FileAccess files;
-  tvx::LoadTavrix(files, fileName, HotKeys(), Remaps());
+  tvx::LoadTavrix(files_, fileName, HotKeys(), Remaps());
 }
 
-void TMainWin::SaveTavrix(const ShortString& fileName) {
-  Win32FileAccess files;
-  tvx::SaveTavrix(files, fileName, HotKeys(), Remaps());
+bool TMainWin::SaveTavrix(const ShortString& fileName) {
+  return tvx::SaveTavrix(files_, fileName, HotKeys(), Remaps());
 }
 
 void TMainWin::InitTavrix() { tvx::InitTavrix(HotKeys(), Remaps()); }
 
-void TMainWin::OpenCurrentFile() {
-  Win32FileAccess files;
-  LoadOrCreateTavrix(files, Settings.CurrentFile, HotKeys(), Remaps());
-}
+void TMainWin::OpenCurrentFile() { LoadOrCreateTavrix(files_, Settings.CurrentFile, HotKeys(), Remaps()); }
 
 void TMainWin::ApplyBrowseOnlyRestrictions() {
   static constexpr int FullBrowseOnlyItems[] = {IdNewFile1,          IdOpenFile1,         IdMenuOutput,
@@ -383,6 +379,9 @@ void TMainWin::Command(int id) {
     case IdMenuLastFile1 + 4:
       MenuLastFileClick(id - IdMenuLastFile1 + 1);
       break;
+    case IdMenuNetwork:
+      MenuNetworkClick();
+      break;
     case IdMenuSysTray:
       MenuSysTrayClick();
       break;
@@ -411,6 +410,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));
+      return 0;
+    case WM_TIMER:
+      TimerTick(wParam);
       return 0;
     case WM_SHOWWINDOW:
       if (wParam) FormShow();

@@ -11,9 +11,12 @@
 #include <vector>
 
 #include "core/common/ShortString.h"
+#include "core/files/SyncFile.h"
 #include "core/keymap/Areas.h"
 #include "core/settings/Settings.h"
 #include "win/files/FileDialogs.h"
+#include "win/files/Win32Clock.h"
+#include "win/files/Win32FileAccess.h"
 #include "win/shell/TaskIcon.h"
 #include "win/ui/DrawGrid.h"
 #include "win/ui/Form.h"
@@ -110,7 +113,7 @@ class TMainWin : public Window {
 
   // Mapping file.
   void LoadTavrix(const ShortString& fileName);
-  void SaveTavrix(const ShortString& fileName);
+  bool SaveTavrix(const ShortString& fileName);  // true when it wrote the file
   void InitTavrix();
   void OpenCurrentFile();
 
@@ -140,6 +143,11 @@ class TMainWin : public Window {
   bool FileInUse();
   void ReleaseSyncFile(int changed);
   void AttachSyncFile();
+  void SyncTimerTimer();
+  void NetTimerTimer();
+  void MenuNetworkClick();
+  // Saves the current file after an edit; false when the edit must not count as saved.
+  bool SaveEdit();
   // Runs one edit of the tables (a dialog, then storing and saving); true when it stored an entry.
   void EditUnderLock(const std::function<bool()>& edit);
 
@@ -172,6 +180,9 @@ class TMainWin : public Window {
   void CategoryClick(int category);
   void ApplyBrowseOnlyRestrictions();
   void StartSyncTimer();
+  void EnableSyncTimer(bool enabled);
+  void ReloadKeepingCells(std::span<const int> gridIds);
+  void TimerTick(UINT_PTR timer);
   void SetUpTaskIcon();
   void ShowTrayIcon(bool shown);
   void SetCaption(const ShortString& fileName);
@@ -188,6 +199,14 @@ class TMainWin : public Window {
   TFileDialog MyOpenDialog{FileDialogKind::Open, "Open Tavrix File"};
   TFileDialog MySaveDialog{FileDialogKind::Save, "New Tavrix File"};
   std::vector<ShortString> arguments_;
+
+  // Network mode.
+  enum Timer : UINT_PTR { SyncTimer = 1, NetTimer };
+  Win32FileAccess files_;
+  Win32Clock clock_;
+  SyncSession sync_{files_, clock_};
+  std::int32_t SyncMinuteCount = 0;
+  bool syncTimerEnabled_ = false;
 
   UniqueWindow application_;
   HMENU menu_ = nullptr;

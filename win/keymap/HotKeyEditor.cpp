@@ -114,8 +114,7 @@ void TMainWin::NewGridDblClick() {
     const int value = dialog.Code > 255 ? dialog.Code : static_cast<unsigned char>(dialog.Choice[0]);
     HotKeys().SetAction(*table, col, row, static_cast<HotKeyAction>(value));
     grid.Invalidate();
-    SaveTavrix(Settings.CurrentFile);
-    return true;
+    return SaveEdit();
   });
 }
 

@@ -99,8 +99,7 @@ void TMainWin::RemapGridDblClick(RemapTableId table) {
     if (dialog.Choice.empty()) return false;
     Remaps().SetByte(table, row, static_cast<std::uint8_t>(dialog.Choice[0]));
     grid.Invalidate();
-    SaveTavrix(Settings.CurrentFile);
-    return true;
+    return SaveEdit();
   });
 }
 

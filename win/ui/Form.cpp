@@ -32,6 +32,10 @@ KindInfo InfoFor(ControlKind kind) {
     // Transparent, so a panel that clips its children still paints the inside of the frame.
     case ControlKind::Bevel:
       return {"STATIC", SS_ETCHEDFRAME, WS_EX_TRANSPARENT};
+    case ControlKind::CheckBox:
+      return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP};
+    case ControlKind::Edit:
+      return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
   }
   return {"STATIC", 0};
 }

@@ -21,6 +21,8 @@ enum class ControlKind {
   Panel,  // a plain child window that passes its controls' notifications to its parent
   Grid,   // the draw grid control
   Bevel,
+  CheckBox,
+  Edit,
 };
 
 struct FontSpec {

@@ -1,0 +1,139 @@
+// Network mode of the real program, with this test as the other machine on the shared folder: it writes
+// the sync file and the mapping file as another instance would, and reads what the program wrote.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/files/SyncFile.h"
+#include "tests/win/support/GridDriving.h"
+#include "tests/win/support/ShellDriving.h"
+#include "tests/win/support/TavrixProcess.h"
+#include "win/app/MainWin.h"
+#include "win/files/NetworkConsiderations.h"
+#include "win/keymap/Pickers.h"
+
+namespace tvx::test {
+namespace {
+
+using N = TNetworkConsiderations;
+const std::vector<int> RemapColumns{20, 40};
+const std::vector<int> SymbolColumnWidths(28, 20);
+
+class Network : public ::testing::Test {
+ protected:
+  SyncRecord Sync() const {
+    const auto bytes = ReadFileBytes(sync_);
+    EXPECT_EQ(bytes.size(), SyncRecordSize);
+    if (bytes.size() != SyncRecordSize) return {};
+    return DecodeSyncRecord(std::span<const std::uint8_t, SyncRecordSize>(bytes.data(), SyncRecordSize));
+  }
+  void WriteSync(const SyncRecord& record) const {
+    const auto bytes = EncodeSyncRecord(record);
+    WriteFileBytes(sync_, {bytes.begin(), bytes.end()});
+  }
+  // Double-clicks the "1" of the digits; returns the picker, if the edit got that far.
+  HWND TryEdit() const {
+    const HWND grid = tavrix_.Control(IdNumGrid);
+    PostDoubleClick(grid, CellCentre(grid, RemapColumns, 1, 1));
+    HWND picker = nullptr;
+    WaitFor([&] {
+      return (picker = FindProcessWindow(tavrix_.id(), "TDoSpecial")) || FindMessageBox(tavrix_.id()).window;
+    });
+    return picker;
+  }
+  void ExpectMessage(const char* caption, const char* text) const {
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix_.id())).window != nullptr; })) << text;
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.text, text);
+    PressOk(box);
+    ASSERT_TRUE(WaitUntilGone(box.window));
+    RoundTrip(tavrix_.MainWindow());
+  }
+  void SwitchNetworkModeOn() const {
+    ::PostMessageA(tavrix_.MainWindow(), WM_COMMAND, IdMenuNetwork, 0);
+    const HWND dialog = WaitForWindow(tavrix_.id(), NetworkConsiderationsClassName);
+    ASSERT_NE(dialog, nullptr);
+    const HWND option = ::GetDlgItem(dialog, N::NetworkOption), autoSync = ::GetDlgItem(dialog, N::AutoSync),
+               minutes = ::GetDlgItem(dialog, N::Minutes);
+    EXPECT_EQ(WindowText(dialog), "Network Considerations");
+    EXPECT_EQ(::SendMessageA(option, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(::SendMessageA(autoSync, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(WindowText(minutes), "10");
+    EXPECT_FALSE(::IsWindowEnabled(autoSync) || ::IsWindowEnabled(minutes));
+    ::SendMessageA(option, BM_CLICK, 0, 0);
+    EXPECT_TRUE(::IsWindowEnabled(autoSync) && ::IsWindowEnabled(minutes));
+    ::SendMessageA(minutes, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(" 5"));
+    PressButton(dialog, N::OKButton);
+    ASSERT_TRUE(WaitUntilGone(dialog));
+    RoundTrip(tavrix_.MainWindow());
+  }
+
+  TavrixProcess tavrix_;
+  std::string sync_ = tavrix_.folder().File("KEY.TVS");
+};
+
+TEST_F(Network, TheDialogTheLockAndAnotherMachinesEdits) {
+  EXPECT_FALSE(FileExists(sync_));
+  SwitchNetworkModeOn();
+  EXPECT_EQ(ProfileString(SettingsFilePath(), "Network", "Network Mode"), "Yes");
+  EXPECT_EQ(ProfileString(SettingsFilePath(), "Network", "Sync Minutes"), "5");
+  EXPECT_EQ(Sync(), (SyncRecord{1, LockFree, 0}));
+
+  // The lock is held while the picker is open; a saved edit counts one change.
+  HWND picker = TryEdit();
+  ASSERT_NE(picker, nullptr);
+  const SyncRecord held = Sync();
+  EXPECT_EQ(held.LockState, LockHeld);
+  EXPECT_NE(held.LockStamp, 0);
+  const HWND symbols = ::GetDlgItem(picker, picker::SymbolGrid);
+  PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 10, 3));  // "~"
+  ASSERT_TRUE(WaitUntilGone(picker));
+  RoundTrip(tavrix_.MainWindow());
+  EXPECT_EQ(Sync(), (SyncRecord{2, LockFree, held.LockStamp}));
+  EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()).at(1130 + 1), '~');
+
+  // The other machine holds the lock: in use, and no picker.
+  WriteSync({2, LockHeld, 45000.25});
+  EXPECT_EQ(TryEdit(), nullptr);
+  ExpectMessage("Error", "Tavrix File in use by another user.  Please try again later.");
+
+  // The other machine saved a change: the notice, its tables reloaded, and still no picker.
+  auto theirs = ReadFileBytes(tavrix_.KeyFile());
+  theirs.at(1130 + 1) = '!';
+  WriteFileBytes(tavrix_.KeyFile(), theirs);
+  WriteSync({3, LockFree, 45000.25});
+  EXPECT_EQ(TryEdit(), nullptr);
+  ExpectMessage("Notice",
+                "Tavrix File has changed by another user.  Changed Tavrix file will be reloaded after "
+                "clicking \"ok\".");
+  EXPECT_EQ(TablesInForce(), theirs);
+  EXPECT_EQ(GridCurrent(tavrix_.Control(IdNumGrid)).y, 1);  // the selected cell stays
+
+  // Then the edit goes ahead; a cancelled one counts nothing.
+  picker = TryEdit();
+  ASSERT_NE(picker, nullptr);
+  ::PostMessageA(picker, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntilGone(picker));
+  RoundTrip(tavrix_.MainWindow());
+  EXPECT_EQ(Sync().ChangeCount, 3);
+  EXPECT_EQ(Sync().LockState, LockFree);
+}
+
+TEST_F(Network, ADeadHoldersLockIsTakenOverAfterAMinute) {
+  SwitchNetworkModeOn();
+  WriteSync({1, LockHeld, 45000.75});
+  EXPECT_EQ(TryEdit(), nullptr);
+  ExpectMessage("Error", "Tavrix File in use by another user.  Please try again later.");
+  WaitFor([] { return false; }, std::chrono::seconds(61));
+  const HWND picker = TryEdit();
+  ASSERT_NE(picker, nullptr);
+  EXPECT_EQ(FindMessageBox(tavrix_.id()).window, nullptr);
+  EXPECT_EQ(Sync().LockState, LockHeld);
+  EXPECT_NE(Sync().LockStamp, 45000.75);
+  ::PostMessageA(picker, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntilGone(picker));
+}
+
+}  // namespace
+}  // namespace tvx::test
