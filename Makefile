@@ -1,5 +1,5 @@
 # Tavrix 98: `make run` and `make test` work on a fresh Debian machine (they install what is missing).
-.PHONY: all deps build native windows test test-native test-windows run bench clean
+.PHONY: all deps build native windows test test-native test-windows run bench soak clean
 
 all: build
 
@@ -31,6 +31,10 @@ bench: deps windows
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTAVRIX_SANITIZE=OFF >/dev/null
 	cmake --build build/bench --target core_bench -j2
 	scripts/bench.sh
+
+# Four instances on four Wine prefixes editing one shared mapping file for ten minutes.
+soak: deps windows
+	scripts/soak.sh
 
 clean:
 	rm -rf build

@@ -58,11 +58,16 @@ foreach(source ${WIN_TEST_SOURCES})
   set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 endforeach()
 
+# Scenarios with several "machines" (Wine prefixes) around one shared folder, driven by a script.
+add_test(NAME two_machines_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/two_machines_test.sh)
+set_tests_properties(two_machines_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
+
 # Small Win32 programs the tests and benchmarks drive (a target window; a bare window and minimal hooks
 # as baselines).
 file(GLOB TEST_PROGRAMS CONFIGURE_DEPENDS tests/programs/*.cpp bench/programs/*.cpp)
 foreach(source ${TEST_PROGRAMS})
   get_filename_component(name ${source} NAME_WE)
   add_executable(${name} WIN32 ${source})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE user32 gdi32)
 endforeach()

@@ -120,20 +120,5 @@ TEST_F(Network, TheDialogTheLockAndAnotherMachinesEdits) {
   EXPECT_EQ(Sync().LockState, LockFree);
 }
 
-TEST_F(Network, ADeadHoldersLockIsTakenOverAfterAMinute) {
-  SwitchNetworkModeOn();
-  WriteSync({1, LockHeld, 45000.75});
-  EXPECT_EQ(TryEdit(), nullptr);
-  ExpectMessage("Error", "Tavrix File in use by another user.  Please try again later.");
-  WaitFor([] { return false; }, std::chrono::seconds(61));
-  const HWND picker = TryEdit();
-  ASSERT_NE(picker, nullptr);
-  EXPECT_EQ(FindMessageBox(tavrix_.id()).window, nullptr);
-  EXPECT_EQ(Sync().LockState, LockHeld);
-  EXPECT_NE(Sync().LockStamp, 45000.75);
-  ::PostMessageA(picker, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(WaitUntilGone(picker));
-}
-
 }  // namespace
 }  // namespace tvx::test

@@ -1,0 +1,198 @@
+// Drives the Tavrix 98 running in this Wine prefix as its user would, for the tests that put several
+// instances on several "machines" (prefixes) around one shared mapping file. It writes its results, one
+// per line, to the file named first on its command line:
+//   edit ROW CODE      double-clicks the upper-case row ROW and picks the character CODE: "saved", or
+//                      "message CAPTION|TEXT" for the box that came instead (answered with OK)
+//   hold ROW           opens the picker of row ROW and leaves it open: "holding", or the message
+//   byte ROW           "byte N": the character the upper-case row ROW makes now, from the shared area
+//   soak SECONDS ROWS  edits the given rows (e.g. 0,4,8) with ever new characters for SECONDS, checking
+//                      after each attempt that every edit it saw saved is still in force; then the figures
+//                      "tried T saved S inuse U notices N notsaved X lost L" and a "cell ROW CODE" line
+//                      for the last saved character of each row.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "win/app/MainWin.h"
+#include "win/keymap/DoSpecial.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Program {
+  HWND main = nullptr;
+  DWORD processId = 0;
+  HWND grid = nullptr;
+};
+
+void Pump() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+}
+
+template <typename Done>
+bool WaitFor(Done done, int milliseconds = 10000) {
+  const auto until = Clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!done()) {
+    if (Clock::now() > until) return false;
+    Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+HWND ProcessWindow(DWORD processId, const char* className) {
+  struct Search {
+    DWORD processId;
+    const char* className;
+    HWND found;
+  } search{processId, className, nullptr};
+  ::EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        char name[64] = {};
+        ::GetClassNameA(window, name, sizeof name);
+        if (owner != s->processId || std::string(name) != s->className || !::IsWindowVisible(window))
+          return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string Text(HWND window) {
+  char text[512] = {};
+  ::SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void DoubleClick(HWND window, int x, int y) {
+  const LPARAM at = MAKELPARAM(x, y);
+  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    ::PostMessageA(window, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+}
+
+void RoundTrip(HWND window) {
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+}
+
+// The box the program shows, answered with OK: "message CAPTION|TEXT".
+std::string AnswerMessage(const Program& program, HWND box) {
+  const std::string line = "message " + Text(box) + "|" + Text(::GetDlgItem(box, 0xFFFF));
+  ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+  WaitFor([box] { return !::IsWindow(box); });
+  RoundTrip(program.main);
+  return line;
+}
+
+// Opens the picker of an upper-case row: the picker, or null with the box that came instead answered.
+HWND OpenPicker(const Program& program, int row, std::string& message) {
+  ::SendMessageA(program.grid, WM_VSCROLL, SB_TOP, 0);
+  DoubleClick(program.grid, 21 + 20, row * 21 + 10);
+  HWND picker = nullptr, box = nullptr;
+  WaitFor([&] {
+    picker = ProcessWindow(program.processId, tvx::SelectCharacterClassName);
+    box = ProcessWindow(program.processId, "#32770");
+    return picker || box;
+  });
+  if (!picker) message = box ? AnswerMessage(program, box) : "nothing";
+  return picker;
+}
+
+std::string Edit(const Program& program, int row, int code) {
+  std::string message;
+  const HWND picker = OpenPicker(program, row, message);
+  if (!picker) return message;
+  const int symbol = code - tvx::FirstSymbol;
+  DoubleClick(::GetDlgItem(picker, tvx::picker::SymbolGrid), symbol % tvx::SymbolColumns * 21 + 10,
+              symbol / tvx::SymbolColumns * 21 + 10);
+  WaitFor([picker] { return !::IsWindow(picker); });
+  RoundTrip(program.main);
+  if (const HWND box = ProcessWindow(program.processId, "#32770")) return AnswerMessage(program, box);
+  return "saved";
+}
+
+int UpperByte(int row) {
+  const HANDLE mapping = ::OpenFileMappingA(FILE_MAP_READ, FALSE, tvx::RemapAreaName);
+  if (!mapping) return -1;
+  const auto* area = static_cast<const std::uint8_t*>(::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+  const int byte = area ? area[tvx::remap_area::TablesBegin + row] : -1;
+  if (area) ::UnmapViewOfFile(area);
+  ::CloseHandle(mapping);
+  return byte;
+}
+
+std::string Soak(const Program& program, int seconds, const std::vector<int>& rows) {
+  std::map<int, int> saved;  // row: the last character seen saved
+  int tried = 0, savedCount = 0, inUse = 0, notices = 0, notSaved = 0, lost = 0, next = 0;
+  const auto until = Clock::now() + std::chrono::seconds(seconds);
+  while (Clock::now() < until) {
+    const int row = rows[static_cast<std::size_t>(tried) % rows.size()];
+    const int code = 33 + next++ % 94;
+    const std::string outcome = Edit(program, row, code);
+    ++tried;
+    if (outcome == "saved") {
+      saved[row] = code;
+      ++savedCount;
+    } else if (outcome.find("in use") != std::string::npos) {
+      ++inUse;
+    } else if (outcome.find("has changed") != std::string::npos) {
+      ++notices;
+    } else {
+      ++notSaved;
+    }
+    for (const auto& [savedRow, savedCode] : saved) lost += UpperByte(savedRow) != savedCode;
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::rand() % 300));
+  }
+  std::ostringstream out;
+  out << "tried " << tried << " saved " << savedCount << " inuse " << inUse << " notices " << notices
+      << " notsaved " << notSaved << " lost " << lost;
+  for (const auto& [row, code] : saved) out << "\ncell " << row << " " << code;
+  return out.str();
+}
+
+std::vector<int> Rows(const std::string& list) {
+  std::vector<int> rows;
+  std::istringstream in(list);
+  for (std::string row; std::getline(in, row, ',');) rows.push_back(std::atoi(row.c_str()));
+  return rows;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  if (__argc < 4) return 2;
+  Program program;
+  WaitFor([&] { return (program.main = ::FindWindowA(tvx::MainWindowClassName, nullptr)) != nullptr; });
+  if (!program.main) return 1;
+  ::GetWindowThreadProcessId(program.main, &program.processId);
+  program.grid = ::GetDlgItem(::GetDlgItem(program.main, tvx::IdPanel2), tvx::IdUpperGrid);
+  std::srand(static_cast<unsigned>(::GetCurrentProcessId()));
+  const std::string command = __argv[2];
+  const int value = std::atoi(__argv[3]);
+  std::string result;
+  if (command == "edit" && __argc > 4) result = Edit(program, value, std::atoi(__argv[4]));
+  if (command == "hold") {
+    std::string message;
+    result = OpenPicker(program, value, message) ? "holding" : message;
+  }
+  if (command == "byte") result = "byte " + std::to_string(UpperByte(value));
+  if (command == "soak" && __argc > 4) result = Soak(program, value, Rows(__argv[4]));
+  FILE* out = std::fopen(__argv[1], "wb");
+  if (!out) return 1;
+  std::fprintf(out, "%s\n", result.c_str());
+  std::fclose(out);
+  return 0;
+}
