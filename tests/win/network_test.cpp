@@ -120,5 +120,30 @@ TEST_F(Network, TheDialogTheLockAndAnotherMachinesEdits) {
   EXPECT_EQ(Sync().LockState, LockFree);
 }
 
+TEST_F(Network, AutomaticReloadsAndASaveTheFileRefuses) {
+  SwitchNetworkModeOn();  // every 5 minutes
+  const HWND main = tavrix_.MainWindow();
+  auto theirs = ReadFileBytes(tavrix_.KeyFile());
+  theirs.at(1130 + 2) = '@';
+  WriteFileBytes(tavrix_.KeyFile(), theirs);
+  // The fifth minute reloads the file, whatever the sync file says.
+  for (int minute = 1; minute <= 4; ++minute) ASSERT_TRUE(Handled(main, WM_TIMER, 1, 0));
+  EXPECT_NE(TablesInForce(), theirs);
+  ASSERT_TRUE(Handled(main, WM_TIMER, 1, 0));
+  EXPECT_EQ(TablesInForce(), theirs);
+
+  // Held by another program that lets nobody write it: the edit is not counted as saved.
+  const UniqueFile held(::CreateFileA(tavrix_.KeyFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  const HWND picker = TryEdit();
+  ASSERT_NE(picker, nullptr);
+  const HWND symbols = ::GetDlgItem(picker, picker::SymbolGrid);
+  PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 10, 3));
+  ExpectMessage("Error", "Tavrix File could not be saved.  Please try again later.");
+  EXPECT_EQ(Sync(), (SyncRecord{1, LockFree, Sync().LockStamp}));
+  EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()), theirs);
+}
+
 }  // namespace
 }  // namespace tvx::test
