@@ -1,6 +1,9 @@
 // tvxtool: looks inside mapping files (.TVX) for the people who look after them.
-//   tvxtool dump FILE    every entry that differs from the default tables, in words
-//   tvxtool check FILE   what the program would refuse or never have written; exit 1 when damaged
+//   tvxtool dump FILE             every entry that differs from the default tables, in words
+//   tvxtool check FILE            what the program would refuse or never have written; exit 1 when damaged
+//   tvxtool export FILE           the entries as text lines (see core/files/MappingText.h) on standard output
+//   tvxtool import TEXT FILE      writes the mapping file the text describes; exit 1 on a wrong line
+//   tvxtool diff FILE1 FILE2      the entries that differ; exit 0 when none, 1 when some, 2 on an error
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -12,25 +15,23 @@
 #include <vector>
 
 #include "core/files/MappingFile.h"
+#include "core/files/MappingText.h"
 #include "core/keymap/Catalogue.h"
 
 namespace tvx {
 namespace {
 
-constexpr const char* CategoryNames[] = {"",        "Alphabetic", "Punctuation", "Function keys",
-                                         "Numeric", "Editing"};
-constexpr const char* ColumnNames[] = {"",         "Alt",      "Ctrl",    "Win",
-                                       "Ctrl+Alt", "Ctrl+Win", "Alt+Win", "Alt+Shift"};
-// The lowest character the program offers; below it are control codes.
-constexpr int FirstCharacter = 32;
+MappingRecord RecordOf(const std::vector<std::uint8_t>& file) {
+  MappingRecord record;
+  std::copy_n(file.begin(), MappingRecordSize, record.begin());
+  return record;
+}
 
 // The tables of a file, in areas of their own so the catalogue's views can read them.
 class MappingImage {
  public:
   explicit MappingImage(const std::vector<std::uint8_t>& file) {
-    MappingRecord record;
-    std::copy_n(file.begin(), MappingRecordSize, record.begin());
-    RecordToAreas(record, hotKeys(), remap());
+    RecordToAreas(RecordOf(file), hotKeys(), remap());
   }
   HotKeyAreaView hotKeys() { return HotKeyAreaView(hotKeyBytes_.data()); }
   RemapAreaView remap() { return RemapAreaView(remapBytes_.data()); }
@@ -148,6 +149,12 @@ int Check(const char* path, const std::vector<std::uint8_t>& file) {
       if (entry.code < FirstCharacter)
         report(true, std::string(entry.table) + " " + entry.key + " is remapped to control code " +
                          std::to_string(entry.code) + ", which the program never writes");
+    const MappingRecord record = RecordOf(file);
+    for (const MappingCell& cell : MappingCells())
+      if (cell.hotKey && CellValue(record, cell) != 0 && IsReserved(cell.category, cell.column, cell.row))
+        report(true, std::string(CategoryNames[cell.category]) + " " + ColumnNames[cell.column] + "+" +
+                         RowLabel(cell.category, cell.row) +
+                         " is filled, but the operating system keeps that combination for itself");
   }
   if (errors + warnings == 0)
     std::printf("%s: OK\n", path);
@@ -156,16 +163,88 @@ int Check(const char* path, const std::vector<std::uint8_t>& file) {
   return errors == 0 ? 0 : 1;
 }
 
+// The file as a record, when it is long enough to hold one; the reason on standard error otherwise.
+std::optional<MappingRecord> ReadRecord(const char* path) {
+  const auto file = ReadWhole(path);
+  if (!file) {
+    std::cerr << "tvxtool: cannot open " << path << "\n";
+    return std::nullopt;
+  }
+  if (file->size() < MappingRecordSize) {
+    std::cerr << path << ": " << ShortFileFinding(file->size()) << "\n";
+    return std::nullopt;
+  }
+  return RecordOf(*file);
+}
+
+int Export(const char* path) {
+  const auto record = ReadRecord(path);
+  if (!record) return 1;
+  std::vector<std::string> problems;
+  for (const std::string& line : ExportMapping(*record, problems)) std::printf("%s\n", line.c_str());
+  for (const std::string& problem : problems) std::cerr << path << ": not exported: " << problem << "\n";
+  return problems.empty() ? 0 : 1;
+}
+
+int Import(const char* textPath, const char* outPath) {
+  std::ifstream in(textPath, std::ios::binary);
+  if (!in) {
+    std::cerr << "tvxtool: cannot open " << textPath << "\n";
+    return 1;
+  }
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  std::string error;
+  const auto record = ImportMapping(lines, error);
+  if (!record) {
+    std::cerr << textPath << ": " << error << "\n";
+    return 1;
+  }
+  std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(record->data()), static_cast<std::streamsize>(record->size()));
+  out.close();
+  if (!out) {
+    std::cerr << "tvxtool: cannot write " << outPath << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int Diff(const char* firstPath, const char* secondPath) {
+  const auto first = ReadRecord(firstPath), second = ReadRecord(secondPath);
+  if (!first || !second) return 2;
+  bool differ = false;
+  for (const MappingCell& cell : MappingCells()) {
+    const std::uint16_t before = CellValue(*first, cell), after = CellValue(*second, cell);
+    if (before == after) continue;
+    std::printf("- %s\n+ %s\n", CellLine(cell, before).c_str(), CellLine(cell, after).c_str());
+    differ = true;
+  }
+  return differ ? 1 : 0;
+}
+
+int Usage() {
+  std::cerr << "usage: tvxtool dump FILE          list the entries that differ from the default tables\n"
+               "       tvxtool check FILE         report damage; exit 1 when the file is damaged\n"
+               "       tvxtool export FILE        the entries as text lines, on standard output\n"
+               "       tvxtool import TEXT FILE   write the mapping file that the text lines describe\n"
+               "       tvxtool diff FILE1 FILE2   the entries that differ; exit 1 when there are some\n";
+  return 2;
+}
+
 }  // namespace
 }  // namespace tvx
 
 int main(int argc, char** argv) {
-  const std::string command = argc == 3 ? argv[1] : "";
-  if (command != "dump" && command != "check") {
-    std::cerr << "usage: tvxtool dump FILE    list the entries that differ from the default tables\n"
-                 "       tvxtool check FILE   report damage; exit 1 when the file is damaged\n";
-    return 2;
-  }
+  const std::string command = argc >= 3 ? argv[1] : "";
+  if (argc == 4 && command == "import") return tvx::Import(argv[2], argv[3]);
+  if (argc == 4 && command == "diff") return tvx::Diff(argv[2], argv[3]);
+  if (argc != 3) return tvx::Usage();
+  if (command == "export") return tvx::Export(argv[2]);
+  if (command != "dump" && command != "check") return tvx::Usage();
   const auto file = tvx::ReadWhole(argv[2]);
   if (!file) {
     std::cerr << "tvxtool: cannot open " << argv[2] << "\n";

@@ -84,6 +84,26 @@ expect "check of a longer file" 0 "warning: 1200 bytes; the 29 bytes after the f
   "0 error(s), 1 warning(s)" -- check "$dir/long.tvx"
 expect "check of an all-zero file" 1 "93 error(s)" "!holds" -- check "$dir/zero.tvx"
 
+# A filled reserved cell: Win+D (Alphabetic, column 3, row 3).
+cp "$dir/default.tvx" "$dir/reserved.tvx"
+put "$dir/reserved.tvx" $((2 * (2 * 26 + 3))) 'x\000'
+expect "check of a filled reserved cell" 1 "error: Alphabetic Win+D is filled" -- check "$dir/reserved.tvx"
+
+# Text: export and import give the file back; a wrong line writes nothing; diff answers as diff does.
+"$tool" export "$dir/edited.tvx" >"$dir/edited.txt"
+expect "import of an export" 0 -- import "$dir/edited.txt" "$dir/imported.tvx"
+cmp -s "$dir/edited.tvx" "$dir/imported.tvx" || { echo "import did not give the exported file back"; failures=$((failures + 1)); }
+expect "export of a damaged file" 1 "not exported: hotkey	Alphabetic	Alt	B: 400 is neither" "hotkey	Alphabetic	Alt	A	char 120" -- \
+  export "$dir/damaged.tvx"
+printf 'tavrix-mapping\t1\nremap\tUpper Case\tA\tchar 66\nhotkey\tAlphabetic\tWin\tD\tchar 120\n' >"$dir/bad.txt"
+expect "import of a reserved cell" 1 "bad.txt: line 3: a combination the operating system keeps for itself" -- \
+  import "$dir/bad.txt" "$dir/bad.tvx"
+[ -e "$dir/bad.tvx" ] && { echo "a refused import wrote a file"; failures=$((failures + 1)); }
+expect "diff of equal files" 0 "!hotkey" -- diff "$dir/edited.tvx" "$dir/imported.tvx"
+expect "diff of different files" 1 "- remap	Upper Case	A	char 65" "+ remap	Upper Case	A	char 66" -- \
+  diff "$dir/default.tvx" "$dir/edited.tvx"
+expect "diff with a short file" 2 "shorter than a mapping file" -- diff "$dir/default.tvx" "$dir/short.tvx"
+
 expect "no arguments" 2 "usage: tvxtool" --
 expect "unknown command" 2 "usage: tvxtool" -- show "$dir/default.tvx"
 expect "missing file argument" 2 "usage: tvxtool" -- check

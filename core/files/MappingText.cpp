@@ -1,0 +1,151 @@
+#include "core/files/MappingText.h"
+
+#include <charconv>
+#include <cstring>
+#include <map>
+#include <optional>
+
+#include "core/keymap/Catalogue.h"
+
+namespace tvx {
+namespace {
+
+constexpr std::size_t RemapRunStart = HotKeyRunSize;
+
+std::string KeyLabel(char key) { return key == ' ' ? "space" : std::string(1, key); }
+
+std::vector<MappingCell> AllCells() {
+  std::vector<MappingCell> cells;
+  for (const HotKeyTable& table : HotKeyTables)
+    for (int column = 1; column <= ModifierColumnCount; ++column)
+      for (int row = 0; row < table.keys; ++row)
+        cells.push_back({std::string("hotkey\t") + CategoryNames[table.category] + "\t" +
+                             ColumnNames[column] + "\t" + RowLabel(table.category, row),
+                         *HotKeyEntryOffset(table, column, row) - hotkey_area::TablesBegin, true,
+                         table.category, column, row, 0});
+  for (const RemapTableRows& table : RemapRowLists)
+    for (std::size_t row = 0; row < table.rows.size(); ++row)
+      cells.push_back({std::string("remap\t") + table.heading + "\t" + KeyLabel(table.rows[row]),
+                       RemapRunStart + RemapTableOf(table.table).start - remap_area::TablesBegin + row, false,
+                       0, 0, static_cast<int>(row), static_cast<std::uint8_t>(table.rows[row])});
+  return cells;
+}
+
+std::string ValueText(const MappingCell& cell, std::uint16_t value) {
+  if (cell.hotKey && value == 0) return "none";
+  if (const ActionKey* key = cell.hotKey ? ActionKeyFor(value) : nullptr)
+    return "key " + std::string(key->name);
+  return "char " + std::to_string(value);
+}
+
+std::optional<std::uint16_t> ReadValue(const MappingCell& cell, const std::string& text) {
+  if (cell.hotKey && text == "none") return 0;
+  if (cell.hotKey && text.starts_with("key ")) {
+    const std::string_view name = std::string_view(text).substr(4);
+    for (std::size_t i = 0; i < ActionKeyTable.size(); ++i)
+      if (ActionKeyTable[i].name == name) return static_cast<std::uint16_t>(FirstKeyAction + i);
+    return std::nullopt;
+  }
+  if (!text.starts_with("char ")) return std::nullopt;
+  unsigned code = 0;
+  const char* first = text.data() + 5;
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(first, last, code);
+  if (error != std::errc() || end != last || first == last || code > 255) return std::nullopt;
+  return static_cast<std::uint16_t>(code);
+}
+
+// The names of a line: everything before its last field.
+std::pair<std::string, std::string> SplitLastField(const std::string& line) {
+  const auto tab = line.rfind('\t');
+  if (tab == std::string::npos) return {line, ""};
+  return {line.substr(0, tab), line.substr(tab + 1)};
+}
+
+void SetValue(MappingRecord& record, const MappingCell& cell, std::uint16_t value) {
+  if (cell.hotKey)
+    std::memcpy(&record[cell.offset], &value, sizeof value);
+  else
+    record[cell.offset] = static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+const std::vector<MappingCell>& MappingCells() {
+  static const std::vector<MappingCell> cells = AllCells();
+  return cells;
+}
+
+std::uint16_t CellValue(const MappingRecord& record, const MappingCell& cell) {
+  if (!cell.hotKey) return record[cell.offset];
+  std::uint16_t value;
+  std::memcpy(&value, &record[cell.offset], sizeof value);
+  return value;
+}
+
+std::string CellProblem(const MappingCell& cell, std::uint16_t value) {
+  if (value == cell.own) return {};
+  if (cell.hotKey && IsReserved(cell.category, cell.column, cell.row))
+    return "a combination the operating system keeps for itself";
+  if (value < FirstCharacter)
+    return std::to_string(value) + " is a control code, which the program never writes";
+  if (cell.hotKey && value > LastKeyAction)
+    return std::to_string(value) + " is neither a character nor an action key";
+  return {};
+}
+
+std::string CellLine(const MappingCell& cell, std::uint16_t value) {
+  return cell.names + "\t" + ValueText(cell, value);
+}
+
+MappingRecord DefaultRecord() {
+  MappingRecord record{};
+  for (const MappingCell& cell : MappingCells()) SetValue(record, cell, cell.own);
+  return record;
+}
+
+std::vector<std::string> ExportMapping(const MappingRecord& record, std::vector<std::string>& problems) {
+  std::vector<std::string> lines{MappingTextHeader};
+  for (const MappingCell& cell : MappingCells()) {
+    const std::uint16_t value = CellValue(record, cell);
+    if (value == cell.own) continue;
+    if (const std::string problem = CellProblem(cell, value); !problem.empty())
+      problems.push_back(cell.names + ": " + problem);
+    else
+      lines.push_back(CellLine(cell, value));
+  }
+  return lines;
+}
+
+std::optional<MappingRecord> ImportMapping(const std::vector<std::string>& lines, std::string& error) {
+  static const std::map<std::string, const MappingCell*> byNames = [] {
+    std::map<std::string, const MappingCell*> names;
+    for (const MappingCell& cell : MappingCells()) names[cell.names] = &cell;
+    return names;
+  }();
+  const auto fail = [&error](std::size_t number, const std::string& text) {
+    error = "line " + std::to_string(number) + ": " + text;
+    return std::nullopt;
+  };
+  if (lines.empty() || lines.front() != MappingTextHeader)
+    return fail(1, std::string("not a mapping text (the first line must be \"tavrix-mapping<TAB>1\")"));
+  MappingRecord record = DefaultRecord();
+  std::map<const MappingCell*, std::size_t> given;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::size_t number = i + 1;
+    if (lines[i].empty()) continue;
+    const auto [names, valueText] = SplitLastField(lines[i]);
+    const auto found = byNames.find(names);
+    if (found == byNames.end()) return fail(number, "no such key or table: " + names);
+    const MappingCell& cell = *found->second;
+    const std::optional<std::uint16_t> value = ReadValue(cell, valueText);
+    if (!value) return fail(number, "not a value this entry can hold: " + valueText);
+    if (const std::string problem = CellProblem(cell, *value); !problem.empty()) return fail(number, problem);
+    if (const auto [earlier, first] = given.emplace(&cell, number); !first)
+      return fail(number, "the same entry as line " + std::to_string(earlier->second));
+    SetValue(record, cell, *value);
+  }
+  return record;
+}
+
+}  // namespace tvx

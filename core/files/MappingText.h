@@ -1,0 +1,56 @@
+#pragma once
+// Mapping files as text, for people who keep them in version control or write them by hand: a header
+// line, then one tab-separated line for each entry that differs from the default tables.
+//   tavrix-mapping <TAB> 1
+//   hotkey <TAB> CATEGORY <TAB> MODIFIERS <TAB> KEY <TAB> ACTION     ACTION: "char N", "key NAME" or "none"
+//   remap <TAB> TABLE <TAB> KEY <TAB> char N
+// N is a character code from 32 to 255; the names are those the program shows ("Editing", "Ctrl+Alt",
+// "Home", "Upper Case", "space").
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/files/MappingFile.h"
+
+namespace tvx {
+
+inline constexpr char MappingTextHeader[] = "tavrix-mapping\t1";
+
+inline constexpr std::array<const char*, 6> CategoryNames{
+    "", "Alphabetic", "Punctuation", "Function keys", "Numeric", "Editing"};
+inline constexpr std::array<const char*, 8> ColumnNames{"",         "Alt",      "Ctrl",    "Win",
+                                                        "Ctrl+Alt", "Ctrl+Win", "Alt+Win", "Alt+Shift"};
+// The lowest character the program offers; below it are control codes.
+inline constexpr int FirstCharacter = 32;
+
+// One entry of a mapping file: where it lies and what names it.
+struct MappingCell {
+  std::string names;   // "hotkey\tEditing\tCtrl+Alt\tHome" or "remap\tUpper Case\tA"
+  std::size_t offset;  // in the record
+  bool hotKey;
+  int category, column;  // hot keys
+  int row;
+  std::uint16_t own;  // the default: 0, or the key's own character
+};
+
+// Every entry of the record, in file order.
+const std::vector<MappingCell>& MappingCells();
+std::uint16_t CellValue(const MappingRecord& record, const MappingCell& cell);
+// Empty when the program could have written the value; otherwise why it could not.
+std::string CellProblem(const MappingCell& cell, std::uint16_t value);
+// The entry's line: its names and its value.
+std::string CellLine(const MappingCell& cell, std::uint16_t value);
+
+// The lines of a record's entries that differ from the defaults (header first); the entries the program
+// would refuse go to `problems` instead, one text each.
+std::vector<std::string> ExportMapping(const MappingRecord& record, std::vector<std::string>& problems);
+
+// The record the lines describe, on top of the default tables. Nothing when a line is wrong; then
+// `error` says which ("line 3: ...").
+std::optional<MappingRecord> ImportMapping(const std::vector<std::string>& lines, std::string& error);
+
+MappingRecord DefaultRecord();
+
+}  // namespace tvx
