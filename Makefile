@@ -1,5 +1,5 @@
 # Tavrix 98: `make run` and `make test` work on a fresh Debian machine (they install what is missing).
-.PHONY: all deps build native windows test test-native test-windows run bench soak clean
+.PHONY: all deps build native windows dist test test-native test-windows run bench soak clean
 
 all: build
 
@@ -16,7 +16,11 @@ windows:
 	cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build/windows -j2
 
-test: build test-native test-windows
+# The installer and the portable zip: build/dist/Tavrix98-Setup.exe and build/dist/Tavrix98.zip.
+dist: deps windows
+	scripts/dist.sh
+
+test: build dist test-native test-windows
 
 test-native:
 	cd build/native && ctest --output-on-failure -j2

@@ -58,9 +58,13 @@ foreach(source ${WIN_TEST_SOURCES})
   set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 endforeach()
 
-# Scenarios with several "machines" (Wine prefixes) around one shared folder, driven by a script.
+# Scenarios on "machines" of their own (fresh Wine prefixes), driven by scripts: two around one shared
+# folder, and the installer.
 add_test(NAME two_machines_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/two_machines_test.sh)
 set_tests_properties(two_machines_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
+# The installer (make dist) on a fresh machine.
+add_test(NAME installer_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/installer_test.sh)
+set_tests_properties(installer_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 
 # Small Win32 programs the tests and benchmarks drive (a target window; a bare window and minimal hooks
 # as baselines).
