@@ -32,6 +32,8 @@ KindInfo InfoFor(ControlKind kind) {
     // Transparent, so a panel that clips its children still paints the inside of the frame.
     case ControlKind::Bevel:
       return {"STATIC", SS_ETCHEDFRAME, WS_EX_TRANSPARENT};
+    case ControlKind::Picture:
+      return {"STATIC", SS_OWNERDRAW};
   }
   return {"STATIC", 0};
 }

@@ -21,6 +21,7 @@ enum class ControlKind {
   Panel,  // a plain child window that passes its controls' notifications to its parent
   Grid,   // the draw grid control
   Bevel,
+  Picture,  // owner-drawn: the form paints it on WM_DRAWITEM
 };
 
 struct FontSpec {
