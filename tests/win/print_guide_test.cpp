@@ -36,16 +36,33 @@ std::string WindowsPath(std::string path) {
   return "Z:" + path;
 }
 
-void RunUnix(std::string commandLine) {
+// True once the file is there and its size has stopped changing: neither the spooler's output nor a Unix
+// program started from Wine (whose end Wine cannot wait for) says when it is done.
+bool WaitUntilWritten(const std::string& name, std::chrono::seconds timeout) {
+  std::size_t last = 0;
+  return WaitFor(
+      [&] {
+        const std::size_t now = ReadFileBytes(name).size();
+        const bool settled = now > 0 && now == last;
+        last = now;
+        if (!settled) ::Sleep(500);
+        return settled;
+      },
+      timeout);
+}
+
+// Runs a Unix program and waits for the file it writes.
+void RunUnix(std::string commandLine, const std::string& output) {
+  ::DeleteFileA(WindowsPath(output).c_str());
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &info))
       << commandLine;
-  ::WaitForSingleObject(info.hProcess, 60000);
   ::CloseHandle(info.hThread);
   ::CloseHandle(info.hProcess);
+  ASSERT_TRUE(WaitUntilWritten(WindowsPath(output), std::chrono::seconds(60))) << commandLine;
 }
 
 std::vector<std::string> Matching(const std::string& pattern) {
@@ -144,20 +161,11 @@ TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
   const std::string pattern = WindowsPath(pdfDir_) + "\\Tavrix*.pdf";
   ASSERT_TRUE(WaitFor([&] { return !Matching(pattern).empty(); }, std::chrono::seconds(90)));
   const std::string pdf = pdfDir_ + "/" + Matching(pattern).front();
-  std::size_t last = 0;
-  WaitFor(
-      [&] {
-        const std::size_t now = ReadFileBytes(WindowsPath(pdf)).size();
-        const bool settled = now > 0 && now == last;
-        last = now;
-        ::Sleep(500);
-        return settled;
-      },
-      std::chrono::seconds(30));
+  ASSERT_TRUE(WaitUntilWritten(WindowsPath(pdf), std::chrono::seconds(30)));
   EXPECT_EQ(Matching(pattern).size(), 1u);
 
   const std::string text = UnixPath(BuildDir()) + "/../mapping-guide.txt";
-  RunUnix("/usr/bin/pdftotext \"" + pdf + "\" \"" + text + "\"");
+  RunUnix("/usr/bin/pdftotext \"" + pdf + "\" \"" + text + "\"", text);
   std::vector<std::string> pages;
   std::string all = ReadFileText(WindowsPath(text)), page;
   for (char c : all) {
@@ -177,7 +185,8 @@ TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
 
   // The first page rendered, kept beside the screenshots.
   const std::string rendered = UnixPath(BuildDir()) + "/../screenshots/mapping-guide";
-  RunUnix("/usr/bin/pdftoppm -r 100 -f 1 -l 1 -singlefile \"" + pdf + "\" \"" + rendered + "\"");
+  RunUnix("/usr/bin/pdftoppm -r 100 -f 1 -l 1 -singlefile \"" + pdf + "\" \"" + rendered + "\"",
+          rendered + ".ppm");
   const Picture picture = ReadPpm(WindowsPath(rendered + ".ppm"));
   ASSERT_GT(picture.width, 0);
   const PrinterGeometry g = DefaultPrinterGeometry();
