@@ -6,11 +6,14 @@
 // After <windows.h>, which it needs.
 #include <winspool.h>
 
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "core/common/IoError.h"
 #include "core/shell/MappingGuide.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
@@ -107,11 +110,15 @@ struct PrinterGeometry {
   int offsetX = 0, offsetY = 0, paperWidth = 0;
 };
 
-PrinterGeometry DefaultPrinterGeometry() {
+UniqueDC DefaultPrinterDC() {
   char name[256] = {};
   DWORD size = sizeof name;
   ::GetDefaultPrinterA(name, &size);
-  const UniqueDC dc(::CreateDCA(nullptr, name, nullptr, nullptr));
+  return UniqueDC(::CreateDCA(nullptr, name, nullptr, nullptr));
+}
+
+PrinterGeometry DefaultPrinterGeometry() {
+  const UniqueDC dc = DefaultPrinterDC();
   PrinterGeometry geometry;
   if (!dc) return geometry;
   GdiCanvas canvas(dc.get(), [] {});
@@ -202,6 +209,37 @@ TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
   EXPECT_NEAR(grey(10, 4, Alt, 0, 0.1, 0.5), 255, 16);
   // The Punctuation remap table's first label, the space: grey and empty.
   EXPECT_NEAR(grey(5, 4, 0, 0, 0.5, 0.5), 192, 16);
+}
+
+// A job that cannot start reports an input/output error and leaves nothing open; a job that is open
+// refuses a second printout before its print dialog.
+TEST_F(PrintGuide, AFailedStartIsReportedAndAnOpenJobRefusesAnotherPrintout) {
+  const HDC screen = ::CreateCompatibleDC(nullptr);
+  EXPECT_THROW(PrintJob(screen, "Tavrix"), IoError);
+  ::DeleteDC(screen);
+  EXPECT_FALSE(PrintJob::Printing());
+
+  const UniqueDC printer = DefaultPrinterDC();
+  ASSERT_TRUE(printer);
+  std::string seen;
+  {
+    const PrintJob job(printer.get(), "Refused");
+    ASSERT_TRUE(PrintJob::Printing());
+    // The box is modal in this thread: another thread reads and closes it (or cancels a print dialog).
+    std::thread answer([&seen] {
+      MessageBoxInfo box;
+      WaitFor([&box] { return (box = FindMessageBox(::GetCurrentProcessId())).window != nullptr; });
+      seen = box.caption + ": " + box.text;
+      ::PostMessageA(box.window, WM_COMMAND, box.caption == "Error" ? IDOK : IDCANCEL, 0);
+    });
+    TPrintDialog dialog;
+    std::array<std::uint8_t, AreaSize> hotKeyBytes{}, remapBytes{};
+    DoOutput(nullptr, dialog, "C:\\KEY.TVX", HotKeyAreaView(hotKeyBytes.data()),
+             RemapAreaView(remapBytes.data()));
+    answer.join();
+  }
+  EXPECT_EQ(seen, "Error: Other print job currently in progress.");
+  EXPECT_FALSE(PrintJob::Printing());
 }
 
 }  // namespace

@@ -6,9 +6,11 @@ namespace tvx {
 namespace {
 constexpr DWORD InfoStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD InfoExStyle = WS_EX_DLGMODALFRAME;
-}  // namespace
 
+// The centre of the screen as measured at start-up.
 POINT ScreenCentred(SIZE frame) { return {(ScreenWidth - frame.cx) / 2, (ScreenHeight - frame.cy) / 2}; }
+
+}  // namespace
 
 void InfoForm::Create(HWND owner) {
   RegisterWindowClass(spec_.className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));

@@ -37,7 +37,4 @@ class InfoForm : public ModalForm {
   std::map<int, HWND> controls_;
 };
 
-// Where a dialog of this frame size stands: the centre of the screen as measured at start-up.
-POINT ScreenCentred(SIZE frame);
-
 }  // namespace tvx

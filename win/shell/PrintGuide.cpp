@@ -113,6 +113,7 @@ void GdiCanvas::Text(int x, int y, std::string_view text, TextBackground backgro
   ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
 }
 
+// The guide fills with its two greys only.
 void GdiCanvas::Fill(const GuideRect& rect, std::uint32_t colour) {
   const RECT area{rect.left, rect.top, rect.right, rect.bottom};
   ::FillRect(dc_, &area, colour == GuideDarkGrey ? darkGrey_.get() : lightGrey_.get());
