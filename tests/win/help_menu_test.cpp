@@ -103,6 +103,7 @@ TEST_F(HelpMenu, HelpAndManualOpenThroughTheShellWithTheirFullNames) {
   ::GetClientRect(notice, &client);
   EXPECT_EQ(client.right, 445);
   EXPECT_EQ(client.bottom, 141);
+  SaveScreenshot(notice, "user_manual_notice");
   // Enter acts as "&Ok": the notice closes at once and the shell gets the manual.
   PostKey(::GetDlgItem(notice, IDOK), VK_RETURN);
   EXPECT_TRUE(WaitUntilGone(notice));
@@ -168,6 +169,7 @@ TEST_F(HelpMenu, AboutBoxShowsItsTextsAndPictureAtTheScreenCentre) {
   const HWND other = Open(IdMenuOther, "TOtherProducts");
   ASSERT_NE(other, nullptr);
   EXPECT_EQ(WindowText(other), "Other Products");
+  SaveScreenshot(other, "other_products");
   ::PostMessageA(other, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitUntilGone(other));
 }
