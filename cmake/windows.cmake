@@ -29,6 +29,18 @@ add_executable(Tavrix WIN32 win/app/WinMain.cpp ${WIN_RESOURCES})
 set_target_properties(Tavrix PROPERTIES OUTPUT_NAME TAVRIX SUFFIX ".EXE")
 target_link_libraries(Tavrix PRIVATE tavrix_win)
 
+# The help and the user manual, beside TAVRIX.EXE: one Markdown source, converted by pandoc.
+find_program(PANDOC pandoc REQUIRED)
+set(HELP_SOURCE ${CMAKE_SOURCE_DIR}/docs/tavrix.md)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/TAVRIX.HTM
+                   COMMAND ${PANDOC} --standalone --toc -f markdown -t html -o ${CMAKE_BINARY_DIR}/TAVRIX.HTM ${HELP_SOURCE}
+                   DEPENDS ${HELP_SOURCE})
+# Rich text, which Word and LibreOffice open under the manual's .DOC name.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/TAVRIX.DOC
+                   COMMAND ${PANDOC} --standalone -f markdown -t rtf -o ${CMAKE_BINARY_DIR}/TAVRIX.DOC ${HELP_SOURCE}
+                   DEPENDS ${HELP_SOURCE})
+add_custom_target(HelpFiles ALL DEPENDS ${CMAKE_BINARY_DIR}/TAVRIX.HTM ${CMAKE_BINARY_DIR}/TAVRIX.DOC)
+
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS tools/*.cpp)
 if(TOOL_SOURCES)
   add_executable(tvxtool ${TOOL_SOURCES})

@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests and `make run` need; only those that are missing.
 set -euo pipefail
 packages=(cmake g++ make mingw-w64 wine wine64 xvfb xdotool x11-apps x11-xkb-utils imagemagick
-          googletest libgtest-dev libbenchmark-dev fonts-liberation nsis zip)
+          googletest libgtest-dev libbenchmark-dev fonts-liberation pandoc cups printer-driver-cups-pdf
+          poppler-utils nsis zip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

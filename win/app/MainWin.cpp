@@ -385,6 +385,21 @@ void TMainWin::Command(int id) {
     case IdMenuSysTray:
       MenuSysTrayClick();
       break;
+    case IdMenuOutput:
+      MenuOutputClick();
+      break;
+    case IdMenuContents:
+      MenuContentsClick();
+      break;
+    case IdMenuUserManual:
+      MenuUserManualClick();
+      break;
+    case IdMenuAbout:
+      MenuAboutClick();
+      break;
+    case IdMenuOther:
+      MenuOtherClick();
+      break;
     case IdRemap:
     case IdHotKeys:
     case IdAlpha:

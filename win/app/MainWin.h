@@ -17,6 +17,7 @@
 #include "win/files/FileDialogs.h"
 #include "win/files/Win32Clock.h"
 #include "win/files/Win32FileAccess.h"
+#include "win/shell/PrintGuide.h"
 #include "win/shell/TaskIcon.h"
 #include "win/ui/DrawGrid.h"
 #include "win/ui/Form.h"
@@ -167,6 +168,15 @@ class TMainWin : public Window {
   void TaskIcon1RightClick();
   const TTaskIcon& TaskIcon() const { return TaskIcon1; }
 
+  // Printed mapping guide, help, user manual, about box and other products.
+  void MenuOutputClick();
+  void DoOutput();
+  void MenuContentsClick();
+  void DoHelp();
+  void MenuUserManualClick();
+  void MenuAboutClick();
+  void MenuOtherClick();
+
   FontCache& Fonts() { return fonts_; }
 
  protected:
@@ -198,6 +208,7 @@ class TMainWin : public Window {
   TTaskIcon TaskIcon1;
   TFileDialog MyOpenDialog{FileDialogKind::Open, "Open Tavrix File"};
   TFileDialog MySaveDialog{FileDialogKind::Save, "New Tavrix File"};
+  TPrintDialog MyPrintDialog;
   std::vector<ShortString> arguments_;
 
   // Network mode.

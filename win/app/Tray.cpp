@@ -4,8 +4,12 @@
 
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
+#include "win/files/NetworkConsiderations.h"
 #include "win/keymap/DoSpecial.h"
 #include "win/keymap/DoSpecial2.h"
+#include "win/shell/AboutBox.h"
+#include "win/shell/OtherProducts.h"
+#include "win/shell/UserManual.h"
 
 namespace tvx {
 namespace {
@@ -16,12 +20,12 @@ struct TrayClosedDialog {
   const char* className;
 };
 constexpr TrayClosedDialog TrayClosedDialogs[] = {
-    {&DialogShowingFlags::OtherProductsShowing, "TOtherProducts"},
-    {&DialogShowingFlags::AboutShowing, "TAboutBox"},
+    {&DialogShowingFlags::OtherProductsShowing, OtherProductsClassName},
+    {&DialogShowingFlags::AboutShowing, AboutBoxClassName},
     {&DialogShowingFlags::SelectCharacterShowing, SelectCharacterClassName},
     {&DialogShowingFlags::HotKeyActionShowing, HotKeyActionClassName},
-    {&DialogShowingFlags::NetworkConsiderationsShowing, "TNetworkConsiderations"},
-    {&DialogShowingFlags::UserManualShowing, "TUserManual"},
+    {&DialogShowingFlags::NetworkConsiderationsShowing, NetworkConsiderationsClassName},
+    {&DialogShowingFlags::UserManualShowing, UserManualClassName},
 };
 
 HWND ThreadWindowOfClass(const char* className) {

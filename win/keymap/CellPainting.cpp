@@ -1,7 +1,5 @@
 #include "win/keymap/CellPainting.h"
 
-#include "core/keymap/Catalogue.h"
-
 namespace tvx {
 
 void FillCell(const GridCellPaint& cell, COLORREF colour) {
@@ -21,16 +19,6 @@ void DrawCentredText(const GridCellPaint& cell, std::string_view text) {
   ::GetTextExtentPoint32A(cell.dc, text.data(), length, &extent);
   const int x = cell.rect.left + (cell.rect.right - cell.rect.left - extent.cx) / 2;
   ::TextOutA(cell.dc, x, cell.rect.top + 1, text.data(), length);
-}
-
-std::string CharacterText(std::uint8_t code) {
-  if (code >= 1 && code <= 31) return std::string{'^', static_cast<char>('@' + code)};
-  return std::string(1, static_cast<char>(code));
-}
-
-std::string HotKeyCellText(std::uint16_t action) {
-  if (action <= 0xFF) return CharacterText(static_cast<std::uint8_t>(action));
-  return ActionText(action);
 }
 
 int PointsToPixels(HDC dc, int points) { return ::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72); }

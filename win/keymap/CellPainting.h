@@ -3,10 +3,9 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <string>
 #include <string_view>
 
+#include "core/keymap/CellText.h"
 #include "win/ui/DrawGrid.h"
 
 namespace tvx {
@@ -22,12 +21,6 @@ void FillCell(const GridCellPaint& cell, COLORREF colour);
 
 // Centred across the cell, one pixel below its top (the width halved toward zero).
 void DrawCentredText(const GridCellPaint& cell, std::string_view text);
-
-// The text a cell shows for a character code. A control code (1 to 31, only from a damaged file)
-// shows in caret notation, "^A" for 1, rather than as a glyph no font has.
-std::string CharacterText(std::uint8_t code);
-// The text of a hot-key entry: a key's name, a character, or "?" for a value no key has.
-std::string HotKeyCellText(std::uint16_t action);
 
 // A font height in pixels for a size in points on this device.
 int PointsToPixels(HDC dc, int points);

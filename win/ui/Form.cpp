@@ -36,6 +36,8 @@ KindInfo InfoFor(ControlKind kind) {
       return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP};
     case ControlKind::Edit:
       return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::Picture:
+      return {"STATIC", SS_OWNERDRAW};
   }
   return {"STATIC", 0};
 }

@@ -23,6 +23,7 @@ enum class ControlKind {
   Bevel,
   CheckBox,
   Edit,
+  Picture,  // owner-drawn: the form paints it on WM_DRAWITEM
 };
 
 struct FontSpec {

@@ -45,6 +45,8 @@ struct NullTraits {
 inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
 inline void Unmap(void* view) { ::UnmapViewOfFile(view); }
 inline void DestroyWin(HWND window) { ::DestroyWindow(window); }
+inline void DeleteDc(HDC dc) { ::DeleteDC(dc); }
+inline void FreeGlobal(HGLOBAL memory) { ::GlobalFree(memory); }
 struct FileTraits {
   using Type = HANDLE;
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
@@ -63,6 +65,8 @@ using UniqueFont = Unique<detail::NullTraits<HFONT, detail::DeleteGdi<HFONT>>>;
 using UniqueBrush = Unique<detail::NullTraits<HBRUSH, detail::DeleteGdi<HBRUSH>>>;
 using UniqueBitmap = Unique<detail::NullTraits<HBITMAP, detail::DeleteGdi<HBITMAP>>>;
 using UniqueWindow = Unique<detail::NullTraits<HWND, detail::DestroyWin>>;
+using UniqueDC = Unique<detail::NullTraits<HDC, detail::DeleteDc>>;  // a DC from CreateDC or a print dialog
+using UniqueGlobal = Unique<detail::NullTraits<HGLOBAL, detail::FreeGlobal>>;
 
 // Selects an object into a DC for one scope.
 class SelectObjectScope {

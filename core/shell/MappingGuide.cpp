@@ -1,0 +1,150 @@
+#include "core/shell/MappingGuide.h"
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "core/keymap/Catalogue.h"
+#include "core/keymap/CellText.h"
+
+namespace tvx {
+namespace {
+
+// One table of the page, in drawing order. Offsets from the margins: half columns, then rows.
+struct GuideTable {
+  int hotKeyTable;  // TableNumber 1..5, or 0 for a remap table
+  RemapTableId remap;
+  int halfColumns;
+  int rows;
+};
+
+constexpr GuideTable GuideTables[] = {
+    {1, {}, 0, 38},
+    {2, {}, 20, 4},
+    {3, {}, 20, 17},
+    {4, {}, 20, 31},
+    {5, {}, 20, 46},
+    {0, RemapTableId::Upper, 0, 4},
+    {0, RemapTableId::Lower, 5, 4},
+    {0, RemapTableId::Punct, 10, 4},
+    {0, RemapTableId::Numeric, 15, 4},
+};
+
+using Captions = std::span<const char* const>;
+constexpr const char* HotKeyUpperCaptions[] = {"", "", "", "", "Ctrl", "Ctrl", "Alt", "Alt"};
+constexpr const char* HotKeyLowerCaptions[] = {"Key", "Alt", "Ctrl", "Win", "Alt", "Win", "Win", "Shift"};
+constexpr const char* RemapUpperCaptions[] = {"Orig", "New"};
+constexpr const char* RemapLowerCaptions[] = {"Key", "Key"};
+
+// The cells of one table: column 0 holds the row labels, rows -2 and -1 the header.
+class TableCells {
+ public:
+  TableCells(GuideCanvas& canvas, const GuideMetrics& m, const GuideTable& table)
+      : canvas_(canvas),
+        m_(m),
+        x_(m.marginX + table.halfColumns * m.colWidth / 2),
+        y_(m.marginY + table.rows * m.rowHeight) {}
+
+  int Left(int col) const { return x_ + col * m_.colWidth; }
+  int Top(int row) const { return y_ + row * m_.rowHeight; }
+  GuideRect Cell(int col, int row) const { return {Left(col), Top(row), Left(col + 1), Top(row + 1)}; }
+
+  // Centred across the cell, a tenth of a row below its middle; a text wider than the cell starts
+  // left of it.
+  void CellText(int col, int row, std::string_view text, TextBackground background) const {
+    const TextSize size = canvas_.TextExtent(text);
+    canvas_.Text(Left(col) + (m_.colWidth - size.width) / 2,
+                 Top(row) + m_.rowHeight / 10 + (m_.rowHeight - size.height) / 2, text, background);
+  }
+
+  void Header(Captions upper, Captions lower) const {
+    for (int col = 0; col < static_cast<int>(upper.size()); ++col)
+      canvas_.Fill({Left(col), Top(-2), Left(col + 1), Top(0)}, GuideLightGrey);
+    for (int col = 0; col < static_cast<int>(upper.size()); ++col) {
+      CellText(col, -2, upper[static_cast<std::size_t>(col)], TextBackground::Transparent);
+      CellText(col, -1, lower[static_cast<std::size_t>(col)], TextBackground::Transparent);
+    }
+  }
+
+  void RowLabel(int row, std::string_view label) const {
+    canvas_.Fill(Cell(0, row), GuideLightGrey);
+    CellText(0, row, label, TextBackground::Transparent);
+  }
+
+  void Reserved(int col, int row) const { canvas_.Fill(Cell(col, row), GuideDarkGrey); }
+
+  // No line between the two header rows; the last horizontal line closes the table.
+  void Lines(int columns, int rows) const {
+    canvas_.Line(Left(0), Top(-2), Left(columns), Top(-2));
+    for (int row = 0; row <= rows; ++row) canvas_.Line(Left(0), Top(row), Left(columns), Top(row));
+    for (int col = 0; col <= columns; ++col) canvas_.Line(Left(col), Top(-2), Left(col), Top(rows));
+  }
+
+ private:
+  GuideCanvas& canvas_;
+  const GuideMetrics& m_;
+  int x_, y_;
+};
+
+void DrawHotKeyTable(const TableCells& cells, const HotKeyTable& table, const HotKeyAreaView& hotKeys) {
+  cells.Header(HotKeyUpperCaptions, HotKeyLowerCaptions);
+  for (int row = 0; row < table.keys; ++row) {
+    cells.RowLabel(row, RowLabel(table.category, row));
+    for (int col = 1; col <= ModifierColumnCount; ++col) {
+      if (IsReserved(table.category, col, row)) {
+        cells.Reserved(col, row);
+        continue;
+      }
+      const HotKeyAction action = hotKeys.Action(table, col, row).value_or(0);
+      cells.CellText(col, row, action ? HotKeyCellText(action) : "none", TextBackground::OpaqueWhite);
+    }
+  }
+  cells.Lines(ModifierColumnCount + 1, table.keys);
+}
+
+void DrawRemapTable(const TableCells& cells, RemapTableId table, const RemapAreaView& remaps) {
+  cells.Header(RemapUpperCaptions, RemapLowerCaptions);
+  const std::string_view rows = RemapRows(table);
+  for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+    cells.RowLabel(row, rows.substr(static_cast<std::size_t>(row), 1));
+    const std::uint8_t code = remaps.Byte(table, row).value_or(0);
+    cells.CellText(1, row, code ? CharacterText(code) : "none", TextBackground::OpaqueWhite);
+  }
+  cells.Lines(2, static_cast<int>(rows.size()));
+}
+
+void DrawPage(GuideCanvas& canvas, const GuideMetrics& m, const ShortString& title,
+              const HotKeyAreaView& hotKeys, const RemapAreaView& remaps) {
+  canvas.Text((m.pageWidth - canvas.TextExtent(title.str()).width) / 2, m.marginY, title.str(),
+              TextBackground::OpaqueWhite);
+  for (const GuideTable& table : GuideTables) {
+    const TableCells cells(canvas, m, table);
+    if (table.hotKeyTable)
+      DrawHotKeyTable(cells, *TableByNumber(table.hotKeyTable), hotKeys);
+    else
+      DrawRemapTable(cells, table.remap, remaps);
+  }
+}
+
+}  // namespace
+
+GuideMetrics MeasureGuide(GuideCanvas& canvas, int pageWidth, int pageHeight) {
+  return {pageWidth, pageWidth / 17, pageHeight / 22, canvas.TextExtent("MjJ").height * 14 / 10,
+          canvas.TextExtent(" Right ").width * 12 / 10};
+}
+
+ShortString GuideTitle(const ShortString& currentFile) {
+  return ShortString("Tavrix Mapping Guide For: ") + currentFile.str();
+}
+
+void DrawMappingGuide(GuideCanvas& canvas, const GuideMetrics& metrics, int copies,
+                      const ShortString& currentFile, const HotKeyAreaView& hotKeys,
+                      const RemapAreaView& remaps) {
+  const ShortString title = GuideTitle(currentFile);
+  for (int copy = 1; copy <= copies; ++copy) {
+    DrawPage(canvas, metrics, title, hotKeys, remaps);
+    if (copy < copies) canvas.NewPage();
+  }
+}
+
+}  // namespace tvx

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/files/MappingFile.h"
+#include "core/keymap/Catalogue.h"
+#include "core/shell/MappingGuide.h"
+
+namespace tvx {
+namespace {
+
+// Every character 5 units wide and 10 high: RowHeight 14, ColWidth trunc(35 * 1.2) = 42.
+constexpr int CharWidth = 5, TextHeight = 10, RowHeight = 14, ColWidth = 42;
+// A page of 1700 by 2200 units: margins of 100 each way.
+constexpr int PageWidth = 1700, PageHeight = 2200, Margin = 100;
+
+struct Op {
+  enum Kind { Text, Fill, Line, NewPage } kind;
+  GuideRect rect{};  // Text: its top-left corner in left and top
+  std::string text;
+  bool opaque = false;
+  std::uint32_t colour = 0;
+  friend bool operator==(const Op&, const Op&) = default;
+};
+
+class RecordingCanvas : public GuideCanvas {
+ public:
+  TextSize TextExtent(std::string_view text) override {
+    return {CharWidth * static_cast<int>(text.size()), TextHeight};
+  }
+  void Text(int x, int y, std::string_view text, TextBackground background) override {
+    ops.push_back({Op::Text, {x, y, 0, 0}, std::string(text), background == TextBackground::OpaqueWhite});
+  }
+  void Fill(const GuideRect& rect, std::uint32_t colour) override {
+    ops.push_back({Op::Fill, rect, {}, false, colour});
+  }
+  void Line(int x1, int y1, int x2, int y2) override { ops.push_back({Op::Line, {x1, y1, x2, y2}, {}}); }
+  void NewPage() override { ops.push_back({Op::NewPage, {}, {}}); }
+
+  std::vector<Op> ops;
+};
+
+// Where the guide's tables stand: TableX in half columns, TableY in rows, their body rows.
+struct Placed {
+  int halfColumns, rows, bodyRows, columns;
+};
+constexpr Placed AlphaHot{0, 38, 26, 8}, NumericHot{20, 4, 10, 8}, PunctHot{20, 17, 11, 8},
+    FunctionHot{20, 31, 12, 8}, EditingHot{20, 46, 18, 8}, UpperRemap{0, 4, 26, 2}, LowerRemap{5, 4, 26, 2},
+    PunctRemap{10, 4, 31, 2}, NumericRemap{15, 4, 10, 2};
+constexpr Placed InDrawingOrder[] = {AlphaHot,   NumericHot, PunctHot,   FunctionHot, EditingHot,
+                                     UpperRemap, LowerRemap, PunctRemap, NumericRemap};
+
+int Left(const Placed& t, int col) { return Margin + t.halfColumns * ColWidth / 2 + col * ColWidth; }
+int Top(const Placed& t, int row) { return Margin + (t.rows + row) * RowHeight; }
+GuideRect Cell(const Placed& t, int col, int row) {
+  return {Left(t, col), Top(t, row), Left(t, col + 1), Top(t, row + 1)};
+}
+
+class MappingGuide : public ::testing::Test {
+ protected:
+  MappingGuide() { InitTavrix(hotKeys_, remaps_); }
+
+  std::vector<Op> Draw(int copies = 1, const ShortString& file = "C:\\KEYS\\OFFICE.TVX") {
+    RecordingCanvas canvas;
+    const GuideMetrics metrics = MeasureGuide(canvas, PageWidth, PageHeight);
+    DrawMappingGuide(canvas, metrics, copies, file, hotKeys_, remaps_);
+    return canvas.ops;
+  }
+  // The text drawn in a cell, centred as the guide centres it; empty when none was.
+  static std::string TextIn(const std::vector<Op>& ops, const GuideRect& cell) {
+    for (const Op& op : ops) {
+      if (op.kind != Op::Text) continue;
+      const int width = CharWidth * static_cast<int>(op.text.size());
+      if (op.rect.left == cell.left + (ColWidth - width) / 2 &&
+          op.rect.top == cell.top + RowHeight / 10 + (RowHeight - TextHeight) / 2)
+        return op.text;
+    }
+    return {};
+  }
+  static int FillsOf(const std::vector<Op>& ops, std::uint32_t colour) {
+    return static_cast<int>(std::count_if(ops.begin(), ops.end(), [colour](const Op& op) {
+      return op.kind == Op::Fill && op.colour == colour;
+    }));
+  }
+  static bool Filled(const std::vector<Op>& ops, const GuideRect& rect, std::uint32_t colour) {
+    return std::find(ops.begin(), ops.end(), Op{Op::Fill, rect, {}, false, colour}) != ops.end();
+  }
+
+  std::array<std::uint8_t, AreaSize> hotKeyBytes_{}, remapBytes_{};
+  HotKeyAreaView hotKeys_{hotKeyBytes_.data()};
+  RemapAreaView remaps_{remapBytes_.data()};
+};
+
+TEST_F(MappingGuide, MeasuresInRowsAndColumnsOfThePrintFontAndCentresTheTitleOnThePage) {
+  RecordingCanvas canvas;
+  const GuideMetrics m = MeasureGuide(canvas, PageWidth + 16, PageHeight + 21);
+  EXPECT_EQ(m.marginX, Margin);
+  EXPECT_EQ(m.marginY, Margin);
+  EXPECT_EQ(m.rowHeight, RowHeight);
+  EXPECT_EQ(m.colWidth, ColWidth);
+
+  const std::vector<Op> ops = Draw();
+  const std::string title = "Tavrix Mapping Guide For: C:\\KEYS\\OFFICE.TVX";
+  EXPECT_EQ(ops.front(), (Op{Op::Text, {(PageWidth - CharWidth * 44) / 2, Margin, 0, 0}, title, true}));
+  EXPECT_EQ(Draw(1, std::string(300, 'x')).front().text.size(), 255u);
+}
+
+TEST_F(MappingGuide, EveryTableStandsAtItsPlaceWithGreyHeaderAndLabelCells) {
+  const std::vector<Op> ops = Draw();
+  for (const Placed& t : InDrawingOrder) {
+    SCOPED_TRACE(t.halfColumns * 100 + t.rows);
+    for (int col = 0; col < t.columns; ++col)
+      EXPECT_TRUE(Filled(ops, {Left(t, col), Top(t, -2), Left(t, col + 1), Top(t, 0)}, GuideLightGrey))
+          << col;
+    for (int row = 0; row < t.bodyRows; ++row)
+      EXPECT_TRUE(Filled(ops, Cell(t, 0, row), GuideLightGrey)) << row;
+    EXPECT_EQ(TextIn(ops, Cell(t, 0, -1)), "Key");
+  }
+  EXPECT_EQ(FillsOf(ops, GuideLightGrey), 5 * 8 + 77 + 4 * 2 + 93);
+  EXPECT_EQ(TextIn(ops, Cell(EditingHot, 4, -2)), "Ctrl");
+  EXPECT_EQ(TextIn(ops, Cell(EditingHot, 7, -1)), "Shift");
+  EXPECT_EQ(TextIn(ops, Cell(PunctRemap, 0, -2)), "Orig");
+  EXPECT_EQ(TextIn(ops, Cell(PunctRemap, 1, -2)), "New");
+  EXPECT_EQ(TextIn(ops, Cell(FunctionHot, 0, 11)), "F12");
+  EXPECT_EQ(TextIn(ops, Cell(EditingHot, 0, 14)), "KeyP /");
+
+  // Both page columns end with row 63; the right one ends 18 columns in.
+  int right = 0, bottom = 0, top = PageHeight;
+  for (const Op& op : ops)
+    if (op.kind == Op::Line) {
+      right = std::max(right, op.rect.right);
+      bottom = std::max(bottom, op.rect.bottom);
+      top = std::min(top, op.rect.top);
+    }
+  EXPECT_EQ(right, Margin + 18 * ColWidth);
+  EXPECT_EQ(top, Margin + 2 * RowHeight);
+  EXPECT_EQ(bottom, Margin + 64 * RowHeight);
+}
+
+TEST_F(MappingGuide, HotKeyCellsPrintAsTheGridShowsThem) {
+  const HotKeyTable& alpha = *TableByNumber(1);
+  const struct {
+    int row;
+    HotKeyAction action;
+    const char* text;
+  } cases[] = {{0, 0, "none"},     {1, 65, "A"}, {2, 256, "F1"},
+               {3, 298, "PrtScr"}, {4, 1, "^A"}, {6, 0xFFFF, "?"}};
+  for (const auto& c : cases) hotKeys_.SetAction(alpha, Alt, c.row, c.action);
+  const std::vector<Op> ops = Draw();
+  for (const auto& c : cases) EXPECT_EQ(TextIn(ops, Cell(AlphaHot, Alt, c.row)), c.text) << c.action;
+  const auto body = std::find_if(ops.begin(), ops.end(), [](const Op& op) { return op.text == "PrtScr"; });
+  ASSERT_NE(body, ops.end());
+  EXPECT_TRUE(body->opaque);
+}
+
+TEST_F(MappingGuide, ReservedCellsAreDarkGreyWithNoText) {
+  const std::vector<Op> ops = Draw();
+  EXPECT_TRUE(Filled(ops, Cell(AlphaHot, Win, 3), GuideDarkGrey));        // Win+D
+  EXPECT_TRUE(Filled(ops, Cell(EditingHot, CtrlAlt, 1), GuideDarkGrey));  // Ctrl+Alt+Delete
+  EXPECT_EQ(TextIn(ops, Cell(EditingHot, CtrlAlt, 1)), "");
+  for (int row = 0; row < 10; ++row)
+    EXPECT_TRUE(Filled(ops, Cell(NumericHot, Win, row), GuideDarkGrey)) << row;
+  for (int row = 0; row < 11; ++row)
+    for (int col = 1; col < 8; ++col) {
+      EXPECT_FALSE(Filled(ops, Cell(PunctHot, col, row), GuideDarkGrey));
+    }
+  EXPECT_EQ(FillsOf(ops, GuideDarkGrey), 6 + 4 + 10 + 11);
+}
+
+TEST_F(MappingGuide, DefaultRemapTablesPrintEachRowsOwnCharacterInTheNewColumn) {
+  const std::vector<Op> ops = Draw();
+  const Placed placed[] = {UpperRemap, LowerRemap, NumericRemap, PunctRemap};
+  for (const RemapTableRows& table : RemapRowLists) {
+    const Placed& t = placed[static_cast<int>(table.table)];
+    for (int row = 0; row < static_cast<int>(table.rows.size()); ++row) {
+      const std::string own(1, table.rows[static_cast<std::size_t>(row)]);
+      EXPECT_EQ(TextIn(ops, Cell(t, 0, row)), own) << table.heading;
+      EXPECT_EQ(TextIn(ops, Cell(t, 1, row)), own) << table.heading;
+    }
+  }
+  // A damaged byte shows as on screen, and 0 as "none".
+  remaps_.SetByte(RemapTableId::Upper, 0, 2);
+  remaps_.SetByte(RemapTableId::Upper, 1, 0);
+  const std::vector<Op> damaged = Draw();
+  EXPECT_EQ(TextIn(damaged, Cell(UpperRemap, 1, 0)), "^B");
+  EXPECT_EQ(TextIn(damaged, Cell(UpperRemap, 1, 1)), "none");
+}
+
+// Within a table: header fills and captions, the body row by row with its label first, then the lines
+// on top. So the lines come in nine runs, one closing each table.
+TEST_F(MappingGuide, EachTablesLinesComeLastAndCloseIt) {
+  const std::vector<Op> ops = Draw();
+  std::vector<int> runs;
+  for (std::size_t i = 1; i < ops.size(); ++i) {
+    if (ops[i].kind != Op::Line) continue;
+    if (ops[i - 1].kind != Op::Line) runs.push_back(0);
+    ++runs.back();
+  }
+  std::vector<int> expected;
+  for (const Placed& t : InDrawingOrder) expected.push_back(1 + (t.bodyRows + 1) + (t.columns + 1));
+  EXPECT_EQ(runs, expected);
+  EXPECT_EQ(ops.back().kind, Op::Line);
+  EXPECT_EQ(ops[1], (Op{Op::Fill,
+                        {Left(AlphaHot, 0), Top(AlphaHot, -2), Left(AlphaHot, 1), Top(AlphaHot, 0)},
+                        {},
+                        false,
+                        GuideLightGrey}));
+  // The first body row starts with its label, filled before it is written.
+  const auto label =
+      std::find(ops.begin(), ops.end(), Op{Op::Fill, Cell(AlphaHot, 0, 0), {}, false, GuideLightGrey});
+  ASSERT_NE(label, ops.end());
+  EXPECT_EQ(label[1].text, "A");
+  EXPECT_FALSE(label[1].opaque);
+}
+
+TEST_F(MappingGuide, CopiesAreIdenticalPagesOfOneDocument) {
+  const std::vector<Op> one = Draw(1);
+  const std::vector<Op> three = Draw(3);
+  ASSERT_EQ(three.size(), 3 * one.size() + 2);
+  for (std::size_t page = 0; page < 3; ++page) {
+    const auto begin = three.begin() + static_cast<std::ptrdiff_t>(page * (one.size() + 1));
+    EXPECT_TRUE(std::equal(one.begin(), one.end(), begin)) << page;
+    if (page < 2) {
+      EXPECT_EQ(begin[static_cast<std::ptrdiff_t>(one.size())].kind, Op::NewPage);
+    }
+  }
+  EXPECT_TRUE(Draw(0).empty());
+  EXPECT_TRUE(Draw(-1).empty());
+}
+
+}  // namespace
+}  // namespace tvx

@@ -1,0 +1,246 @@
+// The mapping guide on a real print server: the script that runs the tests starts its own cupsd with a
+// PDF queue and names the folder the PDFs land in (TAVRIX_PDF_DIR); Wine prints to it as it would to
+// any printer. Poppler's tools, run from here as Unix programs, read the PDF back.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After <windows.h>, which it needs.
+#include <winspool.h>
+
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/common/IoError.h"
+#include "core/shell/MappingGuide.h"
+#include "tests/win/support/GridDriving.h"
+#include "tests/win/support/ShellDriving.h"
+#include "tests/win/support/TavrixProcess.h"
+#include "win/app/MainWin.h"
+#include "win/shell/PrintGuide.h"
+
+namespace tvx::test {
+namespace {
+
+constexpr int CopiesEdit = 0x482;  // edt3 of the print dialog
+
+// Unix paths to the files Wine shows on drive Z:, and back.
+std::string UnixPath(std::string path) {
+  path.erase(0, 2);
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+std::string WindowsPath(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return "Z:" + path;
+}
+
+// True once the file is there and its size has stopped changing: neither the spooler's output nor a Unix
+// program started from Wine (whose end Wine cannot wait for) says when it is done.
+bool WaitUntilWritten(const std::string& name, std::chrono::seconds timeout) {
+  std::size_t last = 0;
+  return WaitFor(
+      [&] {
+        const std::size_t now = ReadFileBytes(name).size();
+        const bool settled = now > 0 && now == last;
+        last = now;
+        if (!settled) ::Sleep(500);
+        return settled;
+      },
+      timeout);
+}
+
+// Runs a Unix program and waits for the file it writes.
+void RunUnix(std::string commandLine, const std::string& output) {
+  ::DeleteFileA(WindowsPath(output).c_str());
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info))
+      << commandLine;
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  ASSERT_TRUE(WaitUntilWritten(WindowsPath(output), std::chrono::seconds(60))) << commandLine;
+}
+
+std::vector<std::string> Matching(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(found.cFileName);
+  while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
+// A binary PPM as pdftoppm writes it.
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+  int Grey(int x, int y) const {  // -1 unless red, green and blue agree
+    const std::size_t at = 3 * (static_cast<std::size_t>(y) * width + x);
+    if (at + 2 >= rgb.size()) return -1;
+    const int r = rgb[at], g = rgb[at + 1], b = rgb[at + 2];
+    return std::abs(r - g) < 8 && std::abs(g - b) < 8 ? g : -1;
+  }
+};
+
+Picture ReadPpm(const std::string& name) {
+  Picture picture;
+  std::ifstream in(name, std::ios::binary);
+  std::string magic;
+  int maximum = 0;
+  in >> magic >> picture.width >> picture.height >> maximum;
+  in.get();
+  picture.rgb.resize(3 * static_cast<std::size_t>(picture.width) * picture.height);
+  in.read(reinterpret_cast<char*>(picture.rgb.data()), static_cast<std::streamsize>(picture.rgb.size()));
+  return picture;
+}
+
+// The guide's measures on the default printer, as the program takes them, and where the printable area
+// lies on the paper.
+struct PrinterGeometry {
+  GuideMetrics metrics{};
+  int offsetX = 0, offsetY = 0, paperWidth = 0;
+};
+
+UniqueDC DefaultPrinterDC() {
+  char name[256] = {};
+  DWORD size = sizeof name;
+  ::GetDefaultPrinterA(name, &size);
+  return UniqueDC(::CreateDCA(nullptr, name, nullptr, nullptr));
+}
+
+PrinterGeometry DefaultPrinterGeometry() {
+  const UniqueDC dc = DefaultPrinterDC();
+  PrinterGeometry geometry;
+  if (!dc) return geometry;
+  GdiCanvas canvas(dc.get(), [] {});
+  geometry.metrics =
+      MeasureGuide(canvas, ::GetDeviceCaps(dc.get(), HORZRES), ::GetDeviceCaps(dc.get(), VERTRES));
+  geometry.offsetX = ::GetDeviceCaps(dc.get(), PHYSICALOFFSETX);
+  geometry.offsetY = ::GetDeviceCaps(dc.get(), PHYSICALOFFSETY);
+  geometry.paperWidth = ::GetDeviceCaps(dc.get(), PHYSICALWIDTH);
+  return geometry;
+}
+
+class PrintGuide : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* dir = std::getenv("TAVRIX_PDF_DIR");
+    if (!dir) GTEST_SKIP() << "no print server: the tests run without root";
+    pdfDir_ = dir;
+    for (const std::string& old : Matching(WindowsPath(pdfDir_) + "\\Tavrix*.pdf"))
+      ::DeleteFileA((WindowsPath(pdfDir_) + "\\" + old).c_str());
+  }
+  // The guide's cell (col, row) of the table at (columns, rows) from the margins, at its fraction
+  // (fx, fy), in pixels of the rendered page.
+  POINT Spot(const PrinterGeometry& g, double columns, int rows, int col, int row, double fx, double fy,
+             const Picture& page) const {
+    const GuideMetrics& m = g.metrics;
+    const double x = g.offsetX + m.marginX + static_cast<int>(columns * m.colWidth) + (col + fx) * m.colWidth;
+    const double y = g.offsetY + m.marginY + (rows + row + fy) * m.rowHeight;
+    const double scale = static_cast<double>(page.width) / g.paperWidth;
+    return {static_cast<int>(x * scale), static_cast<int>(y * scale)};
+  }
+
+  std::string pdfDir_;
+};
+
+TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
+  TavrixProcess tavrix;
+  const HWND main = tavrix.MainWindow();
+  ASSERT_TRUE(::PostMessageA(main, WM_COMMAND, IdMenuOutput, 0));
+  const HWND dialog = WaitForDialog(tavrix.id(), "Print");
+  ASSERT_NE(dialog, nullptr);
+  ::SendMessageA(::GetDlgItem(dialog, CopiesEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3"));
+  PressButton(dialog, IDOK);
+  ASSERT_TRUE(WaitUntilGone(dialog));
+  ASSERT_TRUE(WaitFor([main] { return Handled(main, WM_NULL, 0, 0); }, std::chrono::seconds(60)));
+
+  // One job: one PDF, complete once its size stops changing.
+  const std::string pattern = WindowsPath(pdfDir_) + "\\Tavrix*.pdf";
+  ASSERT_TRUE(WaitFor([&] { return !Matching(pattern).empty(); }, std::chrono::seconds(90)));
+  const std::string pdf = pdfDir_ + "/" + Matching(pattern).front();
+  ASSERT_TRUE(WaitUntilWritten(WindowsPath(pdf), std::chrono::seconds(30)));
+  EXPECT_EQ(Matching(pattern).size(), 1u);
+
+  const std::string text = UnixPath(BuildDir()) + "/../mapping-guide.txt";
+  RunUnix("/usr/bin/pdftotext \"" + pdf + "\" \"" + text + "\"", text);
+  std::vector<std::string> pages;
+  std::string all = ReadFileText(WindowsPath(text)), page;
+  for (char c : all) {
+    if (c != '\f') {
+      page += c;
+      continue;
+    }
+    pages.push_back(page);
+    page.clear();
+  }
+  ASSERT_EQ(pages.size(), 3u);
+  for (const std::string& each : pages) {
+    EXPECT_NE(each.find("Tavrix Mapping Guide For: " + tavrix.KeyFile()), std::string::npos) << each;
+    for (const char* caption : {"Orig", "New", "Shift", "Ctrl", "PrtScr", "KeyP /"})
+      EXPECT_NE(each.find(caption), std::string::npos) << caption;
+  }
+
+  // The first page rendered, kept beside the screenshots.
+  const std::string rendered = UnixPath(BuildDir()) + "/../screenshots/mapping-guide";
+  RunUnix("/usr/bin/pdftoppm -r 100 -f 1 -l 1 -singlefile \"" + pdf + "\" \"" + rendered + "\"",
+          rendered + ".ppm");
+  const Picture picture = ReadPpm(WindowsPath(rendered + ".ppm"));
+  ASSERT_GT(picture.width, 0);
+  const PrinterGeometry g = DefaultPrinterGeometry();
+  ASSERT_GT(g.metrics.colWidth, 0);
+  const auto grey = [&](double columns, int rows, int col, int row, double fx, double fy) {
+    const POINT at = Spot(g, columns, rows, col, row, fx, fy, picture);
+    return picture.Grey(at.x, at.y);
+  };
+  // Numeric hot keys, 10 columns and 4 rows in: Win+0 is reserved, the Alt heading is light grey, and the
+  // Alt+0 cell is white beside its "none".
+  EXPECT_NEAR(grey(10, 4, Win, 0, 0.5, 0.5), 128, 16);
+  EXPECT_NEAR(grey(10, 4, Alt, -2, 0.5, 0.5), 192, 16);
+  EXPECT_NEAR(grey(10, 4, Alt, 0, 0.1, 0.5), 255, 16);
+  // The Punctuation remap table's first label, the space: grey and empty.
+  EXPECT_NEAR(grey(5, 4, 0, 0, 0.5, 0.5), 192, 16);
+}
+
+// A job that cannot start reports an input/output error and leaves nothing open; a job that is open
+// refuses a second printout before its print dialog.
+TEST_F(PrintGuide, AFailedStartIsReportedAndAnOpenJobRefusesAnotherPrintout) {
+  const HDC screen = ::CreateCompatibleDC(nullptr);
+  EXPECT_THROW(PrintJob(screen, "Tavrix"), IoError);
+  ::DeleteDC(screen);
+  EXPECT_FALSE(PrintJob::Printing());
+
+  const UniqueDC printer = DefaultPrinterDC();
+  ASSERT_TRUE(printer);
+  std::string seen;
+  {
+    const PrintJob job(printer.get(), "Refused");
+    ASSERT_TRUE(PrintJob::Printing());
+    // The box is modal in this thread: another thread reads and closes it (or cancels a print dialog).
+    std::thread answer([&seen] {
+      MessageBoxInfo box;
+      WaitFor([&box] { return (box = FindMessageBox(::GetCurrentProcessId())).window != nullptr; });
+      seen = box.caption + ": " + box.text;
+      ::PostMessageA(box.window, WM_COMMAND, box.caption == "Error" ? IDOK : IDCANCEL, 0);
+    });
+    TPrintDialog dialog;
+    std::array<std::uint8_t, AreaSize> hotKeyBytes{}, remapBytes{};
+    DoOutput(nullptr, dialog, "C:\\KEY.TVX", HotKeyAreaView(hotKeyBytes.data()),
+             RemapAreaView(remapBytes.data()));
+    answer.join();
+  }
+  EXPECT_EQ(seen, "Error: Other print job currently in progress.");
+  EXPECT_FALSE(PrintJob::Printing());
+}
+
+}  // namespace
+}  // namespace tvx::test
