@@ -37,9 +37,7 @@ check "a Start-menu shortcut" test -f "$menu/Tavrix 98.lnk"
 check "a start with Windows, minimised" starts_minimised "$menu/StartUp/Tavrix 98.lnk"
 check "an uninstall entry" registered
 
-start_tavrix_at() { WINEPREFIX=$prefix wine "$installed/TAVRIX.EXE" >/dev/null 2>&1 & }
-start_tavrix_at
-check "the installed program starts and shows its window" test "$(drive "$prefix" byte 0)" = "byte 65"
+check "the installed program starts and shows its window" start_tavrix "$prefix" "$installed/TAVRIX.EXE"
 check "it made its mapping file beside itself" test -f "$installed/KEY.TVX"
 
 # The uninstaller closes the running program first, and runs on from a copy of itself.

@@ -17,12 +17,22 @@ make_machine() {
     >"$prefix/drive_c/windows/TAVRIX.INI"
 }
 
-# start_tavrix PREFIX: starts the program on that machine and waits for its window.
+# start_tavrix PREFIX [EXE]: starts the program on that machine and waits for its window.
 start_tavrix() {
-  local prefix=$1
-  WINEPREFIX=$prefix wine "$windows_build/TAVRIX.EXE" >/dev/null 2>&1 &
+  local prefix=$1 exe=${2:-$windows_build/TAVRIX.EXE}
+  WINEPREFIX=$prefix wine "$exe" >/dev/null 2>&1 &
   machine_pid[$prefix]=$!
-  drive "$prefix" byte 0 >/dev/null
+  wait_for_tavrix "$prefix"
+}
+
+# wait_for_tavrix PREFIX: true once the program's window is there; a first start on a new machine can
+# take a while on a busy one.
+wait_for_tavrix() {
+  local attempt
+  for attempt in 1 2 3 4 5 6; do
+    [ "$(drive "$1" byte 0)" = "byte 65" ] && return 0
+  done
+  return 1
 }
 
 # drive PREFIX COMMAND ARGS...: runs the machine driver there and prints its result.

@@ -15,30 +15,33 @@ void ShowError(HWND owner, const char* text) { ::MessageBoxA(owner, text, "Error
 }  // namespace
 
 void TMainWin::DoOpen() {
-  const std::optional<ShortString> chosen = MyOpenDialog.Execute(hwnd());
-  if (!chosen) return;
-  if (!HasTavrixExtension(*chosen)) return ShowError(hwnd(), "Invalid file type selected.");
-  const ShortString oldName = Settings.CurrentFile;
-  Settings.CurrentFile = *chosen;
-  if (Settings.NetworkMode) AttachSyncFile();
-  SetCaption(Settings.CurrentFile);
-  DoLastFiles(oldName, Settings.CurrentFile);
+  if (!ChooseCurrentFile(MyOpenDialog)) return;
   LoadTavrix(Settings.CurrentFile);
   UpdateGrid();
 }
 
 void TMainWin::DoNew() {
-  const std::optional<ShortString> chosen = MySaveDialog.Execute(hwnd());
-  if (!chosen) return;
-  if (!HasTavrixExtension(*chosen)) return ShowError(hwnd(), "Invalid file type selected.");
+  if (!ChooseCurrentFile(MySaveDialog)) return;
+  InitTavrix();
+  SaveTavrix(Settings.CurrentFile);
+  UpdateGrid();
+}
+
+// What New and Open share: the dialog, the extension check, then the chosen file is current, attached in
+// network mode, in the caption and out of the recent list. False when the user cancelled or was refused.
+bool TMainWin::ChooseCurrentFile(TFileDialog& dialog) {
+  const std::optional<ShortString> chosen = dialog.Execute(hwnd());
+  if (!chosen) return false;
+  if (!HasTavrixExtension(*chosen)) {
+    ShowError(hwnd(), "Invalid file type selected.");
+    return false;
+  }
   const ShortString oldName = Settings.CurrentFile;
   Settings.CurrentFile = *chosen;
   if (Settings.NetworkMode) AttachSyncFile();
   SetCaption(Settings.CurrentFile);
   DoLastFiles(oldName, Settings.CurrentFile);
-  InitTavrix();
-  SaveTavrix(Settings.CurrentFile);
-  UpdateGrid();
+  return true;
 }
 
 // Taken by value: the name is a copy of a list entry that DoLastFiles is about to move.

@@ -196,6 +196,7 @@ class TMainWin : public Window {
   void SetUpTaskIcon();
   void ShowTrayIcon(bool shown);
   void SetCaption(const ShortString& fileName);
+  bool ChooseCurrentFile(TFileDialog& dialog);
 
   UniqueHandle HotKeyMapping;
   UniqueHandle HookMutex;
