@@ -1,5 +1,5 @@
 # Tavrix 98: `make run` and `make test` work on a fresh Debian machine (they install what is missing).
-.PHONY: all deps build native windows dist test test-native test-windows run bench soak clean
+.PHONY: all deps build native windows dist test test-native test-windows run bench soak fuzz clean
 
 all: build
 
@@ -39,6 +39,10 @@ bench: deps windows
 # Four instances on four Wine prefixes editing one shared mapping file for ten minutes.
 soak: deps windows
 	scripts/soak.sh
+
+# Every fuzzing harness for a million executions with libFuzzer; the figures per harness.
+fuzz: deps
+	scripts/fuzz.sh
 
 clean:
 	rm -rf build

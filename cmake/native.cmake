@@ -1,8 +1,38 @@
-# Native build: the core's unit tests (with sanitizers), tvxtool and the benchmarks.
+# Native build: the core's unit tests (with sanitizers), tvxtool, the fuzzing harnesses (replayed over
+# their saved inputs; fuzzed with libFuzzer when TAVRIX_FUZZ is on) and the benchmarks.
 option(TAVRIX_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
-if(TAVRIX_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+option(TAVRIX_FUZZ "Build only the fuzzing harnesses, for libFuzzer (clang)" OFF)
+# The core library is made before this file is read, so it takes the flags itself.
+set(SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+if(TAVRIX_FUZZ)
+  set(SANITIZE_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+endif()
+if(TAVRIX_SANITIZE OR TAVRIX_FUZZ)
+  add_compile_options(${SANITIZE_FLAGS})
+  target_compile_options(tavrix_core PRIVATE ${SANITIZE_FLAGS})
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+file(GLOB TOOL_COMMAND_SOURCES CONFIGURE_DEPENDS tools/*.cpp)
+list(REMOVE_ITEM TOOL_COMMAND_SOURCES ${CMAKE_SOURCE_DIR}/tools/tvxtool.cpp)
+add_library(tvxtool_commands STATIC ${TOOL_COMMAND_SOURCES})
+target_link_libraries(tvxtool_commands PUBLIC tavrix_core)
+
+file(GLOB FUZZ_HARNESSES CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
+foreach(source ${FUZZ_HARNESSES})
+  get_filename_component(name ${source} NAME_WE)
+  if(TAVRIX_FUZZ)
+    add_executable(${name} ${source})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    add_executable(${name} ${source} tests/fuzz/replay_main.cpp)
+    add_test(NAME ${name}_replay COMMAND ${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name}
+                                                 ${CMAKE_SOURCE_DIR}/tests/fuzz/regressions/${name})
+  endif()
+  target_link_libraries(${name} PRIVATE tvxtool_commands)
+endforeach()
+if(TAVRIX_FUZZ)
+  return()
 endif()
 
 find_package(GTest REQUIRED)
@@ -13,12 +43,9 @@ add_executable(core_tests ${CORE_TEST_SOURCES})
 target_link_libraries(core_tests PRIVATE tavrix_core GTest::gtest_main)
 gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
 
-file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS tools/*.cpp)
-if(TOOL_SOURCES)
-  add_executable(tvxtool ${TOOL_SOURCES})
-  target_link_libraries(tvxtool PRIVATE tavrix_core)
-  add_test(NAME tvxtool COMMAND bash ${CMAKE_SOURCE_DIR}/tests/core/tvxtool_test.sh $<TARGET_FILE:tvxtool>)
-endif()
+add_executable(tvxtool tools/tvxtool.cpp)
+target_link_libraries(tvxtool PRIVATE tvxtool_commands)
+add_test(NAME tvxtool COMMAND bash ${CMAKE_SOURCE_DIR}/tests/core/tvxtool_test.sh $<TARGET_FILE:tvxtool>)
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS bench/native/*.cpp)
 if(BENCH_SOURCES AND NOT TAVRIX_SANITIZE)
