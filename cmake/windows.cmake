@@ -8,14 +8,7 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 # The hook library, bound by name through its import library.
-file(GLOB_RECURSE HOOK_SOURCES CONFIGURE_DEPENDS hook/*.cpp)
-# It compiles the few core files it uses itself, without exceptions, so that it stays small.
-set(HOOK_CORE_SOURCES core/hook/KeyDecision.cpp core/keymap/Areas.cpp core/keymap/Catalogue.cpp)
-add_library(TavrixHook SHARED ${HOOK_SOURCES} ${HOOK_CORE_SOURCES} hook/TAVRIXHK.def)
-set_target_properties(TavrixHook PROPERTIES OUTPUT_NAME TAVRIXHK PREFIX "" SUFFIX ".DLL")
-target_include_directories(TavrixHook PRIVATE ${CMAKE_SOURCE_DIR})
-target_compile_options(TavrixHook PRIVATE -fno-exceptions -fno-rtti)
-target_link_libraries(TavrixHook PRIVATE user32)
+add_subdirectory(hook)
 
 # The program: everything under win/ but the entry point goes into a library the tests link too.
 file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS win/*.cpp)
