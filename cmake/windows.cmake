@@ -46,10 +46,14 @@ foreach(source ${WIN_TEST_SOURCES})
   if(WIN_TEST_SUPPORT)
     target_link_libraries(${name} PRIVATE win_test_support)
   endif()
-  add_dependencies(${name} Tavrix)
+  add_dependencies(${name} Tavrix HookStub)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 endforeach()
+
+# A hook library whose TavrixHookInit fails, put in place of the real one by a test.
+add_library(HookStub SHARED tests/stub/HookStub.cpp hook/TAVRIXHK.def)
+set_target_properties(HookStub PROPERTIES PREFIX "" SUFFIX ".DLL")
 
 # Small Win32 programs the tests and benchmarks drive (a target window; a bare window and minimal hooks
 # as baselines).
