@@ -210,9 +210,14 @@ class HookLibrary {
     return down;
   }
 
-  // The layout of the thread the keys go to, not the one at start-up.
+  // The layout of the thread the keys go to, not the one at start-up. The thread is asked for only when
+  // another window comes to the front: each question costs a trip into the system.
   const KeyLayout& LayoutOf(HWND foreground) {
-    const HKL hkl = ::GetKeyboardLayout(foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0);
+    if (foreground != layoutWindow_) {
+      layoutWindow_ = foreground;
+      layoutThread_ = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
+    }
+    const HKL hkl = ::GetKeyboardLayout(layoutThread_);
     return layouts_.For(reinterpret_cast<std::uintptr_t>(hkl), FillLayout);
   }
 
@@ -229,6 +234,8 @@ class HookLibrary {
   AreaMapping hotKeys_;
   AreaMapping remap_;
   LayoutSlots layouts_;
+  HWND layoutWindow_ = nullptr;
+  DWORD layoutThread_ = 0;
   HookState state_;
   HookWatchdog watchdog_;
   std::uint32_t switches_ = 0;

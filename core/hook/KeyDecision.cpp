@@ -189,10 +189,9 @@ bool Remap(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held,
   return true;
 }
 
-KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, const HookTables& tables,
-                const KeyLayout& layout) {
+KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::uint8_t held,
+                const HookTables& tables, const KeyLayout& layout) {
   KeyOutput out;
-  const std::uint8_t held = HeldModifiers(state);
   const bool altGr = state.altGrControl && (held & RightAltBit);
   if (!altGr &&
       (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
@@ -229,8 +228,10 @@ void Forget(HookState& state, std::uint8_t modifiers) {
 // A release the hook never saw (Win+L, Ctrl+Alt+Del, an elevated window) must not leave a modifier held
 // in our record: a held one the system shows up is gone, and one we released is forgotten where such a
 // release is likely, after a pause or in other surroundings.
-void DoubtHeldModifiers(HookState& state, const KeySystem& system) {
-  std::uint8_t gone = ModifiersToCheck(state) & static_cast<std::uint8_t>(~system.modifiersDown);
+// Gives the modifiers held afterwards.
+std::uint8_t DoubtHeldModifiers(HookState& state, const KeySystem& system) {
+  const std::uint8_t held = HeldModifiers(state);
+  std::uint8_t gone = held & static_cast<std::uint8_t>(~state.releasedModifiers & ~system.modifiersDown);
   if (system.tick - state.lastKeyTick > ReleasedModifierLife || system.foreground != state.foreground ||
       system.switches != state.switches)
     gone |= state.releasedModifiers;
@@ -238,6 +239,7 @@ void DoubtHeldModifiers(HookState& state, const KeySystem& system) {
   state.lastKeyTick = system.tick;
   state.foreground = system.foreground;
   state.switches = system.switches;
+  return held & static_cast<std::uint8_t>(~gone);
 }
 
 KeyOutput Release(HookState& state, std::uint8_t vk) {
@@ -260,7 +262,7 @@ std::uint8_t ModifiersToCheck(const HookState& state) {
 KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& system,
                     const HookTables& tables, const KeyLayout& layout) {
   if (event.ours) return {};
-  DoubtHeldModifiers(state, system);
+  const std::uint8_t held = DoubtHeldModifiers(state, system);
   const std::uint8_t vk = Normalized(event);
   if (vk == VkLeftCtrl && event.scan == AltGrControlScan) {
     state.altGrControl = !event.up;
@@ -270,7 +272,7 @@ KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& sy
   }
   if (event.up) return Release(state, vk);
   if (state.keys[vk].fate != KeyFate::Up) return Repeat(state, vk, state.keys[vk]);
-  return Press(state, event, vk, tables, layout);
+  return Press(state, event, vk, held, tables, layout);
 }
 
 void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool capsLock) {

@@ -74,15 +74,6 @@ INPUT KeyInput(WORD vk, bool up, ULONG_PTR extra = 0) {
           {.ki = {vk, static_cast<WORD>(::MapVirtualKeyA(vk, 0)), up ? KEYEVENTF_KEYUP : 0u, 0, extra}}};
 }
 
-// Presses and releases the keys in order, then collects what the window received.
-Received Type(HWND window, std::initializer_list<WORD> keys) {
-  std::vector<INPUT> inputs;
-  for (WORD vk : keys) inputs.push_back(KeyInput(vk, false));
-  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) inputs.push_back(KeyInput(*key, true));
-  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  return Collect(window);
-}
-
 // Key events written as "+alt +j -j": "!-alt" is a release with the library's own marker, which the
 // hook lets through unseen, as it never sees a release on the secure desktop or in an elevated window.
 Received Play(HWND window, const std::string& events) {
@@ -148,15 +139,15 @@ TEST(HookLibrary, InitHooksOnItsOwnThreadAndTermLeavesNothingRunning) {
     EXPECT_NE(handle, 0u);
     EXPECT_EQ(TavrixMsgHookInit(), 0u);
     EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore + 1);
-    EXPECT_EQ(Type(window, {'Q', 'W'}).chars, "zw");
-    const Received alt = Type(window, {VK_MENU, 'J'});
+    EXPECT_EQ(Play(window, "+q +w -w -q").chars, "zw");
+    const Received alt = Play(window, "+alt +j -j -alt");
     ASSERT_EQ(alt.hotKeys.size(), 1u);
     EXPECT_EQ(alt.hotKeys[0], (std::pair<WPARAM, LPARAM>(0x0101, 9)));
     HotKeyAreaView(hot.bytes()).SetAction(*TableByNumber(1), Alt, 9, 0);  // the program edits a cell
-    EXPECT_TRUE(Type(window, {VK_MENU, 'J'}).hotKeys.empty());
+    EXPECT_TRUE(Play(window, "+alt +j -j -alt").hotKeys.empty());
     TavrixHookTerm(handle);
     EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
-    EXPECT_EQ(Type(window, {'Q'}).chars, "q");
+    EXPECT_EQ(Play(window, "+q -q").chars, "q");
   }
   // Without the areas there is nothing to act on: no hook, no thread.
   EXPECT_EQ(TavrixHookInit(), 0u);
@@ -272,7 +263,7 @@ TEST(HookLibrary, ReinstallsAfterUnseenKeysButNotAfterAClick) {
   tables.Remap(RemapTableId::Lower, 'q', 'z');
   Library library(tables);
   ASSERT_NE(library.handle(), 0u);
-  EXPECT_EQ(Type(library.window(), {'Q'}).chars, "z");
+  EXPECT_EQ(Play(library.window(), "+q -q").chars, "z");
   // A click without pointer movement, a second after the last key.
   RECT rect;
   ::GetWindowRect(library.window(), &rect);
@@ -288,9 +279,9 @@ TEST(HookLibrary, ReinstallsAfterUnseenKeysButNotAfterAClick) {
   // Windows dropping the hook, as it does after a callback that took too long.
   ASSERT_TRUE(::UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<UINT_PTR>(library.handle()))));
   ::Sleep(1100);
-  EXPECT_EQ(Type(library.window(), {'Q'}).chars, "q");
+  EXPECT_EQ(Play(library.window(), "+q -q").chars, "q");
   EXPECT_TRUE(WaitFor([&] { return library.AreaHandle() != library.handle(); }, 5s));
-  EXPECT_EQ(Type(library.window(), {'Q'}).chars, "z");
+  EXPECT_EQ(Play(library.window(), "+q -q").chars, "z");
 }
 
 }  // namespace
