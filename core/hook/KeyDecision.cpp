@@ -227,8 +227,7 @@ void Forget(HookState& state, std::uint8_t modifiers) {
 
 // A release the hook never saw (Win+L, Ctrl+Alt+Del, an elevated window) must not leave a modifier held
 // in our record: a held one the system shows up is gone, and one we released is forgotten where such a
-// release is likely, after a pause or in other surroundings.
-// Gives the modifiers held afterwards.
+// release is likely, after a pause or in other surroundings. Gives the modifiers held afterwards.
 std::uint8_t DoubtHeldModifiers(HookState& state, const KeySystem& system) {
   const std::uint8_t held = HeldModifiers(state);
   std::uint8_t gone = held & static_cast<std::uint8_t>(~state.releasedModifiers & ~system.modifiersDown);

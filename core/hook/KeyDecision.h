@@ -28,7 +28,7 @@ struct KeySystem {
   std::uint8_t modifiersDown = 0;  // of ModifiersToCheck(state), the ones the system holds down
   std::uint32_t tick = 0;          // milliseconds, wrapping
   std::uintptr_t foreground = 0;   // the foreground window
-  std::uint32_t switches = 0;      // changes of foreground window, input desktop or session seen so far
+  std::uint32_t switches = 0;      // input desktop switches seen so far (lock, Ctrl+Alt+Del, elevation)
 };
 
 struct InjectedKey {
