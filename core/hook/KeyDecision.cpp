@@ -48,18 +48,17 @@ std::uint8_t Normalized(const KeyEvent& event) {
   }
 }
 
-std::uint8_t ModifierBit(std::uint8_t vk) {
+// The bit of each virtual key, 0 for keys that are no modifier: one look-up per key.
+constexpr std::array<std::uint8_t, 256> ModifierBits = [] {
+  std::array<std::uint8_t, 256> bits{};
   for (std::size_t i = 0; i < Modifiers.size(); ++i)
-    if (Modifiers[i].vk == vk) return static_cast<std::uint8_t>(1u << i);
-  return 0;
-}
+    bits[Modifiers[i].vk] = static_cast<std::uint8_t>(1u << i);
+  return bits;
+}();
 
-std::uint8_t HeldModifiers(const HookState& state) {
-  std::uint8_t held = 0;
-  for (std::size_t i = 0; i < Modifiers.size(); ++i)
-    if (state.keys[Modifiers[i].vk].fate != KeyFate::Up) held |= static_cast<std::uint8_t>(1u << i);
-  return held;
-}
+std::uint8_t ModifierBit(std::uint8_t vk) { return ModifierBits[vk]; }
+
+std::uint8_t HeldModifiers(const HookState& state) { return state.heldModifiers; }
 
 int ColumnOf(std::uint8_t held) {
   const bool ctrl = held & CtrlBits, alt = held & AltBits, shift = held & ShiftBits, win = held & WinBits;
@@ -197,6 +196,7 @@ KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::u
       (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
     return out;
   state.keys[vk] = {KeyFate::Passed, 0, 0};
+  state.heldModifiers |= ModifierBit(vk);
   if (vk == VkCapital) state.capsLock = !state.capsLock;
   if (state.releasedModifiers) RestoreModifiers(state, out, event, layout);
   return out;
@@ -222,6 +222,7 @@ KeyOutput Repeat(HookState& state, std::uint8_t vk, const KeyRecord& record) {
 void Forget(HookState& state, std::uint8_t modifiers) {
   for (std::size_t i = 0; i < Modifiers.size(); ++i)
     if (modifiers & (1u << i)) state.keys[Modifiers[i].vk] = {};
+  state.heldModifiers &= static_cast<std::uint8_t>(~modifiers);
   state.releasedModifiers &= static_cast<std::uint8_t>(~modifiers);
 }
 
@@ -248,6 +249,7 @@ KeyOutput Release(HookState& state, std::uint8_t vk) {
   out.suppress =
       record.fate == KeyFate::HotKey || record.fate == KeyFate::Remapped || (state.releasedModifiers & bit);
   state.releasedModifiers &= static_cast<std::uint8_t>(~bit);
+  state.heldModifiers &= static_cast<std::uint8_t>(~bit);
   record = {};
   return out;
 }
@@ -284,6 +286,10 @@ void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool c
     if (record.fate == KeyFate::HotKey || record.fate == KeyFate::Remapped) continue;
     record = down[vk] && !generic && !altGr ? KeyRecord{KeyFate::Passed, 0, 0} : KeyRecord{};
   }
+  state.heldModifiers = 0;
+  for (std::size_t i = 0; i < Modifiers.size(); ++i)
+    if (state.keys[Modifiers[i].vk].fate != KeyFate::Up)
+      state.heldModifiers |= static_cast<std::uint8_t>(1u << i);
   state.releasedModifiers = 0;
   state.capsLock = capsLock;
 }

@@ -68,6 +68,7 @@ struct KeyRecord {
 
 struct HookState {
   std::array<KeyRecord, 256> keys{};
+  std::uint8_t heldModifiers = 0;      // the modifiers whose record is not Up, kept with the records
   std::uint8_t releasedModifiers = 0;  // held by the user, but released by us for a hot key's action
   bool capsLock = false;
   bool altGrControl = false;  // the left Ctrl that Windows adds to AltGr is down
