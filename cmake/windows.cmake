@@ -8,14 +8,7 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 # The hook library, bound by name through its import library.
-file(GLOB_RECURSE HOOK_SOURCES CONFIGURE_DEPENDS hook/*.cpp)
-# It compiles the few core files it uses itself, without exceptions, so that it stays small.
-set(HOOK_CORE_SOURCES core/hook/KeyDecision.cpp core/keymap/Areas.cpp core/keymap/Catalogue.cpp)
-add_library(TavrixHook SHARED ${HOOK_SOURCES} ${HOOK_CORE_SOURCES} hook/TAVRIXHK.def)
-set_target_properties(TavrixHook PROPERTIES OUTPUT_NAME TAVRIXHK PREFIX "" SUFFIX ".DLL")
-target_include_directories(TavrixHook PRIVATE ${CMAKE_SOURCE_DIR})
-target_compile_options(TavrixHook PRIVATE -fno-exceptions -fno-rtti)
-target_link_libraries(TavrixHook PRIVATE user32)
+add_subdirectory(hook)
 
 # The program: everything under win/ but the entry point goes into a library the tests link too.
 file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS win/*.cpp)
@@ -65,7 +58,7 @@ foreach(source ${WIN_TEST_SOURCES})
   if(WIN_TEST_SUPPORT)
     target_link_libraries(${name} PRIVATE win_test_support)
   endif()
-  add_dependencies(${name} Tavrix)
+  add_dependencies(${name} Tavrix HookStub)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 endforeach()
@@ -80,6 +73,9 @@ set_tests_properties(kill_during_save_test PROPERTIES RESOURCE_LOCK desktop TIME
 # The installer (make dist) on a fresh machine.
 add_test(NAME installer_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/installer_test.sh)
 set_tests_properties(installer_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
+# A hook library whose TavrixHookInit fails, put in place of the real one by a test.
+add_library(HookStub SHARED tests/stub/HookStub.cpp hook/TAVRIXHK.def)
+set_target_properties(HookStub PROPERTIES PREFIX "" SUFFIX ".DLL")
 
 # Small Win32 programs the tests and benchmarks drive (a target window; a bare window and minimal hooks
 # as baselines).

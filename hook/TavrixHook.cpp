@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "core/hook/KeyDecision.h"
 #include "core/hook/KeyMarker.h"
 #include "core/hook/Watchdog.h"
@@ -12,11 +14,13 @@ namespace {
 
 constexpr UINT KeyActionMessage = WM_USER + 1;
 constexpr UINT WatchdogPeriod = 1000;
+constexpr DWORD StartTimeout = 5000;
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam);
+void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
 
-// One shared area, opened by name and mapped for reading only.
+// One shared area, opened by name.
 class AreaMapping {
  public:
   AreaMapping() = default;
@@ -24,9 +28,9 @@ class AreaMapping {
   AreaMapping& operator=(const AreaMapping&) = delete;
   ~AreaMapping() { Close(); }
 
-  bool Open(const char* name) {
-    mapping_ = ::OpenFileMappingA(FILE_MAP_READ, FALSE, name);
-    if (mapping_) view_ = ::MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, AreaSize);
+  bool Open(const char* name, DWORD access) {
+    mapping_ = ::OpenFileMappingA(access, FALSE, name);
+    if (mapping_) view_ = ::MapViewOfFile(mapping_, access, 0, 0, AreaSize);
     return view_ != nullptr;
   }
   void Close() {
@@ -42,19 +46,18 @@ class AreaMapping {
   void* view_ = nullptr;
 };
 
-KeyLayout CurrentLayout() {
-  KeyLayout layout;
+void FillLayout(KeyLayout& layout, std::uintptr_t id) {
+  const auto hkl = reinterpret_cast<HKL>(id);
   for (int ch = 32; ch <= 126; ++ch)
-    layout.AddScan(static_cast<std::uint8_t>(ch), ::VkKeyScanA(static_cast<char>(ch)));
+    layout.AddScan(static_cast<std::uint8_t>(ch), ::VkKeyScanExA(static_cast<char>(ch), hkl));
   for (int vk = 1; vk < 256; ++vk)
-    layout.scans[vk] = static_cast<std::uint8_t>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    layout.scans[vk] = static_cast<std::uint8_t>(::MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, hkl));
   for (int ch = 1; ch < 256; ++ch) {
     const char ansi = static_cast<char>(ch);
     wchar_t wide = 0;
     if (::MultiByteToWideChar(CP_ACP, 0, &ansi, 1, &wide, 1) == 1)
       layout.unicode[ch] = static_cast<char16_t>(wide);
   }
-  return layout;
 }
 
 void Inject(const KeyOutput& out) {
@@ -78,21 +81,33 @@ class HookLibrary {
  public:
   std::uint32_t Start() {
     if (thread_) return Handle();
-    if (!hotKeys_.Open(HotKeyAreaName) || !remap_.Open(RemapAreaName)) {
+    if (!hotKeys_.Open(HotKeyAreaName, FILE_MAP_READ | FILE_MAP_WRITE) ||
+        !remap_.Open(RemapAreaName, FILE_MAP_READ)) {
       Stop();
       return 0;
     }
-    layout_ = CurrentLayout();
     state_ = HookState{};
     state_.capsLock = (::GetKeyState(VK_CAPITAL) & 1) != 0;
+    quit_ = false;
     ready_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = ::CreateThread(nullptr, 0, &HookLibrary::ThreadProc, this, 0, &threadId_);
-    if (thread_) ::WaitForSingleObject(ready_, 5000);
+    // The thread holds the library loaded until it has ended, whenever the program unloads it.
+    HMODULE self = nullptr;
+    if (ready_ && ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                       reinterpret_cast<LPCSTR>(&__ImageBase), &self)) {
+      thread_ = ::CreateThread(nullptr, 0, &HookLibrary::ThreadProc, this, 0, &threadId_);
+      if (!thread_) ::FreeLibrary(self);
+    }
+    // A start that failed or took too long is undone: no thread stays behind to hook later.
+    if (!thread_ || ::WaitForSingleObject(ready_, StartTimeout) != WAIT_OBJECT_0 || !Handle()) {
+      Stop();
+      return 0;
+    }
     return Handle();
   }
 
   void Stop() {
     if (thread_) {
+      quit_ = true;
       ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
       ::WaitForSingleObject(thread_, INFINITE);
       ::CloseHandle(thread_);
@@ -105,12 +120,15 @@ class HookLibrary {
 
   LRESULT OnKey(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
-      watchdog_.Ran(::GetTickCount());
+      const DWORD now = ::GetTickCount();
+      watchdog_.Ran(now);
       const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
       const bool ours = (key->flags & LLKHF_INJECTED) && key->dwExtraInfo == TavrixKeyMarker;
       const KeyEvent event{static_cast<std::uint8_t>(key->vkCode), static_cast<std::uint16_t>(key->scanCode),
                            (key->flags & LLKHF_UP) != 0, (key->flags & LLKHF_EXTENDED) != 0, ours};
-      const KeyOutput out = DecideKey(state_, event, Tables(), layout_);
+      HWND foreground = ::GetForegroundWindow();
+      const KeySystem system{ModifiersDown(), now, reinterpret_cast<std::uintptr_t>(foreground), switches_};
+      const KeyOutput out = DecideKey(state_, event, system, Tables(), LayoutOf(foreground));
       if (out.injectedCount) Inject(out);
       if (out.post) ::PostMessageA(MainWindow(), KeyActionMessage, out.postWParam, out.postLParam);
       if (out.suppress) return 1;
@@ -118,20 +136,44 @@ class HookLibrary {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
   }
 
+  void OnDesktopSwitch() { ++switches_; }
+
  private:
-  static DWORD WINAPI ThreadProc(void* self) { return static_cast<HookLibrary*>(self)->Run(); }
+  static DWORD WINAPI ThreadProc(void* self) {
+    const DWORD result = static_cast<HookLibrary*>(self)->Run();
+    ::FreeLibraryAndExitThread(reinterpret_cast<HMODULE>(&__ImageBase), result);
+  }
 
   DWORD Run() {
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue must exist before Stop can post to it
     Install();
+    if (!Handle() || quit_) {
+      Uninstall();
+      ::SetEvent(ready_);
+      return 0;
+    }
+    // Keyboard input reaches this window as raw input whether or not the hook still runs.
+    HWND input = ::CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   reinterpret_cast<HINSTANCE>(&__ImageBase), nullptr);
+    RAWINPUTDEVICE keyboard{1, 6, RIDEV_INPUTSINK, input};
+    if (input) ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
+    HWINEVENTHOOK desktop = ::SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH, nullptr,
+                                              DesktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT);
     const UINT_PTR timer = ::SetTimer(nullptr, 0, WatchdogPeriod, nullptr);
     ::SetEvent(ready_);
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-      if (msg.message == WM_TIMER) CheckHook();
+      if (msg.message == WM_INPUT) watchdog_.KeyboardInput(::GetTickCount());
+      if (msg.message == WM_TIMER && !msg.hwnd) CheckHook();
       ::DispatchMessageA(&msg);
     }
     ::KillTimer(nullptr, timer);
+    if (desktop) ::UnhookWinEvent(desktop);
+    if (input) {
+      keyboard = {1, 6, RIDEV_REMOVE, nullptr};
+      ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
+      ::DestroyWindow(input);
+    }
     Uninstall();
     return 0;
   }
@@ -140,23 +182,43 @@ class HookLibrary {
     hook_ = ::SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelKeyboardProc,
                                 reinterpret_cast<HINSTANCE>(&__ImageBase), 0);
     watchdog_.Ran(::GetTickCount());
+    // The program passes the handle back from the area: it must name the hook in force.
+    if (hook_) HotKeyAreaView(hotKeys_.bytes()).SetHookHandle(Handle());
   }
   void Uninstall() {
-    if (hook_) ::UnhookWindowsHookEx(hook_);
-    hook_ = nullptr;
+    if (HHOOK hook = hook_.exchange(nullptr)) ::UnhookWindowsHookEx(hook);
   }
 
-  // Input the callback never saw: the system dropped the hook. Install it again over the real key state.
+  // Keyboard input the callback never saw: the system dropped the hook. Install it again over the real
+  // key state.
   void CheckHook() {
-    LASTINPUTINFO last{sizeof last, 0};
-    POINT pointer{};
-    if (!::GetLastInputInfo(&last) || !::GetCursorPos(&pointer)) return;
-    if (!watchdog_.HookLost(last.dwTime, ::GetTickCount(), {pointer.x, pointer.y})) return;
+    if (!watchdog_.HookLost()) return;
     Uninstall();
     std::array<bool, 256> down{};
     for (int vk = 1; vk < 256; ++vk) down[vk] = (::GetAsyncKeyState(vk) & 0x8000) != 0;
     RebuildKeyState(state_, down, (::GetKeyState(VK_CAPITAL) & 1) != 0);
     Install();
+  }
+
+  // Only the modifiers the record holds need the system's word, and mostly there are none.
+  std::uint8_t ModifiersDown() const {
+    const std::uint8_t check = ModifiersToCheck(state_);
+    std::uint8_t down = 0;
+    for (std::size_t i = 0; i < ModifierVks.size(); ++i)
+      if ((check & (1u << i)) && (::GetAsyncKeyState(ModifierVks[i]) & 0x8000))
+        down |= static_cast<std::uint8_t>(1u << i);
+    return down;
+  }
+
+  // The layout of the thread the keys go to, not the one at start-up. The thread is asked for only when
+  // another window comes to the front: each question costs a trip into the system.
+  const KeyLayout& LayoutOf(HWND foreground) {
+    if (foreground != layoutWindow_) {
+      layoutWindow_ = foreground;
+      layoutThread_ = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
+    }
+    const HKL hkl = ::GetKeyboardLayout(layoutThread_);
+    return layouts_.For(reinterpret_cast<std::uintptr_t>(hkl), FillLayout);
   }
 
   HookTables Tables() const { return {HotKeyAreaView(hotKeys_.bytes()), RemapAreaView(remap_.bytes())}; }
@@ -165,14 +227,20 @@ class HookLibrary {
     const auto handle = static_cast<std::int32_t>(HotKeyAreaView(hotKeys_.bytes()).MainWindow());
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
   }
-  std::uint32_t Handle() const { return static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(hook_)); }
+  std::uint32_t Handle() const {
+    return static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(hook_.load()));
+  }
 
   AreaMapping hotKeys_;
   AreaMapping remap_;
-  KeyLayout layout_;
+  LayoutSlots layouts_;
+  HWND layoutWindow_ = nullptr;
+  DWORD layoutThread_ = 0;
   HookState state_;
   HookWatchdog watchdog_;
-  HHOOK hook_ = nullptr;
+  std::uint32_t switches_ = 0;
+  std::atomic<HHOOK> hook_{nullptr};  // set on the hook thread, read by Start
+  std::atomic<bool> quit_{false};
   HANDLE thread_ = nullptr;
   HANDLE ready_ = nullptr;
   DWORD threadId_ = 0;
@@ -182,6 +250,12 @@ HookLibrary Library;
 
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
   return Library.OnKey(code, wParam, lParam);
+}
+
+// Ctrl+Alt+Del, the lock screen and elevation prompts switch the input desktop; keys released there are
+// never seen here.
+void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+  Library.OnDesktopSwitch();
 }
 
 }  // namespace

@@ -19,6 +19,10 @@ class Keyboard {
   virtual std::int16_t VkKeyScanA(char ch) = 0;
 };
 
+// Keys whose events carry the extended-key flag: the arrows, Home, End, Page Up and Down, Insert,
+// Delete, keypad "/", PrtScr, the Win keys, right Ctrl and right Alt.
+bool IsExtendedKey(std::uint8_t vk);
+
 // Alt held while the digits are typed on the numeric keypad.
 void TypeAltCode(Keyboard& keyboard, std::string_view digits);
 

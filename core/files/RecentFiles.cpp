@@ -17,7 +17,12 @@ void UpdateRecentFiles(RecentFiles& list, const ShortString& oldName, const Shor
 }
 
 std::string RecentFileCaption(int number, const ShortString& name) {
-  return "&" + std::to_string(number) + "   " + name.str();
+  // Built by appending: GCC 12 at -O3 takes "&" + a temporary for an overlapping copy (-Wrestrict).
+  std::string caption = "&";
+  caption += std::to_string(number);
+  caption += "   ";
+  caption += name.str();
+  return caption;
 }
 
 bool HasTavrixExtension(const ShortString& name) {

@@ -11,19 +11,20 @@ struct Modifier {
   bool extended;
 };
 
-// Left and right Ctrl, Alt, Shift and Win, one bit each in this order.
+// In the order of ModifierVks.
 constexpr std::array<Modifier, 8> Modifiers{{
-    {0xA2, 0x1D, false},
-    {0xA3, 0x1D, true},
-    {0xA4, 0x38, false},
-    {0xA5, 0x38, true},
-    {0xA0, 0x2A, false},
-    {0xA1, 0x36, false},
-    {0x5B, 0x5B, true},
-    {0x5C, 0x5C, true},
+    {ModifierVks[0], 0x1D, false},
+    {ModifierVks[1], 0x1D, true},
+    {ModifierVks[2], 0x38, false},
+    {ModifierVks[3], 0x38, true},
+    {ModifierVks[4], 0x2A, false},
+    {ModifierVks[5], 0x36, false},
+    {ModifierVks[6], 0x5B, true},
+    {ModifierVks[7], 0x5C, true},
 }};
 constexpr std::uint8_t CtrlBits = 0x03, AltBits = 0x0C, ShiftBits = 0x30, WinBits = 0xC0;
-constexpr std::uint8_t RightAltBit = 0x08;
+constexpr std::uint8_t LeftCtrlBit = 0x01, RightAltBit = 0x08;
+constexpr std::uint8_t VkLeftCtrl = 0xA2, VkRightAlt = 0xA5;
 
 constexpr std::uint8_t VkCapital = 0x14;
 constexpr std::uint8_t VkF1 = 0x70, VkF12 = 0x7B;
@@ -47,18 +48,17 @@ std::uint8_t Normalized(const KeyEvent& event) {
   }
 }
 
-std::uint8_t ModifierBit(std::uint8_t vk) {
+// The bit of each virtual key, 0 for keys that are no modifier: one look-up per key.
+constexpr std::array<std::uint8_t, 256> ModifierBits = [] {
+  std::array<std::uint8_t, 256> bits{};
   for (std::size_t i = 0; i < Modifiers.size(); ++i)
-    if (Modifiers[i].vk == vk) return static_cast<std::uint8_t>(1u << i);
-  return 0;
-}
+    bits[Modifiers[i].vk] = static_cast<std::uint8_t>(1u << i);
+  return bits;
+}();
 
-std::uint8_t HeldModifiers(const HookState& state) {
-  std::uint8_t held = 0;
-  for (std::size_t i = 0; i < Modifiers.size(); ++i)
-    if (state.keys[Modifiers[i].vk].fate != KeyFate::Up) held |= static_cast<std::uint8_t>(1u << i);
-  return held;
-}
+std::uint8_t ModifierBit(std::uint8_t vk) { return ModifierBits[vk]; }
+
+std::uint8_t HeldModifiers(const HookState& state) { return state.heldModifiers; }
 
 int ColumnOf(std::uint8_t held) {
   const bool ctrl = held & CtrlBits, alt = held & AltBits, shift = held & ShiftBits, win = held & WinBits;
@@ -188,15 +188,15 @@ bool Remap(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held,
   return true;
 }
 
-KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, const HookTables& tables,
-                const KeyLayout& layout) {
+KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::uint8_t held,
+                const HookTables& tables, const KeyLayout& layout) {
   KeyOutput out;
-  const std::uint8_t held = HeldModifiers(state);
   const bool altGr = state.altGrControl && (held & RightAltBit);
   if (!altGr &&
       (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
     return out;
   state.keys[vk] = {KeyFate::Passed, 0, 0};
+  state.heldModifiers |= ModifierBit(vk);
   if (vk == VkCapital) state.capsLock = !state.capsLock;
   if (state.releasedModifiers) RestoreModifiers(state, out, event, layout);
   return out;
@@ -219,6 +219,29 @@ KeyOutput Repeat(HookState& state, std::uint8_t vk, const KeyRecord& record) {
   return out;
 }
 
+void Forget(HookState& state, std::uint8_t modifiers) {
+  for (std::size_t i = 0; i < Modifiers.size(); ++i)
+    if (modifiers & (1u << i)) state.keys[Modifiers[i].vk] = {};
+  state.heldModifiers &= static_cast<std::uint8_t>(~modifiers);
+  state.releasedModifiers &= static_cast<std::uint8_t>(~modifiers);
+}
+
+// A release the hook never saw (Win+L, Ctrl+Alt+Del, an elevated window) must not leave a modifier held
+// in our record: a held one the system shows up is gone, and one we released is forgotten where such a
+// release is likely, after a pause or in other surroundings. Gives the modifiers held afterwards.
+std::uint8_t DoubtHeldModifiers(HookState& state, const KeySystem& system) {
+  const std::uint8_t held = HeldModifiers(state);
+  std::uint8_t gone = held & static_cast<std::uint8_t>(~state.releasedModifiers & ~system.modifiersDown);
+  if (system.tick - state.lastKeyTick > ReleasedModifierLife || system.foreground != state.foreground ||
+      system.switches != state.switches)
+    gone |= state.releasedModifiers;
+  if (gone) Forget(state, gone);
+  state.lastKeyTick = system.tick;
+  state.foreground = system.foreground;
+  state.switches = system.switches;
+  return held & static_cast<std::uint8_t>(~gone);
+}
+
 KeyOutput Release(HookState& state, std::uint8_t vk) {
   KeyOutput out;
   KeyRecord& record = state.keys[vk];
@@ -226,34 +249,48 @@ KeyOutput Release(HookState& state, std::uint8_t vk) {
   out.suppress =
       record.fate == KeyFate::HotKey || record.fate == KeyFate::Remapped || (state.releasedModifiers & bit);
   state.releasedModifiers &= static_cast<std::uint8_t>(~bit);
+  state.heldModifiers &= static_cast<std::uint8_t>(~bit);
   record = {};
   return out;
 }
 
 }  // namespace
 
-KeyOutput DecideKey(HookState& state, const KeyEvent& event, const HookTables& tables,
-                    const KeyLayout& layout) {
+std::uint8_t ModifiersToCheck(const HookState& state) {
+  return HeldModifiers(state) & static_cast<std::uint8_t>(~state.releasedModifiers);
+}
+
+KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& system,
+                    const HookTables& tables, const KeyLayout& layout) {
   if (event.ours) return {};
+  const std::uint8_t held = DoubtHeldModifiers(state, system);
   const std::uint8_t vk = Normalized(event);
-  if (vk == 0xA2 && event.scan == AltGrControlScan) {
+  if (vk == VkLeftCtrl && event.scan == AltGrControlScan) {
     state.altGrControl = !event.up;
+    // Its release takes the left Ctrl up in the system, whatever was recorded for it.
+    if (event.up) Forget(state, LeftCtrlBit);
     return {};
   }
   if (event.up) return Release(state, vk);
   if (state.keys[vk].fate != KeyFate::Up) return Repeat(state, vk, state.keys[vk]);
-  return Press(state, event, vk, tables, layout);
+  return Press(state, event, vk, held, tables, layout);
 }
 
 void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool capsLock) {
+  // While AltGr stays down, the left Ctrl the system shows is the one Windows added to it.
+  state.altGrControl = state.altGrControl && down[VkLeftCtrl] && down[VkRightAlt];
   for (std::size_t vk = 0; vk < state.keys.size(); ++vk) {
     KeyRecord& record = state.keys[vk];
     const bool generic = vk >= 0x10 && vk <= 0x12;
+    const bool altGr = vk == VkLeftCtrl && state.altGrControl;
     if (record.fate == KeyFate::HotKey || record.fate == KeyFate::Remapped) continue;
-    record = down[vk] && !generic ? KeyRecord{KeyFate::Passed, 0, 0} : KeyRecord{};
+    record = down[vk] && !generic && !altGr ? KeyRecord{KeyFate::Passed, 0, 0} : KeyRecord{};
   }
+  state.heldModifiers = 0;
+  for (std::size_t i = 0; i < Modifiers.size(); ++i)
+    if (state.keys[Modifiers[i].vk].fate != KeyFate::Up)
+      state.heldModifiers |= static_cast<std::uint8_t>(1u << i);
   state.releasedModifiers = 0;
-  state.altGrControl = false;
   state.capsLock = capsLock;
 }
 

@@ -19,6 +19,18 @@ struct KeyEvent {
   bool ours;  // carries TavrixKeyMarker
 };
 
+// Left and right Ctrl, Alt, Shift and Win: bit i of a set of modifiers stands for ModifierVks[i].
+inline constexpr std::array<std::uint8_t, 8> ModifierVks{0xA2, 0xA3, 0xA4, 0xA5, 0xA0, 0xA1, 0x5B, 0x5C};
+
+// What the hook wrapper reads from the system for each key, so that the decision can doubt its own
+// record without calling the system itself.
+struct KeySystem {
+  std::uint8_t modifiersDown = 0;  // of ModifiersToCheck(state), the ones the system holds down
+  std::uint32_t tick = 0;          // milliseconds, wrapping
+  std::uintptr_t foreground = 0;   // the foreground window
+  std::uint32_t switches = 0;      // input desktop switches seen so far (lock, Ctrl+Alt+Del, elevation)
+};
+
 struct InjectedKey {
   bool unicode;  // a character (KEYEVENTF_UNICODE) rather than a virtual key
   std::uint8_t vk;
@@ -56,18 +68,31 @@ struct KeyRecord {
 
 struct HookState {
   std::array<KeyRecord, 256> keys{};
+  std::uint8_t heldModifiers = 0;      // the modifiers whose record is not Up, kept with the records
   std::uint8_t releasedModifiers = 0;  // held by the user, but released by us for a hot key's action
   bool capsLock = false;
   bool altGrControl = false;  // the left Ctrl that Windows adds to AltGr is down
+  // The last key's moment and surroundings: a released modifier is believed held only while they last.
+  std::uint32_t lastKeyTick = 0;
+  std::uintptr_t foreground = 0;
+  std::uint32_t switches = 0;
 };
+
+// A modifier we released is shown up by the system whether or not the user still holds it; it is
+// believed held only while keys follow each other within this time, in the same window.
+inline constexpr std::uint32_t ReleasedModifierLife = 3000;
 
 struct HookTables {
   HotKeyAreaView hotKeys;
   RemapAreaView remap;
 };
 
-KeyOutput DecideKey(HookState& state, const KeyEvent& event, const HookTables& tables,
-                    const KeyLayout& layout);
+// The modifiers the state counts as held and not released by us: the system's key state can confirm
+// them, and the wrapper reads it for these before each key.
+std::uint8_t ModifiersToCheck(const HookState& state);
+
+KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& system,
+                    const HookTables& tables, const KeyLayout& layout);
 
 // After the hook was installed again: the keys the system holds down as it reports them, keeping the
 // presses the hook swallowed (the system never saw those) so that their releases are swallowed too.

@@ -1,6 +1,6 @@
 #pragma once
-// What the keys of the current keyboard layout type, computed once by the library when it starts, so
-// that the per-key decision needs no call into the system.
+// What the keys of a keyboard layout type, computed by the library on the first key typed with that
+// layout, so that the per-key decision needs no call into the system.
 
 #include <array>
 #include <cstdint>
@@ -29,6 +29,42 @@ struct KeyLayout {
     const auto plain = chars[vk][0], shifted = chars[vk][1];
     return plain >= 'a' && plain <= 'z' && shifted == plain - 'a' + 'A';
   }
+};
+
+// The layouts met so far, in a fixed number of slots inside the library's state: a layout not seen before
+// takes the least recently used slot, so nothing is allocated however often the user switches.
+class LayoutSlots {
+ public:
+  static constexpr std::size_t Count = 8;
+
+  // The layout known by `id` (the system's layout handle); `fill(layout, id)` computes it into a slot.
+  template <typename Fill>
+  const KeyLayout& For(std::uintptr_t id, Fill&& fill) {
+    Slot* slot = &slots_[0];
+    for (Slot& candidate : slots_) {
+      if (candidate.lastUse != 0 && candidate.id == id) {
+        slot = &candidate;
+        break;
+      }
+      if (candidate.lastUse < slot->lastUse) slot = &candidate;
+    }
+    if (slot->lastUse == 0 || slot->id != id) {
+      slot->id = id;
+      slot->layout = KeyLayout{};
+      fill(slot->layout, id);
+    }
+    slot->lastUse = ++uses_;
+    return slot->layout;
+  }
+
+ private:
+  struct Slot {
+    std::uintptr_t id = 0;
+    std::uint64_t lastUse = 0;  // 0 for a slot never used
+    KeyLayout layout;
+  };
+  std::array<Slot, Count> slots_{};
+  std::uint64_t uses_ = 0;
 };
 
 }  // namespace tvx

@@ -3,9 +3,9 @@
 // bounds-checked view over each. The views never own memory; they sit on a mapped view or a test buffer.
 
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 
 namespace tvx {
@@ -87,8 +87,8 @@ inline constexpr std::size_t TablesEnd = 101;  // exclusive
 inline constexpr std::size_t MsgHookLibByte = 103;
 }  // namespace remap_area
 
-// Shared by both views: the header words. Single aligned loads and stores, so a reader in another
-// process sees either the old or the new value of an entry.
+// Shared by both views: the header words. Every entry is read and written whole, as one relaxed atomic
+// access, so a reader in another process sees either the old or the new value of an entry.
 class AreaView {
  public:
   explicit AreaView(std::uint8_t* base) : base_(base) {}
@@ -98,15 +98,19 @@ class AreaView {
   void SetMainWindow(std::uint32_t handle) const { Store<std::uint32_t>(0, handle); }
 
  protected:
+  // Entries lie on their natural alignment in the areas, and views sit on mapped or allocated memory.
+  template <typename T>
+  static std::atomic_ref<T> Entry(std::uint8_t* at) {
+    static_assert(std::atomic_ref<T>::is_always_lock_free);
+    return std::atomic_ref<T>(*reinterpret_cast<T*>(at));
+  }
   template <typename T>
   T Load(std::size_t offset) const {
-    T value;
-    std::memcpy(&value, base_ + offset, sizeof value);
-    return value;
+    return Entry<T>(base_ + offset).load(std::memory_order_relaxed);
   }
   template <typename T>
   void Store(std::size_t offset, T value) const {
-    std::memcpy(base_ + offset, &value, sizeof value);
+    Entry<T>(base_ + offset).store(value, std::memory_order_relaxed);
   }
 
  private:

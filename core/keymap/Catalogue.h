@@ -52,8 +52,9 @@ bool IsActionKeyName(std::string_view text);
 
 // Rows of a category: 26, 11, 12, 10, 18; 0 for a number that is no category.
 int RowCount(int category);
-// The label of a row ("A", "F1", "Home"...); empty outside the category.
+// The label of a row ("A", "F1", "Home"...); empty outside the category. The view allocates nothing.
 std::string RowLabel(int category, int row);
+std::string_view RowLabelView(int category, int row);
 bool IsReserved(int category, int column, int row);
 
 inline constexpr char ReservedCombinationMessage[] =

@@ -89,16 +89,17 @@ TEST(HookDecision, ZeroedAreasLeaveEveryKeyAlone) {
   Tables tables;  // as at start-up and after a failed load
   const KeyLayout layout = UsLayout();
   HookState state;
+  const KeySystem held{0xFF, 0, 0, 0};
   const std::uint8_t modifiers[] = {0, 0xA0, 0xA2, 0xA4, 0x5B};
   for (std::uint8_t modifier : modifiers) {
     for (int vk = 1; vk < 256; ++vk) {
-      if (modifier) DecideKey(state, {modifier, 1, false, false, false}, tables.views, layout);
-      const auto down =
-          DecideKey(state, {static_cast<std::uint8_t>(vk), 1, false, false, false}, tables.views, layout);
-      const auto up =
-          DecideKey(state, {static_cast<std::uint8_t>(vk), 1, true, false, false}, tables.views, layout);
+      if (modifier) DecideKey(state, {modifier, 1, false, false, false}, held, tables.views, layout);
+      const auto down = DecideKey(state, {static_cast<std::uint8_t>(vk), 1, false, false, false}, held,
+                                  tables.views, layout);
+      const auto up = DecideKey(state, {static_cast<std::uint8_t>(vk), 1, true, false, false}, held,
+                                tables.views, layout);
       ASSERT_FALSE(down.suppress || down.post || down.injectedCount || up.suppress) << modifier << " " << vk;
-      if (modifier) DecideKey(state, {modifier, 1, true, false, false}, tables.views, layout);
+      if (modifier) DecideKey(state, {modifier, 1, true, false, false}, held, tables.views, layout);
     }
   }
 }

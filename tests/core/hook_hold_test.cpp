@@ -1,5 +1,6 @@
 // Keys that hold up: the user's modifiers never leak into a hot key's action, AltGr stays AltGr, held keys
-// repeat and release the way they were pressed, and a dropped hook comes back with its key state.
+// repeat and release the way they were pressed, a release the hook never saw leaves nothing held, and a
+// dropped hook comes back with its key state.
 #include "core/hook/Watchdog.h"
 #include "tests/core/hook_scenario.h"
 
@@ -72,59 +73,128 @@ TEST(HookHold, RepeatsAndSwapsApplyOnce) {
 TEST(HookHold, ReleasesGoTheWayOfTheirPressWhenTablesChange) {
   const KeyLayout layout = UsLayout();
   Tables tables = BoundTables();
-  HookState state;
-  EXPECT_EQ(Play(state, tables, "+q +w +lalt +j", layout),
+  Session session;
+  EXPECT_EQ(Play(session, tables, "+q +w +lalt +j", layout),
             "swallow 'z'v 'z'^ | pass | pass | swallow E8v E8^ A4^ post 0101/9");
   tables.Identity();
   tables.Remap(RemapTableId::Lower, 'w', 'v');
   tables.Bind(Alphabetic, Alt, 9, 0);
-  EXPECT_EQ(Play(state, tables, "*q -q *w -w -j -lalt", layout),
+  EXPECT_EQ(Play(session, tables, "*q -q *w -w -j -lalt", layout),
             "swallow 'z'v 'z'^ | swallow | pass | pass | swallow | swallow");
-  EXPECT_EQ(Play(state, tables, "+w", layout), "swallow 'v'v 'v'^");
+  EXPECT_EQ(Play(session, tables, "+w", layout), "swallow 'v'v 'v'^");
 }
 
-TEST(HookHold, WatchdogNoticesADroppedHook) {
-  struct Tick {
-    std::uint32_t ran, lastInput;
+TEST(HookHold, ReleasesTheHookNeverSawLeaveNothingHeld) {
+  RunScenarios(
+      BoundTables(),
+      {
+          {"Alt held alone", "+lalt ~lalt +j -j", "pass | pass | pass"},
+          {"Ctrl held alone", "+rctrl ~rctrl +j -j", "pass | pass | pass"},
+          {"Win held alone", "+lwin ~lwin +j -j", "pass | pass | pass"},
+          {"Shift held alone", "+lshift ~lshift +q -q", "pass | swallow 'z'v 'z'^ | swallow"},
+          {"Alt after a hot key, then a pause", "+lalt +j -j ~lalt wait3100 +q -q",
+           "pass | swallow E8v E8^ A4^ post 0101/9 | swallow | swallow 'z'v 'z'^ | swallow"},
+          {"Ctrl after a hot key, then another window", "+lctrl +j -j ~lctrl focus +q -q",
+           "pass | swallow A2^ post 0102/9 | swallow | swallow 'z'v 'z'^ | swallow"},
+          {"Win after a hot key, then the secure desktop", "+lwin +j -j ~lwin desktop +q -q",
+           "pass | swallow E8v E8^ 5B^ post 0103/9 | swallow | swallow 'z'v 'z'^ | swallow"},
+          {"Alt+Shift after a hot key, then a pause", "+lshift +lalt +j -j ~lalt ~lshift wait3100 +q -q",
+           "pass | pass | swallow E8v E8^ A4^ A0^ post 0107/9 | swallow | swallow 'z'v 'z'^ | swallow"},
+          {"a key in another window ends the belief by itself", "+lalt +j -j ~lalt focus +w -w",
+           "pass | swallow E8v E8^ A4^ post 0101/9 | swallow | pass | pass"},
+      });
+}
+
+TEST(HookHold, ModifierHeldThroughHotKeysInARow) {
+  RunScenarios(
+      BoundTables(),
+      {
+          {"presses within the life keep the modifier", "+lalt +j -j wait2900 +k -k wait2900 +j -j -lalt",
+           "pass | swallow E8v E8^ A4^ post 0101/9 | swallow | swallow post 0101/10 | swallow | "
+           "swallow post 0101/9 | swallow | swallow"},
+          {"after a longer pause it is pressed again", "+lalt +j -j wait3100 +j -j -lalt +lalt +j",
+           "pass | swallow E8v E8^ A4^ post 0101/9 | swallow | pass | pass | pass | pass | "
+           "swallow E8v E8^ A4^ post 0101/9"},
+          {"a repeat of the modifier is a key too", "+lalt +j -j wait2900 *lalt wait2900 +j",
+           "pass | swallow E8v E8^ A4^ post 0101/9 | swallow | swallow | swallow post 0101/9"},
+      });
+}
+
+TEST(HookHold, AltGrHeldAcrossARebuild) {
+  RunScenarios(
+      BoundTables(),
+      {
+          {"AltGr+k stays a character", "+altgrctrl +ralt rebuild +k -k", "pass | pass | pass | pass"},
+          {"and after it plain keys are plain", "+altgrctrl +ralt rebuild -ralt -altgrctrl +j -j +q",
+           "pass | pass | pass | pass | pass | pass | swallow 'z'v 'z'^"},
+          {"AltGr released while the hook was gone", "+altgrctrl +ralt ~ralt ~altgrctrl rebuild +j",
+           "pass | pass | pass"},
+      });
+}
+
+TEST(HookHold, WatchdogTellsKeysTheCallbackMissed) {
+  struct Case {
+    const char* what;
+    std::uint32_t ran, keyboard;
     bool lost;
   };
-  const Tick ticks[] = {
-      {1000, 1000, false},                // the callback saw the last input
-      {1000, 2000, false},                // within the grace
-      {1000, 2001, true},                 // input the callback never saw
-      {5000, 2001, false},                // older input after a run
-      {0xFFFFFF00u, 0x00000100u, false},  // across the wrap of the tick
-      {0xFFFFFF00u, 0x00000400u, true},
+  const Case cases[] = {
+      {"the callback saw the last key", 1000, 1000, false},
+      {"a click or a wheel turn long after the last key", 1000, 0, false},
+      {"raw input a little behind the callback", 1000, 2000, false},
+      {"a key the callback never saw", 1000, 2001, true},
+      {"across the wrap of the tick", 0xFFFFFF00u, 0x00000100u, false},
+      {"a missed key across the wrap", 0xFFFFFF00u, 0x00000400u, true},
   };
-  for (const Tick& tick : ticks) {
+  for (const Case& c : cases) {
     HookWatchdog watchdog;
-    watchdog.Ran(tick.ran);
-    EXPECT_EQ(watchdog.HookLost(tick.lastInput, tick.lastInput, {}), tick.lost)
-        << tick.ran << " " << tick.lastInput;
+    watchdog.Ran(c.ran);
+    if (c.keyboard) watchdog.KeyboardInput(c.keyboard);
+    EXPECT_EQ(watchdog.HookLost(), c.lost) << c.what;
   }
-}
-
-TEST(HookHold, WatchdogTakesInputWhileThePointerMovesForTheMouse) {
-  HookWatchdog watchdog;
-  watchdog.Ran(1000);
-  EXPECT_FALSE(watchdog.HookLost(3000, 3000, {10, 20}));  // the pointer moved: the mouse's input
-  EXPECT_FALSE(watchdog.HookLost(3000, 4000, {10, 20}));  // nothing since
-  EXPECT_TRUE(watchdog.HookLost(4500, 5000, {10, 20}));   // input with the pointer still
 }
 
 TEST(HookHold, KeyStateRebuiltFromTheSystemKeepsSwallowedPresses) {
   const KeyLayout layout = UsLayout();
   const Tables tables = BoundTables();
-  HookState state;
-  Play(state, tables, "+q +w +lshift +lalt +j", layout);
-  std::array<bool, 256> down{};
-  down[0xA0] = true;  // Shift is still down; w was released while the hook was gone
-  down[0x10] = true;
-  state.capsLock = true;
-  RebuildKeyState(state, down, false);
-  EXPECT_EQ(Play(state, tables, "-q -j -lalt +w -w -lshift +q", layout),
+  Session session;
+  Play(session, tables, "+q +w +lshift +lalt +j ~w", layout);
+  session.state.capsLock = true;
+  RebuildKeyState(session.state, session.systemDown, false);
+  EXPECT_EQ(Play(session, tables, "-q -j -lalt +w -w -lshift +q", layout),
             "swallow | swallow | pass | pass | pass | pass | swallow 'z'v 'z'^");
-  EXPECT_EQ(state.keys[0x10].fate, KeyFate::Up);
+}
+
+TEST(HookHold, LayoutsAlternatingBetweenKeys) {
+  KeyLayout german = UsLayout();  // Y and Z change places
+  std::swap(german.chars['Y'], german.chars['Z']);
+  Tables tables = BoundTables();
+  tables.Remap(RemapTableId::Lower, 'y', '1');
+  LayoutSlots slots;
+  int filled = 0;
+  auto layoutOf = [&](std::uintptr_t id) -> const KeyLayout& {
+    return slots.For(id, [&](KeyLayout& layout, std::uintptr_t which) {
+      ++filled;
+      layout = which == 0x407 ? german : UsLayout();
+    });
+  };
+  Session session;
+  std::string typed;
+  for (int round = 0; round < 3; ++round)
+    for (std::uintptr_t id : {0x409u, 0x407u}) typed += Play(session, tables, "+z -z", layoutOf(id)) + " / ";
+  const std::string us = "pass | pass / ", de = "swallow '1'v '1'^ | swallow / ";
+  EXPECT_EQ(typed, us + de + us + de + us + de);
+  EXPECT_EQ(filled, 2);
+  // Eight slots: a ninth layout takes the least recently used, the others stay.
+  for (std::uintptr_t id = 1; id <= 8; ++id) layoutOf(id);
+  layoutOf(1);
+  layoutOf(9);
+  filled = 0;
+  layoutOf(1);
+  layoutOf(3);
+  EXPECT_EQ(filled, 0);
+  layoutOf(2);
+  EXPECT_EQ(filled, 1);
 }
 
 }  // namespace

@@ -109,22 +109,81 @@ struct Tables {
   }
 };
 
+// The hook's state with a model of the system around it: the keys the system holds down (what passed
+// or was injected) and the keys the user holds, the clock, the foreground window and the desktop.
+struct Session {
+  HookState state;
+  std::array<bool, 256> systemDown{};
+  std::array<bool, 256> userHolds{};
+  KeySystem system{0, 100000, 1, 0};
+
+  void Apply(std::uint8_t vk, bool up) { systemDown[vk] = !up; }
+  KeyOutput Decide(const KeyEvent& event, const KeyLayout& layout, const HookTables& tables) {
+    system.modifiersDown = 0;
+    const std::uint8_t check = ModifiersToCheck(state);
+    for (std::size_t i = 0; i < ModifierVks.size(); ++i)
+      if ((check & (1u << i)) && systemDown[ModifierVks[i]]) system.modifiersDown |= 1u << i;
+    system.tick += 50;
+    return DecideKey(state, event, system, tables, layout);
+  }
+};
+
+// The left or right key the system takes a generic Shift, Ctrl or Alt for.
+inline std::uint8_t SystemVk(const Key& key) {
+  switch (key.vk) {
+    case 0x10:
+      return key.scan == 0x36 ? 0xA1 : 0xA0;
+    case 0x11:
+      return key.extended ? 0xA3 : 0xA2;
+    case 0x12:
+      return key.extended ? 0xA5 : 0xA4;
+    default:
+      return key.vk;
+  }
+}
+
 // Runs events written as "+lalt +a -a -lalt" ("*a" a repeat, "!" prefix for our own injected keys) and
-// joins the outputs with " | ".
-inline std::string Play(HookState& state, const Tables& tables, const std::string& events,
+// joins the outputs with " | ". Without an output of their own: "~lalt" a release the hook never sees,
+// "wait3100" that many milliseconds without a key, "focus" another window comes to the foreground,
+// "desktop" the input desktop switches (and back), "rebuild" the hook is installed again. Afterwards no
+// key may be down in the system that the user does not hold.
+inline std::string Play(Session& session, const Tables& tables, const std::string& events,
                         const KeyLayout& layout) {
   std::istringstream in(events);
   std::string token, result;
   while (in >> token) {
+    if (token.rfind("wait", 0) == 0) {
+      session.system.tick += static_cast<std::uint32_t>(std::stoul(token.substr(4)));
+      continue;
+    }
+    if (token == "focus" || token == "desktop" || token == "rebuild") {
+      if (token == "focus") ++session.system.foreground;
+      if (token == "desktop") ++session.system.switches;
+      if (token == "rebuild") RebuildKeyState(session.state, session.systemDown, session.state.capsLock);
+      continue;
+    }
     const bool ours = token[0] == '!';
     if (ours) token.erase(0, 1);
     const Key key = KeyNamed(token.substr(1));
+    const std::uint8_t vk = SystemVk(key);
+    if (token[0] == '~') {
+      session.userHolds[vk] = false;
+      session.Apply(vk, true);
+      continue;
+    }
     const KeyEvent event{key.vk, key.scan, token[0] == '-', key.extended, ours};
-    const KeyOutput out = DecideKey(state, event, tables.views, layout);
-    for (int i = 0; i < out.injectedCount; ++i)
+    if (!ours) session.userHolds[vk] = !event.up;
+    const KeyOutput out = session.Decide(event, layout, tables.views);
+    if (!out.suppress && !ours) session.Apply(vk, event.up);  // the program's own keys are its matter
+    for (int i = 0; i < out.injectedCount; ++i) {
       EXPECT_NE(out.injected[i].scan, 0) << "injected without a scan code";
+      if (!out.injected[i].unicode) session.Apply(out.injected[i].vk, out.injected[i].up);
+    }
     result += (result.empty() ? "" : " | ") + Describe(out);
   }
+  for (int vk = 0; vk < 256; ++vk)
+    EXPECT_FALSE(session.systemDown[vk] && !session.userHolds[vk])
+        << std::hex << vk << " stays down after " << events;
   return result;
 }
 
@@ -138,9 +197,9 @@ inline void RunScenarios(const Tables& tables, const std::vector<Scenario>& scen
                          bool capsLock = false) {
   const KeyLayout layout = UsLayout();
   for (const Scenario& s : scenarios) {
-    HookState state;
-    state.capsLock = capsLock;
-    EXPECT_EQ(Play(state, tables, s.events, layout), s.expected) << s.what << ": " << s.events;
+    Session session;
+    session.state.capsLock = capsLock;
+    EXPECT_EQ(Play(session, tables, s.events, layout), s.expected) << s.what << ": " << s.events;
   }
 }
 

@@ -1,8 +1,9 @@
 // A target window for the keyboard tests: it takes the focus and writes every key event and character
 // it receives to the log file named on its command line, one token per line:
 //   "k 41v" / "k 41^"  key down / up (virtual key in hex), "m 5" the modifiers held at a key down
-//   (1 Shift, 2 Ctrl, 4 Alt, 8 Win), "c 0041" a character (UTF-16 code in hex), "menu" a menu bar opened,
-//   and on WM_APP+1 "down 41 12" the keys the window's input state holds down.
+//   (1 Shift, 2 Ctrl, 4 Alt, 8 Win), "e 26" the key down came with the extended-key flag, "c 0041" a
+//   character (UTF-16 code in hex), "menu" a menu bar opened, and on WM_APP+1 "down 41 12" the keys the
+//   window's input state holds down.
 #include <windows.h>
 
 #include <cstdio>
@@ -44,6 +45,7 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SYSKEYDOWN:
       Log("k " + Hex(static_cast<unsigned>(wParam), 2) + "v");
       Log("m " + std::to_string(HeldModifiers()));
+      if (lParam & (1 << 24)) Log("e " + Hex(static_cast<unsigned>(wParam), 2));
       break;
     case WM_KEYUP:
     case WM_SYSKEYUP:

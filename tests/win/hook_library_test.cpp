@@ -2,10 +2,16 @@
 // init starts the hook on a thread of its own, term leaves nothing running.
 #include <gtest/gtest.h>
 
+#include "core/hook/KeyMarker.h"
 #include "hook/TavrixHook.h"
 #include "tests/win/hook_harness.h"
 // After <windows.h>.
 #include <tlhelp32.h>
+
+#include <cctype>
+#include <optional>
+
+#include "core/hook/KeyDecision.h"
 
 namespace tvx::test {
 namespace {
@@ -45,15 +51,8 @@ struct Received {
   std::vector<std::pair<WPARAM, LPARAM>> hotKeys;
 };
 
-// Presses and releases the keys in order, then collects what the window received.
-Received Type(HWND window, std::initializer_list<WORD> keys) {
-  std::vector<INPUT> inputs;
-  for (WORD vk : keys)
-    inputs.push_back({INPUT_KEYBOARD, {.ki = {vk, static_cast<WORD>(::MapVirtualKeyA(vk, 0)), 0, 0, 0}}});
-  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
-    inputs.push_back({INPUT_KEYBOARD,
-                      {.ki = {*key, static_cast<WORD>(::MapVirtualKeyA(*key, 0)), KEYEVENTF_KEYUP, 0, 0}}});
-  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+// Pumps the window's messages until nothing more arrives for a while, keeping what it received.
+Received Collect(HWND window) {
   Received received;
   MSG msg;
   for (int quiet = 0; quiet < 300; quiet += 10) {
@@ -62,18 +61,72 @@ Received Type(HWND window, std::initializer_list<WORD> keys) {
       ::TranslateMessage(&msg);
       if (msg.message == WM_CHAR) received.chars += static_cast<char>(msg.wParam);
       if (msg.message == WM_USER + 1) received.hotKeys.emplace_back(msg.wParam, msg.lParam);
-      ::DispatchMessageA(&msg);
+      // An Alt tapped alone would open the window menu and its modal loop.
+      if (msg.message != WM_SYSKEYDOWN && msg.message != WM_SYSKEYUP) ::DispatchMessageA(&msg);
     }
     ::Sleep(10);
   }
   return received;
 }
 
-TEST(HookLibrary, InitHooksOnItsOwnThreadAndTermLeavesNothingRunning) {
-  HWND window = ::CreateWindowExA(0, "STATIC", "hook library", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
-                                  200, nullptr, nullptr, nullptr, nullptr);
+INPUT KeyInput(WORD vk, bool up, ULONG_PTR extra = 0) {
+  return {INPUT_KEYBOARD,
+          {.ki = {vk, static_cast<WORD>(::MapVirtualKeyA(vk, 0)), up ? KEYEVENTF_KEYUP : 0u, 0, extra}}};
+}
+
+// Key events written as "+alt +j -j": "!-alt" is a release with the library's own marker, which the
+// hook lets through unseen, as it never sees a release on the secure desktop or in an elevated window.
+Received Play(HWND window, const std::string& events) {
+  std::istringstream in(events);
+  std::vector<INPUT> inputs;
+  for (std::string token; in >> token;) {
+    const bool unseen = token[0] == '!';
+    if (unseen) token.erase(0, 1);
+    const std::string name = token.substr(1);
+    const WORD vk = name == "alt"    ? VK_MENU
+                    : name == "ctrl" ? VK_CONTROL
+                    : name == "win"  ? VK_LWIN
+                                     : static_cast<WORD>(std::toupper(name[0]));
+    inputs.push_back(KeyInput(vk, token[0] == '-', unseen ? TavrixKeyMarker : 0));
+  }
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  return Collect(window);
+}
+
+std::string ModifiersDown() {
+  std::string down;
+  for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN})
+    if (::GetAsyncKeyState(vk) & 0x8000) down += std::to_string(vk) + " ";
+  return down;
+}
+
+int clicks = 0;
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONUP) ++clicks;
+  return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND TestWindow(const char* caption, int left) {
+  static const ATOM windowClass = [] {
+    WNDCLASSA registered{};
+    registered.lpfnWndProc = TestWindowProc;
+    registered.lpszClassName = "HookLibraryTest";
+    return ::RegisterClassA(&registered);
+  }();
+  return ::CreateWindowExA(0, MAKEINTATOM(windowClass), caption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, left, 0,
+                           300, 200, nullptr, nullptr, nullptr, nullptr);
+}
+
+bool Focus(HWND window) {
   ::SetForegroundWindow(window);
   ::SetFocus(window);
+  return WaitFor([&] { return ::GetForegroundWindow() == window; }, 3s);
+}
+
+TEST(HookLibrary, InitHooksOnItsOwnThreadAndTermLeavesNothingRunning) {
+  HWND window = TestWindow("hook library", 0);
+  Focus(window);
   Tables tables;
   tables.Identity();
   tables.Remap(RemapTableId::Lower, 'q', 'z');
@@ -86,21 +139,149 @@ TEST(HookLibrary, InitHooksOnItsOwnThreadAndTermLeavesNothingRunning) {
     EXPECT_NE(handle, 0u);
     EXPECT_EQ(TavrixMsgHookInit(), 0u);
     EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore + 1);
-    EXPECT_EQ(Type(window, {'Q', 'W'}).chars, "zw");
-    const Received alt = Type(window, {VK_MENU, 'J'});
+    EXPECT_EQ(Play(window, "+q +w -w -q").chars, "zw");
+    const Received alt = Play(window, "+alt +j -j -alt");
     ASSERT_EQ(alt.hotKeys.size(), 1u);
     EXPECT_EQ(alt.hotKeys[0], (std::pair<WPARAM, LPARAM>(0x0101, 9)));
     HotKeyAreaView(hot.bytes()).SetAction(*TableByNumber(1), Alt, 9, 0);  // the program edits a cell
-    EXPECT_TRUE(Type(window, {VK_MENU, 'J'}).hotKeys.empty());
+    EXPECT_TRUE(Play(window, "+alt +j -j -alt").hotKeys.empty());
     TavrixHookTerm(handle);
     EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
-    EXPECT_EQ(Type(window, {'Q'}).chars, "q");
+    EXPECT_EQ(Play(window, "+q -q").chars, "q");
   }
   // Without the areas there is nothing to act on: no hook, no thread.
   EXPECT_EQ(TavrixHookInit(), 0u);
   EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
   TavrixHookTerm(0);
   ::DestroyWindow(window);
+}
+
+// The test's own window is the main window; the areas live as long as the object.
+class Library {
+ public:
+  explicit Library(Tables tables) : window_(TestWindow("main", 0)), other_(TestWindow("other", 320)) {
+    tables.HotKeys().SetMainWindow(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window_)));
+    hot_.emplace(HotKeyAreaName, tables.hot);
+    remap_.emplace(RemapAreaName, tables.remap);
+    handle_ = TavrixHookInit();
+    Focus(window_);
+  }
+  ~Library() {
+    TavrixHookTerm(handle_);
+    hot_.reset();
+    remap_.reset();
+    ::DestroyWindow(other_);
+    ::DestroyWindow(window_);
+  }
+  HWND window() const { return window_; }
+  HWND other() const { return other_; }
+  std::uint32_t handle() const { return handle_; }
+  std::uint32_t AreaHandle() const { return HotKeyAreaView(hot_->bytes()).HookHandle(); }
+
+ private:
+  HWND window_, other_;
+  std::optional<Area> hot_, remap_;
+  std::uint32_t handle_ = 0;
+};
+
+Tables LostReleaseTables() {
+  Tables tables;
+  tables.Identity();
+  for (int column : {Alt, Ctrl, Win}) {
+    tables.Bind(Alphabetic, column, 22, 'x');  // W
+    tables.Bind(Alphabetic, column, 9, 'x');   // J
+  }
+  return tables;
+}
+
+TEST(HookLibrary, ReleasesTheHookNeverSawLeaveNoModifierDown) {
+  Library library(LostReleaseTables());
+  ASSERT_NE(library.handle(), 0u);
+  for (const char* modifier : {"alt", "ctrl", "win"}) {
+    const std::string m = modifier;
+    SCOPED_TRACE(m);
+    ASSERT_TRUE(Focus(library.window()));
+    const Received alone = Play(library.window(), "+" + m + " !-" + m + " +w -w");
+    EXPECT_EQ(alone.chars, "w");
+    EXPECT_TRUE(alone.hotKeys.empty());
+
+    // After a hot key, a key in another window, then Q back in the first one at once.
+    EXPECT_EQ(Play(library.window(), "+" + m + " +j -j !-" + m).hotKeys.size(), 1u);
+    ASSERT_TRUE(Focus(library.other()));
+    EXPECT_EQ(Play(library.other(), "+e -e").chars, "e");
+    ASSERT_TRUE(Focus(library.window()));
+    EXPECT_EQ(Play(library.window(), "+q -q").chars, "q");
+    EXPECT_EQ(ModifiersDown(), "");
+
+    // After a hot key, Q after a pause longer than the library's belief in a released modifier.
+    EXPECT_EQ(Play(library.window(), "+" + m + " +j -j !-" + m).hotKeys.size(), 1u);
+    ::Sleep(ReleasedModifierLife + 200);
+    EXPECT_EQ(Play(library.window(), "+q -q").chars, "q");
+    EXPECT_EQ(ModifiersDown(), "");
+    Play(library.window(), "!-alt !-ctrl !-win");  // whatever a failure left down
+  }
+}
+
+TEST(HookLibrary, HeldModifierFiresHotKeysInARow) {
+  Library library(LostReleaseTables());
+  const Received held = Play(library.window(), "+alt +j -j +w -w +j -j -alt");
+  EXPECT_EQ(held.hotKeys.size(), 3u);
+  EXPECT_EQ(held.chars, "");
+  EXPECT_EQ(ModifiersDown(), "");
+}
+
+using AnyFunction = void (*)();
+AnyFunction Export(HMODULE dll, const char* name) {
+  return reinterpret_cast<AnyFunction>(::GetProcAddress(dll, name));
+}
+
+TEST(HookLibrary, TermThenUnloadingLeavesNoThreadBehind) {
+  // A copy under another name, so that this test's own import does not keep it loaded.
+  const TempDir folder;
+  const std::string copy = folder.File("TVXCOPY.DLL");
+  ASSERT_TRUE(::CopyFileA((BuildDir() + "\\TAVRIXHK.DLL").c_str(), copy.c_str(), FALSE));
+  Tables tables;
+  Area hot(HotKeyAreaName, tables.hot), remap(RemapAreaName, tables.remap);
+  const int threadsBefore = ThreadsOfThisProcess();
+  HMODULE dll = ::LoadLibraryA(copy.c_str());
+  ASSERT_NE(dll, nullptr);
+  auto init = reinterpret_cast<std::uint32_t (*)()>(Export(dll, "TavrixHookInit"));
+  auto term = reinterpret_cast<void (*)(std::uint32_t)>(Export(dll, "TavrixHookTerm"));
+  const std::uint32_t handle = init();
+  EXPECT_NE(handle, 0u);
+  EXPECT_EQ(HotKeyAreaView(hot.bytes()).HookHandle(), handle);
+  EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore + 1);
+  term(handle);
+  ::FreeLibrary(dll);
+  EXPECT_EQ(::GetModuleHandleA("TVXCOPY.DLL"), nullptr);
+  EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
+}
+
+TEST(HookLibrary, ReinstallsAfterUnseenKeysButNotAfterAClick) {
+  Tables tables;
+  tables.Identity();
+  tables.Remap(RemapTableId::Lower, 'q', 'z');
+  Library library(tables);
+  ASSERT_NE(library.handle(), 0u);
+  EXPECT_EQ(Play(library.window(), "+q -q").chars, "z");
+  // A click without pointer movement, a second after the last key.
+  RECT rect;
+  ::GetWindowRect(library.window(), &rect);
+  ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  ::Sleep(1100);
+  clicks = 0;
+  INPUT click[2] = {{INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
+                    {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
+  ::SendInput(2, click, sizeof(INPUT));
+  EXPECT_TRUE(WaitFor([] { return clicks > 0; }, 3s));
+  ::Sleep(2500);  // two checks of the watchdog after the click was handled
+  EXPECT_EQ(library.AreaHandle(), library.handle()) << "the click made the library reinstall its hook";
+  // Windows dropping the hook, as it does after a callback that took too long.
+  ASSERT_TRUE(::UnhookWindowsHookEx(reinterpret_cast<HHOOK>(static_cast<UINT_PTR>(library.handle()))));
+  ::Sleep(1100);
+  EXPECT_EQ(Play(library.window(), "+q -q").chars, "q");
+  EXPECT_TRUE(WaitFor([&] { return library.AreaHandle() != library.handle(); }, 5s));
+  EXPECT_EQ(Play(library.window(), "+q -q").chars, "z");
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ TEST(KeyAction, PostedMessagesReachTheFocusedWindow) {
   tables.Bind(Alphabetic, Alt, 0, 233);
   tables.Bind(Alphabetic, Alt, 1, 'A');
   tables.Bind(Alphabetic, Alt, 2, 'a');
+  tables.Bind(Alphabetic, Alt, 3, 256 + 18);  // UpA
   tables.Bind(FunctionKeys, Ctrl, 0, 256);
   tables.Bind(Editing, CtrlAlt, 2, 260);
   TavrixRun tavrix(tables);
@@ -45,6 +46,12 @@ TEST(KeyAction, PostedMessagesReachTheFocusedWindow) {
   ::PostMessageA(tavrix.MainWindow(), WM_USER + 1, 0x0101, 1);
   ::PostMessageA(tavrix.MainWindow(), WM_USER + 1, 0x0101, 2);
   EXPECT_EQ(target.Since(mark, "c"), "0041 0061");
+  // The arrow goes out as the arrow key, not as keypad 8 with the same scan code; F5 stays plain.
+  const std::size_t arrow = target.Mark();
+  ::PostMessageA(tavrix.MainWindow(), WM_USER + 1, 0x0101, 3);
+  ::PostMessageA(tavrix.MainWindow(), WM_USER + 1, 0x0504, 2);
+  EXPECT_EQ(target.Since(arrow, "k"), "26v 26^ 74v 74^");
+  EXPECT_EQ(target.Since(arrow, "e"), "26");
   EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
 }
 

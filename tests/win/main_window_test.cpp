@@ -80,6 +80,19 @@ TEST(MainWindow, ModeButtonsSwapThePanelsAndLeaveTheAreasAlone) {
   EXPECT_EQ(tavrix.Close(), 0);
 }
 
+TEST(MainWindow, AHookThatCannotBeInstalledIsReportedOnceAndTheProgramGoesOn) {
+  TavrixProcess tavrix({}, "", -1, "HookStub.DLL");
+  MessageBoxInfo box;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix.id())).window != nullptr; }));
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(box.text, "The keyboard hook could not be installed.  Remapping and hot keys are not in force.");
+  PressOk(box);
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(tavrix.MainWindow()) != FALSE; }));
+  EXPECT_EQ(FindMessageBox(tavrix.id()).window, nullptr);
+  EXPECT_TRUE(tavrix.Running());
+  EXPECT_EQ(tavrix.Close(), 0);
+}
+
 TEST(MainWindow, AShortMappingFileIsReportedAndTheProgramGoesOn) {
   TavrixProcess tavrix(std::vector<std::uint8_t>(1000, 0x41));
   MessageBoxInfo box;

@@ -33,6 +33,7 @@ void AppendTraceLine(const std::string& line) {
 void TMainWin::KeyActionMsg(WPARAM wParam, LPARAM lParam) {
   Win32Keyboard keyboard;
   tvx::KeyActionMsg(wParam, lParam, HotKeys(), keyboard);
+  keyboard.Send();
 }
 
 void TMainWin::TraceParamsMsg(WPARAM wParam, LPARAM lParam) {

@@ -228,7 +228,13 @@ void TMainWin::CreateSharedObjects() {
 void TMainWin::InstallHooks() {
   HotKeys().SetMainWindow(Low32(hwnd()));
   HotKeys().SetHookLibByte(0);
-  HotKeys().SetHookHandle(TavrixHookInit());
+  const std::uint32_t hook = TavrixHookInit();
+  HotKeys().SetHookHandle(hook);
+  // The keys would otherwise silently do nothing; the program itself still works.
+  if (!hook)
+    ::MessageBoxA(hwnd(),
+                  "The keyboard hook could not be installed.  Remapping and hot keys are not in force.",
+                  "Error", MB_OK);
   Remaps().SetMainWindow(Low32(hwnd()));
   Remaps().SetMsgHookLibByte(0);
   Remaps().SetMsgHookHandle(TavrixMsgHookInit());

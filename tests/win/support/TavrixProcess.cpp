@@ -199,10 +199,10 @@ std::string SettingsFilePath() {
 void RemoveSettingsFile() { ::DeleteFileA(SettingsFilePath().c_str()); }
 
 TavrixProcess::TavrixProcess(const std::vector<std::uint8_t>& keyFile, const std::string& arguments,
-                             int showWindow) {
+                             int showWindow, const std::string& hookLibrary) {
   RemoveSettingsFile();
   CopyOrThrow(BuildDir() + "\\TAVRIX.EXE", folder_.File("TAVRIX.EXE"));
-  CopyOrThrow(BuildDir() + "\\TAVRIXHK.DLL", folder_.File("TAVRIXHK.DLL"));
+  CopyOrThrow(BuildDir() + "\\" + hookLibrary, folder_.File("TAVRIXHK.DLL"));
   if (!keyFile.empty()) WriteFileBytes(KeyFile(), keyFile);
   Start(arguments, showWindow);
 }

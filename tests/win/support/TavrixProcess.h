@@ -99,9 +99,10 @@ std::string SettingsFilePath();
 // TAVRIX.EXE copied with its DLL into a fresh folder (optionally with a KEY.TVX), then started there.
 class TavrixProcess {
  public:
-  // showWindow: the show-window value the process starts with (STARTF_USESHOWWINDOW), if any.
+  // showWindow: the show-window value the process starts with (STARTF_USESHOWWINDOW), if any;
+  // hookLibrary: the file of the build folder that goes beside it as TAVRIXHK.DLL.
   explicit TavrixProcess(const std::vector<std::uint8_t>& keyFile = {}, const std::string& arguments = "",
-                         int showWindow = -1);
+                         int showWindow = -1, const std::string& hookLibrary = "TAVRIXHK.DLL");
   TavrixProcess(const TavrixProcess&) = delete;
   TavrixProcess& operator=(const TavrixProcess&) = delete;
   ~TavrixProcess();

@@ -1,0 +1,85 @@
+// The catalogue's lookups that allocate nothing and throw nothing: the hook library links these alone.
+#include <algorithm>
+
+#include "core/keymap/Catalogue.h"
+
+namespace tvx {
+namespace {
+
+struct ReservedCells {
+  KeyCategory category;
+  ModifierColumn column;
+  std::string_view rows;  // row labels, separated by '|'
+};
+
+// The combinations the operating system keeps for itself.
+constexpr std::array<ReservedCells, 11> ReservedCombinations{{
+    {Alphabetic, Win, "D|E|F|M|R"},
+    {Alphabetic, CtrlWin, "F"},
+    {FunctionKeys, Alt, "F6"},
+    {FunctionKeys, Win, "F1"},
+    {FunctionKeys, AltWin, "F6"},
+    {FunctionKeys, AltShift, "F6"},
+    {Numeric, Win, "0|1|2|3|4|5|6|7|8|9"},
+    {Editing, Ctrl, "PrtScr|Pause"},
+    {Editing, CtrlAlt, "Delete|PrtScr|Pause"},
+    {Editing, CtrlWin, "PrtScr|Pause"},
+    {Editing, AltShift, "KeyP /|KeyP *|KeyP -|KeyP +"},
+}};
+
+bool ListHas(std::string_view list, std::string_view label) {
+  while (!list.empty()) {
+    const auto bar = list.find('|');
+    if (list.substr(0, bar) == label) return true;
+    if (bar == std::string_view::npos) break;
+    list.remove_prefix(bar + 1);
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string_view RowLabelView(int category, int row) {
+  if (row < 0 || row >= RowCount(category)) return {};
+  // Not substr: its range check would throw, and the row was checked above.
+  switch (category) {
+    case Alphabetic:
+      return {LetterRows.data() + row, 1};
+    case Punctuation:
+      return {PunctHotKeyRows.data() + row, 1};
+    case FunctionKeys:
+      return FunctionKeyRows[row];
+    case Numeric:
+      return {DigitRows.data() + row, 1};
+    default:
+      return EditingKeyRows[row];
+  }
+}
+
+const ActionKey* ActionKeyFor(HotKeyAction action) {
+  if (action < FirstKeyAction || action > LastKeyAction) return nullptr;
+  return &ActionKeyTable[action - FirstKeyAction];
+}
+
+bool IsActionKeyName(std::string_view text) {
+  return std::any_of(ActionKeyTable.begin(), ActionKeyTable.end(),
+                     [text](const ActionKey& key) { return key.name == text; });
+}
+
+int RowCount(int category) {
+  const HotKeyTable* table = TableByCategory(category);
+  return table ? table->keys : 0;
+}
+
+bool IsReserved(int category, int column, int row) {
+  const std::string_view label = RowLabelView(category, row);
+  if (label.empty()) return false;
+  return std::any_of(
+      ReservedCombinations.begin(), ReservedCombinations.end(), [&](const ReservedCells& cells) {
+        return cells.category == category && cells.column == column && ListHas(cells.rows, label);
+      });
+}
+
+std::string_view RemapRows(RemapTableId table) { return RemapRowLists[static_cast<std::size_t>(table)].rows; }
+
+}  // namespace tvx

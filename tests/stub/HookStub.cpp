@@ -1,0 +1,6 @@
+// TAVRIXHK.DLL as it is where the keyboard hook cannot be installed: TavrixHookInit gives 0.
+#include <cstdint>
+
+extern "C" std::uint32_t TavrixHookInit() { return 0; }
+extern "C" std::uint32_t TavrixMsgHookInit() { return 0; }
+extern "C" void TavrixHookTerm(std::uint32_t) {}
