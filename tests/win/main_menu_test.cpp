@@ -1,5 +1,8 @@
 // The main menu, read from inside the program's process (Wine cannot read another process's menu).
 #include <gtest/gtest.h>
+// After <gtest/gtest.h>, which brings <windows.h>.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <string>
 #include <vector>
@@ -78,6 +81,30 @@ TEST_F(InProcessMainWin, TheRecentFilesFollowTheListAndTheFileLeftComesFirst) {
   std::vector<std::string> expected = withoutRecent;
   for (const char* item : {"", "&1   C:\\OLD.TVX", "&3   C:\\KEYS\\HOME.TVX"}) expected.push_back(item);
   EXPECT_EQ(Items(FileMenu()), expected);
+}
+
+// Only the logon session may open the areas and the mutex: their lists hold that one entry.
+TEST_F(InProcessMainWin, TheSharedObjectsLetInOnlyTheLogonSession) {
+  for (const char* name : {"TVXH1KGR", "STTT1KGR", "TVJJJKyq"}) {
+    HANDLE object = ::OpenFileMappingA(READ_CONTROL, FALSE, name);
+    if (!object) object = ::OpenMutexA(READ_CONTROL, FALSE, name);
+    ASSERT_NE(object, nullptr) << name;
+    const UniqueHandle owned(object);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(::GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_NE(dacl, nullptr);
+    EXPECT_EQ(dacl->AceCount, 1) << name;
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ASSERT_TRUE(::GetAce(dacl, 0, reinterpret_cast<void**>(&ace)));
+    char* text = nullptr;
+    ASSERT_TRUE(::ConvertSidToStringSidA(&ace->SidStart, &text));
+    EXPECT_EQ(std::string(text).rfind("S-1-5-5-", 0), 0u) << name << ": " << text;
+    ::LocalFree(text);
+    ::LocalFree(descriptor);
+  }
 }
 
 // Full browse-only mode and tray mode from the command line, from the first moment.

@@ -10,6 +10,7 @@
 #include "hook/TavrixHook.h"
 #include "win/app/Program.h"
 #include "win/files/Win32FileAccess.h"
+#include "win/keymap/SessionSecurity.h"
 #include "win/settings/Win32ProfileStore.h"
 
 namespace tvx {
@@ -213,14 +214,16 @@ void TMainWin::FormCreate() {
 void TMainWin::CreateSharedObjects() {
   constexpr char NotCreated[] = "Memory Mapped File could not be created.  Tavrix will terminate.";
   constexpr char NotMapped[] = "Memory Mapped File could not be mapped.  Tavrix will terminate.";
-  auto createArea = [this, NotCreated, NotMapped](const char* name, UniqueHandle& mapping, MappedView& view) {
-    mapping.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, AreaSize, name));
+  LogonSessionOnly security;
+  auto createArea = [&](const char* name, UniqueHandle& mapping, MappedView& view) {
+    mapping.reset(
+        ::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE, 0, AreaSize, name));
     if (!mapping) SystemError(hwnd(), NotCreated);
     view.reset(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
     if (!view) SystemError(hwnd(), NotMapped);
   };
   createArea(HotKeyAreaName, HotKeyMapping, HotKeyArea);
-  HookMutex.reset(::CreateMutexA(nullptr, FALSE, HookMutexName));
+  HookMutex.reset(::CreateMutexA(security.Attributes(), FALSE, HookMutexName));
   if (!HookMutex) SystemError(hwnd(), "Mutex could not be created.  Tavrix will terminate.");
   createArea(RemapAreaName, RemapMapping, RemapArea);
 }
