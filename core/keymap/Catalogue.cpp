@@ -85,7 +85,7 @@ std::string_view RemapRows(RemapTableId table) { return RemapRowLists[static_cas
 
 std::string ActionText(HotKeyAction action) {
   if (const ActionKey* key = ActionKeyFor(action)) return std::string(key->name);
-  if (action > LastKeyAction) return "?";
+  if (action > LastKeyAction) return "??";
   return std::string(1, static_cast<char>(action));
 }
 

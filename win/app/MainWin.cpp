@@ -20,7 +20,7 @@ constexpr int ClientHeight = 454;
 constexpr DWORD MainWinStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 const ControlSpec MainWinControls[] = {
-    {ControlKind::RadioButton, IdRemap, "Keyboard &Remapper", 4, 8, 180, 20, {16}},
+    {ControlKind::RadioButton, IdRemap, "Keyboard &Remapper", 4, 8, 180, 20, {16}, 0, WS_GROUP},
     {ControlKind::RadioButton, IdHotKeys, "Keyboard &Hot Keys", 200, 8, 180, 20, {16}},
     {ControlKind::Panel, IdPanel1, "", 4, 32, 381, 417, {16}},
     {ControlKind::Panel, IdPanel2, "", 4, 32, 381, 417, {16}},
@@ -394,8 +394,28 @@ void TMainWin::Command(int id) {
     case IdNumeric:
     case IdEditing:
       CheckRadio(id);
+      FocusFirstGrid();
       break;
   }
+}
+
+// The keyboard works on the grids: the page's first one takes the focus whenever the page or the category
+// is chosen, and the focus comes back to where it was when the window is activated again.
+HWND TMainWin::FirstGrid() const { return Control(Settings.Remap ? IdUpperGrid : IdNewGrid); }
+
+void TMainWin::FocusFirstGrid() {
+  focus_ = FirstGrid();
+  ::SetFocus(focus_);
+}
+
+void TMainWin::RememberFocus() {
+  const HWND focus = ::GetFocus();
+  if (focus && ::IsChild(hwnd(), focus)) focus_ = focus;
+}
+
+void TMainWin::RestoreFocus() {
+  if (!focus_ || !::IsWindowVisible(focus_) || !::IsWindowEnabled(focus_)) focus_ = FirstGrid();
+  ::SetFocus(focus_);
 }
 
 LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -416,8 +436,13 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam) FormShow();
       break;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
-      break;
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus();
+        break;
+      }
+      FormActivate();
+      RestoreFocus();
+      return 0;
     case WM_ACTIVATEAPP:
       if (!wParam) AppDeactivate();
       break;
@@ -427,6 +452,12 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return ::SendMessageA(application_.get(), message, wParam, lParam);
       break;
     case WM_CLOSE:
+      // Inside a dialog's modal loop the close would destroy the grid whose handler runs the dialog: end
+      // the dialogs first, and close once their loops have returned.
+      if (CancelDialogs(true)) {
+        ::PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+        return 0;
+      }
       FormClose();
       ::DestroyWindow(hwnd());
       return 0;
