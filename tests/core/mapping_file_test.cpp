@@ -12,13 +12,19 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The process ending in the middle of a save: whatever the step has done by then stays done.
+struct Killed {};
+
 // A folder of files in memory, with the ways a real one refuses or fails.
 class FakeFiles : public FileAccess {
  public:
   std::map<std::string, Bytes> files;
   std::set<std::string> openForWriting;
   std::optional<std::size_t> diskFullAfter;  // a write stops there with "Disk full"
-  bool replaceRefused = false;               // another process holds the target open
+  bool replaceRefused = false;               // another process holds the target without delete sharing
+  bool refusesNewFiles = false;              // files may be changed but not created (a network share)
+  bool inPlaceRefused = false;               // the target cannot be opened for writing either
+  std::optional<int> killedAtStep;           // the process ends half-way through this writing step
   int created = 0;
 
   bool Exists(const std::string& name) override { return files.count(name) != 0; }
@@ -29,22 +35,42 @@ class FakeFiles : public FileAccess {
   }
   bool CanWrite(const std::string&) override { return true; }
   std::optional<std::string> CreateBeside(const std::string& name) override {
+    if (refusesNewFiles) return std::nullopt;
     const std::string temporary = name + ".tmp" + std::to_string(++created);
     files[temporary] = {};
     return temporary;
   }
   void Write(const std::string& name, std::span<const std::uint8_t> bytes) override {
+    if (Step()) {
+      files[name].assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2));
+      throw Killed{};
+    }
     const std::size_t fits = std::min(bytes.size(), diskFullAfter.value_or(bytes.size()));
     files[name].assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(fits));
     if (fits < bytes.size()) throw IoError(IoError::DiskFull);
   }
   bool Replace(const std::string& from, const std::string& to) override {
+    if (Step()) throw Killed{};
     if (replaceRefused) return false;
     files[to] = files.at(from);
     files.erase(from);
     return true;
   }
+  bool WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) override {
+    if (!files.count(name) || inPlaceRefused || openForWriting.count(name)) return false;
+    Bytes& file = files[name];
+    const bool killed = Step();
+    const std::size_t written = killed ? bytes.size() / 2 : bytes.size();
+    if (file.size() < written) file.resize(written);
+    std::copy_n(bytes.begin(), written, file.begin());
+    if (killed) throw Killed{};
+    file.resize(bytes.size());
+    return true;
+  }
   void Remove(const std::string& name) noexcept override { files.erase(name); }
+
+ private:
+  bool Step() { return killedAtStep && --*killedAtStep == 0; }
 };
 
 // Two areas with a filler in every byte outside the tables, and room after them to catch overruns.
@@ -187,9 +213,65 @@ TEST(MappingFile, AnInterruptedSaveLeavesThePreviousFileWholeAndReportsTheError)
   EXPECT_EQ(files.created, 1);  // the temporary file was made, and removed again
 
   files.diskFullAfter.reset();
-  files.replaceRefused = true;  // silent, as when the file cannot be opened for writing
+  files.replaceRefused = files.inPlaceRefused = true;  // silent, as when the file cannot be opened
   EXPECT_NO_THROW(SaveTavrix(files, Name, areas.hotKeys, areas.remap));
   EXPECT_EQ(files.files, before);
+}
+
+// The save writes beside the file and replaces it; where the folder takes no new file or the target is
+// held open without delete sharing, it writes in place, and only where that is refused too is it skipped.
+TEST(MappingFile, ASaveFallsBackToTheWriteInPlaceAndLeavesNoOtherFile) {
+  struct Case {
+    const char* what;
+    bool refusesNewFiles, replaceRefused, inPlaceRefused, exists, saved;
+  };
+  const Case cases[] = {
+      {"an ordinary folder", false, false, false, true, true},
+      {"a folder that refuses new files", true, false, false, true, true},
+      {"a target held without delete sharing", false, true, false, true, true},
+      {"both refused", false, true, true, true, false},
+      {"no file yet where none can be created", true, false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeFiles files;
+    if (c.exists) files.files[Name] = Bytes(1500, 0x11);  // longer than a record: the write in place cuts it
+    files.refusesNewFiles = c.refusesNewFiles;
+    files.replaceRefused = c.replaceRefused;
+    files.inPlaceRefused = c.inPlaceRefused;
+    Areas areas;
+    areas.FillTables(3);
+    EXPECT_NO_THROW(SaveTavrix(files, Name, areas.hotKeys, areas.remap));
+    std::map<std::string, Bytes> expected;
+    if (c.exists) expected[Name] = c.saved ? areas.Record() : Bytes(1500, 0x11);
+    EXPECT_EQ(files.files, expected);
+  }
+}
+
+// Ended at any step of a save, the process leaves the file whole: the old record or the new one through
+// the replace, and never a short file through the write in place.
+TEST(MappingFile, AKilledSaveNeverLeavesAShortFile) {
+  const Bytes old(MappingRecordSize, 0x11);
+  for (const bool inPlace : {false, true}) {
+    for (int step = 1; step <= 2; ++step) {
+      SCOPED_TRACE(std::string(inPlace ? "in place" : "replace") + ", killed at step " + std::to_string(step));
+      FakeFiles files;
+      files.files[Name] = old;
+      files.refusesNewFiles = inPlace;
+      files.killedAtStep = step;
+      Areas areas;
+      areas.FillTables(2);
+      try {
+        SaveTavrix(files, Name, areas.hotKeys, areas.remap);
+      } catch (const Killed&) {
+      }
+      const Bytes& left = files.files.at(Name);
+      ASSERT_EQ(left.size(), MappingRecordSize);
+      if (!inPlace) {
+        EXPECT_TRUE(left == old || left == areas.Record());
+      }
+    }
+  }
 }
 
 TEST(MappingFile, AMissingCurrentFileIsCreatedWithTheDefaults) {

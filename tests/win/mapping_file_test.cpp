@@ -144,11 +144,14 @@ TEST_F(MappingFileOnDisk, AShortFileIsReportedAndChangesNoTable) {
 }
 
 TEST(IoErrorCodes, SystemErrorsBecomeTheirTexts) {
+  // 100 and 101 are system numbers like any other, not the two errors with texts of their own.
   const std::pair<DWORD, const char*> cases[] = {{ERROR_DISK_FULL, "Disk full"},
                                                  {ERROR_HANDLE_DISK_FULL, "Disk full"},
                                                  {ERROR_ACCESS_DENIED, "I/O error 5"},
-                                                 {ERROR_NETNAME_DELETED, "I/O error 64"}};
-  for (const auto& [error, text] : cases) EXPECT_EQ(IoError(IoErrorCode(error)).what(), std::string(text));
+                                                 {ERROR_NETNAME_DELETED, "I/O error 64"},
+                                                 {ERROR_TOO_MANY_SEMAPHORES, "I/O error 100"},
+                                                 {ERROR_EXCL_SEM_ALREADY_OWNED, "I/O error 101"}};
+  for (const auto& [error, text] : cases) EXPECT_EQ(SystemIoError(error).what(), std::string(text));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 namespace tvx {
 namespace {
 
-[[noreturn]] void ThrowLastError() { throw IoError(IoErrorCode(::GetLastError())); }
+[[noreturn]] void ThrowLastError() { throw SystemIoError(::GetLastError()); }
 
 // Closing can report a write the system had deferred, so it is checked like the write itself.
 void CloseChecked(UniqueFile& file) {
@@ -21,15 +21,24 @@ std::string FolderOf(const std::string& name) {
   return std::string(full, static_cast<std::size_t>(namePart - full));
 }
 
+// Refusals that leave the target as it was; the save then writes in place.
 bool IsRefusal(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+}
+
+void WriteAll(const UniqueFile& file, std::span<const std::uint8_t> bytes) {
+  DWORD written = 0;
+  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    ThrowLastError();
+  if (written != bytes.size()) throw IoError(IoError::DiskFull);
 }
 
 }  // namespace
 
-int IoErrorCode(DWORD systemError) {
-  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL) return IoError::DiskFull;
-  return static_cast<int>(systemError);
+IoError SystemIoError(DWORD systemError) {
+  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL) return IoError(IoError::DiskFull);
+  return IoError::System(systemError);
 }
 
 bool Win32FileAccess::Exists(const std::string& name) {
@@ -75,21 +84,32 @@ void Win32FileAccess::Write(const std::string& name, std::span<const std::uint8_
   UniqueFile file(
       ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowLastError();
-  DWORD written = 0;
-  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-    ThrowLastError();
-  if (written != bytes.size()) throw IoError(IoError::DiskFull);
+  WriteAll(file, bytes);
   // On the disk before it replaces the previous file, so a crash cannot leave an empty one in its place.
   if (!::FlushFileBuffers(file.get())) ThrowLastError();
   CloseChecked(file);
 }
 
+// ReplaceFileA keeps the target's attributes, permissions and owner; a target not there yet is renamed to.
 bool Win32FileAccess::Replace(const std::string& from, const std::string& to) {
-  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
+  const bool replaced =
+      Exists(to) ? ::ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                                  nullptr) != FALSE
+                 : ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+  if (replaced) return true;
   const DWORD error = ::GetLastError();
   if (IsRefusal(error)) return false;
-  throw IoError(IoErrorCode(error));
+  throw SystemIoError(error);
+}
+
+bool Win32FileAccess::WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) {
+  UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  WriteAll(file, bytes);
+  if (!::SetEndOfFile(file.get()) || !::FlushFileBuffers(file.get())) ThrowLastError();
+  CloseChecked(file);
+  return true;
 }
 
 void Win32FileAccess::Remove(const std::string& name) noexcept { ::DeleteFileA(name.c_str()); }
