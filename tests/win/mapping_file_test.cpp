@@ -124,6 +124,27 @@ TEST_F(MappingFileOnDisk, SavesRefusedByTheFileLeaveItWholeAndSayNothing) {
   }
 }
 
+// Another program reading the file without delete sharing refuses the replace, not the plain write: the
+// record goes in place, cut to its length. The target keeps its attributes through a replace.
+TEST_F(MappingFileOnDisk, ASaveWritesWhereThePlainWriteWouldAndKeepsTheAttributes) {
+  Store(Bytes(5000, 0x41));
+  {
+    const UniqueFile reader = OpenElsewhere(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(reader);
+    FillTables(8);
+    EXPECT_NO_THROW(SaveTavrix(files_, name_, HotKeys(), Remaps()));
+    EXPECT_EQ(Stored(), Tables());
+    EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
+  }
+  ASSERT_TRUE(::SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  FillTables(9);
+  SaveTavrix(files_, name_, HotKeys(), Remaps());
+  EXPECT_EQ(Stored(), Tables());
+  EXPECT_EQ(::GetFileAttributesA(name_.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
+}
+
 TEST_F(MappingFileOnDisk, ASaveIntoAMissingFolderIsSkipped) {
   FillTables(6);
   EXPECT_NO_THROW(SaveTavrix(files_, folder_ + "\\no such folder\\KEY.TVX", HotKeys(), Remaps()));

@@ -34,10 +34,20 @@ void WriteAll(const UniqueFile& file, std::span<const std::uint8_t> bytes) {
   if (written != bytes.size()) throw IoError(IoError::DiskFull);
 }
 
+// A target another program holds without delete sharing cannot be replaced. Asked first, so that no
+// failed replace is tried: Wine's ReplaceFileA leaves a file of its own behind when it fails.
+bool IsHeldWithoutDeleteSharing(const std::string& name) {
+  const UniqueFile file(::CreateFileA(name.c_str(), DELETE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return !file && ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 }  // namespace
 
 IoError SystemIoError(DWORD systemError) {
-  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL) return IoError(IoError::DiskFull);
+  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL)
+    return IoError(IoError::DiskFull);
   return IoError::System(systemError);
 }
 
@@ -90,12 +100,16 @@ void Win32FileAccess::Write(const std::string& name, std::span<const std::uint8_
   CloseChecked(file);
 }
 
-// ReplaceFileA keeps the target's attributes, permissions and owner; a target not there yet is renamed to.
+// ReplaceFileA keeps the target's permissions and owner; its attributes go to the new file first, as Wine's
+// ReplaceFileA does not carry them. A target not there yet is renamed to.
 bool Win32FileAccess::Replace(const std::string& from, const std::string& to) {
-  const bool replaced =
-      Exists(to) ? ::ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                                  nullptr) != FALSE
-                 : ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+  const DWORD attributes = ::GetFileAttributesA(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && IsHeldWithoutDeleteSharing(to)) return false;
+  if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesA(from.c_str(), attributes);
+  const bool replaced = attributes != INVALID_FILE_ATTRIBUTES
+                            ? ::ReplaceFileA(to.c_str(), from.c_str(), nullptr,
+                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE
+                            : ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
   if (replaced) return true;
   const DWORD error = ::GetLastError();
   if (IsRefusal(error)) return false;
