@@ -1,0 +1,103 @@
+// The real TAVRIX.EXE used with real X keystrokes alone: mnemonics, Tab, the arrows and Enter reach every
+// editor, and the focus stays on the grids.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "core/files/MappingFile.h"
+#include "tests/win/hook_harness.h"
+#include "tests/win/support/EditorTest.h"
+#include "tests/win/support/GridDriving.h"
+#include "win/app/MainWin.h"
+#include "win/keymap/Pickers.h"
+
+namespace tvx::test {
+namespace {
+
+class KeyboardAccess : public EditorTest {
+ protected:
+  // Alt+B of the Alphabetic table holds 'X', so its dialog opens on the character grid.
+  void SetUp() override {
+    Tables tables;
+    tables.Identity();
+    tables.Bind(Alphabetic, Alt, 1, 'X');
+    tavrix_ = std::make_unique<TavrixProcess>(tables.MappingFile());
+    ASSERT_TRUE(Focus());
+  }
+  HWND Main() const { return tavrix_->MainWindow(); }
+  // Right after a start the foreground can drop back to the desktop: take it again and check it stays.
+  bool Focus() const {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      ::SetForegroundWindow(Main());
+      WaitFor([] { return false; }, std::chrono::milliseconds(500));
+      if (WaitFor([&] { return ::GetForegroundWindow() == Main(); }, std::chrono::seconds(2))) return true;
+    }
+    return false;
+  }
+  static void Keys(const std::string& keys) { Xdotool("key --delay 60 " + keys); }
+  static bool FocusOn(HWND window, int id) {
+    return WaitFor([&] { return FocusedControlId(window) == id; }, std::chrono::seconds(5));
+  }
+};
+
+TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
+  // "Keyboard &Hot Keys" shares its letter with "&Help": on the main window the button wins.
+  Keys("alt+h");
+  ASSERT_TRUE(FocusOn(Main(), IdNewGrid));
+  EXPECT_TRUE(::IsWindowVisible(tavrix_->Control(IdPanel1)));
+  Keys("Down Return");  // Alt+B
+  HWND dialog = WaitForWindow(tavrix_->id(), "TDoSpecial2");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(FocusOn(dialog, picker::SymbolGrid));
+  Keys("Tab Tab");
+  ASSERT_TRUE(FocusOn(dialog, picker::KeyGrid));
+  EXPECT_EQ(DefaultButtonId(dialog), picker::OkKey) << "Tab into the key grid makes Select Key the default";
+  Keys("Right Return");  // the key grid's second key
+  Finish(dialog);
+  EXPECT_EQ(SharedArea(HotKeyAreaName).Word(10), FirstKeyAction + 1);
+  EXPECT_EQ(File().at(2) | File().at(3) << 8, FirstKeyAction + 1);
+  EXPECT_TRUE(FocusOn(Main(), IdNewGrid)) << "the focus is back on the grid";
+
+  Keys("alt+r");
+  ASSERT_TRUE(FocusOn(Main(), IdUpperGrid));
+  Keys("Down F2");  // "B"
+  dialog = WaitForWindow(tavrix_->id(), "TDoSpecial");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(FocusOn(dialog, picker::SymbolGrid));
+  Keys("Right Return");  // "C"
+  Finish(dialog);
+  EXPECT_EQ(SharedArea(RemapAreaName).data()[8 + 1], 'C');
+  EXPECT_EQ(File().at(1078 + 1), 'C');
+  EXPECT_TRUE(FocusOn(Main(), IdUpperGrid));
+}
+
+TEST_F(KeyboardAccess, TabReachesTheButtonsAndTheArrowsStayInTheirGroup) {
+  Keys("alt+h");
+  ASSERT_TRUE(FocusOn(Main(), IdNewGrid));
+  Keys("shift+Tab");
+  const auto category = [&] {
+    const int* at = nullptr;
+    WaitFor([&] {
+      at = std::find(CategoryButtons.begin(), CategoryButtons.end(), FocusedControlId(Main()));
+      return at != CategoryButtons.end();
+    });
+    return at == CategoryButtons.end() ? -1 : static_cast<int>(at - CategoryButtons.begin());
+  };
+  const int first = category();
+  ASSERT_GE(first, 0) << "Shift+Tab reaches the category buttons, focus on " << FocusedControlId(Main());
+  // Around the group both ways, past its ends, and never out of it.
+  Keys("Left");
+  EXPECT_TRUE(FocusOn(Main(), CategoryButtons[(first + 4) % 5]));
+  Keys("Right Right");
+  EXPECT_TRUE(FocusOn(Main(), CategoryButtons[(first + 1) % 5]));
+  Keys("alt+n");
+  EXPECT_TRUE(FocusOn(Main(), IdNewGrid));
+  EXPECT_EQ(GridRowCount(tavrix_->Control(IdNewGrid)), 10) << "the Numeric category";
+  Keys("Tab");  // on into the mode buttons, at the checked one
+  EXPECT_TRUE(FocusOn(Main(), IdHotKeys)) << FocusedControlId(Main());
+}
+
+}  // namespace
+}  // namespace tvx::test
