@@ -83,6 +83,8 @@ class TavrixRun {
 
   bool loaded() const { return loaded_; }
   HWND MainWindow() const { return process_.MainWindow(); }
+  // Closes the program and waits for its end; its exit code.
+  int Close() { return process_.Close(); }
 
  private:
   static bool Loaded(const Tables& tables) {

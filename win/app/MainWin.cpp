@@ -393,14 +393,21 @@ void TMainWin::Command(int id) {
     case IdFunctionKeys:
     case IdNumeric:
     case IdEditing:
-      CheckRadio(id);
-      FocusFirstGrid();
+      PageClick(id);
       break;
   }
 }
 
-// The keyboard works on the grids: the page's first one takes the focus whenever the page or the category
-// is chosen, and the focus comes back to where it was when the window is activated again.
+// A page or category the user chooses puts the focus on the page's first grid, ready for the keys.
+void TMainWin::PageClick(int id) {
+  const bool remap = Settings.Remap;
+  const int category = Settings.LastKeys;
+  CheckRadio(id);
+  if (Settings.Remap != remap || Settings.LastKeys != category) FocusFirstGrid();
+}
+
+// The keyboard works on the grids: the focus comes back to where it was when the window is activated
+// again, and to the page's first grid when that control is gone from view.
 HWND TMainWin::FirstGrid() const { return Control(Settings.Remap ? IdUpperGrid : IdNewGrid); }
 
 void TMainWin::FocusFirstGrid() {
@@ -473,12 +480,14 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 ShortString FileCaption(const ShortString& fileName) {
   std::string full(fileName.str());
   std::string expanded(::GetFullPathNameA(fileName.c_str(), 0, nullptr, nullptr), '\0');
-  const DWORD length =
-      expanded.empty() ? 0 : ::GetFullPathNameA(fileName.c_str(), static_cast<DWORD>(expanded.size()),
-                                                 expanded.data(), nullptr);
+  const DWORD length = expanded.empty()
+                           ? 0
+                           : ::GetFullPathNameA(fileName.c_str(), static_cast<DWORD>(expanded.size()),
+                                                expanded.data(), nullptr);
   if (length != 0 && length < expanded.size()) full = expanded.substr(0, length);
   const std::size_t separator = full.find_last_of("\\:");
-  const std::string_view name = std::string_view(full).substr(separator == std::string::npos ? 0 : separator + 1);
+  const std::string_view name =
+      std::string_view(full).substr(separator == std::string::npos ? 0 : separator + 1);
   return FileCaptionOf(ShortString(name), BrowseOnly || FullBrowseOnly);
 }
 

@@ -173,6 +173,7 @@ class TMainWin : public Window {
   void InstallHooks();
   void Command(int id);
   void CheckRadio(int id);
+  void PageClick(int id);
   void CategoryClick(int category);
   void ApplyBrowseOnlyRestrictions();
   void StartSyncTimer();
