@@ -30,8 +30,8 @@ TEST(TaskIcon, SettersChangeOnlyWhatDiffersAndTheCallbackRaisesItsEvents) {
     const auto callback = [&icon](WPARAM id, LPARAM mouse) {
       ::SendMessageA(icon.hwnd(), TaskIconCallbackMessage, id, mouse);
     };
-    for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP,
-                         WM_MOUSEMOVE, WM_MBUTTONUP})
+    for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEMOVE,
+                         WM_MBUTTONUP})
       callback(7, mouse);
     callback(0, WM_RBUTTONUP);  // another icon's
     EXPECT_EQ(events, "click double right ");
