@@ -122,8 +122,6 @@ TEST(HookFiles, TypedTextIsInNoFile) {
   TavrixRun tavrix(HoldTables());
   ASSERT_TRUE(tavrix.loaded());
   Target target("files");
-  // Right after the program's start the foreground can drop back to the desktop: focus again once settled.
-  WaitFor([] { return false; }, std::chrono::seconds(1));
   ASSERT_TRUE(target.Focus());
   const TempDir probeFolder;
   const std::string probe = probeFolder.File("probe.txt");
