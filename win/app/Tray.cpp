@@ -119,14 +119,13 @@ void TMainWin::TaskIcon1RightClick() {
 // A close cannot wait for the user: every dialog and message box ends as if cancelled (a box with an OK
 // button alone ends with OK).
 bool TMainWin::CancelDialogs(bool boxesToo) {
-  const bool any = Showing.Any() || !::IsWindowEnabled(hwnd());
+  const std::vector<HWND> owned = boxesToo ? OwnedWindows(hwnd()) : std::vector<HWND>();
+  const bool any = Showing.Any() || !owned.empty();
   for (const ClosedDialog& dialog : TrayClosedDialogs) {
     if (!(Showing.*dialog.showing)) continue;
     if (HWND window = ThreadWindowOfClass(dialog.className)) ::SendMessageA(window, WM_CLOSE, 0, 0);
   }
-  if (boxesToo) {
-    for (HWND window : OwnedWindows(hwnd())) ::SendMessageA(window, WM_CLOSE, 0, 0);
-  }
+  for (HWND window : owned) ::SendMessageA(window, WM_CLOSE, 0, 0);
   return any;
 }
 
