@@ -62,15 +62,17 @@ TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
 
   Keys("alt+r");
   ASSERT_TRUE(FocusOn(Main(), IdUpperGrid));
-  Keys("Down F2");  // "B"
+  Keys("Tab");
+  ASSERT_TRUE(FocusOn(Main(), IdLowerGrid));
+  Keys("Down F2");  // "b"
   dialog = WaitForWindow(tavrix_->id(), "TDoSpecial");
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(FocusOn(dialog, picker::SymbolGrid));
-  Keys("Right Return");  // "C"
+  Keys("Right Return");  // "c"
   Finish(dialog);
-  EXPECT_EQ(SharedArea(RemapAreaName).data()[8 + 1], 'C');
-  EXPECT_EQ(File().at(1078 + 1), 'C');
-  EXPECT_TRUE(FocusOn(Main(), IdUpperGrid));
+  EXPECT_EQ(SharedArea(RemapAreaName).data()[34 + 1], 'c');
+  EXPECT_EQ(File().at(1104 + 1), 'c');
+  EXPECT_TRUE(FocusOn(Main(), IdLowerGrid)) << "back on the grid it was opened from";
 }
 
 TEST_F(KeyboardAccess, TabReachesTheButtonsAndTheArrowsStayInTheirGroup) {
