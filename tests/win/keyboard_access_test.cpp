@@ -96,6 +96,14 @@ TEST_F(KeyboardAccess, TabReachesTheButtonsAndTheArrowsStayInTheirGroup) {
   EXPECT_TRUE(FocusOn(Main(), CategoryButtons[(first + 1) % 5]));
   Keys("alt+n");
   EXPECT_TRUE(FocusOn(Main(), IdNewGrid));
+  // Letters typed on a grid are no mnemonics: neither page nor category changes. The arrow after them
+  // shows when they have been handled.
+  const HWND grid = tavrix_->Control(IdNewGrid);
+  const LONG row = GridCurrent(grid).y;
+  Keys("r e Down");
+  ASSERT_TRUE(WaitFor([&] { return GridCurrent(grid).y == row + 1; }));
+  EXPECT_TRUE(::IsWindowVisible(grid));
+  EXPECT_EQ(FocusedControlId(Main()), IdNewGrid);
   EXPECT_EQ(GridRowCount(tavrix_->Control(IdNewGrid)), 10) << "the Numeric category";
   Keys("Tab");  // on into the mode buttons, at the checked one
   EXPECT_TRUE(FocusOn(Main(), IdHotKeys)) << FocusedControlId(Main());

@@ -404,10 +404,12 @@ void DrawGrid::PaintBorder() const {
   ::ReleaseDC(hwnd_, dc);
 }
 
+// Characters stay with the grid, so a letter typed on it is no mnemonic that switches the page or picks
+// in a dialog; Alt with a letter still is.
 LRESULT DrawGrid::DialogCode(LPARAM message) const {
   const auto* msg = reinterpret_cast<const MSG*>(message);
   const bool enter = msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN;
-  return DLGC_WANTARROWS | (editOnEnter_ && enter ? DLGC_WANTMESSAGE : 0);
+  return DLGC_WANTARROWS | DLGC_WANTCHARS | (editOnEnter_ && enter ? DLGC_WANTMESSAGE : 0);
 }
 
 void DrawGrid::KeyDown(WPARAM key) {
