@@ -31,18 +31,31 @@ class KeyboardAccess : public EditorTest {
   bool Focus() const {
     for (int attempt = 0; attempt < 3; ++attempt) {
       ::SetForegroundWindow(Main());
-      WaitFor([] { return false; }, std::chrono::milliseconds(500));
+      WaitFor([] { return false; }, std::chrono::milliseconds(1000));
       if (WaitFor([&] { return ::GetForegroundWindow() == Main(); }, std::chrono::seconds(2))) return true;
     }
     return false;
   }
-  static void Keys(const std::string& keys) { Xdotool("key --delay 60 " + keys); }
+  // X keystrokes go to the foreground window, and a thread without it has no focus: `window` is made the
+  // foreground again if it has dropped to the desktop.
+  static void Foreground(HWND window) {
+    if (::GetForegroundWindow() == window) return;
+    ::SetForegroundWindow(window);
+    WaitFor([&] { return ::GetForegroundWindow() == window; }, std::chrono::seconds(2));
+  }
+  static void Keys(HWND window, const std::string& keys) {
+    Foreground(window);
+    Xdotool("key --delay 60 " + keys);
+  }
+  void Keys(const std::string& keys) const { Keys(Main(), keys); }
   static bool FocusOn(HWND window, int id) {
+    Foreground(window);
     return WaitFor([&] { return FocusedControlId(window) == id; }, std::chrono::seconds(5));
   }
 };
 
 TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
+  EXPECT_TRUE(FocusOn(Main(), IdUpperGrid)) << "at start, on the first grid of the page shown";
   // "Keyboard &Hot Keys" shares its letter with "&Help": on the main window the button wins.
   Keys("alt+h");
   ASSERT_TRUE(FocusOn(Main(), IdNewGrid));
@@ -51,10 +64,10 @@ TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
   HWND dialog = WaitForWindow(tavrix_->id(), "TDoSpecial2");
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(FocusOn(dialog, picker::SymbolGrid));
-  Keys("Tab Tab");
+  Keys(dialog, "Tab Tab");
   ASSERT_TRUE(FocusOn(dialog, picker::KeyGrid));
   EXPECT_EQ(DefaultButtonId(dialog), picker::OkKey) << "Tab into the key grid makes Select Key the default";
-  Keys("Right Return");  // the key grid's second key
+  Keys(dialog, "Right Return");  // the key grid's second key
   Finish(dialog);
   EXPECT_EQ(SharedArea(HotKeyAreaName).Word(10), FirstKeyAction + 1);
   EXPECT_EQ(File().at(2) | File().at(3) << 8, FirstKeyAction + 1);
@@ -68,7 +81,7 @@ TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
   dialog = WaitForWindow(tavrix_->id(), "TDoSpecial");
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(FocusOn(dialog, picker::SymbolGrid));
-  Keys("Right Return");  // "c"
+  Keys(dialog, "Right Return");  // "c"
   Finish(dialog);
   EXPECT_EQ(SharedArea(RemapAreaName).data()[34 + 1], 'c');
   EXPECT_EQ(File().at(1104 + 1), 'c');
@@ -96,11 +109,12 @@ TEST_F(KeyboardAccess, TabReachesTheButtonsAndTheArrowsStayInTheirGroup) {
   EXPECT_TRUE(FocusOn(Main(), CategoryButtons[(first + 1) % 5]));
   Keys("alt+n");
   EXPECT_TRUE(FocusOn(Main(), IdNewGrid));
-  // Letters typed on a grid are no mnemonics: neither page nor category changes. The arrow after them
-  // shows when they have been handled.
+  // Letters typed on a grid are no mnemonics: neither page nor category changes. Posted, as the keys'
+  // characters arrive, with an arrow after them that shows when they have been handled.
   const HWND grid = tavrix_->Control(IdNewGrid);
   const LONG row = GridCurrent(grid).y;
-  Keys("r e Down");
+  for (const char letter : {'r', 'e'}) ::PostMessageA(grid, WM_CHAR, static_cast<WPARAM>(letter), 0);
+  PostKey(grid, VK_DOWN);
   ASSERT_TRUE(WaitFor([&] { return GridCurrent(grid).y == row + 1; }));
   EXPECT_TRUE(::IsWindowVisible(grid));
   EXPECT_EQ(FocusedControlId(Main()), IdNewGrid);
