@@ -8,21 +8,17 @@ namespace tvx {
 
 class IoError : public std::runtime_error {
  public:
-  // Run-time library error numbers for the two errors that have a text of their own.
-  static constexpr int ReadBeyondEndOfFile = 100;
-  static constexpr int DiskFull = 101;
+  // The two errors with a text of their own. They are kinds, not numbers, so that no system error
+  // number (100 and 101 are ones too) can pass for them.
+  enum Kind { ReadBeyondEndOfFile, DiskFull };
 
-  explicit IoError(int code) : std::runtime_error(TextFor(code)), code_(code) {}
-  int code() const { return code_; }
-
-  static std::string TextFor(int code) {
-    if (code == ReadBeyondEndOfFile) return "Read beyond end of file";
-    if (code == DiskFull) return "Disk full";
-    return "I/O error " + std::to_string(code);
-  }
+  explicit IoError(Kind kind)
+      : std::runtime_error(kind == ReadBeyondEndOfFile ? "Read beyond end of file" : "Disk full") {}
+  // Any other error, shown with the system's number.
+  static IoError System(unsigned long number) { return IoError("I/O error " + std::to_string(number)); }
 
  private:
-  int code_;
+  explicit IoError(const std::string& text) : std::runtime_error(text) {}
 };
 
 }  // namespace tvx

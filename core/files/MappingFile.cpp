@@ -51,13 +51,18 @@ bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8
 
 bool SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
   if (!files.CanWrite(name)) return false;
-  const auto created = files.CreateBeside(name);
-  if (!created) return false;
-  TemporaryFile temporary(files, *created);
-  files.Write(temporary.name(), bytes);
-  if (!files.Replace(temporary.name(), name)) return false;
-  temporary.MovedAway();
-  return true;
+  if (const auto created = files.CreateBeside(name)) {
+    TemporaryFile temporary(files, *created);
+    files.Write(temporary.name(), bytes);
+    if (files.Replace(temporary.name(), name)) {
+      temporary.MovedAway();
+      return true;
+    }
+  }
+  // A folder that lets files be changed but not created (a network share, say), or a target another
+  // program holds open without delete sharing: the save must not fail where the plain write works. The
+  // whole record goes in before the file is cut, so it is never left short.
+  return files.WriteInPlace(name, bytes);
 }
 
 MappingRecord RecordFromAreas(const HotKeyAreaView& hotKeys, const RemapAreaView& remap) {

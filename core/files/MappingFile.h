@@ -42,8 +42,12 @@ class FileAccess {
   virtual std::optional<std::string> CreateBeside(const std::string& name) = 0;
   // Writes `bytes` as the whole content of `name`, flushed and closed.
   virtual void Write(const std::string& name, std::span<const std::uint8_t> bytes) = 0;
-  // Puts `from` in the place of `to` in one step. False when `to` is held open by another process.
+  // Puts `from` in the place of `to` in one step, `to` keeping its attributes and permissions. False
+  // when `to` is held open by another process.
   virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  // Opens the existing `name` with the save's sharing (others may only read), writes `bytes` over it,
+  // cuts it there and flushes it. False when the open is refused or the file does not exist.
+  virtual bool WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) = 0;
   virtual void Remove(const std::string& name) noexcept = 0;
 
   enum class CreateResult { Created, Exists, Refused };
@@ -56,8 +60,9 @@ class FileAccess {
 // ("Read beyond end of file") when it is shorter. Bytes after the record are ignored.
 bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into);
 // Writes the record beside `name` and then replaces it, so a failure part-way leaves the previous file
-// whole. Skips silently when the file may not be written (read-only, open elsewhere, no such folder); true
-// when it wrote the record.
+// whole. Where no file can be made beside it, or the replace is refused, the record is written in place
+// as a plain save would. Skips silently when the file may not be written (read-only, open elsewhere, no
+// such folder); true when it wrote the record.
 bool SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes);
 
 MappingRecord RecordFromAreas(const HotKeyAreaView& hotKeys, const RemapAreaView& remap);

@@ -6,7 +6,7 @@ std::string RowLabel(int category, int row) { return std::string(RowLabelView(ca
 
 std::string ActionText(HotKeyAction action) {
   if (const ActionKey* key = ActionKeyFor(action)) return std::string(key->name);
-  if (action > LastKeyAction) return "?";
+  if (action > LastKeyAction) return "??";
   return std::string(1, static_cast<char>(action));
 }
 

@@ -77,8 +77,8 @@ inline constexpr std::array<RemapTableRows, 4> RemapRowLists{{
 std::string_view RemapRows(RemapTableId table);
 
 // The text a hot-key cell shows for an action: a key's name, or the one-character text of the code
-// (code 0 included; the editors show that as "none"). Values above 315 show as "?" rather than
-// reading past ActionKeyTable.
+// (code 0 included; the editors show that as "none"). Values above 315 show as "??" rather than
+// reading past ActionKeyTable, and so cannot pass for the character "?".
 std::string ActionText(HotKeyAction action);
 
 }  // namespace tvx

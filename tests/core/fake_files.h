@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,14 +15,19 @@ namespace tvx {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The process ending in the middle of a save: whatever the step has done by then stays done.
+struct Killed {};
+
 // A folder of files in memory, with the ways a real one refuses or fails.
 class FakeFiles : public FileAccess {
  public:
   std::map<std::string, Bytes> files;
   std::set<std::string> openForWriting;
   std::optional<std::size_t> diskFullAfter;  // a write stops there with "Disk full"
-  bool replaceRefused = false;               // another process holds the target open
-  bool createRefused = false;                // a folder that refuses new files
+  bool replaceRefused = false;               // another process holds the target without delete sharing
+  bool refusesNewFiles = false;              // files may be changed but not created (a network share)
+  bool inPlaceRefused = false;               // the target cannot be opened for writing either
+  std::optional<int> killedAtStep;           // the process ends half-way through this writing step
   int created = 0;
 
   bool Exists(const std::string& name) override { return files.count(name) != 0; }
@@ -32,29 +38,48 @@ class FakeFiles : public FileAccess {
   }
   bool CanWrite(const std::string&) override { return true; }
   std::optional<std::string> CreateBeside(const std::string& name) override {
-    if (createRefused) return std::nullopt;
+    if (refusesNewFiles) return std::nullopt;
     const std::string temporary = name + ".tmp" + std::to_string(++created);
     files[temporary] = {};
     return temporary;
   }
   void Write(const std::string& name, std::span<const std::uint8_t> bytes) override {
+    if (Step()) {
+      files[name].assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2));
+      throw Killed{};
+    }
     const std::size_t fits = std::min(bytes.size(), diskFullAfter.value_or(bytes.size()));
     files[name].assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(fits));
     if (fits < bytes.size()) throw IoError(IoError::DiskFull);
   }
   bool Replace(const std::string& from, const std::string& to) override {
+    if (Step()) throw Killed{};
     if (replaceRefused) return false;
     files[to] = files.at(from);
     files.erase(from);
     return true;
   }
+  bool WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) override {
+    if (!files.count(name) || inPlaceRefused || openForWriting.count(name)) return false;
+    Bytes& file = files[name];
+    const bool killed = Step();
+    const std::size_t written = killed ? bytes.size() / 2 : bytes.size();
+    if (file.size() < written) file.resize(written);
+    std::copy_n(bytes.begin(), written, file.begin());
+    if (killed) throw Killed{};
+    file.resize(bytes.size());
+    return true;
+  }
   void Remove(const std::string& name) noexcept override { files.erase(name); }
   CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) override {
-    if (createRefused) return CreateResult::Refused;
+    if (refusesNewFiles) return CreateResult::Refused;
     if (files.count(name)) return CreateResult::Exists;
     files[name].assign(bytes.begin(), bytes.end());
     return CreateResult::Created;
   }
+
+ private:
+  bool Step() { return killedAtStep && --*killedAtStep == 0; }
 };
 
 }  // namespace tvx

@@ -136,7 +136,8 @@ TEST(Catalogue, RowsAndActionKeys) {
   EXPECT_FALSE(IsActionKeyName("f1"));
   EXPECT_EQ(ActionText(260), "F5");
   EXPECT_EQ(ActionText(65), "A");
-  EXPECT_EQ(ActionText(400), "?");
+  EXPECT_EQ(ActionText(400), "??");  // apart from the character "?" (63)
+  EXPECT_EQ(ActionText(63), "?");
 }
 
 }  // namespace

@@ -149,9 +149,65 @@ TEST(MappingFile, AnInterruptedSaveLeavesThePreviousFileWholeAndReportsTheError)
   EXPECT_EQ(files.created, 1);  // the temporary file was made, and removed again
 
   files.diskFullAfter.reset();
-  files.replaceRefused = true;  // silent, as when the file cannot be opened for writing
+  files.replaceRefused = files.inPlaceRefused = true;  // silent, as when the file cannot be opened
   EXPECT_NO_THROW(SaveTavrix(files, Name, areas.hotKeys, areas.remap));
   EXPECT_EQ(files.files, before);
+}
+
+// The save writes beside the file and replaces it; where the folder takes no new file or the target is
+// held open without delete sharing, it writes in place, and only where that is refused too is it skipped.
+TEST(MappingFile, ASaveFallsBackToTheWriteInPlaceAndLeavesNoOtherFile) {
+  struct Case {
+    const char* what;
+    bool refusesNewFiles, replaceRefused, inPlaceRefused, exists, saved;
+  };
+  const Case cases[] = {
+      {"an ordinary folder", false, false, false, true, true},
+      {"a folder that refuses new files", true, false, false, true, true},
+      {"a target held without delete sharing", false, true, false, true, true},
+      {"both refused", false, true, true, true, false},
+      {"no file yet where none can be created", true, false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeFiles files;
+    if (c.exists) files.files[Name] = Bytes(1500, 0x11);  // longer than a record: the write in place cuts it
+    files.refusesNewFiles = c.refusesNewFiles;
+    files.replaceRefused = c.replaceRefused;
+    files.inPlaceRefused = c.inPlaceRefused;
+    Areas areas;
+    areas.FillTables(3);
+    EXPECT_NO_THROW(SaveTavrix(files, Name, areas.hotKeys, areas.remap));
+    std::map<std::string, Bytes> expected;
+    if (c.exists) expected[Name] = c.saved ? areas.Record() : Bytes(1500, 0x11);
+    EXPECT_EQ(files.files, expected);
+  }
+}
+
+// Ended at any step of a save, the process leaves the file whole: the old record or the new one through
+// the replace, and never a short file through the write in place.
+TEST(MappingFile, AKilledSaveNeverLeavesAShortFile) {
+  const Bytes old(MappingRecordSize, 0x11);
+  for (const bool inPlace : {false, true}) {
+    for (int step = 1; step <= 2; ++step) {
+      SCOPED_TRACE(std::string(inPlace ? "in place" : "replace") + ", killed at step " + std::to_string(step));
+      FakeFiles files;
+      files.files[Name] = old;
+      files.refusesNewFiles = inPlace;
+      files.killedAtStep = step;
+      Areas areas;
+      areas.FillTables(2);
+      try {
+        SaveTavrix(files, Name, areas.hotKeys, areas.remap);
+      } catch (const Killed&) {
+      }
+      const Bytes& left = files.files.at(Name);
+      ASSERT_EQ(left.size(), MappingRecordSize);
+      if (!inPlace) {
+        EXPECT_TRUE(left == old || left == areas.Record());
+      }
+    }
+  }
 }
 
 TEST(MappingFile, AMissingCurrentFileIsCreatedWithTheDefaults) {

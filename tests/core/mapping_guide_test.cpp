@@ -147,7 +147,7 @@ TEST_F(MappingGuide, HotKeyCellsPrintAsTheGridShowsThem) {
     HotKeyAction action;
     const char* text;
   } cases[] = {{0, 0, "none"},     {1, 65, "A"}, {2, 256, "F1"},
-               {3, 298, "PrtScr"}, {4, 1, "^A"}, {6, 0xFFFF, "?"}};
+               {3, 298, "PrtScr"}, {4, 1, "^A"}, {6, 0xFFFF, "??"}};
   for (const auto& c : cases) hotKeys_.SetAction(alpha, Alt, c.row, c.action);
   const std::vector<Op> ops = Draw();
   for (const auto& c : cases) EXPECT_EQ(TextIn(ops, Cell(AlphaHot, Alt, c.row)), c.text) << c.action;

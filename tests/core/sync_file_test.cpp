@@ -149,14 +149,14 @@ TEST(SyncFile, FailuresOfTheSyncFile) {
   EXPECT_THROW(a.session.FileInUse(), IoError);
   EXPECT_EQ(folder.files[Sync].size(), 10u);
   // Gone, in a folder that refuses new files: recreated in place with count 1, which B reports as a change.
-  folder.createRefused = true;
+  folder.refusesNewFiles = true;
   folder.files.erase(Sync);
   EXPECT_EQ(b.session.FileInUse(), EditPermission::Changed);
   EXPECT_EQ(folder.Record().ChangeCount, 1);
   EXPECT_EQ(b.session.FileInUse(), EditPermission::Granted);
   EXPECT_EQ(folder.Record().LockState, LockHeld);
   // A write that fails part-way keeps the previous record whole.
-  folder.createRefused = false;
+  folder.refusesNewFiles = false;
   folder.diskFullAfter = 5;
   EXPECT_THROW(b.session.ReleaseSyncFile(1), IoError);
   folder.diskFullAfter.reset();

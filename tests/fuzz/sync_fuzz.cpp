@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           break;
         }
         case 8:
-          folder.createRefused = !folder.createRefused;
+          folder.refusesNewFiles = !folder.refusesNewFiles;
           break;
         case 9:
           folder.replaceRefused = !folder.replaceRefused;

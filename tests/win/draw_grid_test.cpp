@@ -199,8 +199,32 @@ TEST_F(DrawGridTest, AnEmptyGridStaysQuiet) {
   EXPECT_TRUE(painted_.empty());
   EXPECT_TRUE(doubleClicks_.empty());
   EXPECT_EQ(clicks_, 0);
-  EXPECT_EQ(::SendMessageA(window_, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS)
+  EXPECT_EQ(::SendMessageA(window_, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS)
       << "Enter and Escape stay with a dialog";
+}
+
+// A grid of the main window edits on Enter and F2 as on a double-click; a dialog's grid leaves Enter to the
+// dialog's default button.
+TEST_F(DrawGridTest, EnterAndF2EditOnlyWhereAsked) {
+  MSG enter{window_, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  const auto wantsEnter = [&] {
+    return (::SendMessageA(window_, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) &
+            DLGC_WANTMESSAGE) != 0;
+  };
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  Key(VK_F2);
+  EXPECT_FALSE(wantsEnter());
+  EXPECT_TRUE(doubleClicks_.empty());
+  grid_->SetEditOnEnter(true);
+  Key(VK_RETURN);
+  Key(VK_F2);
+  EXPECT_TRUE(wantsEnter());
+  ASSERT_EQ(doubleClicks_.size(), 2u);
+  for (const POINT& cell : doubleClicks_) {
+    EXPECT_EQ(cell.x, 1);
+    EXPECT_EQ(cell.y, 1);
+  }
 }
 
 }  // namespace

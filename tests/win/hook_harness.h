@@ -83,6 +83,8 @@ class TavrixRun {
 
   bool loaded() const { return loaded_; }
   HWND MainWindow() const { return process_.MainWindow(); }
+  // Closes the program and waits for its end; its exit code.
+  int Close() { return process_.Close(); }
 
  private:
   static bool Loaded(const Tables& tables) {
@@ -109,9 +111,16 @@ class Target {
     if (window_) ::PostMessageA(window_, WM_CLOSE, 0, 0);
   }
 
+  // Right after another program shows its window, the foreground can drop to the desktop a moment after
+  // it was taken: it counts once it has held for a while.
   bool Focus() {
-    ::SetForegroundWindow(window_);
-    return WaitFor([&] { return ::GetForegroundWindow() == window_; }, 3s);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      ::SetForegroundWindow(window_);
+      if (!WaitFor([&] { return ::GetForegroundWindow() == window_; }, 3s)) continue;
+      WaitFor([] { return false; }, 700ms);
+      if (::GetForegroundWindow() == window_) return true;
+    }
+    return false;
   }
   const std::string& log() const { return log_; }
 

@@ -115,19 +115,23 @@ std::vector<std::string> FilesHolding(const std::string& text, const FILETIME& s
   return holding;
 }
 
-TEST_F(HookHold, TypedTextIsInNoFile) {
+// A program of its own, since the test ends it to see what it writes on closing.
+TEST(HookFiles, TypedTextIsInNoFile) {
   FILETIME start;
   ::GetSystemTimeAsFileTime(&start);
+  TavrixRun tavrix(HoldTables());
+  ASSERT_TRUE(tavrix.loaded());
+  Target target("files");
+  ASSERT_TRUE(target.Focus());
   const TempDir probeFolder;
   const std::string probe = probeFolder.File("probe.txt");
   WriteFileText(probe, "canaryxwv");
   EXPECT_EQ(FilesHolding("canaryxwv", start), std::vector<std::string>{probe}) << "the search finds a file";
   ::DeleteFileA(probe.c_str());
-  const std::size_t mark = target_.Mark();
+  const std::size_t mark = target.Mark();
   Xdotool("type --delay 30 canaryxwv");
-  EXPECT_EQ(target_.Since(mark, "c"), "0063 0061 006E 0061 0072 0079 0078 0077 0076");
-  ::PostMessageA(tavrix_->MainWindow(), WM_CLOSE, 0, 0);  // and whatever it writes on closing
-  ::Sleep(1500);
+  EXPECT_EQ(target.Since(mark, "c"), "0063 0061 006E 0061 0072 0079 0078 0077 0076");
+  EXPECT_EQ(tavrix.Close(), 0);  // and whatever it writes on closing is written by now
   EXPECT_EQ(FilesHolding("canaryxwv", start), std::vector<std::string>{});
 }
 

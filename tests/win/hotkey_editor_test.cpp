@@ -194,7 +194,9 @@ TEST_F(HotKeyEditor, OnlyAnotherCategoryRepaintsAndWritesTheSettings) {
     ::GetWindowRect(Grid(), &rect);
     return rect;
   }();
+  Press(IdAlpha);  // the focus goes from the grid to the button, and the grid repaints its current cell
   Settle();
+  ::UpdateWindow(Grid());
   const auto shown = ScreenPixels(grid);
   SharedArea(HotKeyAreaName).mutable_data()[8] = 'Q';  // Alt+A, behind the grid's back
   const bool existed = FileExists(settings);
@@ -202,6 +204,7 @@ TEST_F(HotKeyEditor, OnlyAnotherCategoryRepaintsAndWritesTheSettings) {
 
   Press(IdAlpha);
   Settle();
+  ::UpdateWindow(Grid());  // a pending repaint happens now, before the pixels are read
   EXPECT_EQ(ScreenPixels(grid), shown) << "the category already shown is not repainted";
   EXPECT_EQ(FileExists(settings), existed);
   if (existed) {
@@ -214,6 +217,7 @@ TEST_F(HotKeyEditor, OnlyAnotherCategoryRepaintsAndWritesTheSettings) {
   Press(IdAlpha);
   EXPECT_EQ(ProfileString(settings, "Misc", "Last Keys"), "1");
   Settle();
+  ::UpdateWindow(Grid());
   EXPECT_NE(ScreenPixels(grid), shown) << "another category repaints from the area";
 }
 

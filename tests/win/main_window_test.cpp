@@ -1,6 +1,7 @@
 // The real TAVRIX.EXE, seen from another process: its windows, its named areas, its start and its end.
 #include <gtest/gtest.h>
 
+#include "tests/win/support/GridDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
 
@@ -109,6 +110,28 @@ TEST(MainWindow, AShortMappingFileIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(FindMessageBox(tavrix.id()).window, nullptr);
   EXPECT_TRUE(tavrix.Running());
   EXPECT_EQ(tavrix.Close(), 0);
+}
+
+// A close from the taskbar button while a picker or a message box is up ends it as if cancelled and then
+// closes as always: the settings are saved (the page, kept in memory until then) and the exit code is 0.
+TEST(MainWindow, ACloseFromTheTaskbarEndsTheOpenDialogFirst) {
+  struct Case {
+    const char* what;
+    int col, row;  // of the Alphabetic hot-key grid
+    const char* windowClass;
+  };
+  const Case cases[] = {{"a picker", Alt, 0, "TDoSpecial2"}, {"the reserved-cell notice", Win, 3, "#32770"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TavrixProcess tavrix;
+    const HWND grid = tavrix.Control(IdNewGrid);
+    ::SendMessageA(tavrix.Control(IdHotKeys), BM_CLICK, 0, 0);
+    PostDoubleClick(grid, CellCentre(grid, std::vector<int>(8, 40), c.col, c.row));
+    ASSERT_NE(WaitForWindow(tavrix.id(), c.windowClass), nullptr);
+    const HWND application = ::GetWindow(tavrix.MainWindow(), GW_OWNER);
+    EXPECT_EQ(tavrix.CloseBy(application, WM_SYSCOMMAND, SC_CLOSE), 0);
+    EXPECT_EQ(ProfileString(SettingsFilePath(), "Misc", "Remap"), "No");
+  }
 }
 
 // Started minimised, the program minimises itself at its first activation only: a restored window stays

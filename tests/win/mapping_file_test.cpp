@@ -124,6 +124,27 @@ TEST_F(MappingFileOnDisk, SavesRefusedByTheFileLeaveItWholeAndSayNothing) {
   }
 }
 
+// Another program reading the file without delete sharing refuses the replace, not the plain write: the
+// record goes in place, cut to its length. The target keeps its attributes through a replace.
+TEST_F(MappingFileOnDisk, ASaveWritesWhereThePlainWriteWouldAndKeepsTheAttributes) {
+  Store(Bytes(5000, 0x41));
+  {
+    const UniqueFile reader = OpenElsewhere(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(reader);
+    FillTables(8);
+    EXPECT_NO_THROW(SaveTavrix(files_, name_, HotKeys(), Remaps()));
+    EXPECT_EQ(Stored(), Tables());
+    EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
+  }
+  ASSERT_TRUE(::SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  FillTables(9);
+  SaveTavrix(files_, name_, HotKeys(), Remaps());
+  EXPECT_EQ(Stored(), Tables());
+  EXPECT_EQ(::GetFileAttributesA(name_.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
+}
+
 TEST_F(MappingFileOnDisk, ASaveIntoAMissingFolderIsSkipped) {
   FillTables(6);
   EXPECT_NO_THROW(SaveTavrix(files_, folder_ + "\\no such folder\\KEY.TVX", HotKeys(), Remaps()));
@@ -144,11 +165,14 @@ TEST_F(MappingFileOnDisk, AShortFileIsReportedAndChangesNoTable) {
 }
 
 TEST(IoErrorCodes, SystemErrorsBecomeTheirTexts) {
+  // 100 and 101 are system numbers like any other, not the two errors with texts of their own.
   const std::pair<DWORD, const char*> cases[] = {{ERROR_DISK_FULL, "Disk full"},
                                                  {ERROR_HANDLE_DISK_FULL, "Disk full"},
                                                  {ERROR_ACCESS_DENIED, "I/O error 5"},
-                                                 {ERROR_NETNAME_DELETED, "I/O error 64"}};
-  for (const auto& [error, text] : cases) EXPECT_EQ(IoError(IoErrorCode(error)).what(), std::string(text));
+                                                 {ERROR_NETNAME_DELETED, "I/O error 64"},
+                                                 {ERROR_TOO_MANY_SEMAPHORES, "I/O error 100"},
+                                                 {ERROR_EXCL_SEM_ALREADY_OWNED, "I/O error 101"}};
+  for (const auto& [error, text] : cases) EXPECT_EQ(SystemIoError(error).what(), std::string(text));
 }
 
 }  // namespace

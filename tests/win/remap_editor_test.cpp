@@ -178,7 +178,7 @@ TEST(CellText, ControlCodesFromADamagedFileShowInCaretNotation) {
   };
   const Case cases[] = {
       {1, "^A"},     {5, "^E"},   {27, "^["},   {31, "^_"}, {32, " "},    {'~', "~"},
-      {255, "\xFF"}, {256, "F1"}, {315, "PA1"}, {316, "?"}, {65535, "?"},
+      {255, "\xFF"}, {256, "F1"}, {315, "PA1"}, {'?', "?"}, {316, "??"}, {65535, "??"},
   };
   for (const Case& c : cases) EXPECT_EQ(HotKeyCellText(c.value), c.text) << c.value;
   EXPECT_EQ(CharacterText(0), std::string(1, '\0')) << "shown as \"none\" by the grids";

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <sstream>
 
 #include "tests/win/support/TavrixProcess.h"
@@ -37,6 +38,7 @@ class SettingsPlaces : public ::testing::Test {
   void TearDown() override {
     const auto paths = Paths();
     for (std::size_t i = 0; i < paths.size(); ++i) {
+      ::SetFileAttributesA(paths[i].c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileA(paths[i].c_str());
       if (saved_[i].first) WriteFileText(paths[i], saved_[i].second);
     }
@@ -120,6 +122,7 @@ TEST_F(SettingsPlaces, AWindowsDirectoryTheUserCannotWriteSendsTheFileToTheUsers
 
 TEST_F(SettingsPlaces, TheUsersFirstSettingsFileStartsFromTheOneInTheWindowsDirectory) {
   WriteFileText(SettingsFilePath(), "[Misc]\r\nLast Keys=3\r\n");
+  ::SetFileAttributesA(SettingsFilePath().c_str(), FILE_ATTRIBUTE_READONLY);  // Wine's root writes anything
   Win32ProfileStore store = Win32ProfileStore::ForCurrentUser([](const std::string&) { return false; });
   TSettings loaded;
   LoadSettings(loaded, store, "C:");
@@ -127,7 +130,9 @@ TEST_F(SettingsPlaces, TheUsersFirstSettingsFileStartsFromTheOneInTheWindowsDire
   loaded.LastKeys = 5;
   SaveSettings(loaded, store);
   // Later runs keep the user's own file.
+  ::SetFileAttributesA(SettingsFilePath().c_str(), FILE_ATTRIBUTE_NORMAL);
   WriteFileText(SettingsFilePath(), "[Misc]\r\nLast Keys=2\r\n");
+  ::SetFileAttributesA(SettingsFilePath().c_str(), FILE_ATTRIBUTE_READONLY);
   Win32ProfileStore again = Win32ProfileStore::ForCurrentUser([](const std::string&) { return false; });
   LoadSettings(loaded, again, "C:");
   EXPECT_EQ(loaded.LastKeys, 5);
@@ -137,9 +142,45 @@ TEST_F(SettingsPlaces, TheDefaultMappingFileFollowsTheSameRule) {
   const std::string programDir = TempFolder().substr(0, TempFolder().size() - 1);
   EXPECT_EQ(DefaultMappingDir(programDir).str(), programDir);  // a writable folder: the real probe
   WriteFileText(programDir + "\\KEY.TVX", "shipped");
+  ::SetFileAttributesA((programDir + "\\KEY.TVX").c_str(), FILE_ATTRIBUTE_READONLY);
   const ShortString fallback = DefaultMappingDir(programDir, [](const std::string&) { return false; });
   EXPECT_EQ(fallback.str(), userFolder_);
   EXPECT_EQ(ReadFileText(userFolder_ + "\\KEY.TVX"), "shipped");
+}
+
+// A file that is already there decides by itself, so start-up writes no probe file into the Windows
+// directory; the probe is tried only where no file exists yet.
+TEST_F(SettingsPlaces, AnExistingFileDecidesWithoutAProbe) {
+  struct Case {
+    const char* what;
+    std::optional<DWORD> attributes;  // nothing: no file
+    bool kept;
+    int probes;
+  };
+  const Case cases[] = {
+      {"a writable file", FILE_ATTRIBUTE_NORMAL, true, 0},
+      {"a read-only file", FILE_ATTRIBUTE_READONLY, false, 0},
+      {"no file, a folder that takes one", std::nullopt, true, 1},
+  };
+  const std::string folder = TempFolder().substr(0, TempFolder().size() - 1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string file = folder + "\\KEY.TVX";
+    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(file.c_str());
+    if (c.attributes) {
+      WriteFileText(file, "kept");
+      ::SetFileAttributesA(file.c_str(), *c.attributes);
+    }
+    int probes = 0;
+    EXPECT_EQ(CanKeepFileIn(folder, "KEY.TVX",
+                            [&](const std::string&) {
+                              ++probes;
+                              return true;
+                            }),
+              c.kept);
+    EXPECT_EQ(probes, c.probes);
+  }
 }
 
 TEST(WritableFolder, TheProbeCreatesNothingAndFailsWhereNoFileCanBeMade) {

@@ -9,7 +9,7 @@
 namespace tvx {
 namespace {
 
-[[noreturn]] void ThrowLastError() { throw IoError(IoErrorCode(::GetLastError())); }
+[[noreturn]] void ThrowLastError() { throw SystemIoError(::GetLastError()); }
 
 // Appends to "c:\test", or starts it afresh when it cannot be opened for appending.
 void AppendTraceLine(const std::string& line) {

@@ -21,7 +21,7 @@ constexpr int ClientHeight = 454;
 constexpr DWORD MainWinStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 const ControlSpec MainWinControls[] = {
-    {ControlKind::RadioButton, IdRemap, "Keyboard &Remapper", 4, 8, 180, 20, {16}},
+    {ControlKind::RadioButton, IdRemap, "Keyboard &Remapper", 4, 8, 180, 20, {16}, 0, WS_GROUP},
     {ControlKind::RadioButton, IdHotKeys, "Keyboard &Hot Keys", 200, 8, 180, 20, {16}},
     {ControlKind::Panel, IdPanel1, "", 4, 32, 381, 417, {16}},
     {ControlKind::Panel, IdPanel2, "", 4, 32, 381, 417, {16}},
@@ -416,9 +416,36 @@ void TMainWin::Command(int id) {
     case IdFunctionKeys:
     case IdNumeric:
     case IdEditing:
-      CheckRadio(id);
+      PageClick(id);
       break;
   }
+}
+
+// A page or category the user chooses puts the focus on the page's first grid, ready for the keys.
+void TMainWin::PageClick(int id) {
+  const bool remap = Settings.Remap;
+  const int category = Settings.LastKeys;
+  CheckRadio(id);
+  if (Settings.Remap != remap || Settings.LastKeys != category) FocusFirstGrid();
+}
+
+// The keyboard works on the grids: the focus comes back to where it was when the window is activated
+// again, and to the page's first grid when that control is gone from view.
+HWND TMainWin::FirstGrid() const { return Control(Settings.Remap ? IdUpperGrid : IdNewGrid); }
+
+void TMainWin::FocusFirstGrid() {
+  focus_ = FirstGrid();
+  ::SetFocus(focus_);
+}
+
+void TMainWin::RememberFocus() {
+  const HWND focus = ::GetFocus();
+  if (focus && ::IsChild(hwnd(), focus)) focus_ = focus;
+}
+
+void TMainWin::RestoreFocus() {
+  if (!focus_ || !::IsWindowVisible(focus_) || !::IsWindowEnabled(focus_)) focus_ = FirstGrid();
+  ::SetFocus(focus_);
 }
 
 LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -442,8 +469,13 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam) FormShow();
       break;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
-      break;
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus();
+        break;
+      }
+      FormActivate();
+      RestoreFocus();
+      return 0;
     case WM_ACTIVATEAPP:
       if (!wParam) AppDeactivate();
       break;
@@ -453,6 +485,12 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return ::SendMessageA(application_.get(), message, wParam, lParam);
       break;
     case WM_CLOSE:
+      // Inside a dialog's modal loop the close would destroy the grid whose handler runs the dialog: end
+      // the dialogs first, and close once their loops have returned.
+      if (CancelDialogs(true)) {
+        ::PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+        return 0;
+      }
       FormClose();
       ::DestroyWindow(hwnd());
       return 0;
@@ -463,10 +501,20 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Window::HandleMessage(message, wParam, lParam);
 }
 
+// The name part is taken from the full path however long that is, before anything is cut to a short
+// string: a deep folder must not push the name out of the caption.
 ShortString FileCaption(const ShortString& fileName) {
-  char full[MAX_PATH + 1] = {};
-  const bool expanded = ::GetFullPathNameA(fileName.c_str(), MAX_PATH, full, nullptr) != 0;
-  return FileCaptionOf(expanded ? ShortString(full) : fileName, BrowseOnly || FullBrowseOnly);
+  std::string full(fileName.str());
+  std::string expanded(::GetFullPathNameA(fileName.c_str(), 0, nullptr, nullptr), '\0');
+  const DWORD length = expanded.empty()
+                           ? 0
+                           : ::GetFullPathNameA(fileName.c_str(), static_cast<DWORD>(expanded.size()),
+                                                expanded.data(), nullptr);
+  if (length != 0 && length < expanded.size()) full = expanded.substr(0, length);
+  const std::size_t separator = full.find_last_of("\\:");
+  const std::string_view name =
+      std::string_view(full).substr(separator == std::string::npos ? 0 : separator + 1);
+  return FileCaptionOf(ShortString(name), BrowseOnly || FullBrowseOnly);
 }
 
 }  // namespace tvx

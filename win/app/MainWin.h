@@ -166,6 +166,10 @@ class TMainWin : public Window {
   // Tray.
   void MenuSysTrayClick();
   void TaskIcon1RightClick();
+  // Ends the open dialogs as if cancelled: those a right click on the tray icon closes, and with
+  // `boxesToo` every window the main window owns (message boxes, the common dialogs) as well. True when
+  // any dialog or box was up.
+  bool CancelDialogs(bool boxesToo);
   const TTaskIcon& TaskIcon() const { return TaskIcon1; }
 
   // Printed mapping guide, help, user manual, about box and other products.
@@ -187,6 +191,7 @@ class TMainWin : public Window {
   void InstallHooks();
   void Command(int id);
   void CheckRadio(int id);
+  void PageClick(int id);
   void CategoryClick(int category);
   void ApplyBrowseOnlyRestrictions();
   void StartSyncTimer();
@@ -197,6 +202,10 @@ class TMainWin : public Window {
   void ShowTrayIcon(bool shown);
   void SetCaption(const ShortString& fileName);
   bool ChooseCurrentFile(TFileDialog& dialog);
+  HWND FirstGrid() const;
+  void FocusFirstGrid();
+  void RememberFocus();
+  void RestoreFocus();
 
   UniqueHandle HotKeyMapping;
   UniqueHandle HookMutex;
@@ -225,6 +234,7 @@ class TMainWin : public Window {
   FontCache fonts_;
   std::map<int, HWND> controls_;
   bool activatedOnce_ = false;
+  HWND focus_ = nullptr;  // the control that had the focus when the window was last active
 };
 
 // "Tavrix 98 (" + base name + ")", with the browse-only suffix.

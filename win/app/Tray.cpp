@@ -1,6 +1,7 @@
 // Tray mode: the program lives as an icon in the notification area, hides when it loses the focus and
 // comes back with a right click on the icon.
 #include <cstring>
+#include <vector>
 
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
@@ -15,11 +16,11 @@ namespace tvx {
 namespace {
 
 // The dialogs a right click on the icon closes, in this order, each as if cancelled.
-struct TrayClosedDialog {
+struct ClosedDialog {
   bool DialogShowingFlags::*showing;
   const char* className;
 };
-constexpr TrayClosedDialog TrayClosedDialogs[] = {
+constexpr ClosedDialog TrayClosedDialogs[] = {
     {&DialogShowingFlags::OtherProductsShowing, OtherProductsClassName},
     {&DialogShowingFlags::AboutShowing, AboutBoxClassName},
     {&DialogShowingFlags::SelectCharacterShowing, SelectCharacterClassName},
@@ -42,6 +43,28 @@ HWND ThreadWindowOfClass(const char* className) {
         if (std::strcmp(name, s->className) != 0) return TRUE;
         s->found = window;
         return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Visible windows of this thread that `owner` owns, directly or through another owned window.
+std::vector<HWND> OwnedWindows(HWND owner) {
+  struct Search {
+    HWND owner;
+    std::vector<HWND> found;
+  } search{owner, {}};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (!::IsWindowVisible(window)) return TRUE;
+        for (HWND up = ::GetWindow(window, GW_OWNER); up; up = ::GetWindow(up, GW_OWNER)) {
+          if (up != s->owner) continue;
+          s->found.push_back(window);
+          break;
+        }
+        return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
@@ -93,11 +116,21 @@ void TMainWin::TaskIcon1RightClick() {
     ::ShowWindow(application_.get(), SW_SHOWNORMAL);
     ::ShowWindow(hwnd(), SW_SHOW);
   }
-  for (const TrayClosedDialog& dialog : TrayClosedDialogs) {
+  CancelDialogs(false);
+  ::SetForegroundWindow(hwnd());
+}
+
+// A close cannot wait for the user: every dialog and message box ends as if cancelled (a box with an OK
+// button alone ends with OK).
+bool TMainWin::CancelDialogs(bool boxesToo) {
+  const std::vector<HWND> owned = boxesToo ? OwnedWindows(hwnd()) : std::vector<HWND>();
+  const bool any = Showing.Any() || !owned.empty();
+  for (const ClosedDialog& dialog : TrayClosedDialogs) {
     if (!(Showing.*dialog.showing)) continue;
     if (HWND window = ThreadWindowOfClass(dialog.className)) ::SendMessageA(window, WM_CLOSE, 0, 0);
   }
-  ::SetForegroundWindow(hwnd());
+  for (HWND window : owned) ::SendMessageA(window, WM_CLOSE, 0, 0);
+  return any;
 }
 
 }  // namespace tvx

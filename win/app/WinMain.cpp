@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <exception>
 #include <iterator>
 #include <optional>
 #include <vector>
@@ -30,6 +29,9 @@ void RunMessageLoop(HWND mainWindow, HACCEL accelerators) {
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (::TranslateAcceleratorA(mainWindow, accelerators, &msg)) continue;
+    // Tab, the arrows in a radio group and the captions' mnemonics work as in a dialog box; a mnemonic
+    // no control has goes on to the menu bar.
+    if (::IsDialogMessageA(mainWindow, &msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
@@ -48,24 +50,28 @@ std::vector<tvx::ShortString> CommandLineArguments() {
   return {__argv + std::min(__argc, 1), __argv + __argc};
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+void RunTavrix() {
   const std::optional<tvx::UniqueHandle> marker = ClaimSingleInstance();
   if (!marker) {
     ::MessageBoxA(nullptr, "Tavrix 98 is already running.", "", MB_OK);
-    return 0;
+    return;
   }
   tvx::Showing = {};
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
+  tvx::TMainWin mainWin;
+  mainWin.Create(CommandLineArguments());
+  ::ShowWindow(mainWin.hwnd(), SW_SHOW);
+  RunMessageLoop(mainWin.hwnd(), MainAccelerators());
+}
+
+}  // namespace
+
+// Whatever escapes, of any type, the marker is released on the way out and the exit code is 0.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
-    tvx::TMainWin mainWin;
-    mainWin.Create(CommandLineArguments());
-    ::ShowWindow(mainWin.hwnd(), SW_SHOW);
-    RunMessageLoop(mainWin.hwnd(), MainAccelerators());
-  } catch (const std::exception&) {
-    // The marker is released below, and the process ends as on every other path.
+    RunTavrix();
+  } catch (...) {
   }
   return 0;
 }

@@ -6,7 +6,7 @@
 namespace tvx {
 namespace {
 
-[[noreturn]] void ThrowLastError() { throw IoError(IoErrorCode(::GetLastError())); }
+[[noreturn]] void ThrowLastError() { throw SystemIoError(::GetLastError()); }
 
 // Closing can report a write the system had deferred, so it is checked like the write itself.
 void CloseChecked(UniqueFile& file) {
@@ -21,26 +21,34 @@ std::string FolderOf(const std::string& name) {
   return std::string(full, static_cast<std::size_t>(namePart - full));
 }
 
-// The whole of `bytes`, on the disk before the file is closed: a file put in another's place must never
-// be empty after a crash.
-void WriteAndClose(UniqueFile& file, std::span<const std::uint8_t> bytes) {
+// Refusals that leave the target as it was; the save then writes in place.
+bool IsRefusal(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+}
+
+void WriteAll(const UniqueFile& file, std::span<const std::uint8_t> bytes) {
   DWORD written = 0;
   if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
     ThrowLastError();
   if (written != bytes.size()) throw IoError(IoError::DiskFull);
-  if (!::FlushFileBuffers(file.get())) ThrowLastError();
-  CloseChecked(file);
 }
 
-bool IsRefusal(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+// A target another program holds without delete sharing cannot be replaced. Asked first, so that no
+// failed replace is tried: Wine's ReplaceFileA leaves a file of its own behind when it fails.
+bool IsHeldWithoutDeleteSharing(const std::string& name) {
+  const UniqueFile file(::CreateFileA(name.c_str(), DELETE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return !file && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 }  // namespace
 
-int IoErrorCode(DWORD systemError) {
-  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL) return IoError::DiskFull;
-  return static_cast<int>(systemError);
+IoError SystemIoError(DWORD systemError) {
+  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL)
+    return IoError(IoError::DiskFull);
+  return IoError::System(systemError);
 }
 
 bool Win32FileAccess::Exists(const std::string& name) {
@@ -86,7 +94,10 @@ void Win32FileAccess::Write(const std::string& name, std::span<const std::uint8_
   UniqueFile file(
       ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowLastError();
-  WriteAndClose(file, bytes);
+  WriteAll(file, bytes);
+  // On the disk before it replaces the previous file, so a crash cannot leave an empty one in its place.
+  if (!::FlushFileBuffers(file.get())) ThrowLastError();
+  CloseChecked(file);
 }
 
 FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) {
@@ -98,7 +109,9 @@ FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name, std
                                                                         : CreateResult::Refused;
   }
   try {
-    WriteAndClose(file, bytes);
+    WriteAll(file, bytes);
+    if (!::FlushFileBuffers(file.get())) ThrowLastError();
+    CloseChecked(file);
   } catch (...) {
     file.reset();
     Remove(name);
@@ -107,12 +120,30 @@ FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name, std
   return CreateResult::Created;
 }
 
+// ReplaceFileA keeps the target's permissions and owner; its attributes go to the new file first, as Wine's
+// ReplaceFileA does not carry them. A target not there yet is renamed to.
 bool Win32FileAccess::Replace(const std::string& from, const std::string& to) {
-  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
+  const DWORD attributes = ::GetFileAttributesA(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && IsHeldWithoutDeleteSharing(to)) return false;
+  if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesA(from.c_str(), attributes);
+  const bool replaced = attributes != INVALID_FILE_ATTRIBUTES
+                            ? ::ReplaceFileA(to.c_str(), from.c_str(), nullptr,
+                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE
+                            : ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+  if (replaced) return true;
   const DWORD error = ::GetLastError();
   if (IsRefusal(error)) return false;
-  throw IoError(IoErrorCode(error));
+  throw SystemIoError(error);
+}
+
+bool Win32FileAccess::WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) {
+  UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  WriteAll(file, bytes);
+  if (!::SetEndOfFile(file.get()) || !::FlushFileBuffers(file.get())) ThrowLastError();
+  CloseChecked(file);
+  return true;
 }
 
 void Win32FileAccess::Remove(const std::string& name) noexcept { ::DeleteFileA(name.c_str()); }

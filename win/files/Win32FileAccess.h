@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "core/common/IoError.h"
 #include "core/files/MappingFile.h"
 
 namespace tvx {
@@ -16,11 +17,12 @@ class Win32FileAccess : public FileAccess {
   std::optional<std::string> CreateBeside(const std::string& name) override;
   void Write(const std::string& name, std::span<const std::uint8_t> bytes) override;
   bool Replace(const std::string& from, const std::string& to) override;
+  bool WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) override;
   void Remove(const std::string& name) noexcept override;
   CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) override;
 };
 
-// The IoError code for a system error: a full disk has a text of its own, the rest show their number.
-int IoErrorCode(DWORD systemError);
+// The IoError for a system error: a full disk has a text of its own, the rest show their number.
+IoError SystemIoError(DWORD systemError);
 
 }  // namespace tvx

@@ -36,6 +36,8 @@ void TDoSpecial2::Create(HWND owner) {
   SetUpSymbolGrid(symbols);
   symbols.OnClick = [this] { SymbolGridClick(); };
   symbols.OnDblClick = [this] { SymbolGridDblClick(); };
+  // The default button follows the grid that has the focus, reached by Tab as by a click.
+  symbols.OnFocus = [this] { SymbolGridClick(); };
   DrawGrid& keys = Grid(picker::KeyGrid);
   keys.SetColCount(KeyColumns);
   keys.SetRowCount(KeyRows);
@@ -45,6 +47,7 @@ void TDoSpecial2::Create(HWND owner) {
   keys.OnDrawCell = [this](const GridCellPaint& cell) { KeyGridDrawCell(cell); };
   keys.OnClick = [this] { KeyGridClick(); };
   keys.OnDblClick = [this] { KeyGridDblClick(); };
+  keys.OnFocus = [this] { KeyGridClick(); };
   SetDefaultButton(picker::OkButton);
 }
 

@@ -18,13 +18,13 @@ constexpr int SmallPoints = 9;
 constexpr int LargePoints = 11;
 
 const ControlSpec HotKeyPage[] = {
-    {ControlKind::RadioButton, IdAlpha, "&Alphabetic Keys", 8, 8, 117, 17, CategoryFont, IdPanel1},
+    {ControlKind::RadioButton, IdAlpha, "&Alphabetic Keys", 8, 8, 117, 17, CategoryFont, IdPanel1, WS_GROUP},
     {ControlKind::RadioButton, IdPunctuation, "&Punctuation Keys", 128, 8, 117, 17, CategoryFont, IdPanel1},
     {ControlKind::RadioButton, IdFunctionKeys, "F&unction Keys", 248, 8, 117, 17, CategoryFont, IdPanel1},
     {ControlKind::RadioButton, IdNumeric, "&Numeric Keys", 8, 28, 117, 17, CategoryFont, IdPanel1},
     {ControlKind::RadioButton, IdEditing, "&Editing Keys", 128, 28, 117, 17, CategoryFont, IdPanel1},
-    // Two-word headings take both lines.
-    {ControlKind::CenteredLabel, IdHeadingFirst, "Key", 18, 69, 40, 14, HeadingFont, IdPanel1},
+    // Two-word headings take both lines. WS_GROUP ends the arrow keys' group of category buttons.
+    {ControlKind::CenteredLabel, IdHeadingFirst, "Key", 18, 69, 40, 14, HeadingFont, IdPanel1, WS_GROUP},
     {ControlKind::CenteredLabel, IdHeadingFirst + 1, "Alt", 60, 69, 40, 14, HeadingFont, IdPanel1},
     {ControlKind::CenteredLabel, IdHeadingFirst + 2, "Ctrl", 100, 69, 40, 14, HeadingFont, IdPanel1},
     {ControlKind::CenteredLabel, IdHeadingFirst + 3, "Win", 141, 69, 40, 14, HeadingFont, IdPanel1},
@@ -36,7 +36,7 @@ const ControlSpec HotKeyPage[] = {
     {ControlKind::CenteredLabel, IdHeadingFirst + 9, "Win", 264, 69, 40, 14, HeadingFont, IdPanel1},
     {ControlKind::CenteredLabel, IdHeadingFirst + 10, "Alt", 305, 55, 40, 14, HeadingFont, IdPanel1},
     {ControlKind::CenteredLabel, IdHeadingFirst + 11, "Shift", 305, 69, 40, 14, HeadingFont, IdPanel1},
-    {ControlKind::Grid, IdNewGrid, "", 15, 88, 349, 320, {15}, IdPanel1},
+    {ControlKind::Grid, IdNewGrid, "", 15, 88, 349, 320, {15}, IdPanel1, WS_GROUP},
 };
 
 }  // namespace
@@ -51,6 +51,7 @@ void TMainWin::BuildHotKeyPage() {
   grid.SetRowCount(RowCount(Settings.LastKeys));
   grid.OnDrawCell = [this](const GridCellPaint& cell) { NewGridDrawCell(cell); };
   grid.OnDblClick = [this] { NewGridDblClick(); };
+  grid.SetEditOnEnter(true);
 }
 
 void TMainWin::AlphaClick() { CategoryClick(Alphabetic); }

@@ -15,14 +15,14 @@ constexpr FontSpec HeadingFont{13};
 constexpr FontSpec GridFont{15};
 
 const ControlSpec RemapPage[] = {
-    {ControlKind::CenteredLabel, IdLabel4, "Upper Case", 12, 8, 81, 16, HeadingFont, IdPanel2},
+    {ControlKind::CenteredLabel, IdLabel4, "Upper Case", 12, 8, 81, 16, HeadingFont, IdPanel2, WS_GROUP},
     {ControlKind::CenteredLabel, IdLabel6, "Lower Case", 108, 8, 81, 16, HeadingFont, IdPanel2},
     {ControlKind::CenteredLabel, IdLabel11, "Punctuation", 208, 8, 81, 16, HeadingFont, IdPanel2},
     {ControlKind::CenteredLabel, IdLabel14, "Numeric", 304, 8, 61, 16, HeadingFont, IdPanel2},
-    {ControlKind::Grid, IdUpperGrid, "", 11, 28, 83, 382, GridFont, IdPanel2},
-    {ControlKind::Grid, IdLowerGrid, "", 107, 28, 83, 382, GridFont, IdPanel2},
-    {ControlKind::Grid, IdPunctGrid, "", 207, 28, 83, 382, GridFont, IdPanel2},
-    {ControlKind::Grid, IdNumGrid, "", 303, 28, 63, 213, GridFont, IdPanel2},
+    {ControlKind::Grid, IdUpperGrid, "", 11, 28, 83, 382, GridFont, IdPanel2, WS_GROUP},
+    {ControlKind::Grid, IdLowerGrid, "", 107, 28, 83, 382, GridFont, IdPanel2, WS_GROUP},
+    {ControlKind::Grid, IdPunctGrid, "", 207, 28, 83, 382, GridFont, IdPanel2, WS_GROUP},
+    {ControlKind::Grid, IdNumGrid, "", 303, 28, 63, 213, GridFont, IdPanel2, WS_GROUP},
     {ControlKind::Bevel, IdBevel1, "", 296, 248, 81, 137, GridFont, IdPanel2},
     {ControlKind::CenteredLabel, IdLabel18, "NOTE", 300, 252, 73, 21, {15, true}, IdPanel2},
     {ControlKind::CenteredLabel,
@@ -70,6 +70,7 @@ void TMainWin::BuildRemapPage() {
       RemapGridDrawCell(table, cell);
     };
     grid.OnDblClick = [this, table = each.table] { RemapGridDblClick(table); };
+    grid.SetEditOnEnter(true);
   }
 }
 

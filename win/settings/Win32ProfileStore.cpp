@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "win/ui/Handles.h"
+
 namespace tvx {
 namespace {
 
@@ -16,9 +18,13 @@ std::string WindowsDirectory() {
   return length == 0 || length >= MAX_PATH ? std::string() : std::string(directory, length);
 }
 
-// A file kept in a place the user can no longer write to starts the user's own copy, once.
+// A file kept in a place the user can no longer write to starts the user's own copy, once; the copy is
+// the user's to write, whatever the original's read-only mark.
 void CopyIfFirst(const std::string& from, const std::string& to) {
-  ::CopyFileA(from.c_str(), to.c_str(), TRUE);
+  if (!::CopyFileA(from.c_str(), to.c_str(), TRUE)) return;
+  const DWORD attributes = ::GetFileAttributesA(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    ::SetFileAttributesA(to.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }
 
 }  // namespace
@@ -30,6 +36,17 @@ bool IsWritableFolder(const std::string& folder) {
   if (::GetTempFileNameA(path.c_str(), "TVX", 0, probe) == 0) return false;
   ::DeleteFileA(probe);
   return true;
+}
+
+bool CanKeepFileIn(const std::string& folder, const std::string& fileName, const WritableProbe& probe) {
+  const std::string path = folder + "\\" + fileName;
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return probe(folder);
+  if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+  const UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Held by another program is still a file the user may write.
+  return file || ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 std::string UserDataFolder() {
@@ -44,7 +61,7 @@ std::string UserDataFolder() {
 
 Win32ProfileStore Win32ProfileStore::ForCurrentUser(const WritableProbe& isWritable) {
   const std::string windows = WindowsDirectory();
-  if (isWritable(windows)) return Win32ProfileStore(SettingsFileName);
+  if (CanKeepFileIn(windows, SettingsFileName, isWritable)) return Win32ProfileStore(SettingsFileName);
   const std::string folder = UserDataFolder();
   if (folder.empty()) return Win32ProfileStore(SettingsFileName);
   const std::string fileName = folder + "\\" + SettingsFileName;
@@ -65,7 +82,7 @@ void Win32ProfileStore::Put(const char* section, const char* key, const std::str
 }
 
 ShortString DefaultMappingDir(const ShortString& programDir, const WritableProbe& isWritable) {
-  if (isWritable(programDir.str())) return programDir;
+  if (CanKeepFileIn(programDir.str(), DefaultMappingFileName, isWritable)) return programDir;
   const std::string folder = UserDataFolder();
   if (folder.empty()) return programDir;
   CopyIfFirst(programDir.str() + "\\" + DefaultMappingFileName, folder + "\\" + DefaultMappingFileName);

@@ -16,6 +16,10 @@ namespace tvx {
 using WritableProbe = std::function<bool(const std::string& folder)>;
 bool IsWritableFolder(const std::string& folder);
 
+// Whether the program may keep `fileName` in `folder`: an existing file decides by opening for writing,
+// so nothing is written into the folder; only where none exists yet does `probe` try the folder.
+bool CanKeepFileIn(const std::string& folder, const std::string& fileName, const WritableProbe& probe);
+
 // "%APPDATA%\Tavrix 98", created if needed; empty when the system names no such folder.
 std::string UserDataFolder();
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/common/IoError.h"
+#include "win/files/Win32FileAccess.h"
 #include "win/keymap/CellPainting.h"
 
 namespace tvx {
@@ -13,7 +14,7 @@ namespace {
 
 // A printing call that failed ends the printout through the general error report.
 void Check(bool succeeded) {
-  if (!succeeded) throw IoError(static_cast<int>(::GetLastError()));
+  if (!succeeded) throw SystemIoError(::GetLastError());
 }
 
 // The hourglass for the whole printout; the default cursor again afterwards, however it ends.
@@ -71,7 +72,7 @@ PrintJob::PrintJob(HDC dc, const char* title) : dc_(dc) {
     const DWORD error = ::GetLastError();
     ::AbortDoc(dc_);
     open_ = false;
-    throw IoError(static_cast<int>(error));
+    throw SystemIoError(error);
   }
 }
 

@@ -3,6 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <new>
+#include <utility>
 
 #include "win/ui/Handles.h"
 #include "win/ui/Window.h"
@@ -25,6 +27,22 @@ class DcScope {
  private:
   HDC dc_;
   int saved_;
+};
+
+// The update region is validated however the painting ends.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window), dc_(::BeginPaint(window, &ps_)) {}
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  ~PaintScope() { ::EndPaint(window_, &ps_); }
+  HDC dc() const { return dc_; }
+  const RECT& area() const { return ps_.rcPaint; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
 };
 
 class MemoryDc {
@@ -85,7 +103,9 @@ DrawGrid* DrawGrid::From(HWND grid) {
 
 LRESULT CALLBACK DrawGrid::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    ::SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(new DrawGrid(window)));
+    auto* grid = new (std::nothrow) DrawGrid(window);
+    if (!grid) return FALSE;  // the grid is not created, and its creator learns it
+    ::SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(grid));
     // A one-pixel frame whatever the creator asked for; the scroll bar then sits inside it.
     ::SetWindowLongPtrA(window, GWL_STYLE, ::GetWindowLongPtrA(window, GWL_STYLE) | WS_BORDER);
     return ::DefWindowProcA(window, message, wParam, lParam);
@@ -98,23 +118,28 @@ LRESULT CALLBACK DrawGrid::WindowProc(HWND window, UINT message, WPARAM wParam, 
   }
   if (!grid) return ::DefWindowProcA(window, message, wParam, lParam);
   // The owner's callbacks run here (a double-click runs a whole edit); nothing escapes the procedure.
+  LRESULT result = 0;
+  Reported([&] { result = grid->HandleMessage(message, wParam, lParam); });
+  return result;
+}
+
+// A paint that fails is reported once, not at every repaint: the report's message box lets the grid
+// paint again, and would otherwise show another box each time.
+void DrawGrid::PaintMessage() {
   try {
-    return grid->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& error) {
-    ReportError(error);
+    const PaintScope paint(hwnd_);
+    Paint(paint.dc(), paint.area());
+    paintFailed_ = false;
+  } catch (...) {
+    if (!std::exchange(paintFailed_, true)) throw;
   }
-  return 0;
 }
 
 LRESULT DrawGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      const HDC dc = ::BeginPaint(hwnd_, &ps);
-      Paint(dc, ps.rcPaint);
-      ::EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+      PaintMessage();
       return 0;
-    }
     case WM_PRINTCLIENT: {
       RECT client;
       ::GetClientRect(hwnd_, &client);
@@ -140,8 +165,11 @@ LRESULT DrawGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
     case WM_GETDLGCODE:
-      return DLGC_WANTARROWS;
+      return DialogCode(lParam);
     case WM_SETFOCUS:
+      InvalidateCell(col_, row_);
+      if (OnFocus) OnFocus();
+      return 0;
     case WM_KILLFOCUS:
       InvalidateCell(col_, row_);
       return 0;
@@ -376,6 +404,14 @@ void DrawGrid::PaintBorder() const {
   ::ReleaseDC(hwnd_, dc);
 }
 
+// Characters stay with the grid, so a letter typed on it is no mnemonic that switches the page or picks
+// in a dialog; Alt with a letter still is.
+LRESULT DrawGrid::DialogCode(LPARAM message) const {
+  const auto* msg = reinterpret_cast<const MSG*>(message);
+  const bool enter = msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN;
+  return DLGC_WANTARROWS | DLGC_WANTCHARS | (editOnEnter_ && enter ? DLGC_WANTMESSAGE : 0);
+}
+
 void DrawGrid::KeyDown(WPARAM key) {
   const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
   const int page = FullyVisibleRows();
@@ -405,6 +441,10 @@ void DrawGrid::KeyDown(WPARAM key) {
     case VK_NEXT:
       ScrollTo(topRow_ + page);
       MoveCurrent(col_, row_ + page, true);
+      break;
+    case VK_RETURN:
+    case VK_F2:
+      if (editOnEnter_ && HasDataCell() && OnDblClick) OnDblClick();
       break;
   }
 }

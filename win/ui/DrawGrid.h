@@ -52,6 +52,9 @@ class DrawGrid {
   std::function<void(const GridCellPaint&)> OnDrawCell;
   std::function<void()> OnClick;  // the user made a cell current, by mouse or key
   std::function<void()> OnDblClick;
+  std::function<void()> OnFocus;  // the grid has received the keyboard focus
+  // Enter and F2 then act as a double-click on the current cell (and Enter is not a dialog's default).
+  void SetEditOnEnter(bool edits) { editOnEnter_ = edits; }
 
  private:
   explicit DrawGrid(HWND window) : hwnd_(window) {}
@@ -73,8 +76,10 @@ class DrawGrid {
   void UpdateScrollBar();
   void InvalidateCell(int col, int row) const;
 
+  void PaintMessage();
   void Paint(HDC target, const RECT& area) const;
   void PaintBorder() const;
+  LRESULT DialogCode(LPARAM message) const;
   void KeyDown(WPARAM key);
   void MouseDown(LPARAM position, bool doubleClick);
   void VScroll(int request);
@@ -93,6 +98,8 @@ class DrawGrid {
   int row_ = 0;
   int topRow_ = 0;
   int wheelDelta_ = 0;
+  bool paintFailed_ = false;
+  bool editOnEnter_ = false;
 };
 
 }  // namespace tvx

@@ -1,5 +1,6 @@
 #include "win/ui/Form.h"
 
+#include <optional>
 #include <stdexcept>
 
 #include "win/ui/DrawGrid.h"
@@ -115,29 +116,53 @@ void SetChecked(HWND button, bool checked) {
   ::SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// While the form shows, its owner is disabled; whatever ends the showing, even an error, the owner
+// comes back enabled and active (or the program could never be used again), with the focus where it was.
+class ModalForm::OwnerDisabled {
+ public:
+  OwnerDisabled(ModalForm& form, HWND owner) : form_(form), owner_(owner), focus_(::GetFocus()) {
+    ::EnableWindow(owner, FALSE);
+  }
+  OwnerDisabled(const OwnerDisabled&) = delete;
+  OwnerDisabled& operator=(const OwnerDisabled&) = delete;
+  ~OwnerDisabled() {
+    Reported([this] { form_.FormClose(); });
+    ::EnableWindow(owner_, TRUE);
+    ::SetActiveWindow(owner_);
+    if (form_.hwnd()) ::DestroyWindow(form_.hwnd());
+    if (::IsWindow(focus_)) ::SetFocus(focus_);  // the grid the form was opened from, say
+  }
+
+ private:
+  ModalForm& form_;
+  HWND owner_;
+  HWND focus_;
+};
+
 void ModalForm::ShowModal(HWND owner) {
   closing_ = false;
   Create(owner);
-  ::EnableWindow(owner, FALSE);
-  FormShow();
-  ::ShowWindow(hwnd(), SW_SHOW);
+  std::optional<int> quit;
+  {
+    const OwnerDisabled disabled(*this, owner);
+    FormShow();
+    ::ShowWindow(hwnd(), SW_SHOW);
+    quit = RunModalLoop();
+  }
+  if (quit) ::PostQuitMessage(*quit);
+}
+
+// The exit code of a WM_QUIT that ended the loop, to be posted again for the loop outside.
+std::optional<int> ModalForm::RunModalLoop() {
   MSG msg;
-  bool quit = false;
   while (!closing_ && hwnd()) {
-    if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
-      quit = true;
-      break;
-    }
+    if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
     if (!::IsDialogMessageA(hwnd(), &msg)) {
       ::TranslateMessage(&msg);
       ::DispatchMessageA(&msg);
     }
   }
-  FormClose();
-  ::EnableWindow(owner, TRUE);
-  ::SetActiveWindow(owner);
-  if (hwnd()) ::DestroyWindow(hwnd());
-  if (quit) ::PostQuitMessage(static_cast<int>(msg.wParam));
+  return std::nullopt;
 }
 
 void ModalForm::SetDefaultButton(int id) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <span>
 
 #include "win/ui/Handles.h"
@@ -86,6 +87,9 @@ class ModalForm : public Window {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  class OwnerDisabled;
+  std::optional<int> RunModalLoop();
+
   bool closing_ = false;
   int defaultButton_ = 0;
 };

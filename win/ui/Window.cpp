@@ -13,6 +13,16 @@ void ReportError(const std::exception& error) {
   ::MessageBoxA(errorReportOwner, error.what(), "Tavrix 98", MB_OK);
 }
 
+void ReportCurrentError() {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    ReportError(error);
+  } catch (...) {
+    ReportError(std::runtime_error("Unexpected error"));
+  }
+}
+
 Window::~Window() {
   if (hwnd_) {
     ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
@@ -58,14 +68,9 @@ LRESULT CALLBACK Window::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     self->hwnd_ = nullptr;
     return ::DefWindowProcA(window, message, wParam, lParam);
   }
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& error) {
-    ReportError(error);
-  } catch (...) {
-    ReportError(std::runtime_error("Unexpected error"));
-  }
-  return 0;
+  LRESULT result = 0;
+  Reported([&] { result = self->HandleMessage(message, wParam, lParam); });
+  return result;
 }
 
 }  // namespace tvx

@@ -35,14 +35,16 @@ class Window {
 // goes on.
 void ReportError(const std::exception& error);
 void SetErrorReportOwner(HWND owner);
+// Inside a catch: reports the error in flight, whatever its type.
+void ReportCurrentError();
 
-// Runs `handler` and reports what it throws; for code that runs outside a window procedure.
+// Runs `handler` and reports anything it throws: nothing may unwind through the system's frames.
 template <typename Handler>
 void Reported(Handler&& handler) {
   try {
     handler();
-  } catch (const std::exception& error) {
-    ReportError(error);
+  } catch (...) {
+    ReportCurrentError();
   }
 }
 

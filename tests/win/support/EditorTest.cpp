@@ -1,6 +1,7 @@
 #include "tests/win/support/EditorTest.h"
 
 #include "tests/win/support/GridDriving.h"
+#include "win/app/MainWin.h"
 #include "win/keymap/Pickers.h"
 
 namespace tvx::test {
@@ -16,9 +17,14 @@ void EditorTest::Finish(HWND dialog) {
   Settle();
 }
 
+// All the program's windows share one thread, whose posted messages are handled in order: once a
+// highlight posted now shows, everything posted before it has been handled. A sent message would not do,
+// since it overtakes posted ones.
 void EditorTest::Settle() {
-  WaitFor([] { return false; }, std::chrono::milliseconds(200));
-  ::SendMessageA(tavrix_->MainWindow(), WM_NULL, 0, 0);
+  const HWND button = tavrix_->Control(IdRemap);
+  ::PostMessageA(button, BM_SETSTATE, TRUE, 0);
+  EXPECT_TRUE(WaitFor([&] { return (::SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; }));
+  ::SendMessageA(button, BM_SETSTATE, FALSE, 0);
 }
 
 void EditorTest::CancelBothWays(const std::function<HWND()>& open, int escapeTargetId) {

@@ -20,6 +20,7 @@ class EditorTest : public ::testing::Test {
 
   // Waits for the edit to end (the dialog gone, the main window back at its message loop).
   void Finish(HWND dialog);
+  // Returns once the program has handled everything posted to it so far.
   void Settle();
   std::vector<std::uint8_t> File() const { return ReadFileBytes(tavrix_->KeyFile()); }
   // Opens a picker with `open` twice: Escape to the control `escapeTargetId` leaves it on screen, then

@@ -256,8 +256,10 @@ UniqueHandle TavrixProcess::StartAnother(const std::string& arguments) const {
   return UniqueHandle(info.hProcess);
 }
 
-int TavrixProcess::Close() {
-  if (main_) ::PostMessageA(main_, WM_CLOSE, 0, 0);
+int TavrixProcess::Close() { return CloseBy(main_, WM_CLOSE, 0); }
+
+int TavrixProcess::CloseBy(HWND window, UINT message, WPARAM wParam) {
+  if (window) ::PostMessageA(window, message, wParam, 0);
   return WaitForExit(info_.hProcess);
 }
 

@@ -119,6 +119,8 @@ class TavrixProcess {
 
   // Posts WM_CLOSE and waits for the end of the process; its exit code, or -1 when it did not end.
   int Close();
+  // The same with another message to another window (the taskbar button's SC_CLOSE, say).
+  int CloseBy(HWND window, UINT message, WPARAM wParam);
   // Closes the program and starts it again in the same folder, with the settings it saved.
   void Restart(const std::string& arguments = "");
   bool Running() const;

@@ -1,0 +1,127 @@
+// The real TAVRIX.EXE used with real X keystrokes alone: mnemonics, Tab, the arrows and Enter reach every
+// editor, and the focus stays on the grids.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "core/files/MappingFile.h"
+#include "tests/win/hook_harness.h"
+#include "tests/win/support/EditorTest.h"
+#include "tests/win/support/GridDriving.h"
+#include "win/app/MainWin.h"
+#include "win/keymap/Pickers.h"
+
+namespace tvx::test {
+namespace {
+
+class KeyboardAccess : public EditorTest {
+ protected:
+  // Alt+B of the Alphabetic table holds 'X', so its dialog opens on the character grid.
+  void SetUp() override {
+    Tables tables;
+    tables.Identity();
+    tables.Bind(Alphabetic, Alt, 1, 'X');
+    tavrix_ = std::make_unique<TavrixProcess>(tables.MappingFile());
+    ASSERT_TRUE(Focus());
+  }
+  HWND Main() const { return tavrix_->MainWindow(); }
+  // Right after a start the foreground can drop back to the desktop: take it again and check it stays.
+  bool Focus() const {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      ::SetForegroundWindow(Main());
+      WaitFor([] { return false; }, std::chrono::milliseconds(1000));
+      if (WaitFor([&] { return ::GetForegroundWindow() == Main(); }, std::chrono::seconds(2))) return true;
+    }
+    return false;
+  }
+  // X keystrokes go to the foreground window, and a thread without it has no focus: `window` is made the
+  // foreground again if it has dropped to the desktop.
+  static void Foreground(HWND window) {
+    if (::GetForegroundWindow() == window) return;
+    ::SetForegroundWindow(window);
+    WaitFor([&] { return ::GetForegroundWindow() == window; }, std::chrono::seconds(2));
+  }
+  static void Keys(HWND window, const std::string& keys) {
+    Foreground(window);
+    Xdotool("key --delay 60 " + keys);
+  }
+  void Keys(const std::string& keys) const { Keys(Main(), keys); }
+  static bool FocusOn(HWND window, int id) {
+    Foreground(window);
+    return WaitFor([&] { return FocusedControlId(window) == id; }, std::chrono::seconds(5));
+  }
+};
+
+TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
+  EXPECT_TRUE(FocusOn(Main(), IdUpperGrid)) << "at start, on the first grid of the page shown";
+  // "Keyboard &Hot Keys" shares its letter with "&Help": on the main window the button wins.
+  Keys("alt+h");
+  ASSERT_TRUE(FocusOn(Main(), IdNewGrid));
+  EXPECT_TRUE(::IsWindowVisible(tavrix_->Control(IdPanel1)));
+  Keys("Down Return");  // Alt+B
+  HWND dialog = WaitForWindow(tavrix_->id(), "TDoSpecial2");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(FocusOn(dialog, picker::SymbolGrid));
+  Keys(dialog, "Tab Tab");
+  ASSERT_TRUE(FocusOn(dialog, picker::KeyGrid));
+  EXPECT_EQ(DefaultButtonId(dialog), picker::OkKey) << "Tab into the key grid makes Select Key the default";
+  Keys(dialog, "Right Return");  // the key grid's second key
+  Finish(dialog);
+  EXPECT_EQ(SharedArea(HotKeyAreaName).Word(10), FirstKeyAction + 1);
+  EXPECT_EQ(File().at(2) | File().at(3) << 8, FirstKeyAction + 1);
+  EXPECT_TRUE(FocusOn(Main(), IdNewGrid)) << "the focus is back on the grid";
+
+  Keys("alt+r");
+  ASSERT_TRUE(FocusOn(Main(), IdUpperGrid));
+  Keys("Tab");
+  ASSERT_TRUE(FocusOn(Main(), IdLowerGrid));
+  Keys("Down F2");  // "b"
+  dialog = WaitForWindow(tavrix_->id(), "TDoSpecial");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(FocusOn(dialog, picker::SymbolGrid));
+  Keys(dialog, "Right Return");  // "c"
+  Finish(dialog);
+  EXPECT_EQ(SharedArea(RemapAreaName).data()[34 + 1], 'c');
+  EXPECT_EQ(File().at(1104 + 1), 'c');
+  EXPECT_TRUE(FocusOn(Main(), IdLowerGrid)) << "back on the grid it was opened from";
+}
+
+TEST_F(KeyboardAccess, TabReachesTheButtonsAndTheArrowsStayInTheirGroup) {
+  Keys("alt+h");
+  ASSERT_TRUE(FocusOn(Main(), IdNewGrid));
+  Keys("shift+Tab");
+  const auto category = [&] {
+    const int* at = nullptr;
+    WaitFor([&] {
+      at = std::find(CategoryButtons.begin(), CategoryButtons.end(), FocusedControlId(Main()));
+      return at != CategoryButtons.end();
+    });
+    return at == CategoryButtons.end() ? -1 : static_cast<int>(at - CategoryButtons.begin());
+  };
+  const int first = category();
+  ASSERT_GE(first, 0) << "Shift+Tab reaches the category buttons, focus on " << FocusedControlId(Main());
+  // Around the group both ways, past its ends, and never out of it.
+  Keys("Left");
+  EXPECT_TRUE(FocusOn(Main(), CategoryButtons[(first + 4) % 5]));
+  Keys("Right Right");
+  EXPECT_TRUE(FocusOn(Main(), CategoryButtons[(first + 1) % 5]));
+  Keys("alt+n");
+  EXPECT_TRUE(FocusOn(Main(), IdNewGrid));
+  // Letters typed on a grid are no mnemonics: neither page nor category changes. Posted, as the keys'
+  // characters arrive, with an arrow after them that shows when they have been handled.
+  const HWND grid = tavrix_->Control(IdNewGrid);
+  const LONG row = GridCurrent(grid).y;
+  for (const char letter : {'r', 'e'}) ::PostMessageA(grid, WM_CHAR, static_cast<WPARAM>(letter), 0);
+  PostKey(grid, VK_DOWN);
+  ASSERT_TRUE(WaitFor([&] { return GridCurrent(grid).y == row + 1; }));
+  EXPECT_TRUE(::IsWindowVisible(grid));
+  EXPECT_EQ(FocusedControlId(Main()), IdNewGrid);
+  EXPECT_EQ(GridRowCount(tavrix_->Control(IdNewGrid)), 10) << "the Numeric category";
+  Keys("Tab");  // on into the mode buttons, at the checked one
+  EXPECT_TRUE(FocusOn(Main(), IdHotKeys)) << FocusedControlId(Main());
+}
+
+}  // namespace
+}  // namespace tvx::test
