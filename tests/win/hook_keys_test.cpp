@@ -98,3 +98,40 @@ TEST(HookKeys, AltGrTypesItsCharacterAndFiresNoCtrlAltHotKey) {
 
 }  // namespace
 }  // namespace tvx::test
+
+namespace tvx::test {
+namespace {
+
+// The program's own thread stopped for a while (a slow save, a long modal loop): the hook library's
+// thread goes on remapping, no modifier stays down, and a hot key's action is carried out once.
+TEST(HookKeys, KeysFlowWhileTheProgramIsBusy) {
+  Tables tables;
+  tables.Identity();
+  tables.Remap(RemapTableId::Lower, 'q', 'z');
+  tables.Bind(Alphabetic, Alt, 9, 'x');  // Alt+J
+  TavrixRun tavrix(tables);
+  ASSERT_TRUE(tavrix.loaded());
+  Target target;
+  ASSERT_TRUE(target.Focus());
+  const UniqueHandle thread(
+      ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, ::GetWindowThreadProcessId(tavrix.MainWindow(), nullptr)));
+  ASSERT_TRUE(thread);
+  ASSERT_NE(::SuspendThread(thread.get()), static_cast<DWORD>(-1));
+  DWORD_PTR answer = 0;
+  EXPECT_EQ(::SendMessageTimeoutA(tavrix.MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer), 0)
+      << "the program still answers";
+  const std::size_t mark = target.Mark();
+  Xdotool("key --delay 30 q w alt+j q");
+  std::string typed = Typed(target, mark);
+  EXPECT_EQ(typed.substr(0, 2), "zw");
+  EXPECT_EQ(target.KeysDown(), "") << "a key stayed down while the program was busy";
+  ::ResumeThread(thread.get());
+  EXPECT_TRUE(WaitFor([&] { return (typed = Typed(target, mark)).size() == 4; }, 5s)) << typed;
+  EXPECT_EQ(std::count(typed.begin(), typed.end(), 'x'), 1) << typed;
+  typed.erase(std::remove(typed.begin(), typed.end(), 'x'), typed.end());
+  EXPECT_EQ(typed, "zwz");
+  EXPECT_EQ(target.KeysDown(), "");
+}
+
+}  // namespace
+}  // namespace tvx::test
