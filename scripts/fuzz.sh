@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer) for FUZZ_RUNS executions each (a million by default), starting from the seed
 # corpus in the tree. Prints the executions and findings per harness; exits non-zero on any finding. An
 # input that fails is kept in build/fuzz/findings/<harness>/: copy it into tests/fuzz/regressions/<harness>/
-# so that make test replays it from then on.
+# so that make test replays it from then on. FUZZ_ONLY="a_fuzz b_fuzz" limits the run to those harnesses.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${FUZZ_RUNS:-1000000}
@@ -26,6 +26,7 @@ status=0
 printf '%-20s %12s %9s\n' harness executions findings
 for source in "$root"/tests/fuzz/*_fuzz.cpp; do
   name=$(basename "$source" .cpp)
+  [ -z "${FUZZ_ONLY:-}" ] || [[ " $FUZZ_ONLY " == *" $name "* ]] || continue
   corpus="$build/corpus/$name" findings="$build/findings/$name"
   mkdir -p "$corpus" "$findings"
   log="$build/$name.log"
