@@ -23,7 +23,7 @@ struct InfoFormSpec {
 
 class InfoForm : public ModalForm {
  protected:
-  explicit InfoForm(const InfoFormSpec& spec) : spec_(spec) {}
+  explicit InfoForm(const InfoFormSpec& layout) : spec_(layout) {}
   void Create(HWND owner) override;
   void FormShow() override;
   void FormClose() override;
