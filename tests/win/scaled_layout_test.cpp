@@ -44,7 +44,9 @@ void ExpectCellsFit(HWND grid, const std::vector<int>& colWidthsAt96, int rows, 
   int cellsRight = -1;
   for (const int width : colWidthsAt96) cellsRight += ScaledToDpi(width, ScreenDpi()) + 1;
   EXPECT_LE(cellsRight, client.right) << what << " at " << ScreenDpi() << " DPI";
-  if (rows) EXPECT_LE(rows * (ScaledToDpi(20, ScreenDpi()) + 1) - 1, client.bottom) << what;
+  if (rows) {
+    EXPECT_LE(rows * (ScaledToDpi(20, ScreenDpi()) + 1) - 1, client.bottom) << what;
+  }
 }
 
 void KeepScreenshot(HWND window, const std::string& name) {
