@@ -70,6 +70,9 @@ set_tests_properties(two_machines_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 
 # The program killed at random moments of its saves.
 add_test(NAME kill_during_save_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/kill_during_save_test.sh)
 set_tests_properties(kill_during_save_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
+# The layout on machines whose displays run at 144 and 192 DPI.
+add_test(NAME high_dpi_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/high_dpi_test.sh)
+set_tests_properties(high_dpi_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 # The installer (make dist) on a fresh machine.
 add_test(NAME installer_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/installer_test.sh)
 set_tests_properties(installer_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)

@@ -138,7 +138,7 @@ void TMainWin::Create(std::vector<ShortString> arguments) {
   arguments_ = std::move(arguments);
   application_.reset(CreateApplicationWindow());
   RegisterWindowClass(MainWindowClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  RECT frame = FrameForClient(ClientWidth, ClientHeight, MainWinStyle, 0, true);
+  RECT frame = FrameForClient(ClientWidth, ClientHeight, MainWinStyle, 0, true, WindowDpi(nullptr));
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
             top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
@@ -149,7 +149,7 @@ void TMainWin::Create(std::vector<ShortString> arguments) {
   SetErrorReportOwner(hwnd());
   const HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  controls_ = BuildControls(hwnd(), MainWinControls, fonts_);
+  controls_ = layout_.Build(hwnd(), MainWinControls);
   ::ShowWindow(Control(IdPanel1), SW_HIDE);
   ::ShowWindow(Control(IdPanel2), SW_HIDE);
   BuildHotKeyPage();
@@ -493,6 +493,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       FormClose();
       ::DestroyWindow(hwnd());
+      return 0;
+    case WM_DPICHANGED:
+      layout_.DpiChanged(hwnd(), wParam, lParam);
       return 0;
     case WM_DESTROY:
       ::PostQuitMessage(0);

@@ -181,7 +181,7 @@ class TMainWin : public Window {
   void MenuAboutClick();
   void MenuOtherClick();
 
-  FontCache& Fonts() { return fonts_; }
+  FontCache& Fonts() { return layout_.Fonts(); }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -231,7 +231,7 @@ class TMainWin : public Window {
 
   UniqueWindow application_;
   HMENU menu_ = nullptr;
-  FontCache fonts_;
+  FormLayout layout_;
   std::map<int, HWND> controls_;
   bool activatedOnce_ = false;
   HWND focus_ = nullptr;  // the control that had the focus when the window was last active

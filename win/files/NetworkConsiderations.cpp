@@ -33,11 +33,12 @@ const ControlSpec NetworkConsiderationsControls[] = {
 
 void TNetworkConsiderations::Create(HWND owner) {
   RegisterWindowClass(NetworkConsiderationsClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  const RECT frame = FrameForClient(ClientWidth, ClientHeight, DialogStyle, DialogExStyle, false);
+  const RECT frame =
+      FrameForClient(ClientWidth, ClientHeight, DialogStyle, DialogExStyle, false, WindowDpi(owner));
   if (!CreateWin(DialogExStyle, NetworkConsiderationsClassName, "Network Considerations", DialogStyle, frame,
                  owner, nullptr))
     throw std::runtime_error("A dialog could not be created.");
-  controls_ = BuildControls(hwnd(), NetworkConsiderationsControls, fonts_);
+  controls_ = layout_.Build(hwnd(), NetworkConsiderationsControls);
   ::SendMessageA(Control(Minutes), EM_LIMITTEXT, MinutesLength, 0);
   SetDefaultButton(OKButton);
 }

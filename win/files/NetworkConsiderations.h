@@ -30,7 +30,6 @@ class TNetworkConsiderations : public ModalForm {
   void EnableDisable();
   HWND Control(int id) const { return controls_.at(id); }
 
-  FontCache fonts_;
   std::map<int, HWND> controls_;
 };
 

@@ -18,7 +18,7 @@ void DrawCentredText(const GridCellPaint& cell, std::string_view text) {
   const int length = static_cast<int>(text.size());
   ::GetTextExtentPoint32A(cell.dc, text.data(), length, &extent);
   const int x = cell.rect.left + (cell.rect.right - cell.rect.left - extent.cx) / 2;
-  ::TextOutA(cell.dc, x, cell.rect.top + 1, text.data(), length);
+  ::TextOutA(cell.dc, x, cell.rect.top + ScaledToDpi(1, cell.dpi), text.data(), length);
 }
 
 int PointsToPixels(HDC dc, int points) { return ::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72); }

@@ -19,7 +19,7 @@ inline constexpr COLORREF ReservedColour = RGB(0, 0, 0);
 void PaintCellBackground(const GridCellPaint& cell, bool keyColumn);
 void FillCell(const GridCellPaint& cell, COLORREF colour);
 
-// Centred across the cell, one pixel below its top (the width halved toward zero).
+// Centred across the cell, one layout pixel below its top (the width halved toward zero).
 void DrawCentredText(const GridCellPaint& cell, std::string_view text);
 
 // A font height in pixels for a size in points on this device.

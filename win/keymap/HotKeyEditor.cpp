@@ -42,7 +42,7 @@ const ControlSpec HotKeyPage[] = {
 }  // namespace
 
 void TMainWin::BuildHotKeyPage() {
-  controls_.merge(BuildControls(hwnd(), HotKeyPage, fonts_));
+  controls_.merge(layout_.Build(hwnd(), HotKeyPage));
   DrawGrid& grid = *DrawGrid::From(Control(IdNewGrid));
   grid.SetColCount(KeyColumnCount);
   grid.SetDefaultColWidth(40);
@@ -90,7 +90,8 @@ void TMainWin::NewGridDrawCell(const GridCellPaint& cell) {
   const bool none = text == std::string(1, '\0');
   if (none) text = "none";
   const int points = IsActionKeyName(text) ? SmallPoints : LargePoints;
-  ::SelectObject(cell.dc, fonts_.Get({PointsToPixels(cell.dc, points), !none}));
+  // In layout pixels: the font cache scales them to the grid's DPI.
+  ::SelectObject(cell.dc, Fonts().Get({::MulDiv(points, LayoutDpi, 72), !none}));
   DrawCentredText(cell, text);
 }
 

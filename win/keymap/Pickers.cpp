@@ -51,10 +51,11 @@ int PickerAnchorY(HWND mainWindow, const RECT& cellRect) {
 void PickerForm::CreateForm(HWND owner, const char* className, const char* caption, int clientWidth,
                             int clientHeight, std::span<const ControlSpec> controls) {
   RegisterWindowClass(className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  const RECT frame = FrameForClient(clientWidth, clientHeight, PickerStyle, PickerExStyle, false);
+  const RECT frame =
+      FrameForClient(clientWidth, clientHeight, PickerStyle, PickerExStyle, false, WindowDpi(owner));
   if (!CreateWin(PickerExStyle, className, caption, PickerStyle, frame, owner, nullptr))
     throw std::runtime_error("A dialog could not be created.");
-  controls_ = BuildControls(hwnd(), controls, fonts_);
+  controls_ = layout_.Build(hwnd(), controls);
 }
 
 DrawGrid& PickerForm::Grid(int id) const { return *DrawGrid::From(controls_.at(id)); }
@@ -71,6 +72,7 @@ void PickerForm::PlaceBelowCell(PickerMargins margins) {
   ::GetWindowRect(hwnd(), &frame);
   const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
   const int y = PickerAnchorY(::GetWindow(hwnd(), GW_OWNER), CellRect);
+  margins = {layout_.Scaled(margins.aboveMargin), layout_.Scaled(margins.belowSlack)};
   const POINT position = PickerPosition(ScreenWidth, ScreenHeight, size, y, margins);
   ::SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -121,7 +123,8 @@ void SetUpSymbolGrid(DrawGrid& grid) {
 void SymbolGridDrawCell(const GridCellPaint& cell) {
   PaintCellBackground(cell, false);
   const char symbol = static_cast<char>(FirstSymbol + cell.row * SymbolColumns + cell.col);
-  ::TextOutA(cell.dc, cell.rect.left + 4, cell.rect.top + 1, &symbol, 1);
+  ::TextOutA(cell.dc, cell.rect.left + ScaledToDpi(4, cell.dpi), cell.rect.top + ScaledToDpi(1, cell.dpi),
+             &symbol, 1);
 }
 
 int SymbolIndex(const DrawGrid& grid) { return grid.Row() * SymbolColumns + grid.Col(); }

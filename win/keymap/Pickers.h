@@ -65,7 +65,6 @@ class PickerForm : public ModalForm {
   // The focused button looks default (Enter presses it); with the focus elsewhere, the default button.
   void SettleDefaultLook();
 
-  FontCache fonts_;
   std::map<int, HWND> controls_;
   HWND focus_ = nullptr;
 };

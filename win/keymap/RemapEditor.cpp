@@ -57,7 +57,7 @@ int GridIdOf(RemapTableId table) {
 }  // namespace
 
 void TMainWin::BuildRemapPage() {
-  controls_.merge(BuildControls(hwnd(), RemapPage, fonts_));
+  controls_.merge(layout_.Build(hwnd(), RemapPage));
   for (const RemapGridOf& each : RemapGrids) {
     DrawGrid& grid = *DrawGrid::From(Control(each.gridId));
     grid.SetColCount(2);
@@ -81,7 +81,7 @@ void TMainWin::RemapGridDrawCell(RemapTableId table, const GridCellPaint& cell) 
   const auto code = keyColumn ? static_cast<std::uint8_t>(rows.at(static_cast<std::size_t>(cell.row)))
                               : Remaps().Byte(table, cell.row).value_or(0);
   const bool none = code == 0;
-  ::SelectObject(cell.dc, fonts_.Get({GridFont.pixelHeight, !none}));
+  ::SelectObject(cell.dc, Fonts().Get({GridFont.pixelHeight, !none}));
   DrawCentredText(cell, none ? std::string("none") : CharacterText(code));
 }
 

@@ -44,12 +44,12 @@ void TAboutBox::Button1Click() { Close(); }
 
 void TAboutBox::ProgramIconPaint(const DRAWITEMSTRUCT& item) const {
   const RECT& area = item.rcItem;
+  const int size = ScaledToDpi(IconSize, WindowDpi(item.hwndItem));
   const HICON icon = static_cast<HICON>(
       ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON, 48, 48, LR_SHARED));
   ::FillRect(item.hDC, &area, ::GetSysColorBrush(COLOR_BTNFACE));
-  ::DrawIconEx(item.hDC, area.left + (area.right - area.left - IconSize) / 2,
-               area.top + (area.bottom - area.top - IconSize) / 2, icon, IconSize, IconSize, 0, nullptr,
-               DI_NORMAL);
+  ::DrawIconEx(item.hDC, area.left + (area.right - area.left - size) / 2,
+               area.top + (area.bottom - area.top - size) / 2, icon, size, size, 0, nullptr, DI_NORMAL);
 }
 
 LRESULT TAboutBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

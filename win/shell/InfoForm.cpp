@@ -14,10 +14,11 @@ POINT ScreenCentred(SIZE frame) { return {(ScreenWidth - frame.cx) / 2, (ScreenH
 
 void InfoForm::Create(HWND owner) {
   RegisterWindowClass(spec_.className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  const RECT frame = FrameForClient(spec_.clientWidth, spec_.clientHeight, InfoStyle, InfoExStyle, false);
+  const RECT frame =
+      FrameForClient(spec_.clientWidth, spec_.clientHeight, InfoStyle, InfoExStyle, false, WindowDpi(owner));
   if (!CreateWin(InfoExStyle, spec_.className, spec_.caption, InfoStyle, frame, owner, nullptr))
     throw std::runtime_error("A dialog could not be created.");
-  controls_ = BuildControls(hwnd(), spec_.controls, fonts_);
+  controls_ = layout_.Build(hwnd(), spec_.controls);
   SetDefaultButton(spec_.defaultButton);
 }
 

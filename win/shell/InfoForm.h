@@ -33,7 +33,6 @@ class InfoForm : public ModalForm {
 
  private:
   const InfoFormSpec& spec_;
-  FontCache fonts_;
   std::map<int, HWND> controls_;
 };
 

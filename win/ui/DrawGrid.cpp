@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "win/ui/Dpi.h"
 #include "win/ui/Handles.h"
 #include "win/ui/Window.h"
 
@@ -218,6 +219,13 @@ void DrawGrid::SetRowCount(int count) {
 int DrawGrid::ColCount() const { return colCount_; }
 int DrawGrid::RowCount() const { return rowCount_; }
 
+void DrawGrid::SetDpi(int dpi) {
+  dpi_ = dpi > 0 ? dpi : LayoutDpi;
+  ScrollTo(topRow_);
+  UpdateScrollBar();
+  Invalidate();
+}
+
 void DrawGrid::SetDefaultColWidth(int width) {
   defaultColWidth_ = std::max(width, 0);
   Invalidate();
@@ -255,15 +263,17 @@ void DrawGrid::SetCurrent(int col, int row) { MoveCurrent(col, row, false); }
 
 RECT DrawGrid::CellRect(int col, int row) const {
   const int left = ColLeft(col), top = (row - topRow_) * RowPitch();
-  return RECT{left, top, left + ColWidth(col), top + rowHeight_};
+  return RECT{left, top, left + ColWidth(col), top + RowHeight()};
 }
 
 void DrawGrid::Invalidate() const { ::InvalidateRect(hwnd_, nullptr, FALSE); }
 
 int DrawGrid::ColWidth(int col) const {
   const bool own = col >= 0 && static_cast<std::size_t>(col) < colWidths_.size() && colWidths_[col] > 0;
-  return own ? colWidths_[col] : defaultColWidth_;
+  return ScaledToDpi(own ? colWidths_[col] : defaultColWidth_, dpi_);
 }
+
+int DrawGrid::RowHeight() const { return ScaledToDpi(rowHeight_, dpi_); }
 
 // Each cell is followed by its one-pixel grid line.
 int DrawGrid::ColLeft(int col) const {
@@ -373,7 +383,7 @@ void DrawGrid::Paint(HDC target, const RECT& area) const {
       ::SelectObject(dc, font_ ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
       ::SetBkMode(dc, TRANSPARENT);
       ::SetTextColor(dc, RGB(0, 0, 0));
-      OnDrawCell(GridCellPaint{dc, col, row, cell, col == col_ && row == row_});
+      OnDrawCell(GridCellPaint{dc, col, row, cell, col == col_ && row == row_, dpi_});
     }
   }
 

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "win/ui/Dpi.h"
+
 namespace tvx {
 
 inline constexpr char DrawGridClassName[] = "TvxDrawGrid";
@@ -24,6 +26,7 @@ struct GridCellPaint {
   int row;
   RECT rect;  // in the grid's client coordinates
   bool selected;
+  int dpi;  // what the cell's layout lengths are scaled by
 };
 
 class DrawGrid {
@@ -35,6 +38,8 @@ class DrawGrid {
   void SetRowCount(int count);
   int ColCount() const;
   int RowCount() const;
+  // Widths and heights are in pixels at 96 DPI, scaled by the grid's DPI; grid lines are one device pixel.
+  void SetDpi(int dpi);
   void SetDefaultColWidth(int width);
   void SetColWidth(int col, int width);
   void SetDefaultRowHeight(int height);
@@ -64,7 +69,8 @@ class DrawGrid {
 
   int ColWidth(int col) const;
   int ColLeft(int col) const;
-  int RowPitch() const { return rowHeight_ + 1; }
+  int RowHeight() const;
+  int RowPitch() const { return RowHeight() + 1; }
   int ClientHeight() const;
   int FullyVisibleRows() const;
   bool HasDataCell() const { return fixedCols_ < colCount_ && rowCount_ > 0; }
@@ -87,6 +93,7 @@ class DrawGrid {
 
   HWND hwnd_;
   HFONT font_ = nullptr;
+  int dpi_ = LayoutDpi;
   int colCount_ = 5;
   int rowCount_ = 5;
   int defaultColWidth_ = 64;

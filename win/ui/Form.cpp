@@ -71,19 +71,59 @@ void RegisterPanelClass() {
   ::RegisterClassExA(&wc);
 }
 
+namespace {
+
+// Through void(*)(): a function found by name has the type its caller knows, not FARPROC's.
+template <typename Function>
+Function User32Function(const char* name) {
+  const FARPROC found = ::GetProcAddress(::GetModuleHandleA("user32.dll"), name);
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+}  // namespace
+
+// Windows before 10 (1607) have neither function: there the system's DPI is every window's.
+int WindowDpi(HWND window) {
+  static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+  if (window && getDpiForWindow) {
+    if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
+  }
+  const HDC dc = ::GetDC(nullptr);
+  const int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) ::ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : LayoutDpi;
+}
+
 HFONT FontCache::Get(FontSpec wanted) {
-  auto& font = fonts_[wanted];
+  auto& font = fonts_[{dpi_, wanted}];
   if (!font) {
-    font.reset(::CreateFontA(-wanted.pixelHeight, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                             FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    font.reset(::CreateFontA(-ScaledToDpi(wanted.pixelHeight, dpi_), 0, 0, 0,
+                             wanted.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_SWISS, "Arial"));
   }
   return font.get();
 }
 
+namespace {
+
+RECT ScaledRect(const ControlSpec& entry, int dpi) {
+  const int left = ScaledToDpi(entry.left, dpi), top = ScaledToDpi(entry.top, dpi);
+  // Right and bottom scaled on their own, so that neighbours that touch at 96 DPI still touch.
+  return {left, top, ScaledToDpi(entry.left + entry.width, dpi), ScaledToDpi(entry.top + entry.height, dpi)};
+}
+
+// The grids size their cells by the DPI too; their grid lines stay one device pixel.
+void SetControlDpi(HWND control, int dpi) {
+  if (DrawGrid* grid = DrawGrid::From(control)) grid->SetDpi(dpi);
+}
+
+}  // namespace
+
 std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table, FontCache& fonts) {
   RegisterPanelClass();
   RegisterDrawGridClass();
+  fonts.SetDpi(WindowDpi(form));
   std::map<int, HWND> controls;
   for (const ControlSpec& entry : table) {
     const KindInfo info = InfoFor(entry.kind);
@@ -93,20 +133,52 @@ std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table,
                         : earlier != controls.end() ? earlier->second
                                                     : ::GetDlgItem(form, entry.parentId);
     if (!parent) throw std::runtime_error("A control's panel does not exist.");
+    const RECT rect = ScaledRect(entry, fonts.Dpi());
     const HWND control = ::CreateWindowExA(
         info.exStyle, info.className, entry.caption, WS_CHILD | WS_VISIBLE | info.style | entry.extraStyle,
-        entry.left, entry.top, entry.width, entry.height, parent,
+        rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), ::GetModuleHandleA(nullptr), nullptr);
     if (!control) throw std::runtime_error("A control could not be created.");
+    SetControlDpi(control, fonts.Dpi());
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(entry.font)), FALSE);
     controls[entry.id] = control;
   }
   return controls;
 }
 
-RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu) {
-  RECT frame{0, 0, clientWidth, clientHeight};
-  ::AdjustWindowRectEx(&frame, style, hasMenu, exStyle);
+std::map<int, HWND> FormLayout::Build(HWND form, std::span<const ControlSpec> table) {
+  tables_.push_back(table);
+  return BuildControls(form, table, fonts_);
+}
+
+void FormLayout::DpiChanged(HWND form, WPARAM wParam, LPARAM lParam) {
+  fonts_.SetDpi(HIWORD(wParam));
+  for (std::span<const ControlSpec> table : tables_) {
+    for (const ControlSpec& entry : table) {
+      const HWND parent = entry.parentId ? ::GetDlgItem(form, entry.parentId) : form;
+      const HWND control = parent ? ::GetDlgItem(parent, entry.id) : nullptr;
+      if (!control) continue;
+      const RECT rect = ScaledRect(entry, fonts_.Dpi());
+      ::SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      SetControlDpi(control, fonts_.Dpi());
+      ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(entry.font)), TRUE);
+    }
+  }
+  const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+  ::SetWindowPos(form, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The frame of the DPI asked for; Windows before 10 (1607) know only the system's.
+RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, int dpi) {
+  static const auto adjustForDpi =
+      User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+  RECT frame{0, 0, ScaledToDpi(clientWidth, dpi), ScaledToDpi(clientHeight, dpi)};
+  if (adjustForDpi)
+    adjustForDpi(&frame, style, hasMenu, exStyle, static_cast<UINT>(dpi));
+  else
+    ::AdjustWindowRectEx(&frame, style, hasMenu, exStyle);
   return frame;
 }
 
@@ -176,6 +248,9 @@ LRESULT ModalForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
       Close();
+      return 0;
+    case WM_DPICHANGED:
+      layout_.DpiChanged(hwnd(), wParam, lParam);
       return 0;
     case DM_GETDEFID:
       return defaultButton_ ? MAKELRESULT(defaultButton_, DC_HASDEFID) : 0;

@@ -1,13 +1,17 @@
 #pragma once
 // Window layouts as data: each form's controls as a table read by one builder that creates them at
-// exact pixel sizes, in Arial.
+// exact pixel sizes, in Arial. The tables are in pixels at 96 DPI; the builder scales them by the DPI of
+// the window they go on.
 
 #include <windows.h>
 
 #include <map>
 #include <optional>
 #include <span>
+#include <utility>
+#include <vector>
 
+#include "win/ui/Dpi.h"
 #include "win/ui/Handles.h"
 #include "win/ui/Window.h"
 
@@ -45,20 +49,41 @@ struct ControlSpec {
   DWORD extraStyle = 0;
 };
 
-// Arial fonts by pixel height and weight, created once and owned here.
+// Arial fonts by pixel height (at 96 DPI) and weight, created once per DPI and owned here. A font made
+// for an earlier DPI stays alive: a control may still hold it.
 class FontCache {
  public:
   HFONT Get(FontSpec wanted);
+  void SetDpi(int dpi) { dpi_ = dpi; }
+  int Dpi() const { return dpi_; }
 
  private:
-  std::map<FontSpec, UniqueFont> fonts_;
+  int dpi_ = LayoutDpi;
+  std::map<std::pair<int, FontSpec>, UniqueFont> fonts_;
 };
 
-// Creates the controls of `table` on `form`; returns their windows by id.
+// Creates the controls of `table` on `form`, scaled to the form's DPI; returns their windows by id.
 std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table, FontCache& fonts);
 
-// The frame that gives a window of this style exactly the client size asked for.
-RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu);
+// The tables a form was built from, so that it can lay itself out again at another DPI.
+class FormLayout {
+ public:
+  std::map<int, HWND> Build(HWND form, std::span<const ControlSpec> table);
+  FontCache& Fonts() { return fonts_; }
+  int Scaled(int length) const { return ScaledToDpi(length, fonts_.Dpi()); }
+  // WM_DPICHANGED: every control moved, sized and given its font at the new DPI; the form takes the
+  // rectangle Windows suggests.
+  void DpiChanged(HWND form, WPARAM wParam, LPARAM lParam);
+
+ private:
+  FontCache fonts_;
+  std::vector<std::span<const ControlSpec>> tables_;
+};
+
+// The frame that gives a window of this style exactly the client size asked for (in layout pixels,
+// scaled to `dpi`).
+RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
+                    int dpi = LayoutDpi);
 
 // A radio button checked from code behaves as a click: true when it was not checked before.
 bool IsChecked(HWND button);
@@ -85,6 +110,8 @@ class ModalForm : public Window {
   int DefaultButton() const { return defaultButton_; }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  FormLayout layout_;
 
  private:
   class OwnerDisabled;
