@@ -37,7 +37,8 @@ for run in $(seq "$runs"); do
   sleep "0.$((RANDOM % 10))$((RANDOM % 10))"
   kill -9 "${machine_pid[$m]}" 2>/dev/null || true
   wait "${machine_pid[$m]}" 2>/dev/null || true
-  kill "$helper" 2>/dev/null || true
+  # The machine's other programs go too: a driver still waiting for a main window would edit the next one.
+  WINEPREFIX=$m wineserver -k 2>/dev/null || true
   wait "$helper" 2>/dev/null || true
 
   checked=$((checked + 3))
