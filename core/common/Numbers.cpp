@@ -40,7 +40,7 @@ std::string FormatNumberGrouped(std::int64_t value, std::size_t width) {
     if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
     grouped += digits[i];
   }
-  if (value < 0) grouped.insert(0, "-");
+  if (value < 0) grouped = "-" + grouped;
   return std::string(width > grouped.size() ? width - grouped.size() : 0, ' ') + grouped;
 }
 
