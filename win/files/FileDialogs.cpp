@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "win/ui/LateBound.h"
+
 namespace tvx {
 namespace {
 
@@ -32,8 +34,10 @@ std::optional<ShortString> TFileDialog::Execute(HWND owner) {
   dialog.lpstrTitle = title_;
   dialog.lpstrDefExt = DefaultExtension;
   dialog.Flags = (kind_ == FileDialogKind::Open ? OpenOptions : SaveOptions) | OFN_EXPLORER;
-  const BOOL chosen =
-      kind_ == FileDialogKind::Open ? ::GetOpenFileNameA(&dialog) : ::GetSaveFileNameA(&dialog);
+  static const auto open = LateBound<decltype(::GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  static const auto save = LateBound<decltype(::GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+  const auto run = kind_ == FileDialogKind::Open ? open : save;
+  const BOOL chosen = run && run(&dialog);
   if (!chosen) return std::nullopt;
   fileName_ = name.data();
   return ShortString(fileName_);

@@ -8,6 +8,7 @@
 #include "core/common/IoError.h"
 #include "win/files/Win32FileAccess.h"
 #include "win/keymap/CellPainting.h"
+#include "win/ui/LateBound.h"
 
 namespace tvx {
 namespace {
@@ -54,7 +55,8 @@ bool TPrintDialog::Execute(HWND owner) {
   print.hwndOwner = owner;
   print.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION;
   print.nCopies = 1;
-  const bool chosen = ::PrintDlgA(&print);
+  static const auto printDialog = LateBound<decltype(::PrintDlgA)>("comdlg32.dll", "PrintDlgA");
+  const bool chosen = printDialog && printDialog(&print);
   const UniqueGlobal devMode(print.hDevMode), devNames(print.hDevNames);
   dc_.reset(print.hDC);
   if (!chosen || !dc_) return false;
