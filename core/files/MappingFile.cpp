@@ -39,6 +39,18 @@ void ForEachEntry(HotKeyEntry&& hotKeyEntry, RemapEntry&& remapEntry) {
     for (int row = 0; row < table.rows; ++row, ++at) remapEntry(table.id, row, at);
 }
 
+// Writes the record into a new file beside `name` and puts it in its place: false, with nothing left
+// behind, where no file can be made beside it or the replace is refused.
+bool WriteBesideAndReplace(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
+  const auto created = files.CreateBeside(name);
+  if (!created) return false;
+  TemporaryFile temporary(files, *created);
+  files.Write(temporary.name(), bytes);
+  if (!files.Replace(temporary.name(), name)) return false;
+  temporary.MovedAway();
+  return true;
+}
+
 }  // namespace
 
 bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into) {
@@ -51,14 +63,7 @@ bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8
 
 bool SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
   if (!files.CanWrite(name)) return false;
-  if (const auto created = files.CreateBeside(name)) {
-    TemporaryFile temporary(files, *created);
-    files.Write(temporary.name(), bytes);
-    if (files.Replace(temporary.name(), name)) {
-      temporary.MovedAway();
-      return true;
-    }
-  }
+  if (WriteBesideAndReplace(files, name, bytes)) return true;
   // A folder that lets files be changed but not created (a network share, say), or a target another
   // program holds open without delete sharing: the save must not fail where the plain write works. The
   // whole record goes in before the file is cut, so it is never left short.
@@ -118,15 +123,7 @@ void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const Ho
 }
 
 void WriteWholeRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
-  if (const auto created = files.CreateBeside(name)) {
-    TemporaryFile temporary(files, *created);
-    files.Write(temporary.name(), bytes);
-    if (files.Replace(temporary.name(), name)) {
-      temporary.MovedAway();
-      return;
-    }
-  }
-  files.Write(name, bytes);
+  if (!WriteBesideAndReplace(files, name, bytes)) files.Write(name, bytes);
 }
 
 }  // namespace tvx

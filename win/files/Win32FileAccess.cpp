@@ -34,6 +34,13 @@ void WriteAll(const UniqueFile& file, std::span<const std::uint8_t> bytes) {
   if (written != bytes.size()) throw IoError(IoError::DiskFull);
 }
 
+// On the disk before the file is closed, so a crash cannot leave an empty file in another's place.
+void WriteFlushClose(UniqueFile& file, std::span<const std::uint8_t> bytes) {
+  WriteAll(file, bytes);
+  if (!::FlushFileBuffers(file.get())) ThrowLastError();
+  CloseChecked(file);
+}
+
 // A target another program holds without delete sharing cannot be replaced. Asked first, so that no
 // failed replace is tried: Wine's ReplaceFileA leaves a file of its own behind when it fails.
 bool IsHeldWithoutDeleteSharing(const std::string& name) {
@@ -94,24 +101,20 @@ void Win32FileAccess::Write(const std::string& name, std::span<const std::uint8_
   UniqueFile file(
       ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowLastError();
-  WriteAll(file, bytes);
-  // On the disk before it replaces the previous file, so a crash cannot leave an empty one in its place.
-  if (!::FlushFileBuffers(file.get())) ThrowLastError();
-  CloseChecked(file);
+  WriteFlushClose(file, bytes);
 }
 
-FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) {
+FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name,
+                                                    std::span<const std::uint8_t> bytes) {
   UniqueFile file(
       ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? CreateResult::Exists
-                                                                        : CreateResult::Refused;
+                                                                       : CreateResult::Refused;
   }
   try {
-    WriteAll(file, bytes);
-    if (!::FlushFileBuffers(file.get())) ThrowLastError();
-    CloseChecked(file);
+    WriteFlushClose(file, bytes);
   } catch (...) {
     file.reset();
     Remove(name);
