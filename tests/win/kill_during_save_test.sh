@@ -23,7 +23,8 @@ report_bad() {
 }
 
 for run in $(seq "$runs"); do
-  row=$((run % 20)) code=$((33 + run % 90))
+  # Row 0 stays as it is: the start-up check reads it.
+  row=$((1 + run % 19)) code=$((33 + run % 90))
   cp "$shared/SHARED.TVX" "$work/old.tvx"
   cp "$work/old.tvx" "$work/new.tvx"
   printf "\\$(printf '%03o' "$code")" | dd of="$work/new.tvx" bs=1 seek=$((1078 + row)) conv=notrunc status=none

@@ -1,5 +1,7 @@
 #include "win/files/Win32FileAccess.h"
 
+#include <vector>
+
 #include "core/common/IoError.h"
 #include "win/ui/Handles.h"
 
@@ -23,8 +25,7 @@ std::string FolderOf(const std::string& name) {
 
 // Refusals that leave the target as it was; the save then writes in place.
 bool IsRefusal(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION ||
-         error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
 void WriteAll(const UniqueFile& file, std::span<const std::uint8_t> bytes) {
@@ -41,13 +42,14 @@ void WriteFlushClose(UniqueFile& file, std::span<const std::uint8_t> bytes) {
   CloseChecked(file);
 }
 
-// A target another program holds without delete sharing cannot be replaced. Asked first, so that no
-// failed replace is tried: Wine's ReplaceFileA leaves a file of its own behind when it fails.
-bool IsHeldWithoutDeleteSharing(const std::string& name) {
-  const UniqueFile file(::CreateFileA(name.c_str(), DELETE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return !file && ::GetLastError() == ERROR_SHARING_VIOLATION;
+// The target's access rights go to the new file, so that a file its owner restricted stays restricted.
+void CopyAccessRights(const std::string& from, const std::string& to) {
+  DWORD size = 0;
+  ::GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  if (size == 0) return;
+  std::vector<std::uint8_t> descriptor(size);
+  if (::GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size))
+    ::SetFileSecurityA(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
 }
 
 }  // namespace
@@ -123,17 +125,15 @@ FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name,
   return CreateResult::Created;
 }
 
-// ReplaceFileA keeps the target's permissions and owner; its attributes go to the new file first, as Wine's
-// ReplaceFileA does not carry them. A target not there yet is renamed to.
+// One rename over the target, so that another program finds the old file or the new one and never none:
+// ReplaceFileA moves the target aside first. Its attributes and access rights go to the new file before.
 bool Win32FileAccess::Replace(const std::string& from, const std::string& to) {
   const DWORD attributes = ::GetFileAttributesA(to.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && IsHeldWithoutDeleteSharing(to)) return false;
-  if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesA(from.c_str(), attributes);
-  const bool replaced = attributes != INVALID_FILE_ATTRIBUTES
-                            ? ::ReplaceFileA(to.c_str(), from.c_str(), nullptr,
-                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE
-                            : ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
-  if (replaced) return true;
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    ::SetFileAttributesA(from.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    CopyAccessRights(to, from);
+  }
+  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   const DWORD error = ::GetLastError();
   if (IsRefusal(error)) return false;
   throw SystemIoError(error);
