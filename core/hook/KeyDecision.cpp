@@ -196,7 +196,8 @@ KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::u
       (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
     return out;
   state.keys[vk] = {KeyFate::Passed, 0, 0};
-  state.heldModifiers |= ModifierBit(vk);
+  // The modifier records are written for modifiers alone: most keys leave them as they are.
+  if (const std::uint8_t bit = ModifierBit(vk)) state.heldModifiers |= bit;
   if (vk == VkCapital) state.capsLock = !state.capsLock;
   if (state.releasedModifiers) RestoreModifiers(state, out, event, layout);
   return out;
@@ -248,8 +249,10 @@ KeyOutput Release(HookState& state, std::uint8_t vk) {
   const std::uint8_t bit = ModifierBit(vk);
   out.suppress =
       record.fate == KeyFate::HotKey || record.fate == KeyFate::Remapped || (state.releasedModifiers & bit);
-  state.releasedModifiers &= static_cast<std::uint8_t>(~bit);
-  state.heldModifiers &= static_cast<std::uint8_t>(~bit);
+  if (bit) {
+    state.releasedModifiers &= static_cast<std::uint8_t>(~bit);
+    state.heldModifiers &= static_cast<std::uint8_t>(~bit);
+  }
   record = {};
   return out;
 }

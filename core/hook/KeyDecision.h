@@ -46,7 +46,9 @@ struct KeyOutput {
 
   bool suppress = false;
   int injectedCount = 0;
-  std::array<InjectedKey, MaxInjected> injected{};
+  // Only the first injectedCount entries hold keys; the rest are left unwritten, as clearing them would
+  // cost the hook more than all of its decision.
+  std::array<InjectedKey, MaxInjected> injected;
   bool post = false;  // WM_USER+1 to the main window
   std::uint16_t postWParam = 0;
   std::uint16_t postLParam = 0;

@@ -1,5 +1,6 @@
 // The catalogue's lookups that allocate nothing and throw nothing: the hook library links these alone.
 #include <algorithm>
+#include <bit>
 
 #include "core/keymap/Catalogue.h"
 
@@ -27,7 +28,7 @@ constexpr std::array<ReservedCells, 11> ReservedCombinations{{
     {Editing, AltShift, "KeyP /|KeyP *|KeyP -|KeyP +"},
 }};
 
-bool ListHas(std::string_view list, std::string_view label) {
+constexpr bool ListHas(std::string_view list, std::string_view label) {
   while (!list.empty()) {
     const auto bar = list.find('|');
     if (list.substr(0, bar) == label) return true;
@@ -37,24 +38,54 @@ bool ListHas(std::string_view list, std::string_view label) {
   return false;
 }
 
-}  // namespace
-
-std::string_view RowLabelView(int category, int row) {
-  if (row < 0 || row >= RowCount(category)) return {};
-  // Not substr: its range check would throw, and the row was checked above.
+constexpr std::string_view Label(int category, int row) {
+  // Not substr: its range check would throw; each row is checked against its list first.
+  const auto letter = [row](std::string_view rows) -> std::string_view {
+    return static_cast<std::size_t>(row) < rows.size() ? std::string_view(rows.data() + row, 1) : "";
+  };
+  const auto name = [row](const auto& rows) -> std::string_view {
+    return static_cast<std::size_t>(row) < rows.size() ? rows[static_cast<std::size_t>(row)] : "";
+  };
+  if (row < 0) return {};
   switch (category) {
     case Alphabetic:
-      return {LetterRows.data() + row, 1};
+      return letter(LetterRows);
     case Punctuation:
-      return {PunctHotKeyRows.data() + row, 1};
+      return letter(PunctHotKeyRows);
     case FunctionKeys:
-      return FunctionKeyRows[row];
+      return name(FunctionKeyRows);
     case Numeric:
-      return {DigitRows.data() + row, 1};
+      return letter(DigitRows);
+    case Editing:
+      return name(EditingKeyRows);
     default:
-      return EditingKeyRows[row];
+      return {};
   }
 }
+
+// Bit r stands for row r of each reserved combination, worked out from the labels when compiling: the
+// hook library asks for every hot key it fires.
+constexpr int MaxRows = 32;
+constexpr auto ReservedRowMasks = [] {
+  std::array<std::uint32_t, ReservedCombinations.size()> masks{};
+  for (std::size_t i = 0; i < masks.size(); ++i)
+    for (int row = 0; row < MaxRows; ++row)
+      if (const auto label = Label(ReservedCombinations[i].category, row);
+          !label.empty() && ListHas(ReservedCombinations[i].rows, label))
+        masks[i] |= 1u << row;
+  return masks;
+}();
+// Every label listed names a row of its table.
+static_assert([] {
+  for (std::size_t i = 0; i < ReservedCombinations.size(); ++i)
+    if (std::popcount(ReservedRowMasks[i]) != std::ranges::count(ReservedCombinations[i].rows, '|') + 1)
+      return false;
+  return true;
+}());
+
+}  // namespace
+
+std::string_view RowLabelView(int category, int row) { return Label(category, row); }
 
 const ActionKey* ActionKeyFor(HotKeyAction action) {
   if (action < FirstKeyAction || action > LastKeyAction) return nullptr;
@@ -72,12 +103,11 @@ int RowCount(int category) {
 }
 
 bool IsReserved(int category, int column, int row) {
-  const std::string_view label = RowLabelView(category, row);
-  if (label.empty()) return false;
-  return std::any_of(
-      ReservedCombinations.begin(), ReservedCombinations.end(), [&](const ReservedCells& cells) {
-        return cells.category == category && cells.column == column && ListHas(cells.rows, label);
-      });
+  if (row < 0 || row >= MaxRows) return false;
+  for (std::size_t i = 0; i < ReservedCombinations.size(); ++i)
+    if (ReservedCombinations[i].category == category && ReservedCombinations[i].column == column)
+      return (ReservedRowMasks[i] >> row) & 1;
+  return false;
 }
 
 std::string_view RemapRows(RemapTableId table) { return RemapRowLists[static_cast<std::size_t>(table)].rows; }
