@@ -77,8 +77,8 @@ std::uint8_t RemappedCharacter(std::uint8_t ch, const RemapAreaView& remap) {
     byte = remap.Byte(RemapTableId::Lower, ch - 'a');
   } else if (ch >= '0' && ch <= '9') {
     byte = remap.Byte(RemapTableId::Numeric, ch - '0');
-  } else if (const auto row = PunctRemapRows.find(static_cast<char>(ch));
-             ch != 0 && row != PunctRemapRows.npos) {
+  } else if (const auto row = ch != 0 ? PunctRemapRows.find(static_cast<char>(ch)) : PunctRemapRows.npos;
+             row != PunctRemapRows.npos) {
     byte = remap.Byte(RemapTableId::Punct, static_cast<int>(row));
   }
   // Bytes below 32 never come from the editor: a zeroed or damaged table leaves the key alone.
@@ -94,7 +94,8 @@ Cell CellOfCharacter(std::uint8_t ch) {
   if (ch >= 'a' && ch <= 'z') return {1, ch - 'a'};
   if (ch >= 'A' && ch <= 'Z') return {1, ch - 'A'};
   if (ch >= '0' && ch <= '9') return {2, ch - '0'};
-  if (const auto row = PunctHotKeyRows.find(static_cast<char>(ch)); ch != 0 && row != PunctHotKeyRows.npos)
+  if (const auto row = ch != 0 ? PunctHotKeyRows.find(static_cast<char>(ch)) : PunctHotKeyRows.npos;
+      row != PunctHotKeyRows.npos)
     return {3, static_cast<int>(row)};
   return {};
 }
@@ -191,8 +192,9 @@ bool Remap(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held,
 KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::uint8_t held,
                 const HookTables& tables, const KeyLayout& layout) {
   KeyOutput out;
+  // A modifier is no hot key and types nothing; with AltGr down, the layout's own characters go through.
   const bool altGr = state.altGrControl && (held & RightAltBit);
-  if (!altGr &&
+  if (!altGr && !ModifierBit(vk) &&
       (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
     return out;
   state.keys[vk] = {KeyFate::Passed, 0, 0};
