@@ -123,9 +123,11 @@ class HookLibrary {
       const DWORD now = ::GetTickCount();
       watchdog_.Ran(now);
       const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-      const bool ours = (key->flags & LLKHF_INJECTED) && key->dwExtraInfo == TavrixKeyMarker;
+      // The library's own keys go through untouched, without a question to the system.
+      if ((key->flags & LLKHF_INJECTED) && key->dwExtraInfo == TavrixKeyMarker)
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
       const KeyEvent event{static_cast<std::uint8_t>(key->vkCode), static_cast<std::uint16_t>(key->scanCode),
-                           (key->flags & LLKHF_UP) != 0, (key->flags & LLKHF_EXTENDED) != 0, ours};
+                           (key->flags & LLKHF_UP) != 0, (key->flags & LLKHF_EXTENDED) != 0, false};
       HWND foreground = ::GetForegroundWindow();
       const KeySystem system{ModifiersDown(), now, reinterpret_cast<std::uintptr_t>(foreground), switches_};
       const KeyOutput out = DecideKey(state_, event, system, Tables(), LayoutOf(foreground));

@@ -51,7 +51,10 @@ const HotKeyTable* TableByNumber(int tableNumber);  // nullptr outside 1..5
 const HotKeyTable* TableByCategory(int category);   // nullptr outside 1..5
 
 // Area offset of the word for (column, row), or nothing when either lies outside the table.
-std::optional<std::size_t> HotKeyEntryOffset(const HotKeyTable& table, int column, int row);
+inline std::optional<std::size_t> HotKeyEntryOffset(const HotKeyTable& table, int column, int row) {
+  if (column < 1 || column > ModifierColumnCount || row < 0 || row >= table.keys) return std::nullopt;
+  return table.start + 2 * static_cast<std::size_t>((column - 1) * table.keys + row);
+}
 
 enum class RemapTableId { Upper, Lower, Numeric, Punct };
 
@@ -69,7 +72,7 @@ inline constexpr std::array<RemapTable, 4> RemapTables{{
     {RemapTableId::Punct, 70, 31, "PunctRemap"},
 }};
 
-const RemapTable& RemapTableOf(RemapTableId id);
+inline const RemapTable& RemapTableOf(RemapTableId id) { return RemapTables[static_cast<std::size_t>(id)]; }
 
 namespace hotkey_area {
 inline constexpr std::size_t MainWindow = 0;
@@ -144,5 +147,18 @@ class RemapAreaView : public AreaView {
   std::optional<std::uint8_t> Byte(RemapTableId table, int row) const;
   bool SetByte(RemapTableId table, int row, std::uint8_t value) const;
 };
+
+// The two readers the hook library calls for every key are inline.
+inline std::optional<HotKeyAction> HotKeyAreaView::Action(const HotKeyTable& table, int column, int row) const {
+  const auto offset = HotKeyEntryOffset(table, column, row);
+  if (!offset) return std::nullopt;
+  return Load<HotKeyAction>(*offset);
+}
+
+inline std::optional<std::uint8_t> RemapAreaView::Byte(RemapTableId id, int row) const {
+  const RemapTable& table = RemapTableOf(id);
+  if (row < 0 || row >= table.rows) return std::nullopt;
+  return Load<std::uint8_t>(table.start + static_cast<std::size_t>(row));
+}
 
 }  // namespace tvx
