@@ -1,8 +1,10 @@
 // The mapping file on real Win32 files: share modes, read-only targets, replace-on-save, short files.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "core/common/IoError.h"
 #include "win/files/Win32FileAccess.h"
@@ -87,6 +89,30 @@ TEST_F(MappingFileOnDisk, SaveCreatesOrReplacesTheWholeFileAndLeavesNothingElseB
   Store(first);
   LoadTavrix(files_, name_, HotKeys(), Remaps());
   EXPECT_EQ(Tables(), first);
+}
+
+// Another program looking at the folder while saves follow each other finds the old file or the new one,
+// never none: the replace is one rename.
+TEST_F(MappingFileOnDisk, TheFileIsNeverMissingWhileSavesReplaceIt) {
+  FillTables(1);
+  SaveTavrix(files_, name_, HotKeys(), Remaps());
+  std::atomic<bool> saving{true};
+  std::atomic<int> missing{0}, looks{0};
+  std::thread watcher([&] {
+    while (saving) {
+      if (::GetFileAttributesA(name_.c_str()) == INVALID_FILE_ATTRIBUTES) ++missing;
+      ++looks;
+    }
+  });
+  for (std::uint8_t seed = 0; seed < 200; ++seed) {
+    FillTables(seed);
+    SaveTavrix(files_, name_, HotKeys(), Remaps());
+  }
+  saving = false;
+  watcher.join();
+  EXPECT_GT(looks, 200);
+  EXPECT_EQ(missing, 0);
+  EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
 }
 
 TEST_F(MappingFileOnDisk, AFileWrittenByAnotherHandleIsNotLoadedAndNothingIsSaid) {
