@@ -20,12 +20,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/win/support/ProcessWindows.h"
 #include "win/app/MainWin.h"
 #include "win/keymap/DoSpecial.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using tvx::test::FindProcessWindow;
 
 struct Program {
   HWND main = nullptr;
@@ -47,28 +49,6 @@ bool WaitFor(Done done, int milliseconds = 10000) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return true;
-}
-
-HWND ProcessWindow(DWORD processId, const char* className) {
-  struct Search {
-    DWORD processId;
-    const char* className;
-    HWND found;
-  } search{processId, className, nullptr};
-  ::EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        char name[64] = {};
-        ::GetClassNameA(window, name, sizeof name);
-        if (owner != s->processId || std::string(name) != s->className || !::IsWindowVisible(window))
-          return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 std::string Text(HWND window) {
@@ -103,8 +83,8 @@ HWND OpenPicker(const Program& program, int row, std::string& message) {
   DoubleClick(program.grid, 21 + 20, row * 21 + 10);
   HWND picker = nullptr, box = nullptr;
   WaitFor([&] {
-    picker = ProcessWindow(program.processId, tvx::SelectCharacterClassName);
-    box = ProcessWindow(program.processId, "#32770");
+    picker = FindProcessWindow(program.processId, tvx::SelectCharacterClassName, true);
+    box = FindProcessWindow(program.processId, "#32770", true);
     return picker || box;
   });
   if (!picker) message = box ? AnswerMessage(program, box) : "nothing";
@@ -120,7 +100,8 @@ std::string Edit(const Program& program, int row, int code) {
               symbol / tvx::SymbolColumns * 21 + 10);
   WaitFor([picker] { return !::IsWindow(picker); });
   RoundTrip(program.main);
-  if (const HWND box = ProcessWindow(program.processId, "#32770")) return AnswerMessage(program, box);
+  if (const HWND box = FindProcessWindow(program.processId, "#32770", true))
+    return AnswerMessage(program, box);
   return "saved";
 }
 

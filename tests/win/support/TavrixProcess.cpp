@@ -94,28 +94,6 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
   }
 }
 
-HWND FindProcessWindow(DWORD processId, const char* className) {
-  struct Search {
-    DWORD processId;
-    const char* className;
-    HWND found;
-  } search{processId, className, nullptr};
-  ::EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner != s->processId) return TRUE;
-        char name[64] = {};
-        ::GetClassNameA(window, name, sizeof name);
-        if (s->className && *s->className && std::string(name) != s->className) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 std::string WindowText(HWND window) {
   char text[1024] = {};
   ::SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/support/ProcessWindows.h"
 #include "win/ui/Handles.h"
 
 namespace tvx::test {
@@ -39,8 +40,7 @@ bool FileExists(const std::string& name);
 // Pumps this thread's messages until `done` holds or the time is up.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-// A top-level window of the process with this class (any class when empty), and its text.
-HWND FindProcessWindow(DWORD processId, const char* className);
+// A window's text.
 std::string WindowText(HWND window);
 
 // A message box of the process: its caption and text, and a way to press its OK button.
