@@ -69,7 +69,7 @@ add_test(NAME two_machines_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/two_m
 set_tests_properties(two_machines_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 # The program killed at random moments of its saves.
 add_test(NAME kill_during_save_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/kill_during_save_test.sh)
-set_tests_properties(kill_during_save_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
+set_tests_properties(kill_during_save_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 400)
 # The layout on machines whose displays run at 144 and 192 DPI.
 add_test(NAME high_dpi_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/high_dpi_test.sh)
 set_tests_properties(high_dpi_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)

@@ -198,7 +198,7 @@ TEST_F(HotKeyEditor, OnlyAnotherCategoryRepaintsAndWritesTheSettings) {
   Press(IdAlpha);  // the focus goes from the grid to the button, and the grid repaints its current cell
   Settle();
   ::UpdateWindow(Grid());
-  const auto shown = ScreenPixels(grid);
+  const auto shown = SettledScreenPixels(grid);
   SharedArea(HotKeyAreaName).mutable_data()[8] = 'Q';  // Alt+A, behind the grid's back
   const bool existed = FileExists(settings);
   const FILETIME written = LastWriteTime(settings);
@@ -206,7 +206,7 @@ TEST_F(HotKeyEditor, OnlyAnotherCategoryRepaintsAndWritesTheSettings) {
   Press(IdAlpha);
   Settle();
   ::UpdateWindow(Grid());  // a pending repaint happens now, before the pixels are read
-  EXPECT_EQ(ScreenPixels(grid), shown) << "the category already shown is not repainted";
+  EXPECT_EQ(SettledScreenPixels(grid), shown) << "the category already shown is not repainted";
   EXPECT_EQ(FileExists(settings), existed);
   if (existed) {
     EXPECT_TRUE(SameTime(LastWriteTime(settings), written));
@@ -219,7 +219,7 @@ TEST_F(HotKeyEditor, OnlyAnotherCategoryRepaintsAndWritesTheSettings) {
   EXPECT_EQ(ProfileString(settings, "Misc", "Last Keys"), "1");
   Settle();
   ::UpdateWindow(Grid());
-  EXPECT_NE(ScreenPixels(grid), shown) << "another category repaints from the area";
+  EXPECT_TRUE(WaitFor([&] { return ScreenPixels(grid) != shown; })) << "another category repaints from the area";
 }
 
 TEST_F(HotKeyEditor, PageAndDialogSitWhereTheyShould) {

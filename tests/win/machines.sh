@@ -35,21 +35,33 @@ wait_for_tavrix() {
   return 1
 }
 
+# on_machine PREFIX SECONDS PROGRAM ARGS...: runs a Windows program there, killed if it is still running
+# after SECONDS (a program that waits on a machine whose server was just killed may never return).
+on_machine() {
+  local prefix=$1 seconds=$2
+  shift 2
+  WINEPREFIX=$prefix timeout -s KILL "$seconds" wine "$@" >/dev/null 2>&1
+}
+
 # drive PREFIX COMMAND ARGS...: runs the machine driver there and prints its result.
 drive() {
-  local prefix=$1 out
+  local prefix=$1 name
   shift
-  out=$(mktemp)
-  WINEPREFIX=$prefix wine "$windows_build/machine_driver.exe" "$(WINEPREFIX=$prefix winepath -w "$out")" "$@" \
-    >/dev/null 2>&1 || true
-  cat "$out"
-  rm -f "$out"
+  name="driver-$BASHPID-$RANDOM.txt"
+  on_machine "$prefix" 60 "$windows_build/machine_driver.exe" "C:\\$name" "$@" || true
+  cat "$prefix/drive_c/$name" 2>/dev/null || true
+  rm -f "$prefix/drive_c/$name"
+}
+
+# close_tavrix PREFIX: closes the program there the way its user would, if it runs.
+close_tavrix() {
+  on_machine "$1" 30 "$windows_build/close_tavrix.exe" || true
 }
 
 # stop_machine PREFIX: closes the program (if it still runs) and the machine's Wine server.
 stop_machine() {
   local prefix=$1
-  WINEPREFIX=$prefix wine "$windows_build/close_tavrix.exe" >/dev/null 2>&1 || true
+  close_tavrix "$prefix"
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
 }
 

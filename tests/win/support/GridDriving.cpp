@@ -1,6 +1,7 @@
 #include "tests/win/support/GridDriving.h"
 
 #include <fstream>
+#include <utility>
 
 #include "tests/win/support/TavrixProcess.h"
 #include "win/ui/DrawGrid.h"
@@ -101,6 +102,18 @@ std::vector<std::uint32_t> Grab(const RECT& rect, BITMAPINFO& info) {
 std::vector<std::uint32_t> ScreenPixels(const RECT& rect) {
   BITMAPINFO info;
   return Grab(rect, info);
+}
+
+std::vector<std::uint32_t> SettledScreenPixels(const RECT& rect) {
+  std::vector<std::uint32_t> pixels = ScreenPixels(rect);
+  WaitFor([&] {
+    ::Sleep(100);
+    std::vector<std::uint32_t> again = ScreenPixels(rect);
+    const bool same = again == pixels;
+    pixels = std::move(again);
+    return same;
+  });
+  return pixels;
 }
 
 void SaveScreenshot(HWND window, const std::string& name) {

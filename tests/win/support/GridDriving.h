@@ -33,6 +33,9 @@ int DefaultButtonId(HWND dialog);
 RECT RectInParent(HWND window);
 // A rectangle of the screen's pixels, as the user sees them.
 std::vector<std::uint32_t> ScreenPixels(const RECT& rect);
+// The screen once it has caught up with what was drawn: Wine copies a window's drawing to the display a
+// moment later, so the pixels are read until two reads a little apart agree.
+std::vector<std::uint32_t> SettledScreenPixels(const RECT& rect);
 // The window as it is on screen, into build/screenshots/<name>.bmp.
 void SaveScreenshot(HWND window, const std::string& name);
 
