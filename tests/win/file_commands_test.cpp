@@ -39,7 +39,7 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
   ::GetWindowRect(tavrix.Control(IdUpperGrid), &upperGrid);
   ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RoundTrip(main);
-  const auto defaultPixels = ScreenPixels(upperGrid);
+  const auto defaultPixels = SettledScreenPixels(upperGrid);
 
   // Open: the chosen file is current, in force and on screen; the file left heads the recent list.
   Command(tavrix, IdOpenFile1);
@@ -50,7 +50,7 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
   RoundTrip(main);
   EXPECT_EQ(TablesInForce(), office);
   ASSERT_TRUE(WaitFor([&] { return ScreenPixels(upperGrid) != defaultPixels; }));
-  const auto officePixels = ScreenPixels(upperGrid);
+  const auto officePixels = SettledScreenPixels(upperGrid);
 
   // "&1" goes back to the file left, and repaints the grids without any dialog uncovering them.
   Command(tavrix, IdMenuLastFile1);

@@ -157,7 +157,7 @@ TEST_F(HelpMenu, AboutBoxShowsItsTextsAndPictureAtTheScreenCentre) {
   POINT origin{16, 16};
   ::ClientToScreen(about, &origin);
   int blue = 0;
-  for (std::uint32_t pixel : ScreenPixels({origin.x, origin.y, origin.x + 143, origin.y + 102})) {
+  for (std::uint32_t pixel : SettledScreenPixels({origin.x, origin.y, origin.x + 143, origin.y + 102})) {
     const int r = pixel >> 16 & 0xFF, g = pixel >> 8 & 0xFF, b = pixel & 0xFF;
     if (b > 150 && b > r + 60 && b > g + 20) ++blue;
   }

@@ -45,10 +45,12 @@ on_machine() {
 
 # drive PREFIX COMMAND ARGS...: runs the machine driver there and prints its result.
 drive() {
-  local prefix=$1 name
+  local prefix=$1 name limit=60
   shift
+  # A soak runs for the seconds it is given.
+  [ "$1" = soak ] && limit=$(($2 + 60))
   name="driver-$BASHPID-$RANDOM.txt"
-  on_machine "$prefix" 60 "$windows_build/machine_driver.exe" "C:\\$name" "$@" || true
+  on_machine "$prefix" "$limit" "$windows_build/machine_driver.exe" "C:\\$name" "$@" || true
   cat "$prefix/drive_c/$name" 2>/dev/null || true
   rm -f "$prefix/drive_c/$name"
 }
