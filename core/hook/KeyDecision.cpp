@@ -194,12 +194,13 @@ KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::u
   KeyOutput out;
   // A modifier is no hot key and types nothing; with AltGr down, the layout's own characters go through.
   const bool altGr = state.altGrControl && (held & RightAltBit);
-  if (!altGr && !ModifierBit(vk) &&
+  const std::uint8_t modifier = ModifierBit(vk);
+  if (!altGr && !modifier &&
       (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
     return out;
   state.keys[vk] = {KeyFate::Passed, 0, 0};
   // The modifier records are written for modifiers alone: most keys leave them as they are.
-  if (const std::uint8_t bit = ModifierBit(vk)) state.heldModifiers |= bit;
+  if (modifier) state.heldModifiers |= modifier;
   if (vk == VkCapital) state.capsLock = !state.capsLock;
   if (state.releasedModifiers) RestoreModifiers(state, out, event, layout);
   return out;
