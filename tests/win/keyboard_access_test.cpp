@@ -59,7 +59,7 @@ class KeyboardAccess : public EditorTest {
     for (int attempt = 0; attempt < 3; ++attempt) {
       const int before = FocusedControlId(window);
       Keys(window, keys);
-      if (WaitFor([&] { return FocusedControlId(window) != before; }, std::chrono::seconds(3))) return true;
+      if (WaitFor([&] { return FocusedControlId(window) != before; }, std::chrono::seconds(5))) return true;
     }
     return false;
   }
