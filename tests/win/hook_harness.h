@@ -47,21 +47,16 @@ struct Tables {
 
 class Process {
  public:
-  Process(std::string commandLine, const std::string& folder) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    if (::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         folder.empty() ? nullptr : folder.c_str(), &startup, &info_))
-      ::CloseHandle(info_.hThread);
+  Process(std::string commandLine, const std::string& folder)
+      : info_(StartProgram(std::move(commandLine), folder)) {
+    ::CloseHandle(info_.hThread);
   }
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
   ~Process() {
-    if (!info_.hProcess) return;
     if (!Wait(3000)) ::TerminateProcess(info_.hProcess, 1);
     ::CloseHandle(info_.hProcess);
   }
-  bool started() const { return info_.hProcess != nullptr; }
   bool Wait(DWORD ms) const { return ::WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
 
  private:

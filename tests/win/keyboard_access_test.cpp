@@ -126,8 +126,8 @@ TEST_F(KeyboardAccess, TabReachesTheButtonsAndTheArrowsStayInTheirGroup) {
   EXPECT_TRUE(::IsWindowVisible(grid));
   EXPECT_EQ(FocusedControlId(Main()), IdNewGrid);
   EXPECT_EQ(GridRowCount(tavrix_->Control(IdNewGrid)), 10) << "the Numeric category";
-  EXPECT_TRUE(MoveFocus("Tab", IdHotKeys)) << "on into the mode buttons, at the checked one; focus on "
-                                          << FocusedControlId(Main());
+  EXPECT_TRUE(MoveFocus("Tab", IdHotKeys))
+      << "on into the mode buttons, at the checked one; focus on " << FocusedControlId(Main());
 }
 
 }  // namespace

@@ -55,14 +55,9 @@ bool WaitUntilWritten(const std::string& name, std::chrono::seconds timeout) {
 }
 
 // Runs a Unix program and waits for the file it writes.
-void RunUnix(std::string commandLine, const std::string& output) {
+void RunUnix(const std::string& commandLine, const std::string& output) {
   ::DeleteFileA(WindowsPath(output).c_str());
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info))
-      << commandLine;
+  const PROCESS_INFORMATION info = StartProgram(commandLine);
   ::CloseHandle(info.hThread);
   ::CloseHandle(info.hProcess);
   ASSERT_TRUE(WaitUntilWritten(WindowsPath(output), std::chrono::seconds(60))) << commandLine;

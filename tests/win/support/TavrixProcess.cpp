@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -78,6 +79,26 @@ void WriteFileText(const std::string& name, const std::string& text) {
 
 bool FileExists(const std::string& name) {
   return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+PROCESS_INFORMATION StartProgram(std::string commandLine, const std::string& folder, int showWindow) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (showWindow >= 0) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showWindow);
+  }
+  PROCESS_INFORMATION info{};
+  for (int attempt = 1;; ++attempt) {
+    if (::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+      return info;
+    const std::string refused = "start refused with error " + std::to_string(::GetLastError()) + " (try " +
+                                std::to_string(attempt) + "): " + commandLine;
+    std::fprintf(stderr, "%s\n", refused.c_str());
+    if (attempt == 3) throw std::runtime_error(refused);
+    ::Sleep(500);
+  }
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
@@ -186,16 +207,7 @@ TavrixProcess::TavrixProcess(const std::vector<std::uint8_t>& keyFile, const std
 }
 
 void TavrixProcess::Start(const std::string& arguments, int showWindow) {
-  std::string commandLine = "\"" + folder_.File("TAVRIX.EXE") + "\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  if (showWindow >= 0) {
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(showWindow);
-  }
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder_.path().c_str(), &startup, &info_))
-    throw std::runtime_error("TAVRIX.EXE did not start");
+  info_ = StartProgram("\"" + folder_.File("TAVRIX.EXE") + "\" " + arguments, folder_.path(), showWindow);
   // Shown (perhaps minimised), or held up by a message box from start-up.
   WaitFor([this] {
     main_ = FindProcessWindow(info_.dwProcessId, "TMainWin");
@@ -223,13 +235,8 @@ HWND TavrixProcess::Control(int id) const {
 }
 
 UniqueHandle TavrixProcess::StartAnother(const std::string& arguments) const {
-  std::string commandLine = "\"" + folder_.File("TAVRIX.EXE") + "\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder_.path().c_str(), &startup, &info))
-    throw std::runtime_error("second TAVRIX.EXE did not start");
+  const PROCESS_INFORMATION info =
+      StartProgram("\"" + folder_.File("TAVRIX.EXE") + "\" " + arguments, folder_.path());
   ::CloseHandle(info.hThread);
   return UniqueHandle(info.hProcess);
 }

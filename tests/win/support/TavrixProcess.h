@@ -37,6 +37,12 @@ std::string ReadFileText(const std::string& name);
 void WriteFileText(const std::string& name, const std::string& text);
 bool FileExists(const std::string& name);
 
+// Starts a program, a Windows one or a Unix one by its path, in `folder` (empty: this one's), shown as
+// `showWindow` unless it is negative. Wine now and then refuses a start that works a moment later: a
+// refused start is tried twice more before it throws, with the error code in the text.
+PROCESS_INFORMATION StartProgram(std::string commandLine, const std::string& folder = "",
+                                 int showWindow = -1);
+
 // Pumps this thread's messages until `done` holds or the time is up.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
