@@ -38,8 +38,8 @@ void WriteFileText(const std::string& name, const std::string& text);
 bool FileExists(const std::string& name);
 
 // Starts a program, a Windows one or a Unix one by its path, in `folder` (empty: this one's), shown as
-// `showWindow` unless it is negative. Wine now and then refuses a start that works a moment later: a
-// refused start is tried twice more before it throws, with the error code in the text.
+// `showWindow` unless it is negative. Wine has been seen to refuse a start once in a long while: a
+// refused start is reported and tried twice more before it throws, with the error code in the text.
 PROCESS_INFORMATION StartProgram(std::string commandLine, const std::string& folder = "",
                                  int showWindow = -1);
 
