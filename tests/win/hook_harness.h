@@ -106,17 +106,7 @@ class Target {
     if (window_) ::PostMessageA(window_, WM_CLOSE, 0, 0);
   }
 
-  // Right after another program shows its window, the foreground can drop to the desktop a moment after
-  // it was taken: it counts once it has held for a while.
-  bool Focus() {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      ::SetForegroundWindow(window_);
-      if (!WaitFor([&] { return ::GetForegroundWindow() == window_; }, 3s)) continue;
-      WaitFor([] { return false; }, 700ms);
-      if (::GetForegroundWindow() == window_) return true;
-    }
-    return false;
-  }
+  bool Focus() const { return TakeForeground(window_); }
   const std::string& log() const { return log_; }
 
   // The log once nothing more arrived for a while.

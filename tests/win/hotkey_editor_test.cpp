@@ -219,7 +219,8 @@ TEST_F(HotKeyEditor, OnlyAnotherCategoryRepaintsAndWritesTheSettings) {
   EXPECT_EQ(ProfileString(settings, "Misc", "Last Keys"), "1");
   Settle();
   ::UpdateWindow(Grid());
-  EXPECT_TRUE(WaitFor([&] { return ScreenPixels(grid) != shown; })) << "another category repaints from the area";
+  EXPECT_TRUE(WaitFor([&] { return ScreenPixels(grid) != shown; }))
+      << "another category repaints from the area";
 }
 
 TEST_F(HotKeyEditor, PageAndDialogSitWhereTheyShould) {

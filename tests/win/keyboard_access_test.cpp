@@ -24,25 +24,13 @@ class KeyboardAccess : public EditorTest {
     tables.Identity();
     tables.Bind(Alphabetic, Alt, 1, 'X');
     tavrix_ = std::make_unique<TavrixProcess>(tables.MappingFile());
-    ASSERT_TRUE(Focus());
+    ASSERT_TRUE(TakeForeground(Main()));
   }
   HWND Main() const { return tavrix_->MainWindow(); }
-  // Right after a start the foreground can drop back to the desktop: take it again and check it stays.
-  bool Focus() const {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      ::SetForegroundWindow(Main());
-      WaitFor([] { return false; }, std::chrono::milliseconds(1000));
-      if (WaitFor([&] { return ::GetForegroundWindow() == Main(); }, std::chrono::seconds(2))) return true;
-    }
-    return false;
-  }
   // X keystrokes go to the foreground window, and a thread without it has no focus: `window` is made the
-  // foreground again if it has dropped to the desktop, and counts once it has held for a while.
+  // foreground again if it has dropped to the desktop.
   static void Foreground(HWND window) {
-    if (::GetForegroundWindow() == window) return;
-    ::SetForegroundWindow(window);
-    WaitFor([&] { return ::GetForegroundWindow() == window; }, std::chrono::seconds(2));
-    WaitFor([] { return false; }, std::chrono::milliseconds(700));
+    if (::GetForegroundWindow() != window) TakeForeground(window);
   }
   static void Keys(HWND window, const std::string& keys) {
     Foreground(window);

@@ -115,6 +115,16 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
   }
 }
 
+bool TakeForeground(HWND window) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    ::SetForegroundWindow(window);
+    if (!WaitFor([&] { return ::GetForegroundWindow() == window; }, std::chrono::seconds(3))) continue;
+    WaitFor([] { return false; }, std::chrono::milliseconds(700));
+    if (::GetForegroundWindow() == window) return true;
+  }
+  return false;
+}
+
 std::string WindowText(HWND window) {
   char text[1024] = {};
   ::SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));

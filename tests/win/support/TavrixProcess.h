@@ -46,6 +46,11 @@ PROCESS_INFORMATION StartProgram(std::string commandLine, const std::string& fol
 // Pumps this thread's messages until `done` holds or the time is up.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
+// Makes the window the foreground. Right after another program shows its window, the foreground can drop
+// to the desktop a moment after it was taken, and X keystrokes sent meanwhile are lost: it counts once it
+// has held for a while.
+bool TakeForeground(HWND window);
+
 // A window's text.
 std::string WindowText(HWND window);
 
