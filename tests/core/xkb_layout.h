@@ -158,7 +158,7 @@ inline LayoutFacts Layout(const std::string& file, const std::string& name, KeyL
       const std::uint8_t ansi = Ansi(typed);
       if (vk == 0 || typed == 0) continue;
       if (level == 2) facts.ctrlAlt[vk] = {typed, ansi};
-      if (ansi == 0 || found[ansi]) continue;
+      if (ansi < 32 || ansi > 126 || found[ansi]) continue;  // the characters the hook scans
       found[ansi] = true;
       facts.keys.AddScan(ansi, static_cast<std::int16_t>(shiftStates[level] << 8 | vk));
     }
