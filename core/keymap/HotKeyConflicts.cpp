@@ -164,7 +164,7 @@ std::vector<std::string> CheckHotKeys(const HotKeyAreaView& hotKeys, const Remap
         const auto conflicts = FindConflicts(combination, layouts, remap, probe(combination));
         if (conflicts.empty()) continue;
         std::string line = CombinationText(combination) + ":";
-        for (const HotKeyConflict& conflict : conflicts) line += " " + ConflictLine(combination, conflict);
+        for (const HotKeyConflict& conflict : conflicts) line.append(" ").append(ConflictLine(combination, conflict));
         lines.push_back(std::move(line));
       }
     }
