@@ -30,38 +30,33 @@ inline std::uint8_t Ansi(char16_t c) {
   return 0;
 }
 
-// Keysym names of the keys' first three levels in the layouts tested; dead keys as the spacing mark
-// Windows reports for them.
-inline const std::map<std::string, char16_t> Keysyms{
-    {"exclam", '!'}, {"quotedbl", '"'}, {"numbersign", '#'}, {"dollar", '$'}, {"percent", '%'},
-    {"ampersand", '&'}, {"apostrophe", '\''}, {"parenleft", '('}, {"parenright", ')'}, {"asterisk", '*'},
-    {"plus", '+'}, {"comma", ','}, {"minus", '-'}, {"period", '.'}, {"slash", '/'}, {"colon", ':'},
-    {"semicolon", ';'}, {"less", '<'}, {"equal", '='}, {"greater", '>'}, {"question", '?'}, {"at", '@'},
-    {"bracketleft", '['}, {"backslash", '\\'}, {"bracketright", ']'}, {"asciicircum", '^'},
-    {"underscore", '_'}, {"grave", '`'}, {"braceleft", '{'}, {"bar", '|'}, {"braceright", '}'},
-    {"asciitilde", '~'}, {"exclamdown", 0xA1}, {"cent", 0xA2}, {"sterling", 0xA3}, {"currency", 0xA4},
-    {"yen", 0xA5}, {"section", 0xA7}, {"guillemotleft", 0xAB}, {"notsign", 0xAC}, {"degree", 0xB0},
-    {"twosuperior", 0xB2}, {"threesuperior", 0xB3}, {"mu", 0xB5}, {"paragraph", 0xB6},
-    {"periodcentered", 0xB7}, {"onesuperior", 0xB9}, {"guillemotright", 0xBB}, {"onequarter", 0xBC},
-    {"onehalf", 0xBD}, {"threequarters", 0xBE}, {"questiondown", 0xBF}, {"adiaeresis", 0xE4}, {"Adiaeresis", 0xC4}, {"Odiaeresis", 0xD6}, {"Udiaeresis", 0xDC}, {"ae", 0xE6},
-    {"ccedilla", 0xE7}, {"egrave", 0xE8}, {"eacute", 0xE9}, {"agrave", 0xE0}, {"eth", 0xF0},
-    {"odiaeresis", 0xF6}, {"oslash", 0xF8}, {"ugrave", 0xF9}, {"udiaeresis", 0xFC}, {"thorn", 0xFE},
-    {"ssharp", 0xDF}, {"dstroke", 0x111}, {"hstroke", 0x127}, {"kra", 0x138}, {"lstroke", 0x142},
-    {"eng", 0x14B}, {"tslash", 0x167}, {"endash", 0x2013}, {"leftsinglequotemark", 0x2018},
-    {"rightsinglequotemark", 0x2019}, {"leftdoublequotemark", 0x201C}, {"rightdoublequotemark", 0x201D},
-    {"doublelowquotemark", 0x201E}, {"EuroSign", 0x20AC}, {"leftarrow", 0x2190}, {"rightarrow", 0x2192},
-    {"downarrow", 0x2193}, {"dead_acute", 0xB4}, {"dead_grave", '`'}, {"dead_circumflex", '^'},
-    {"dead_diaeresis", 0xA8}, {"dead_tilde", '~'}, {"dead_cedilla", 0xB8}, {"dead_macron", 0xAF},
-    {"dead_ogonek", 0x2DB}, {"dead_breve", 0x2D8}, {"dead_caron", 0x2C7}, {"dead_abovering", 0x2DA},
-    {"dead_abovedot", 0x2D9}, {"dead_doubleacute", 0x2DD}, {"dead_belowdot", 0x323}, {"dead_hook", 0x309},
-    {"dead_horn", 0x31B}};
+// Keysym names with their characters, from X's own table (the "U+" comment of each definition).
+inline const std::map<std::string, char16_t>& Keysyms() {
+  static const std::map<std::string, char16_t> keysyms = [] {
+    std::map<std::string, char16_t> names;
+    std::ifstream in("/usr/include/X11/keysymdef.h");
+    EXPECT_TRUE(in) << "missing /usr/include/X11/keysymdef.h (package x11proto-dev)";
+    for (std::string line; std::getline(in, line);) {
+      const std::size_t name = line.find("#define XK_"), code = line.find("/* U+");
+      if (name != 0 || code == std::string::npos) continue;
+      names[line.substr(11, line.find_first_of(" \t", 11) - 11)] =
+          static_cast<char16_t>(std::stoul(line.substr(code + 5, 4), nullptr, 16));
+    }
+    return names;
+  }();
+  return keysyms;
+}
 
+// A dead key as the spacing mark Windows reports for it; 0 for one that has none.
 inline char16_t KeysymChar(const std::string& name) {
   if (name.size() == 1) return static_cast<unsigned char>(name[0]);
   if (name.size() == 5 && name[0] == 'U') return static_cast<char16_t>(std::stoul(name.substr(1), nullptr, 16));
-  const auto found = Keysyms.find(name);
-  if (found == Keysyms.end()) ADD_FAILURE() << "keysym " << name << " has no character here";
-  return found == Keysyms.end() ? 0 : found->second;
+  const bool dead = name.rfind("dead_", 0) == 0;
+  std::string spacing = dead ? name.substr(5) : name;
+  if (spacing == "circumflex" || spacing == "tilde") spacing = "ascii" + spacing;
+  const auto found = Keysyms().find(spacing);
+  if (found == Keysyms().end() && !dead) ADD_FAILURE() << "keysym " << name << " has no character";
+  return found == Keysyms().end() ? 0 : found->second;
 }
 
 // The main block of keys, in the order Windows' scan of a layout meets them.
