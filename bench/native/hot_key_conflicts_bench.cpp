@@ -11,8 +11,10 @@ namespace {
 
 std::vector<LayoutFacts> TwoLayouts() {
   LayoutFacts layout;
-  for (int c = 'a'; c <= 'z'; ++c) layout.keys.AddScan(static_cast<std::uint8_t>(c), static_cast<std::int16_t>(c - 'a' + 'A'));
-  for (int c = '0'; c <= '9'; ++c) layout.keys.AddScan(static_cast<std::uint8_t>(c), static_cast<std::int16_t>(c));
+  for (int c = 'a'; c <= 'z'; ++c)
+    layout.keys.AddScan(static_cast<std::uint8_t>(c), static_cast<std::int16_t>(c - 'a' + 'A'));
+  for (int c = '0'; c <= '9'; ++c)
+    layout.keys.AddScan(static_cast<std::uint8_t>(c), static_cast<std::int16_t>(c));
   const char* punctuation = "',-./;=[\\]`";
   const std::uint8_t vks[] = {0xDE, 0xBC, 0xBD, 0xBE, 0xBF, 0xBA, 0xBB, 0xDB, 0xDC, 0xDD, 0xC0};
   for (int i = 0; punctuation[i]; ++i) layout.keys.AddScan(static_cast<std::uint8_t>(punctuation[i]), vks[i]);

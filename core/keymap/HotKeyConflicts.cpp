@@ -72,13 +72,15 @@ constexpr WindowsShortcut Shortcuts[] = {
 const WindowsShortcut* WindowsShortcutOf(const HotKeyCombination& combination) {
   const std::string_view key = RowLabelView(combination.category, combination.row);
   for (const WindowsShortcut& shortcut : Shortcuts)
-    if (shortcut.category == combination.category && shortcut.column == combination.column && shortcut.key == key)
+    if (shortcut.category == combination.category && shortcut.column == combination.column &&
+        shortcut.key == key)
       return &shortcut;
   return nullptr;
 }
 
-// Control characters (Ctrl+Alt+Enter gives a carriage return) are no character the user types.
-bool Typed(const TypedCharacter& c) { return c.unicode >= 32; }
+// Control characters (Ctrl+Alt+Enter gives a line feed, Ctrl+Alt+Backspace a delete) are no character the
+// user types.
+bool Typed(const TypedCharacter& c) { return c.unicode >= 32 && c.unicode != 0x7F; }
 
 std::string CharacterText(const TypedCharacter& c) {
   if (c.ansi != 0) return std::string(1, static_cast<char>(c.ansi));
@@ -160,11 +162,13 @@ std::vector<std::string> CheckHotKeys(const HotKeyAreaView& hotKeys, const Remap
     for (int column = 1; column <= ModifierColumnCount; ++column) {
       for (int row = 0; row < table.keys; ++row) {
         const HotKeyCombination combination{category, column, row};
-        if (hotKeys.Action(table, column, row).value_or(0) == 0 || IsReserved(category, column, row)) continue;
+        if (hotKeys.Action(table, column, row).value_or(0) == 0 || IsReserved(category, column, row))
+          continue;
         const auto conflicts = FindConflicts(combination, layouts, remap, probe(combination));
         if (conflicts.empty()) continue;
         std::string line = CombinationText(combination) + ":";
-        for (const HotKeyConflict& conflict : conflicts) line.append(" ").append(ConflictLine(combination, conflict));
+        for (const HotKeyConflict& conflict : conflicts)
+          line.append(" ").append(ConflictLine(combination, conflict));
         lines.push_back(std::move(line));
       }
     }

@@ -50,9 +50,9 @@ std::span<const WindowsShortcut> WindowsShortcuts();
 enum class ConflictKind { Layout, OtherProgram, Windows };
 struct HotKeyConflict {
   ConflictKind kind;
-  std::string layout;         // Layout: the layout's name
-  TypedCharacter typed;       // Layout: the character the combination types there
-  std::string_view use;       // Windows: what the shortcut does
+  std::string layout;    // Layout: the layout's name
+  TypedCharacter typed;  // Layout: the character the combination types there
+  std::string_view use;  // Windows: what the shortcut does
   friend bool operator==(const HotKeyConflict&, const HotKeyConflict&) = default;
 };
 

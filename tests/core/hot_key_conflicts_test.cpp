@@ -60,14 +60,14 @@ TEST_F(HotKeyConflicts, ARowIsTheKeyTheHookTakesForIt) {
     const char* keyCode;  // nullptr: no key
   };
   const Case cases[] = {
-      {german_, &germanKeys_, Alphabetic, "Z", "AD06"},     {german_, &germanKeys_, Alphabetic, "Y", "AB01"},
-      {german_, &germanKeys_, Numeric, "7", "AE07"},        {german_, &germanKeys_, Punctuation, "-", "AB10"},
-      {german_, &germanKeys_, Punctuation, ",", "AB08"},    {german_, &germanKeys_, Punctuation, "/", nullptr},
-      {german_, &germanKeys_, Punctuation, ";", nullptr},   {german_, &germanKeys_, Punctuation, "=", nullptr},
-      {german_, &germanKeys_, Punctuation, "'", nullptr},   {french_, &frenchKeys_, Alphabetic, "A", "AD01"},
-      {french_, &frenchKeys_, Alphabetic, "Q", "AC01"},     {french_, &frenchKeys_, Alphabetic, "M", "AC10"},
-      {french_, &frenchKeys_, Numeric, "7", "AE07"},        {french_, &frenchKeys_, Punctuation, ";", "AB08"},
-      {french_, &frenchKeys_, Punctuation, "=", "AE12"},    {french_, &frenchKeys_, Punctuation, "-", nullptr},
+      {german_, &germanKeys_, Alphabetic, "Z", "AD06"},   {german_, &germanKeys_, Alphabetic, "Y", "AB01"},
+      {german_, &germanKeys_, Numeric, "7", "AE07"},      {german_, &germanKeys_, Punctuation, "-", "AB10"},
+      {german_, &germanKeys_, Punctuation, ",", "AB08"},  {german_, &germanKeys_, Punctuation, "/", nullptr},
+      {german_, &germanKeys_, Punctuation, ";", nullptr}, {german_, &germanKeys_, Punctuation, "=", nullptr},
+      {german_, &germanKeys_, Punctuation, "'", nullptr}, {french_, &frenchKeys_, Alphabetic, "A", "AD01"},
+      {french_, &frenchKeys_, Alphabetic, "Q", "AC01"},   {french_, &frenchKeys_, Alphabetic, "M", "AC10"},
+      {french_, &frenchKeys_, Numeric, "7", "AE07"},      {french_, &frenchKeys_, Punctuation, ";", "AB08"},
+      {french_, &frenchKeys_, Punctuation, "=", "AE12"},  {french_, &frenchKeys_, Punctuation, "-", nullptr},
       {french_, &frenchKeys_, Punctuation, "/", nullptr},
   };
   for (const Case& c : cases) {
@@ -90,16 +90,21 @@ TEST_F(HotKeyConflicts, CtrlAltTakesTheCharactersAltGrTypes) {
     const char* line;  // nullptr: no conflict
   };
   const Case cases[] = {
-      {german_, Combination(Alphabetic, CtrlAlt, "Q"), "In the keyboard layout German, Ctrl+Alt+Q types \"@\"."},
+      {german_, Combination(Alphabetic, CtrlAlt, "Q"),
+       "In the keyboard layout German, Ctrl+Alt+Q types \"@\"."},
       {german_, Combination(Numeric, CtrlAlt, "7"), "In the keyboard layout German, Ctrl+Alt+7 types \"{\"."},
-      {german_, Combination(Alphabetic, CtrlAlt, "E"), "In the keyboard layout German, Ctrl+Alt+E types \"\x80\"."},
+      {german_, Combination(Alphabetic, CtrlAlt, "E"),
+       "In the keyboard layout German, Ctrl+Alt+E types \"\x80\"."},
       {german_, Combination(Alphabetic, CtrlAlt, "Z"),
        "In the keyboard layout German, Ctrl+Alt+Z types \"U+2190\"."},
-      {german_, Combination(Alphabetic, CtrlAlt, "Y"), "In the keyboard layout German, Ctrl+Alt+Y types \"\xBB\"."},
+      {german_, Combination(Alphabetic, CtrlAlt, "Y"),
+       "In the keyboard layout German, Ctrl+Alt+Y types \"\xBB\"."},
       {german_, Combination(Punctuation, CtrlAlt, "/"), nullptr},
-      {french_, Combination(Alphabetic, CtrlAlt, "A"), "In the keyboard layout French, Ctrl+Alt+A types \"\xE6\"."},
+      {french_, Combination(Alphabetic, CtrlAlt, "A"),
+       "In the keyboard layout French, Ctrl+Alt+A types \"\xE6\"."},
       {french_, Combination(Numeric, CtrlAlt, "7"), "In the keyboard layout French, Ctrl+Alt+7 types \"`\"."},
-      {french_, Combination(Punctuation, CtrlAlt, ";"), "In the keyboard layout French, Ctrl+Alt+; types \"\x95\"."},
+      {french_, Combination(Punctuation, CtrlAlt, ";"),
+       "In the keyboard layout French, Ctrl+Alt+; types \"\x95\"."},
       {french_, Combination(Alphabetic, Alt, "Q"), nullptr},
       {french_, Combination(FunctionKeys, CtrlAlt, "F5"), nullptr},
       {french_, Combination(Editing, CtrlAlt, "Enter"), nullptr},
@@ -135,7 +140,8 @@ TEST_F(HotKeyConflicts, WindowsShortcutsAreWindowsNeverAnotherProgram) {
       {Combination(Alphabetic, Win, "V"), false, "Windows uses Win+V to open the clipboard history."},
       {Combination(Editing, CtrlWin, "RightA"), true,
        "Windows uses Ctrl+Win+RightA to switch to the virtual desktop on the right."},
-      {Combination(Alphabetic, AltWin, "R"), false, "Windows uses Alt+Win+R to start or stop recording a game."},
+      {Combination(Alphabetic, AltWin, "R"), false,
+       "Windows uses Alt+Win+R to start or stop recording a game."},
       {Combination(Alphabetic, CtrlWin, "J"), true, "Another running program uses Ctrl+Win+J."},
       {Combination(Alphabetic, CtrlWin, "J"), false, nullptr},
       {Combination(Alphabetic, CtrlAlt, "B"), false, nullptr},
@@ -173,7 +179,8 @@ TEST_F(HotKeyConflicts, CheckingAFileListsEachConflictingHotKeyOnce) {
   const HotKeyCombination ctrlWinJ = Combination(Alphabetic, CtrlWin, "J");
   for (const HotKeyCombination& c :
        {Combination(Alphabetic, CtrlAlt, "Q"), Combination(Alphabetic, Win, "V"), ctrlWinJ,
-        Combination(Alphabetic, Alt, "B"), Combination(Alphabetic, Win, "D"), Combination(Editing, CtrlAlt, "Home")})
+        Combination(Alphabetic, Alt, "B"), Combination(Alphabetic, Win, "D"),
+        Combination(Editing, CtrlAlt, "Home")})
     set(c);
   const auto probe = [&](const HotKeyCombination& c) {
     return c.category == ctrlWinJ.category && c.column == ctrlWinJ.column && c.row == ctrlWinJ.row;

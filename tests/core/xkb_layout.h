@@ -19,9 +19,9 @@ inline constexpr char SymbolsDir[] = "/usr/share/X11/xkb/symbols/";
 
 // Windows-1252 at 0x80..0x9F; elsewhere it is Latin-1.
 inline constexpr std::array<char16_t, 32> Cp1252High{
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E,
-    0x0178};
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 inline std::uint8_t Ansi(char16_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<std::uint8_t>(c);
@@ -50,7 +50,8 @@ inline const std::map<std::string, char16_t>& Keysyms() {
 // A dead key as the spacing mark Windows reports for it; 0 for one that has none.
 inline char16_t KeysymChar(const std::string& name) {
   if (name.size() == 1) return static_cast<unsigned char>(name[0]);
-  if (name.size() == 5 && name[0] == 'U') return static_cast<char16_t>(std::stoul(name.substr(1), nullptr, 16));
+  if (name.size() == 5 && name[0] == 'U')
+    return static_cast<char16_t>(std::stoul(name.substr(1), nullptr, 16));
   const bool dead = name.rfind("dead_", 0) == 0;
   std::string spacing = dead ? name.substr(5) : name;
   if (spacing == "circumflex" || spacing == "tilde") spacing = "ascii" + spacing;
@@ -123,8 +124,8 @@ inline void ReadSection(const std::string& file, const std::string& section, Key
 inline std::uint8_t VirtualKey(const std::string& code, char16_t plain) {
   if (plain >= 'a' && plain <= 'z') return static_cast<std::uint8_t>(plain - 'a' + 'A');
   static const std::map<std::string, std::uint8_t> others{
-      {"AE01", '1'}, {"AE02", '2'}, {"AE03", '3'}, {"AE04", '4'}, {"AE05", '5'}, {"AE06", '6'},
-      {"AE07", '7'}, {"AE08", '8'}, {"AE09", '9'}, {"AE10", '0'}, {"TLDE", 0xC0}, {"AE11", 0xBD},
+      {"AE01", '1'},  {"AE02", '2'},  {"AE03", '3'},  {"AE04", '4'},  {"AE05", '5'},  {"AE06", '6'},
+      {"AE07", '7'},  {"AE08", '8'},  {"AE09", '9'},  {"AE10", '0'},  {"TLDE", 0xC0}, {"AE11", 0xBD},
       {"AE12", 0xBB}, {"AD11", 0xDB}, {"AD12", 0xDD}, {"AC10", 0xBA}, {"AC11", 0xDE}, {"BKSL", 0xDC},
       {"LSGT", 0xE2}, {"AB07", 0xDF}, {"AB08", 0xBC}, {"AB09", 0xBE}, {"AB10", 0xBF}};
   const auto found = others.find(code);

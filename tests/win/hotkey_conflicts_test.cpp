@@ -78,7 +78,9 @@ TEST_F(HotKeyConflicts, AHotKeyTakenElsewhereAsksFirstAndNoLeavesTheCellAsItWas)
   MessageBoxInfo box = SetCell(CtrlWin, RowJ);
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, "Warning");
-  EXPECT_EQ(box.text, "Ctrl+Win+J is used elsewhere:\nAnother running program uses Ctrl+Win+J.\n\nUse this hot key anyway?");
+  EXPECT_EQ(
+      box.text,
+      "Ctrl+Win+J is used elsewhere:\nAnother running program uses Ctrl+Win+J.\n\nUse this hot key anyway?");
   EXPECT_EQ(::GetWindowLongA(::GetDlgItem(box.window, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON)
       << "No is the default";
   Answer(box, IDNO);
@@ -92,8 +94,9 @@ TEST_F(HotKeyConflicts, AHotKeyTakenElsewhereAsksFirstAndNoLeavesTheCellAsItWas)
 
   box = SetCell(CtrlWin, RowD);
   ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(box.text, "Ctrl+Win+D is used elsewhere:\nWindows uses Ctrl+Win+D to add a virtual desktop.\n\n"
-                      "Use this hot key anyway?");
+  EXPECT_EQ(box.text,
+            "Ctrl+Win+D is used elsewhere:\nWindows uses Ctrl+Win+D to add a virtual desktop.\n\n"
+            "Use this hot key anyway?");
   Answer(box, IDNO);
   EXPECT_EQ(AreaWord(AlphaOffset(CtrlWin, RowD)), 0);
 

@@ -41,8 +41,8 @@ void TCheckHotKeys::Command(int id, int code) {
 
 bool TMainWin::ConfirmHotKey(const HotKeyCombination& combination) {
   const std::vector<LayoutFacts> layouts = InstalledLayouts();
-  const auto conflicts =
-      FindConflicts(combination, layouts, Remaps(), RegisteredElsewhere(hwnd(), combination, layouts, Remaps()));
+  const auto conflicts = FindConflicts(combination, layouts, Remaps(),
+                                       RegisteredElsewhere(hwnd(), combination, layouts, Remaps()));
   if (conflicts.empty()) return true;
   return ::MessageBoxA(hwnd(), ConflictWarning(combination, conflicts).c_str(), "Warning",
                        MB_YESNO | MB_DEFBUTTON2) == IDYES;

@@ -15,7 +15,7 @@ std::vector<LayoutFacts> InstalledLayouts();
 
 // Registers the combination on `window` and gives it back at once: a refusal means another program holds
 // it, on any key that stands for the row in one of the layouts.
-bool RegisteredElsewhere(HWND window, const HotKeyCombination& combination, std::span<const LayoutFacts> layouts,
-                         const RemapAreaView& remap);
+bool RegisteredElsewhere(HWND window, const HotKeyCombination& combination,
+                         std::span<const LayoutFacts> layouts, const RemapAreaView& remap);
 
 }  // namespace tvx
