@@ -50,7 +50,8 @@ class HotKeyConflicts : public EditorTest {
     tavrix_ = std::make_unique<TavrixProcess>(keyFile, arguments);
     ::SendMessageA(tavrix_->Control(IdHotKeys), BM_CLICK, 0, 0);
   }
-  // Picks the character "x" for an Alphabetic cell; returns the warning, if one came.
+  // Picks the character "x" for an Alphabetic cell; returns the warning, if one came. The cell is set
+  // only after a warning has been answered, so a cell set without one means nothing asked.
   MessageBoxInfo SetCell(int column, int row) {
     const HWND grid = tavrix_->Control(IdNewGrid);
     PostDoubleClick(grid, CellCentre(grid, NewGridColumns, column, row));
@@ -58,7 +59,9 @@ class HotKeyConflicts : public EditorTest {
     const HWND symbols = ::GetDlgItem(dialog_, picker::SymbolGrid);
     PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 4, 3));  // 'x'
     MessageBoxInfo box;
-    WaitFor([&] { return (box = FindMessageBox(tavrix_->id())).window || !::IsWindow(dialog_); });
+    WaitFor([&] {
+      return (box = FindMessageBox(tavrix_->id())).window || AreaWord(AlphaOffset(column, row)) == 'x';
+    });
     return box;
   }
   void Answer(const MessageBoxInfo& box, int button) {
@@ -100,7 +103,6 @@ TEST_F(HotKeyConflicts, AHotKeyTakenElsewhereAsksFirstAndNoLeavesTheCellAsItWas)
   Answer(box, IDNO);
   EXPECT_EQ(AreaWord(AlphaOffset(CtrlWin, RowD)), 0);
 
-  // The cell is set only after any warning has been answered: set means nothing asked.
   box = SetCell(CtrlAlt, RowB);
   EXPECT_EQ(box.window, nullptr) << box.text;
   Finish(dialog_);
