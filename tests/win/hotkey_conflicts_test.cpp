@@ -50,17 +50,20 @@ class HotKeyConflicts : public EditorTest {
     tavrix_ = std::make_unique<TavrixProcess>(keyFile, arguments);
     ::SendMessageA(tavrix_->Control(IdHotKeys), BM_CLICK, 0, 0);
   }
-  // Picks the character "x" for an Alphabetic cell; returns the warning, if one came. The cell is set
-  // only after a warning has been answered, so a cell set without one means nothing asked.
-  MessageBoxInfo SetCell(int column, int row) {
+  // Picks the character "x" (or "none") for an Alphabetic cell; returns the warning, if one came. The cell
+  // is set only after a warning has been answered, so a cell set without one means nothing asked.
+  MessageBoxInfo SetCell(int column, int row, HotKeyAction value = 'x') {
     const HWND grid = tavrix_->Control(IdNewGrid);
     PostDoubleClick(grid, CellCentre(grid, NewGridColumns, column, row));
     dialog_ = WaitForWindow(tavrix_->id(), "TDoSpecial2");
     const HWND symbols = ::GetDlgItem(dialog_, picker::SymbolGrid);
-    PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 4, 3));  // 'x'
+    if (value == 0)
+      ::SendMessageA(::GetDlgItem(dialog_, picker::NoneButton), BM_CLICK, 0, 0);
+    else
+      PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 4, 3));  // 'x'
     MessageBoxInfo box;
     WaitFor([&] {
-      return (box = FindMessageBox(tavrix_->id())).window || AreaWord(AlphaOffset(column, row)) == 'x';
+      return (box = FindMessageBox(tavrix_->id())).window || AreaWord(AlphaOffset(column, row)) == value;
     });
     return box;
   }
@@ -94,6 +97,11 @@ TEST_F(HotKeyConflicts, AHotKeyTakenElsewhereAsksFirstAndNoLeavesTheCellAsItWas)
   ASSERT_NE(box.window, nullptr);
   Answer(box, IDYES);
   EXPECT_EQ(AreaWord(AlphaOffset(CtrlWin, RowJ)), 'x');
+
+  box = SetCell(CtrlWin, RowJ, 0);
+  EXPECT_EQ(box.window, nullptr) << "\"none\" never asks";
+  Finish(dialog_);
+  EXPECT_EQ(AreaWord(AlphaOffset(CtrlWin, RowJ)), 0);
 
   box = SetCell(CtrlWin, RowD);
   ASSERT_NE(box.window, nullptr);
