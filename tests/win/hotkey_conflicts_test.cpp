@@ -73,6 +73,15 @@ class HotKeyConflicts : public EditorTest {
     Finish(dialog_);
   }
   std::uint16_t AreaWord(std::size_t offset) const { return SharedArea(HotKeyAreaName).Word(offset); }
+  // Options > Check Hot Keys: the dialog, and the report it shows.
+  HWND CheckHotKeys(std::string& report) {
+    ::PostMessageA(tavrix_->MainWindow(), WM_COMMAND, IdMenuCheckHotKeys, 0);
+    const HWND dialog = WaitForWindow(tavrix_->id(), "TCheckHotKeys");
+    char text[1024] = {};
+    ::SendMessageA(::GetDlgItem(dialog, 101), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    report = text;
+    return dialog;
+  }
 
   PROCESS_INFORMATION holder_{};
   HWND dialog_ = nullptr;
@@ -115,19 +124,23 @@ TEST_F(HotKeyConflicts, AHotKeyTakenElsewhereAsksFirstAndNoLeavesTheCellAsItWas)
   EXPECT_EQ(box.window, nullptr) << box.text;
   Finish(dialog_);
   EXPECT_EQ(AreaWord(AlphaOffset(CtrlAlt, RowB)), 'x');
+
+  std::string report;
+  const HWND dialog = CheckHotKeys(report);
+  EXPECT_EQ(report, "No conflicts found.");
+  ::SendMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitUntilGone(dialog));
 }
 
 // It changes nothing, so browse-only mode leaves it; a right click on the tray icon closes it.
 TEST_F(HotKeyConflicts, CheckHotKeysListsExactlyTheConflictingCells) {
   Start(KeyFileWithAlphaKeys({{CtrlWin, RowJ}, {Win, RowV}, {AltWin, RowR}, {CtrlAlt, RowB}}), "/B /T");
   ASSERT_TRUE(WaitFor([] { return TrayIconCount() == 1; }));
-  ::PostMessageA(tavrix_->MainWindow(), WM_COMMAND, IdMenuCheckHotKeys, 0);
-  const HWND dialog = WaitForWindow(tavrix_->id(), "TCheckHotKeys");
+  std::string report;
+  const HWND dialog = CheckHotKeys(report);
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(WindowText(dialog), "Check Hot Keys");
-  char report[1024] = {};
-  ::SendMessageA(::GetDlgItem(dialog, 101), WM_GETTEXT, sizeof report, reinterpret_cast<LPARAM>(report));
-  EXPECT_EQ(std::string(report),
+  EXPECT_EQ(report,
             "Win+V: Windows uses Win+V to open the clipboard history.\r\n"
             "Ctrl+Win+J: Another running program uses Ctrl+Win+J.\r\n"
             "Alt+Win+R: Windows uses Alt+Win+R to start or stop recording a game.");
