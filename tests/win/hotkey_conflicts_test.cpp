@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/files/MappingFile.h"
+#include "core/files/SyncFile.h"
 #include "tests/win/support/EditorTest.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
@@ -87,9 +88,18 @@ class HotKeyConflicts : public EditorTest {
   HWND dialog_ = nullptr;
 };
 
+// In network mode, so that No is seen to end the edit unsaved: the lock given back, no change counted.
 TEST_F(HotKeyConflicts, AHotKeyTakenElsewhereAsksFirstAndNoLeavesTheCellAsItWas) {
-  Start();
+  Start({}, "/N");
   const auto before = File();
+  const auto changes = [this] {
+    const auto bytes = ReadFileBytes(tavrix_->folder().File("KEY.TVS"));
+    const SyncRecord sync =
+        DecodeSyncRecord(std::span<const std::uint8_t, SyncRecordSize>(bytes.data(), SyncRecordSize));
+    EXPECT_EQ(sync.LockState, LockFree);
+    return sync.ChangeCount;
+  };
+  ASSERT_EQ(changes(), 1);
   MessageBoxInfo box = SetCell(CtrlWin, RowJ);
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, "Warning");
@@ -101,11 +111,13 @@ TEST_F(HotKeyConflicts, AHotKeyTakenElsewhereAsksFirstAndNoLeavesTheCellAsItWas)
   Answer(box, IDNO);
   EXPECT_EQ(AreaWord(AlphaOffset(CtrlWin, RowJ)), 0);
   EXPECT_EQ(File(), before);
+  EXPECT_EQ(changes(), 1);
 
   box = SetCell(CtrlWin, RowJ);
   ASSERT_NE(box.window, nullptr);
   Answer(box, IDYES);
   EXPECT_EQ(AreaWord(AlphaOffset(CtrlWin, RowJ)), 'x');
+  EXPECT_EQ(changes(), 2);
 
   box = SetCell(CtrlWin, RowJ, 0);
   EXPECT_EQ(box.window, nullptr) << "\"none\" never asks";
