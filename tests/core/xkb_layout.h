@@ -47,7 +47,7 @@ inline const std::map<std::string, char16_t>& Keysyms() {
   return keysyms;
 }
 
-// A dead key as the spacing mark Windows reports for it; 0 for one that has none.
+// The character of a keysym name; a dead key gives the spacing mark Windows reports for it, or 0.
 inline char16_t KeysymChar(const std::string& name) {
   if (name.size() == 1) return static_cast<unsigned char>(name[0]);
   if (name.size() == 5 && name[0] == 'U')
