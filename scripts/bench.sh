@@ -7,12 +7,18 @@ win="$root/build/windows"
 echo "== Native: the hook library's decision per key event (target <= 20 ns, no allocation)"
 echo "   (baseline: one table look-up per key, as a minimal remapping hook decides; the ratio is its multiple)"
 if [ -x "$root/build/bench/core_bench" ]; then
-  "$root/build/bench/core_bench" --benchmark_min_time=0.5 --benchmark_format=csv 2>/dev/null |
+  "$root/build/bench/core_bench" --benchmark_min_time=0.5 --benchmark_format=csv 2>/dev/null >"$root/build/bench/core_bench.csv"
+  grep -v Conflict "$root/build/bench/core_bench.csv" |
     awk -F, 'NR > 1 { gsub(/"/, "", $1); name[NR] = $1; ns[NR] = $3; allocs[NR] = $NF }
              $1 ~ /MinimalLookup/ { base = $3 }
              END { printf "%-24s %8s %10s %7s %12s\n", "", "ns", "baseline", "ratio", "allocations"
                    for (i = 2; i <= NR; i++) if (name[i] != "MinimalLookup")
                      printf "%-24s %8.1f %10.1f %7.1f %12d\n", name[i], ns[i], base, ns[i] / base, allocs[i] }'
+  echo
+  echo "== Native: the hot-key conflict check, two layouts (microseconds; baseline: one combination)"
+  grep Conflict "$root/build/bench/core_bench.csv" | tr -d '"' |
+    awk -F, '{ name[NR] = $1; us[NR] = $3 } END { for (i = 1; i <= NR; i++)
+               printf "%-24s %10.2f %10.2f %7.1f\n", name[i], us[i], us[1], us[i] / us[1] }'
 else
   echo "build/bench/core_bench is missing"
 fi

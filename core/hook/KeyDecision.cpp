@@ -85,12 +85,7 @@ std::uint8_t RemappedCharacter(std::uint8_t ch, const RemapAreaView& remap) {
   return byte && *byte >= 32 ? *byte : ch;
 }
 
-struct Cell {
-  int table = 0;
-  int row = 0;
-};
-
-Cell CellOfCharacter(std::uint8_t ch) {
+HotKeyCell CellOfCharacter(std::uint8_t ch) {
   if (ch >= 'a' && ch <= 'z') return {1, ch - 'a'};
   if (ch >= 'A' && ch <= 'Z') return {1, ch - 'A'};
   if (ch >= '0' && ch <= '9') return {2, ch - '0'};
@@ -100,9 +95,11 @@ Cell CellOfCharacter(std::uint8_t ch) {
   return {};
 }
 
+}  // namespace
+
 // Keys the remapper covers are known by the character they type unshifted, as remapped: the remapper
 // takes precedence, so a key remapped from a to b is the B row of the hot-key tables.
-Cell HotKeyCellOf(std::uint8_t vk, const HookTables& tables, const KeyLayout& layout) {
+HotKeyCell HotKeyCellOf(std::uint8_t vk, const RemapAreaView& remap, const KeyLayout& layout) {
   if (vk >= VkF1 && vk <= VkF12) return {4, vk - VkF1};
   for (std::size_t row = 0; row < EditingKeyVks.size(); ++row)
     if (EditingKeyVks[row] == vk) return {5, static_cast<int>(row)};
@@ -114,8 +111,10 @@ Cell HotKeyCellOf(std::uint8_t vk, const HookTables& tables, const KeyLayout& la
   else if (CellOfCharacter(layout.chars[vk][0]).table == 3)
     base = layout.chars[vk][0];
   if (base == 0) return {};
-  return CellOfCharacter(RemappedCharacter(base, tables.remap));
+  return CellOfCharacter(RemappedCharacter(base, remap));
 }
+
+namespace {
 
 void Post(KeyOutput& out, const HookState& state, const KeyRecord& record) {
   out.post = true;
@@ -160,7 +159,7 @@ bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t 
                 const HookTables& tables, const KeyLayout& layout) {
   const int column = ColumnOf(held);
   if (column == 0) return false;
-  const Cell cell = HotKeyCellOf(vk, tables, layout);
+  const HotKeyCell cell = HotKeyCellOf(vk, tables.remap, layout);
   const HotKeyTable* table = TableByNumber(cell.table);
   if (!table || IsReserved(table->category, column, cell.row)) return false;
   const std::optional<HotKeyAction> action = tables.hotKeys.Action(*table, column, cell.row);

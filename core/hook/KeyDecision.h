@@ -89,6 +89,15 @@ struct HookTables {
   RemapAreaView remap;
 };
 
+// A cell of the hot-key tables: its table number (1 to 5; 0 for none) and row.
+struct HotKeyCell {
+  int table = 0;
+  int row = 0;
+  friend bool operator==(const HotKeyCell&, const HotKeyCell&) = default;
+};
+// The cell a key stands for in a layout, as the hook matches it; table 0 for a key that is no row.
+HotKeyCell HotKeyCellOf(std::uint8_t vk, const RemapAreaView& remap, const KeyLayout& layout);
+
 // The modifiers the state counts as held and not released by us: the system's key state can confirm
 // them, and the wrapper reads it for these before each key.
 std::uint8_t ModifiersToCheck(const HookState& state);

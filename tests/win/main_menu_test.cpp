@@ -53,7 +53,7 @@ TEST_F(InProcessMainWin, MenuCaptionsAndShortcuts) {
       Items(::GetSubMenu(bar, 0)),
       (std::vector<std::string>{"&New File\tCtrl+N", "&Open File\tCtrl+O", "", "&Print Mapping Guide\tCtrl+P",
                                 "", "E&xit\tCtrl+X", "", "&2   " + RecentFile()}));
-  EXPECT_EQ(Items(::GetSubMenu(bar, 1)), (std::vector<std::string>{"&Network", "", "&Place in System Tray"}));
+  EXPECT_EQ(Items(::GetSubMenu(bar, 1)), (std::vector<std::string>{"&Network", "", "&Place in System Tray", "&Check Hot Keys"}));
   EXPECT_EQ(Items(::GetSubMenu(bar, 2)),
             (std::vector<std::string>{"&Contents", "&User Manual", "&About", "&Other Products"}));
 }
@@ -118,7 +118,7 @@ TEST_F(InProcessFullBrowseOnly, DisablesTheTwelveItemsAndTheTrayIsOn) {
   for (int id : {int{IdNewFile1}, int{IdOpenFile1}, int{IdMenuOutput}, IdMenuLastFile1 + 1,
                  int{IdMenuNetwork}, int{IdMenuSysTray}, int{IdMenuContents}, int{IdMenuUserManual}})
     EXPECT_TRUE(Grayed(id)) << id;
-  for (int id : {IdMenuExit, IdMenuAbout, IdMenuOther}) EXPECT_FALSE(Grayed(id)) << id;
+  for (int id : {IdMenuExit, IdMenuAbout, IdMenuOther, IdMenuCheckHotKeys}) EXPECT_FALSE(Grayed(id)) << id;
   EXPECT_TRUE(Settings.UseTray);
   EXPECT_TRUE(::GetMenuState(mainWin_.Menu(), IdMenuSysTray, MF_BYCOMMAND) & MF_CHECKED);
   EXPECT_TRUE(mainWin_.TaskIcon().Active());

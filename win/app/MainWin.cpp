@@ -50,7 +50,8 @@ const MenuSpec MainMenu[] = {
     {"&Options",
      {{IdMenuNetwork, "&Network", nullptr},
       {0, nullptr, nullptr},
-      {IdMenuSysTray, "&Place in System Tray", nullptr}}},
+      {IdMenuSysTray, "&Place in System Tray", nullptr},
+      {IdMenuCheckHotKeys, "&Check Hot Keys", nullptr}}},
     {"&Help",
      {{IdMenuContents, "&Contents", nullptr},
       {IdMenuUserManual, "&User Manual", nullptr},
@@ -408,6 +409,9 @@ void TMainWin::Command(int id) {
       break;
     case IdMenuOther:
       MenuOtherClick();
+      break;
+    case IdMenuCheckHotKeys:
+      MenuCheckHotKeysClick();
       break;
     case IdRemap:
     case IdHotKeys:

@@ -13,6 +13,7 @@
 #include "core/common/ShortString.h"
 #include "core/files/SyncFile.h"
 #include "core/keymap/Areas.h"
+#include "core/keymap/HotKeyConflicts.h"
 #include "core/settings/Settings.h"
 #include "win/files/FileDialogs.h"
 #include "win/files/Win32Clock.h"
@@ -74,6 +75,7 @@ enum MainWinId : int {
   IdMenuAbout,
   IdMenuOther,
   IdMenuExitSep,
+  IdMenuCheckHotKeys,
 };
 
 // The category buttons in KeyCategory order, and the two mode buttons: a radio group each.
@@ -129,6 +131,9 @@ class TMainWin : public Window {
   void NewGridDrawCell(const GridCellPaint& cell);
   void NewGridDblClick();
   void SystemKeyMsg();
+  // Warns of what the hot key would take from the user; true to set it.
+  bool ConfirmHotKey(const HotKeyCombination& combination);
+  void MenuCheckHotKeysClick();
 
   // Remapper editor: the four grids share one painter and one editor.
   void BuildRemapPage();

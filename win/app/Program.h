@@ -26,9 +26,10 @@ struct DialogShowingFlags {
   bool NetworkConsiderationsShowing = false;
   bool UserManualShowing = false;
   bool OtherProductsShowing = false;
+  bool CheckHotKeysShowing = false;
   bool Any() const {
     return AboutShowing || SelectCharacterShowing || HotKeyActionShowing || NetworkConsiderationsShowing ||
-           UserManualShowing || OtherProductsShowing;
+           UserManualShowing || OtherProductsShowing || CheckHotKeysShowing;
   }
 };
 extern DialogShowingFlags Showing;

@@ -6,6 +6,7 @@
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
 #include "win/files/NetworkConsiderations.h"
+#include "win/keymap/CheckHotKeys.h"
 #include "win/keymap/DoSpecial.h"
 #include "win/keymap/DoSpecial2.h"
 #include "win/shell/AboutBox.h"
@@ -27,6 +28,7 @@ constexpr ClosedDialog TrayClosedDialogs[] = {
     {&DialogShowingFlags::HotKeyActionShowing, HotKeyActionClassName},
     {&DialogShowingFlags::NetworkConsiderationsShowing, NetworkConsiderationsClassName},
     {&DialogShowingFlags::UserManualShowing, UserManualClassName},
+    {&DialogShowingFlags::CheckHotKeysShowing, CheckHotKeysClassName},
 };
 
 HWND ThreadWindowOfClass(const char* className) {

@@ -114,6 +114,7 @@ void TMainWin::NewGridDblClick() {
     dialog.ShowModal(hwnd());
     if (dialog.Choice.empty()) return false;
     const int value = dialog.Code > 255 ? dialog.Code : static_cast<unsigned char>(dialog.Choice[0]);
+    if (value != 0 && !ConfirmHotKey({category, col, row})) return false;
     HotKeys().SetAction(*table, col, row, static_cast<HotKeyAction>(value));
     grid.Invalidate();
     return SaveEdit();
