@@ -139,6 +139,15 @@ class Target {
     const std::size_t at = text.find("down", mark);
     return at == std::string::npos ? "?" : text.substr(at + 4, text.find('\n', at) - at - 4);
   }
+  // The Scroll Lock toggle as the target's input state holds it: '0', '1', or '?' when it did not answer.
+  char ScrollLock() const {
+    const std::size_t mark = Mark();
+    ::PostMessageA(window_, WM_APP + 2, 0, 0);
+    WaitFor([&] { return ReadFileText(log_).find("scroll ", mark) != std::string::npos; }, 3s);
+    const std::string text = ReadFileText(log_);
+    const std::size_t at = text.find("scroll ", mark);
+    return at == std::string::npos ? '?' : text[at + 7];
+  }
   bool MenuOpened(std::size_t mark) const { return Settled().find("menu", mark) != std::string::npos; }
 
  private:
@@ -147,5 +156,13 @@ class Target {
   Process process_;
   HWND window_ = nullptr;
 };
+
+// The characters the target received since the mark, as text.
+inline std::string Typed(const Target& target, std::size_t mark) {
+  std::istringstream codes(target.Since(mark, "c"));
+  std::string text, code;
+  while (codes >> code) text += static_cast<char>(std::stoi(code, nullptr, 16));
+  return text;
+}
 
 }  // namespace tvx::test

@@ -30,6 +30,7 @@ namespace tvx {
 inline constexpr UINT KeyActionMessage = WM_USER + 1;
 inline constexpr UINT TraceParamsMessage = WM_USER + 2;
 inline constexpr UINT TraceCodeMessage = WM_USER + 3;
+// and PauseChangedMessage (WM_USER + 4), declared with the library's exports.
 
 inline constexpr char MainWindowClassName[] = "TMainWin";
 inline constexpr char ApplicationClassName[] = "TApplication";
@@ -74,6 +75,7 @@ enum MainWinId : int {
   IdMenuAbout,
   IdMenuOther,
   IdMenuExitSep,
+  IdMenuPause,
 };
 
 // The category buttons in KeyCategory order, and the two mode buttons: a radio group each.
@@ -139,6 +141,7 @@ class TMainWin : public Window {
   void KeyActionMsg(WPARAM wParam, LPARAM lParam);
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
+  void PauseChangedMsg(WPARAM wParam);
 
   // Network mode: the edit lock around every change of the tables.
   bool FileInUse();
@@ -166,6 +169,9 @@ class TMainWin : public Window {
   // Tray.
   void MenuSysTrayClick();
   void TaskIcon1RightClick();
+  // Pausing: the Options menu item and a double-click on the tray icon; Ctrl+Alt+Scroll Lock is the
+  // library's, which tells the window with PauseChangedMsg.
+  void MenuPauseClick();
   // Ends the open dialogs as if cancelled: those a right click on the tray icon closes, and with
   // `boxesToo` every window the main window owns (message boxes, the common dialogs) as well. True when
   // any dialog or box was up.
@@ -200,6 +206,7 @@ class TMainWin : public Window {
   void TimerTick(UINT_PTR timer);
   void SetUpTaskIcon();
   void ShowTrayIcon(bool shown);
+  void ShowPaused();
   void SetCaption(const ShortString& fileName);
   bool ChooseCurrentFile(TFileDialog& dialog);
   HWND FirstGrid() const;
@@ -216,6 +223,8 @@ class TMainWin : public Window {
   bool TrayCapable = false;
   std::unique_ptr<ProfileStore> settingsStore_;
   TTaskIcon TaskIcon1;
+  HICON TrayPicture = nullptr;  // shared, not owned
+  UniqueIcon PausedPicture;
   TFileDialog MyOpenDialog{FileDialogKind::Open, "Open Tavrix File"};
   TFileDialog MySaveDialog{FileDialogKind::Save, "New Tavrix File"};
   TPrintDialog MyPrintDialog;

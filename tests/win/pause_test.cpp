@@ -1,0 +1,195 @@
+// Pausing every mapping at once: real X keystrokes through the real program and hook library, paused and
+// resumed by Ctrl+Alt+Scroll Lock, the Options menu and a double-click on the tray icon; and what the
+// caption, the menu and the tray icon show meanwhile, read inside the program's process.
+#include <gtest/gtest.h>
+
+#include "hook/TavrixHook.h"
+#include "tests/win/hook_harness.h"
+#include "tests/win/support/GridDriving.h"
+#include "tests/win/support/ShellDriving.h"
+#include "win/app/MainWin.h"
+#include "win/app/Program.h"
+
+namespace tvx::test {
+namespace {
+
+constexpr char Running[] = "Tavrix 98 (KEY)";
+constexpr char PausedCaption[] = "Tavrix 98 (KEY)  [Paused]";
+
+Tables QTypesZ() {
+  Tables tables;
+  tables.Identity();
+  tables.Remap(RemapTableId::Lower, 'q', 'z');
+  return tables;
+}
+
+// "qzqz...": what q types after each of `toggles` toggles from running.
+std::string Alternating(int toggles) {
+  std::string typed;
+  for (int i = 0; i < toggles; ++i) typed += i % 2 ? 'z' : 'q';
+  return typed;
+}
+
+class Pause : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tavrix_.loaded());
+    ASSERT_TRUE(target_.Focus());
+    start_ = target_.Mark();
+  }
+  std::string TypeQ() {
+    const std::size_t mark = target_.Mark();
+    Xdotool("key --delay 30 q");
+    return Typed(target_, mark);
+  }
+  bool CaptionBecomes(const std::string& caption) {
+    return WaitFor([&] { return WindowText(main_) == caption; });
+  }
+  // Nothing but the typed characters reached the target: no Scroll Lock, no menu, no key left down.
+  void ExpectNothingElse() {
+    EXPECT_EQ(target_.Since(start_, "k").find("91"), std::string::npos) << "a Scroll Lock got through";
+    EXPECT_EQ(target_.ScrollLock(), '0');
+    EXPECT_FALSE(target_.MenuOpened(start_));
+    EXPECT_EQ(target_.KeysDown(), "") << "a key stayed down";
+  }
+
+  TavrixRun tavrix_{QTypesZ()};
+  HWND main_ = tavrix_.MainWindow();
+  Target target_;
+  std::size_t start_ = 0;
+};
+
+TEST_F(Pause, CtrlAltScrollLockPausesAndResumes) {
+  EXPECT_EQ(TypeQ(), "z");
+  Xdotool("key --delay 30 ctrl+alt+Scroll_Lock");
+  EXPECT_TRUE(CaptionBecomes(PausedCaption)) << WindowText(main_);
+  EXPECT_EQ(TypeQ(), "q");
+  Xdotool("key --delay 30 ctrl+alt+Scroll_Lock");
+  EXPECT_TRUE(CaptionBecomes(Running)) << WindowText(main_);
+  EXPECT_EQ(TypeQ(), "z");
+
+  // Twenty in a row, a key between each: the library decides, so no toggle waits for the program.
+  std::string keys;
+  for (int i = 0; i < 20; ++i) keys += " ctrl+alt+Scroll_Lock q";
+  const std::size_t mark = target_.Mark();
+  Xdotool("key --delay 30" + keys);
+  EXPECT_EQ(Typed(target_, mark), Alternating(20));
+  EXPECT_TRUE(CaptionBecomes(Running)) << WindowText(main_);
+  ExpectNothingElse();
+}
+
+TEST_F(Pause, TheMenuItemAndTheTrayDoubleClick) {
+  std::string typed;
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_TRUE(Handled(main_, WM_COMMAND, IdMenuPause, 0));
+    EXPECT_EQ(WindowText(main_), i % 2 ? Running : PausedCaption);
+    typed += TypeQ();
+  }
+  EXPECT_EQ(typed, Alternating(20));
+
+  ASSERT_TRUE(Handled(main_, WM_COMMAND, IdMenuSysTray, 0));
+  ASSERT_TRUE(WaitFor([] { return TrayIconCount() == 1; }));
+  ASSERT_TRUE(target_.Focus());
+  typed.clear();
+  for (int i = 0; i < 20; ++i) {
+    PostDoubleClick(TrayIcon(0), POINT{4, 4});
+    EXPECT_TRUE(CaptionBecomes(i % 2 ? Running : PausedCaption)) << i;
+    typed += TypeQ();
+  }
+  EXPECT_EQ(typed, Alternating(20));
+  ExpectNothingElse();
+}
+
+// The pixels of an icon that its mask shows, as 0xRRGGBB.
+std::vector<std::uint32_t> ShownPixels(HICON icon) {
+  ICONINFO info{};
+  if (!::GetIconInfo(icon, &info)) return {};
+  auto read = [](HBITMAP bitmap) {
+    BITMAP bm{};
+    ::GetObjectA(bitmap, sizeof bm, &bm);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bm.bmWidth * bm.bmHeight));
+    const HDC screen = ::GetDC(nullptr);
+    ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &bi, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    ::DeleteObject(bitmap);
+    return pixels;
+  };
+  const std::vector<std::uint32_t> colour = read(info.hbmColor), mask = read(info.hbmMask);
+  std::vector<std::uint32_t> shown;
+  for (std::size_t i = 0; i < colour.size() && i < mask.size(); ++i)
+    if (!(mask[i] & 0xFFFFFF)) shown.push_back(colour[i] & 0xFFFFFF);
+  return shown;
+}
+
+bool AllGrey(const std::vector<std::uint32_t>& pixels) {
+  return std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) {
+    return (p & 0xFF) == (p >> 8 & 0xFF) && (p & 0xFF) == (p >> 16 & 0xFF);
+  });
+}
+
+class InProcessPause : public ::testing::Test {
+ protected:
+  void Start(std::vector<ShortString> arguments) {
+    ::WritePrivateProfileStringA("Misc", "Current File", folder_.File("PAUSE.TVX").c_str(),
+                                 SettingsFilePath().c_str());
+    mainWin_.Create(std::move(arguments));
+    mainWin_.MenuSysTrayClick();
+  }
+  void TearDown() override {
+    ::SendMessageA(mainWin_.hwnd(), WM_CLOSE, 0, 0);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    RemoveSettingsFile();
+  }
+  void DoubleClickIcon() {
+    ::SendMessageA(mainWin_.TaskIcon().hwnd(), TaskIconCallbackMessage, 0, WM_LBUTTONDBLCLK);
+  }
+  void MenuItem() { ::SendMessageA(mainWin_.hwnd(), WM_COMMAND, IdMenuPause, 0); }
+  bool Checked() const { return ::GetMenuState(mainWin_.Menu(), IdMenuPause, MF_BYCOMMAND) & MF_CHECKED; }
+  // Caption, menu check, tray tip and a greyed tray icon agree with the pause.
+  void ExpectShown(bool paused, const std::string& caption) {
+    EXPECT_EQ(Paused, paused);
+    EXPECT_EQ(WindowText(mainWin_.hwnd()), caption);
+    EXPECT_EQ(Checked(), paused);
+    EXPECT_EQ(mainWin_.TaskIcon().ToolTip().str(), paused ? "Tavrix (paused)" : "Tavrix");
+    EXPECT_EQ(AllGrey(ShownPixels(mainWin_.TaskIcon().Icon())), paused);
+  }
+
+  TempDir folder_;
+  TMainWin mainWin_;
+};
+
+TEST_F(InProcessPause, EveryWayShowsItAndAStartIsNeverPaused) {
+  Start({});
+  ::ShowWindow(mainWin_.hwnd(), SW_SHOW);
+  ExpectShown(false, "Tavrix 98 (PAUSE)");
+  MenuItem();
+  ExpectShown(true, "Tavrix 98 (PAUSE)  [Paused]");
+  mainWin_.FormShow();  // sets the caption anew, as every file command does
+  EXPECT_EQ(WindowText(mainWin_.hwnd()), "Tavrix 98 (PAUSE)  [Paused]");
+  ::SendMessageA(mainWin_.hwnd(), PauseChangedMessage, 0, 0);  // the library resumed
+  ExpectShown(false, "Tavrix 98 (PAUSE)");
+  DoubleClickIcon();
+  ExpectShown(true, "Tavrix 98 (PAUSE)  [Paused]");
+  EXPECT_TRUE(ShownPixels(mainWin_.TaskIcon().Icon()).size() > 0);
+}
+
+// Runs after a test that left the program paused: the new start is not.
+TEST_F(InProcessPause, UnderFullBrowseOnlyTheMenuItemIsOffTheKeyAndTheIconStillWork) {
+  Start({"/BA"});
+  ::ShowWindow(mainWin_.hwnd(), SW_SHOW);
+  const std::string browsing = "Tavrix 98 (PAUSE)  [Browse Only Mode]";
+  ExpectShown(false, browsing);
+  EXPECT_TRUE(::GetMenuState(mainWin_.Menu(), IdMenuPause, MF_BYCOMMAND) & MF_GRAYED);
+  MenuItem();
+  EXPECT_FALSE(Paused);
+  DoubleClickIcon();
+  ExpectShown(true, browsing + "  [Paused]");
+  ::SendMessageA(mainWin_.hwnd(), PauseChangedMessage, 0, 0);
+  ExpectShown(false, browsing);
+}
+
+}  // namespace
+}  // namespace tvx::test
