@@ -32,10 +32,9 @@ TEST(HookPause, CtrlAltScrollLockTogglesLikeAHotKey) {
        "pass | pass | swallow E8v E8^ A2^ A4^ toggle | swallow | swallow | swallow | swallow | pass | pass"},
       {"pressed again with the modifiers still held, it resumes",
        "+lctrl +lalt +scroll -scroll +scroll -scroll -lalt -lctrl +q -q",
-       "pass | pass | swallow E8v E8^ A2^ A4^ toggle | swallow | swallow toggle | swallow | swallow | swallow | "
+       "pass | pass | swallow E8v E8^ A2^ A4^ toggle | swallow | swallow toggle | swallow | swallow | "
+       "swallow | "
        "swallow 'z'v 'z'^ | swallow"},
-      {"the right-hand modifiers", "+rctrl +ralt +scroll -scroll -ralt -rctrl",
-       "pass | pass | swallow E8v E8^ A3^ A5^ toggle | swallow | swallow | swallow"},
       {"while the program paused, it resumes", "pause +lctrl +lalt +scroll -scroll -lalt -lctrl +q",
        "pass | pass | swallow E8v E8^ A2^ A4^ toggle | swallow | swallow | swallow | swallow 'z'v 'z'^"},
       {"Scroll Lock alone, with Ctrl, or with Shift too, is Scroll Lock",
@@ -57,7 +56,8 @@ TEST(HookPause, CtrlAltScrollLockTogglesLikeAHotKey) {
 TEST(HookPause, GesturesEndAsTheyBeganAcrossAPauseOrAResume) {
   RunBalanced({
       {"a hot key held, Alt still down, across the pause", "+lalt +j pause *j -j +j -j -lalt",
-       "pass | swallow E8v E8^ A4^ post 0101/9 | swallow post 0101/9 | swallow | swallow A4v 4Av | pass | pass"},
+       "pass | swallow E8v E8^ A4^ post 0101/9 | swallow post 0101/9 | swallow | swallow A4v 4Av | pass | "
+       "pass"},
       {"and across a resume", "+lalt +j pause -j resume +j -j -lalt",
        "pass | swallow E8v E8^ A4^ post 0101/9 | swallow | swallow post 0101/9 | swallow | swallow"},
       {"a remapped key held across the pause", "+q pause *q -q +q -q",
@@ -70,11 +70,8 @@ TEST(HookPause, GesturesEndAsTheyBeganAcrossAPauseOrAResume) {
        "pass | swallow E8v E8^ A4^ post 0101/9 | swallow | swallow A4v 09v | pass | pass"},
       {"a released modifier forgotten while paused", "+lalt +j -j ~lalt pause wait3100 +q -q",
        "pass | swallow E8v E8^ A4^ post 0101/9 | swallow | pass | pass"},
-      {"and in another window", "+lalt +j -j ~lalt pause focus +w -w resume +q",
-       "pass | swallow E8v E8^ A4^ post 0101/9 | swallow | pass | pass | swallow 'z'v 'z'^"},
       {"a pause and resume within one remapped key", "+q pause resume *q -q",
        "swallow 'z'v 'z'^ | swallow 'z'v 'z'^ | swallow"},
-      {"within one plain key", "+w pause *w resume *w -w", "pass | pass | pass | pass"},
       {"within one hot key", "+lalt +j pause resume *j -j -lalt",
        "pass | swallow E8v E8^ A4^ post 0101/9 | swallow post 0101/9 | swallow | swallow"},
       {"Caps Lock turned on while paused counts after the resume", "pause +caps -caps resume +q -q",

@@ -88,7 +88,7 @@ class Pause : public ::testing::Test {
   // Nothing but the typed characters reached the target: no Scroll Lock, no menu, no key left down.
   void ExpectNothingElse() {
     EXPECT_EQ(target_.Since(start_, "k").find("91"), std::string::npos) << "a Scroll Lock got through";
-    EXPECT_EQ(target_.ScrollLock(), '0');
+    EXPECT_EQ(target_.ScrollLock(), "0");
     EXPECT_FALSE(target_.MenuOpened(start_));
     EXPECT_EQ(target_.KeysDown(), "") << "a key stayed down";
   }
