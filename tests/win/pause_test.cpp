@@ -60,6 +60,7 @@ class Pause : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tavrix_.loaded());
+    ASSERT_TRUE(CaptionBecomes(Running)) << "a start is never paused: " << WindowText(main_);
     ASSERT_TRUE(target_.Focus());
     start_ = target_.Mark();
   }
@@ -132,13 +133,16 @@ TEST_F(Pause, TheMenuItemAndTheTrayDoubleClick) {
   ExpectNothingElse();
 }
 
+// Under full browse-only the menu item is off, but the tray icon and the library's key still pause, and the
+// caption, the menu's check mark and the tray tip follow.
 class InProcessPause : public ::testing::Test {
  protected:
-  void Start(std::vector<ShortString> arguments) {
+  void SetUp() override {
     ::WritePrivateProfileStringA("Misc", "Current File", folder_.File("PAUSE.TVX").c_str(),
                                  SettingsFilePath().c_str());
-    mainWin_.Create(std::move(arguments));
+    mainWin_.Create({"/BA"});
     mainWin_.MenuSysTrayClick();
+    ::ShowWindow(mainWin_.hwnd(), SW_SHOW);
   }
   void TearDown() override {
     ::SendMessageA(mainWin_.hwnd(), WM_CLOSE, 0, 0);
@@ -146,16 +150,13 @@ class InProcessPause : public ::testing::Test {
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     RemoveSettingsFile();
   }
-  void DoubleClickIcon() {
-    ::SendMessageA(mainWin_.TaskIcon().hwnd(), TaskIconCallbackMessage, 0, WM_LBUTTONDBLCLK);
+  bool MenuState(UINT flag) const {
+    return ::GetMenuState(mainWin_.Menu(), IdMenuPause, MF_BYCOMMAND) & flag;
   }
-  void MenuItem() { ::SendMessageA(mainWin_.hwnd(), WM_COMMAND, IdMenuPause, 0); }
-  bool Checked() const { return ::GetMenuState(mainWin_.Menu(), IdMenuPause, MF_BYCOMMAND) & MF_CHECKED; }
-  // Caption, menu check and tray tip agree with the pause.
   void ExpectShown(bool paused, const std::string& caption) {
     EXPECT_EQ(Paused, paused);
     EXPECT_EQ(WindowText(mainWin_.hwnd()), caption);
-    EXPECT_EQ(Checked(), paused);
+    EXPECT_EQ(MenuState(MF_CHECKED), paused);
     EXPECT_EQ(mainWin_.TaskIcon().ToolTip().str(), paused ? "Tavrix (paused)" : "Tavrix");
   }
 
@@ -163,33 +164,20 @@ class InProcessPause : public ::testing::Test {
   TMainWin mainWin_;
 };
 
-TEST_F(InProcessPause, EveryWayShowsItAndAStartIsNeverPaused) {
-  Start({});
-  ::ShowWindow(mainWin_.hwnd(), SW_SHOW);
-  ExpectShown(false, "Tavrix 98 (PAUSE)");
-  MenuItem();
-  ExpectShown(true, "Tavrix 98 (PAUSE)  [Paused]");
-  mainWin_.FormShow();  // sets the caption anew, as every file command does
-  EXPECT_EQ(WindowText(mainWin_.hwnd()), "Tavrix 98 (PAUSE)  [Paused]");
-  ::SendMessageA(mainWin_.hwnd(), PauseChangedMessage, 0, 0);  // the library resumed
-  ExpectShown(false, "Tavrix 98 (PAUSE)");
-  DoubleClickIcon();
-  ExpectShown(true, "Tavrix 98 (PAUSE)  [Paused]");
-}
-
-// Runs after a test that left the program paused: the new start is not.
-TEST_F(InProcessPause, UnderFullBrowseOnlyTheMenuItemIsOffTheKeyAndTheIconStillWork) {
-  Start({"/BA"});
-  ::ShowWindow(mainWin_.hwnd(), SW_SHOW);
+TEST_F(InProcessPause, UnderFullBrowseOnlyTheIconAndTheKeyStillPause) {
   const std::string browsing = "Tavrix 98 (PAUSE)  [Browse Only Mode]";
   ExpectShown(false, browsing);
-  EXPECT_TRUE(::GetMenuState(mainWin_.Menu(), IdMenuPause, MF_BYCOMMAND) & MF_GRAYED);
-  MenuItem();
+  EXPECT_TRUE(MenuState(MF_GRAYED));
+  ::SendMessageA(mainWin_.hwnd(), WM_COMMAND, IdMenuPause, 0);
   EXPECT_FALSE(Paused);
-  DoubleClickIcon();
+  ::SendMessageA(mainWin_.TaskIcon().hwnd(), TaskIconCallbackMessage, 0, WM_LBUTTONDBLCLK);
   ExpectShown(true, browsing + "  [Paused]");
-  ::SendMessageA(mainWin_.hwnd(), PauseChangedMessage, 0, 0);
+  mainWin_.FormShow();  // sets the caption anew, as every file command does
+  EXPECT_EQ(WindowText(mainWin_.hwnd()), browsing + "  [Paused]");
+  ::SendMessageA(mainWin_.hwnd(), PauseChangedMessage, 0, 0);  // the key, in the library, resumed
   ExpectShown(false, browsing);
+  ::SendMessageA(mainWin_.hwnd(), PauseChangedMessage, 1, 0);
+  ExpectShown(true, browsing + "  [Paused]");
 }
 
 }  // namespace
