@@ -87,6 +87,7 @@ class HookLibrary {
       return 0;
     }
     state_ = HookState{};
+    paused_ = false;
     state_.capsLock = (::GetKeyState(VK_CAPITAL) & 1) != 0;
     quit_ = false;
     ready_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -129,16 +130,23 @@ class HookLibrary {
       const KeyEvent event{static_cast<std::uint8_t>(key->vkCode), static_cast<std::uint16_t>(key->scanCode),
                            (key->flags & LLKHF_UP) != 0, (key->flags & LLKHF_EXTENDED) != 0, false};
       HWND foreground = ::GetForegroundWindow();
-      const KeySystem system{ModifiersDown(), now, reinterpret_cast<std::uintptr_t>(foreground), switches_};
+      const KeySystem system{ModifiersDown(), now, reinterpret_cast<std::uintptr_t>(foreground), switches_,
+                             paused_.load(std::memory_order_relaxed)};
       const KeyOutput out = DecideKey(state_, event, system, Tables(), LayoutOf(foreground));
       if (out.injectedCount) Inject(out);
       if (out.post) ::PostMessageA(MainWindow(), KeyActionMessage, out.postWParam, out.postLParam);
+      if (out.togglePause) {
+        paused_.store(!system.paused, std::memory_order_relaxed);
+        ::PostMessageA(MainWindow(), PauseChangedMessage, !system.paused, 0);
+      }
       if (out.suppress) return 1;
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
   }
 
   void OnDesktopSwitch() { ++switches_; }
+  // From the program's thread. Each key reads the flag once and decides by that one reading.
+  void Pause(bool paused) { paused_.store(paused, std::memory_order_relaxed); }
 
  private:
   static DWORD WINAPI ThreadProc(void* self) {
@@ -243,6 +251,7 @@ class HookLibrary {
   std::uint32_t switches_ = 0;
   std::atomic<HHOOK> hook_{nullptr};  // set on the hook thread, read by Start
   std::atomic<bool> quit_{false};
+  std::atomic<bool> paused_{false};
   HANDLE thread_ = nullptr;
   HANDLE ready_ = nullptr;
   DWORD threadId_ = 0;
@@ -269,3 +278,5 @@ std::uint32_t TavrixHookInit() { return tvx::Library.Start(); }
 std::uint32_t TavrixMsgHookInit() { return 0; }
 
 void TavrixHookTerm(std::uint32_t) { tvx::Library.Stop(); }
+
+void TavrixHookPause(std::uint32_t paused) { tvx::Library.Pause(paused != 0); }

@@ -4,8 +4,8 @@
 
 namespace tvx {
 
-// "Tavrix 98 (" + the name part of fullName without its last four characters + ")", and
-// "  [Browse Only Mode]" in a browse-only mode.
-ShortString FileCaptionOf(const ShortString& fullName, bool browseOnly);
+// "Tavrix 98 (" + the name part of fullName without its last four characters + ")",
+// "  [Browse Only Mode]" in a browse-only mode, and "  [Paused]" while every mapping is paused.
+ShortString FileCaptionOf(const ShortString& fullName, bool browseOnly, bool paused);
 
 }  // namespace tvx

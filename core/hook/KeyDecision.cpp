@@ -27,6 +27,7 @@ constexpr std::uint8_t LeftCtrlBit = 0x01, RightAltBit = 0x08;
 constexpr std::uint8_t VkLeftCtrl = 0xA2, VkRightAlt = 0xA5;
 
 constexpr std::uint8_t VkCapital = 0x14;
+constexpr std::uint8_t VkScroll = 0x91;
 constexpr std::uint8_t VkF1 = 0x70, VkF12 = 0x7B;
 // An unassigned key, pressed between a held Alt or Win and its release so that the release opens no
 // menu bar and no Start menu.
@@ -57,6 +58,11 @@ constexpr std::array<std::uint8_t, 256> ModifierBits = [] {
 }();
 
 std::uint8_t ModifierBit(std::uint8_t vk) { return ModifierBits[vk]; }
+
+// A key whose press the system never saw: its repeats and its release must not reach it either.
+bool Swallowed(KeyFate fate) {
+  return fate == KeyFate::HotKey || fate == KeyFate::Remapped || fate == KeyFate::PauseKey;
+}
 
 std::uint8_t HeldModifiers(const HookState& state) { return state.heldModifiers; }
 
@@ -173,6 +179,17 @@ bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t 
   return true;
 }
 
+// Ctrl+Alt+Scroll Lock pauses and resumes every mapping. It is no row of any table, so nothing can take
+// it, and it works while paused; its modifiers are let go like a hot key's, so no menu opens.
+bool TogglePause(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held) {
+  if (vk != VkScroll || ColumnOf(held) != CtrlAlt) return false;
+  ReleaseModifiers(state, out, held);
+  state.keys[vk] = {KeyFate::PauseKey, 0, 0};
+  out.togglePause = true;
+  out.suppress = true;
+  return true;
+}
+
 bool Remap(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held, const HookTables& tables,
            const KeyLayout& layout) {
   if (held & static_cast<std::uint8_t>(~ShiftBits)) return false;
@@ -188,15 +205,20 @@ bool Remap(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held,
   return true;
 }
 
-KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::uint8_t held,
+// While paused a key goes through as a key no table names: it is still recorded, and the modifiers let
+// go for a hot key are pressed again in front of it.
+KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::uint8_t held, bool paused,
                 const HookTables& tables, const KeyLayout& layout) {
   KeyOutput out;
   // A modifier is no hot key and types nothing; with AltGr down, the layout's own characters go through.
   const bool altGr = state.altGrControl && (held & RightAltBit);
   const std::uint8_t modifier = ModifierBit(vk);
-  if (!altGr && !modifier &&
-      (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
-    return out;
+  if (!altGr && !modifier) {
+    if (TogglePause(state, out, vk, held)) return out;
+    if (!paused &&
+        (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
+      return out;
+  }
   state.keys[vk] = {KeyFate::Passed, 0, 0};
   // The modifier records are written for modifiers alone: most keys leave them as they are.
   if (modifier) state.heldModifiers |= modifier;
@@ -249,8 +271,7 @@ KeyOutput Release(HookState& state, std::uint8_t vk) {
   KeyOutput out;
   KeyRecord& record = state.keys[vk];
   const std::uint8_t bit = ModifierBit(vk);
-  out.suppress =
-      record.fate == KeyFate::HotKey || record.fate == KeyFate::Remapped || (state.releasedModifiers & bit);
+  out.suppress = Swallowed(record.fate) || (state.releasedModifiers & bit);
   if (bit) {
     state.releasedModifiers &= static_cast<std::uint8_t>(~bit);
     state.heldModifiers &= static_cast<std::uint8_t>(~bit);
@@ -278,7 +299,7 @@ KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& sy
   }
   if (event.up) return Release(state, vk);
   if (state.keys[vk].fate != KeyFate::Up) return Repeat(state, vk, state.keys[vk]);
-  return Press(state, event, vk, held, tables, layout);
+  return Press(state, event, vk, held, system.paused, tables, layout);
 }
 
 void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool capsLock) {
@@ -288,7 +309,7 @@ void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool c
     KeyRecord& record = state.keys[vk];
     const bool generic = vk >= 0x10 && vk <= 0x12;
     const bool altGr = vk == VkLeftCtrl && state.altGrControl;
-    if (record.fate == KeyFate::HotKey || record.fate == KeyFate::Remapped) continue;
+    if (Swallowed(record.fate)) continue;
     record = down[vk] && !generic && !altGr ? KeyRecord{KeyFate::Passed, 0, 0} : KeyRecord{};
   }
   state.heldModifiers = 0;

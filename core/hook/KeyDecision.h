@@ -22,13 +22,14 @@ struct KeyEvent {
 // Left and right Ctrl, Alt, Shift and Win: bit i of a set of modifiers stands for ModifierVks[i].
 inline constexpr std::array<std::uint8_t, 8> ModifierVks{0xA2, 0xA3, 0xA4, 0xA5, 0xA0, 0xA1, 0x5B, 0x5C};
 
-// What the hook wrapper reads from the system for each key, so that the decision can doubt its own
-// record without calling the system itself.
+// What the hook wrapper reads for each key, once: from the system, so that the decision can doubt its
+// own record without calling the system itself, and the program's pause.
 struct KeySystem {
   std::uint8_t modifiersDown = 0;  // of ModifiersToCheck(state), the ones the system holds down
   std::uint32_t tick = 0;          // milliseconds, wrapping
   std::uintptr_t foreground = 0;   // the foreground window
   std::uint32_t switches = 0;      // input desktop switches seen so far (lock, Ctrl+Alt+Del, elevation)
+  bool paused = false;             // new keys go through unchanged; keys already down end as they began
 };
 
 struct InjectedKey {
@@ -49,7 +50,8 @@ struct KeyOutput {
   // Only the first injectedCount entries hold keys; the rest are left unwritten, as clearing them would
   // cost the hook more than all of its decision.
   std::array<InjectedKey, MaxInjected> injected;
-  bool post = false;  // WM_USER+1 to the main window
+  bool post = false;         // WM_USER+1 to the main window
+  bool togglePause = false;  // Ctrl+Alt+Scroll Lock: the wrapper turns the pause over and says so
   std::uint16_t postWParam = 0;
   std::uint16_t postLParam = 0;
 
@@ -60,7 +62,8 @@ struct KeyOutput {
 
 // What became of a key that is down, so that its repeats and its release go the same way as its
 // press, whatever happens to the tables meanwhile.
-enum class KeyFate : std::uint8_t { Up, Passed, HotKey, Remapped };
+// PauseKey: Ctrl+Alt+Scroll Lock, which the library keeps for itself.
+enum class KeyFate : std::uint8_t { Up, Passed, HotKey, Remapped, PauseKey };
 
 struct KeyRecord {
   KeyFate fate = KeyFate::Up;

@@ -60,6 +60,7 @@ inline const std::map<std::string, Key>& KeyNames() {
       {"altgrctrl", {0xA2, 0x21D, false}},  // what Windows adds in front of AltGr
       {"ctrl", {0x11, 0x1D, false}},        // generic codes, as some injectors send them
       {"alt", {0x12, 0x38, false}},
+      {"scroll", {0x91, 0x46, false}},  // Scroll Lock, with Ctrl and Alt the library's pause key
   };
   return names;
 }
@@ -70,7 +71,8 @@ inline Key KeyNamed(const std::string& name) {
 }
 
 // Output of one event: "pass" or "swallow", then injected keys (hex virtual key or 'c' for a character,
-// v down, ^ up) and "post WWWW/row" for a hot key reported to the main window.
+// v down, ^ up), "post WWWW/row" for a hot key reported to the main window and "toggle" for the pause
+// turned over.
 inline std::string Describe(const KeyOutput& out) {
   std::string text = out.suppress ? "swallow" : "pass";
   char part[32];
@@ -87,6 +89,7 @@ inline std::string Describe(const KeyOutput& out) {
     std::snprintf(part, sizeof part, " post %04X/%d", out.postWParam, out.postLParam);
     text += part;
   }
+  if (out.togglePause) text += " toggle";
   return text;
 }
 
@@ -110,14 +113,20 @@ struct Tables {
 };
 
 // The hook's state with a model of the system around it: the keys the system holds down (what passed
-// or was injected) and the keys the user holds, the clock, the foreground window and the desktop.
+// or was injected) and the keys the user holds, the clock, the foreground window, the desktop and the
+// program's pause, which the wrapper turns over as the decision says.
 struct Session {
   HookState state;
   std::array<bool, 256> systemDown{};
   std::array<bool, 256> userHolds{};
   KeySystem system{0, 100000, 1, 0};
+  int strayReleases = 0;  // releases that reached the application for keys it did not see down
 
   void Apply(std::uint8_t vk, bool up) { systemDown[vk] = !up; }
+  void Deliver(std::uint8_t vk, bool up) {
+    if (up && !systemDown[vk]) ++strayReleases;
+    Apply(vk, up);
+  }
   KeyOutput Decide(const KeyEvent& event, const KeyLayout& layout, const HookTables& tables) {
     system.modifiersDown = 0;
     const std::uint8_t check = ModifiersToCheck(state);
@@ -145,8 +154,9 @@ inline std::uint8_t SystemVk(const Key& key) {
 // Runs events written as "+lalt +a -a -lalt" ("*a" a repeat, "!" prefix for our own injected keys) and
 // joins the outputs with " | ". Without an output of their own: "~lalt" a release the hook never sees,
 // "wait3100" that many milliseconds without a key, "focus" another window comes to the foreground,
-// "desktop" the input desktop switches (and back), "rebuild" the hook is installed again. Afterwards no
-// key may be down in the system that the user does not hold.
+// "desktop" the input desktop switches (and back), "rebuild" the hook is installed again, "pause" and
+// "resume" the program sets the pause. Afterwards no key may be down in the system that the user does
+// not hold.
 inline std::string Play(Session& session, const Tables& tables, const std::string& events,
                         const KeyLayout& layout) {
   std::istringstream in(events);
@@ -154,6 +164,10 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
   while (in >> token) {
     if (token.rfind("wait", 0) == 0) {
       session.system.tick += static_cast<std::uint32_t>(std::stoul(token.substr(4)));
+      continue;
+    }
+    if (token == "pause" || token == "resume") {
+      session.system.paused = token == "pause";
       continue;
     }
     if (token == "focus" || token == "desktop" || token == "rebuild") {
@@ -174,11 +188,12 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
     const KeyEvent event{key.vk, key.scan, token[0] == '-', key.extended, ours};
     if (!ours) session.userHolds[vk] = !event.up;
     const KeyOutput out = session.Decide(event, layout, tables.views);
-    if (!out.suppress && !ours) session.Apply(vk, event.up);  // the program's own keys are its matter
+    if (!out.suppress && !ours) session.Deliver(vk, event.up);  // the program's own keys are its matter
     for (int i = 0; i < out.injectedCount; ++i) {
       EXPECT_NE(out.injected[i].scan, 0) << "injected without a scan code";
-      if (!out.injected[i].unicode) session.Apply(out.injected[i].vk, out.injected[i].up);
+      if (!out.injected[i].unicode) session.Deliver(out.injected[i].vk, out.injected[i].up);
     }
+    if (out.togglePause) session.system.paused = !session.system.paused;
     result += (result.empty() ? "" : " | ") + Describe(out);
   }
   for (int vk = 0; vk < 256; ++vk)

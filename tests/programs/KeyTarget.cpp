@@ -2,8 +2,8 @@
 // it receives to the log file named on its command line, one token per line:
 //   "k 41v" / "k 41^"  key down / up (virtual key in hex), "m 5" the modifiers held at a key down
 //   (1 Shift, 2 Ctrl, 4 Alt, 8 Win), "e 26" the key down came with the extended-key flag, "c 0041" a
-//   character (UTF-16 code in hex), "menu" a menu bar opened, and on WM_APP+1 "down 41 12" the keys the
-//   window's input state holds down.
+//   character (UTF-16 code in hex), "menu" a menu bar opened, on WM_APP+1 "down 41 12" the keys the
+//   window's input state holds down, and on WM_APP+2 "scroll 0" or "scroll 1", the Scroll Lock toggle.
 #include <windows.h>
 
 #include <cstdio>
@@ -60,6 +60,9 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       break;
     case WM_APP + 1:
       LogKeysDown();
+      return 0;
+    case WM_APP + 2:
+      Log("scroll " + std::to_string(::GetKeyState(VK_SCROLL) & 1));
       return 0;
     case WM_DESTROY:
       ::PostQuitMessage(0);

@@ -131,21 +131,35 @@ class Target {
   }
   std::size_t Mark() const { return Settled().size(); }
   // The keys the target's input state holds down now.
-  std::string KeysDown() const {
-    const std::size_t mark = Mark();
-    ::PostMessageA(window_, WM_APP + 1, 0, 0);
-    WaitFor([&] { return ReadFileText(log_).find("down", mark) != std::string::npos; }, 3s);
-    const std::string text = ReadFileText(log_);
-    const std::size_t at = text.find("down", mark);
-    return at == std::string::npos ? "?" : text.substr(at + 4, text.find('\n', at) - at - 4);
-  }
+  std::string KeysDown() const { return Ask(WM_APP + 1, "down"); }
+  // The Scroll Lock toggle as the target's input state holds it: "0" or "1".
+  std::string ScrollLock() const { return Ask(WM_APP + 2, "scroll "); }
   bool MenuOpened(std::size_t mark) const { return Settled().find("menu", mark) != std::string::npos; }
 
  private:
+  // The rest of the line the target logs after `prefix` in answer to the message; "?" for no answer.
+  std::string Ask(UINT message, const std::string& prefix) const {
+    const std::size_t mark = Mark();
+    ::PostMessageA(window_, message, 0, 0);
+    WaitFor([&] { return ReadFileText(log_).find(prefix, mark) != std::string::npos; }, 3s);
+    const std::string text = ReadFileText(log_);
+    const std::size_t at = text.find(prefix, mark);
+    if (at == std::string::npos) return "?";
+    return text.substr(at + prefix.size(), text.find('\n', at) - at - prefix.size());
+  }
+
   TempDir folder_;
   std::string log_;
   Process process_;
   HWND window_ = nullptr;
 };
+
+// The characters the target received since the mark, as text.
+inline std::string Typed(const Target& target, std::size_t mark) {
+  std::istringstream codes(target.Since(mark, "c"));
+  std::string text, code;
+  while (codes >> code) text += static_cast<char>(std::stoi(code, nullptr, 16));
+  return text;
+}
 
 }  // namespace tvx::test

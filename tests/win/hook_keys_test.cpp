@@ -7,14 +7,6 @@
 namespace tvx::test {
 namespace {
 
-// The characters the target received since the mark, as text.
-std::string Typed(const Target& target, std::size_t mark) {
-  std::istringstream codes(target.Since(mark, "c"));
-  std::string text, code;
-  while (codes >> code) text += static_cast<char>(std::stoi(code, nullptr, 16));
-  return text;
-}
-
 struct Typing {
   const char* what;
   const char* keys;  // xdotool key arguments

@@ -51,7 +51,9 @@ const MenuSpec MainMenu[] = {
      {{IdMenuNetwork, "&Network", nullptr},
       {0, nullptr, nullptr},
       {IdMenuSysTray, "&Place in System Tray", nullptr},
-      {IdMenuCheckHotKeys, "&Check Hot Keys", nullptr}}},
+      {IdMenuCheckHotKeys, "&Check Hot Keys", nullptr},
+      {0, nullptr, nullptr},
+      {IdMenuPause, "Pa&use Remapping and Hot Keys", nullptr}}},
     {"&Help",
      {{IdMenuContents, "&Contents", nullptr},
       {IdMenuUserManual, "&User Manual", nullptr},
@@ -192,7 +194,7 @@ void TMainWin::FormCreate() {
       },
       [this] { CheckRadio(Settings.Remap ? IdRemap : IdHotKeys); },
       [this] { SetMenuLastFiles(); },
-      [] { BrowseOnly = FullBrowseOnly = false; },
+      [] { BrowseOnly = FullBrowseOnly = Paused = false; },
       [this] {
         for (const ShortString& argument : arguments_) ProcessParam(argument);
       },
@@ -324,7 +326,8 @@ void TMainWin::ApplyBrowseOnlyRestrictions() {
   static constexpr int FullBrowseOnlyItems[] = {IdNewFile1,          IdOpenFile1,         IdMenuOutput,
                                                 IdMenuLastFile1,     IdMenuLastFile1 + 1, IdMenuLastFile1 + 2,
                                                 IdMenuLastFile1 + 3, IdMenuLastFile1 + 4, IdMenuNetwork,
-                                                IdMenuSysTray,       IdMenuContents,      IdMenuUserManual};
+                                                IdMenuSysTray,       IdMenuPause,         IdMenuContents,
+                                                IdMenuUserManual};
   static constexpr int BrowseOnlyItems[] = {IdNewFile1, IdMenuNetwork};
   auto disable = [this](std::span<const int> items) {
     for (int id : items) ::EnableMenuItem(menu_, id, MF_BYCOMMAND | MF_GRAYED);
@@ -395,6 +398,9 @@ void TMainWin::Command(int id) {
     case IdMenuSysTray:
       MenuSysTrayClick();
       break;
+    case IdMenuPause:
+      MenuPauseClick();
+      break;
     case IdMenuOutput:
       MenuOutputClick();
       break;
@@ -463,6 +469,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case TraceCodeMessage:
       TraceCodeMsg(wParam, lParam);
       return 0;
+    case PauseChangedMessage:
+      PauseChangedMsg(wParam);
+      return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));
       return 0;
@@ -521,7 +530,7 @@ ShortString FileCaption(const ShortString& fileName) {
   const std::size_t separator = full.find_last_of("\\:");
   const std::string_view name =
       std::string_view(full).substr(separator == std::string::npos ? 0 : separator + 1);
-  return FileCaptionOf(ShortString(name), BrowseOnly || FullBrowseOnly);
+  return FileCaptionOf(ShortString(name), BrowseOnly || FullBrowseOnly, Paused);
 }
 
 }  // namespace tvx

@@ -31,6 +31,7 @@ namespace tvx {
 inline constexpr UINT KeyActionMessage = WM_USER + 1;
 inline constexpr UINT TraceParamsMessage = WM_USER + 2;
 inline constexpr UINT TraceCodeMessage = WM_USER + 3;
+// and PauseChangedMessage (WM_USER + 4), declared with the library's exports.
 
 inline constexpr char MainWindowClassName[] = "TMainWin";
 inline constexpr char ApplicationClassName[] = "TApplication";
@@ -76,6 +77,7 @@ enum MainWinId : int {
   IdMenuOther,
   IdMenuExitSep,
   IdMenuCheckHotKeys,
+  IdMenuPause,
 };
 
 // The category buttons in KeyCategory order, and the two mode buttons: a radio group each.
@@ -144,6 +146,7 @@ class TMainWin : public Window {
   void KeyActionMsg(WPARAM wParam, LPARAM lParam);
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
+  void PauseChangedMsg(WPARAM wParam);
 
   // Network mode: the edit lock around every change of the tables.
   bool FileInUse();
@@ -171,6 +174,9 @@ class TMainWin : public Window {
   // Tray.
   void MenuSysTrayClick();
   void TaskIcon1RightClick();
+  // Pausing: the Options menu item and a double-click on the tray icon; Ctrl+Alt+Scroll Lock is the
+  // library's, which tells the window with PauseChangedMsg.
+  void MenuPauseClick();
   // Ends the open dialogs as if cancelled: those a right click on the tray icon closes, and with
   // `boxesToo` every window the main window owns (message boxes, the common dialogs) as well. True when
   // any dialog or box was up.
@@ -205,6 +211,7 @@ class TMainWin : public Window {
   void TimerTick(UINT_PTR timer);
   void SetUpTaskIcon();
   void ShowTrayIcon(bool shown);
+  void ShowPaused();
   void SetCaption(const ShortString& fileName);
   bool ChooseCurrentFile(TFileDialog& dialog);
   HWND FirstGrid() const;
@@ -221,6 +228,8 @@ class TMainWin : public Window {
   bool TrayCapable = false;
   std::unique_ptr<ProfileStore> settingsStore_;
   TTaskIcon TaskIcon1;
+  HICON TrayPicture = nullptr;  // shared, not owned
+  UniqueIcon PausedPicture;
   TFileDialog MyOpenDialog{FileDialogKind::Open, "Open Tavrix File"};
   TFileDialog MySaveDialog{FileDialogKind::Save, "New Tavrix File"};
   TPrintDialog MyPrintDialog;

@@ -7,6 +7,7 @@ TSettings Settings;
 ShortString ProgramDir;
 bool BrowseOnly = false;
 bool FullBrowseOnly = false;
+bool Paused = false;
 std::int32_t ScreenWidth = 0;
 std::int32_t ScreenHeight = 0;
 DialogShowingFlags Showing;

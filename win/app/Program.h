@@ -15,6 +15,7 @@ extern TSettings Settings;
 extern ShortString ProgramDir;
 extern bool BrowseOnly;      // "/B": no table edits, no New File, no Network options
 extern bool FullBrowseOnly;  // "/BA": as BrowseOnly, and no file, print, tray or help commands
+extern bool Paused;          // every mapping paused; kept in no file, so a start is never paused
 extern std::int32_t ScreenWidth;
 extern std::int32_t ScreenHeight;
 

@@ -1,7 +1,10 @@
 // Tray mode: the program lives as an icon in the notification area, hides when it loses the focus and
-// comes back with a right click on the icon.
+// comes back with a right click on the icon. A double-click pauses or resumes every mapping.
+#include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "hook/TavrixHook.h"
 
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
@@ -72,16 +75,66 @@ std::vector<HWND> OwnedWindows(HWND owner) {
   return search.found;
 }
 
+// The pixels of a bitmap as 32-bit BGRA rows, top row first, or written back from them.
+class BitmapPixels {
+ public:
+  explicit BitmapPixels(HBITMAP bitmap) : bitmap_(bitmap) {
+    BITMAP bm{};
+    ::GetObjectA(bitmap, sizeof bm, &bm);
+    info_.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    pixels.resize(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
+    Transfer(false);
+  }
+  void Store() { Transfer(true); }
+  std::vector<std::uint32_t> pixels;
+
+ private:
+  void Transfer(bool store) {
+    const HDC screen = ::GetDC(nullptr);
+    const UINT rows = static_cast<UINT>(-info_.bmiHeader.biHeight);
+    if (store)
+      ::SetDIBits(screen, bitmap_, 0, rows, pixels.data(), &info_, DIB_RGB_COLORS);
+    else
+      ::GetDIBits(screen, bitmap_, 0, rows, pixels.data(), &info_, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+  }
+  HBITMAP bitmap_;
+  BITMAPINFO info_{};
+};
+
+// The paused tray icon: the same picture in light greys. The pixels the mask leaves transparent stay as
+// they are, so the background shows through unchanged.
+UniqueIcon GreyedCopy(HICON icon) {
+  ICONINFO info{};
+  if (!::GetIconInfo(icon, &info)) return UniqueIcon();
+  const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+  if (!colour) return UniqueIcon(::CopyIcon(icon));
+  BitmapPixels picture(colour.get());
+  const BitmapPixels transparent(mask.get());
+  for (std::size_t i = 0; i < picture.pixels.size() && i < transparent.pixels.size(); ++i) {
+    if (transparent.pixels[i] & 0xFFFFFF) continue;
+    const std::uint32_t p = picture.pixels[i];
+    const std::uint32_t luma = ((p >> 16 & 0xFF) * 30 + (p >> 8 & 0xFF) * 59 + (p & 0xFF) * 11) / 100;
+    const std::uint32_t grey = 96 + luma * 5 / 8;
+    picture.pixels[i] = (p & 0xFF000000) | grey << 16 | grey << 8 | grey;
+  }
+  picture.Store();
+  return UniqueIcon(::CreateIconIndirect(&info));
+}
+
 }  // namespace
 
 void TMainWin::SetUpTaskIcon() {
-  const HICON icon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1),
-                                                     IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                     ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  TaskIcon1.SetIcon(icon);
+  TrayPicture = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                ::GetSystemMetrics(SM_CXSMICON),
+                                                ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  PausedPicture = GreyedCopy(TrayPicture);
+  TaskIcon1.SetIcon(TrayPicture);
   TaskIcon1.SetToolTip("Tavrix");
   TaskIcon1.SetTaskIconID(0);
   TaskIcon1.OnRightClick = [this](POINT) { TaskIcon1RightClick(); };
+  // Like the key, the double-click works in every mode: pausing changes no file.
+  TaskIcon1.OnDblClick = [this] { MenuPauseClick(); };
 }
 
 void TMainWin::ShowTrayIcon(bool shown) {
@@ -102,6 +155,24 @@ void TMainWin::MenuSysTrayClick() {
   }
   Settings.UseTray = true;
   ShowTrayIcon(true);
+}
+
+void TMainWin::MenuPauseClick() {
+  Paused = !Paused;
+  TavrixHookPause(Paused);
+  ShowPaused();
+}
+
+void TMainWin::PauseChangedMsg(WPARAM wParam) {
+  Paused = wParam != 0;
+  ShowPaused();
+}
+
+void TMainWin::ShowPaused() {
+  ::CheckMenuItem(menu_, IdMenuPause, Paused ? MF_CHECKED : MF_UNCHECKED);
+  SetCaption(Settings.CurrentFile);
+  TaskIcon1.SetIcon(Paused ? PausedPicture.get() : TrayPicture);
+  TaskIcon1.SetToolTip(Paused ? "Tavrix (paused)" : "Tavrix");
 }
 
 // A common dialog or a message box disables the main window while it shows: it counts as a dialog too,

@@ -47,6 +47,7 @@ inline void Unmap(void* view) { ::UnmapViewOfFile(view); }
 inline void DestroyWin(HWND window) { ::DestroyWindow(window); }
 inline void DeleteDc(HDC dc) { ::DeleteDC(dc); }
 inline void FreeGlobal(HGLOBAL memory) { ::GlobalFree(memory); }
+inline void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
 struct FileTraits {
   using Type = HANDLE;
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
@@ -67,6 +68,7 @@ using UniqueBitmap = Unique<detail::NullTraits<HBITMAP, detail::DeleteGdi<HBITMA
 using UniqueWindow = Unique<detail::NullTraits<HWND, detail::DestroyWin>>;
 using UniqueDC = Unique<detail::NullTraits<HDC, detail::DeleteDc>>;  // a DC from CreateDC or a print dialog
 using UniqueGlobal = Unique<detail::NullTraits<HGLOBAL, detail::FreeGlobal>>;
+using UniqueIcon = Unique<detail::NullTraits<HICON, detail::DestroyIconHandle>>;
 
 // Selects an object into a DC for one scope.
 class SelectObjectScope {
