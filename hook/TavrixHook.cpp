@@ -138,7 +138,11 @@ class HookLibrary {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
   }
 
-  void OnDesktopSwitch() { ++switches_; }
+  // Runs on the hook's thread, between keys, so it may ask the system for every key.
+  void OnDesktopSwitch() {
+    ++switches_;
+    ForgetReleasedKeys(state_, KeysDown());
+  }
 
  private:
   static DWORD WINAPI ThreadProc(void* self) {
@@ -196,10 +200,14 @@ class HookLibrary {
   void CheckHook() {
     if (!watchdog_.HookLost()) return;
     Uninstall();
+    RebuildKeyState(state_, KeysDown(), (::GetKeyState(VK_CAPITAL) & 1) != 0);
+    Install();
+  }
+
+  static std::array<bool, 256> KeysDown() {
     std::array<bool, 256> down{};
     for (int vk = 1; vk < 256; ++vk) down[vk] = (::GetAsyncKeyState(vk) & 0x8000) != 0;
-    RebuildKeyState(state_, down, (::GetKeyState(VK_CAPITAL) & 1) != 0);
-    Install();
+    return down;
   }
 
   // Only the modifiers the record holds need the system's word, and mostly there are none.
