@@ -145,5 +145,55 @@ TEST_F(Network, AutomaticReloadsAndASaveTheFileRefuses) {
   EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()), theirs);
 }
 
+// A logoff, as Windows sends it, while an edit holds the lock on a file made current by "/F": the settings
+// name that file and the lock is given back before the process is ended.
+TEST_F(Network, TheSessionsEndKeepsTheSettingsAndGivesTheLockBack) {
+  WriteFileBytes(tavrix_.folder().File("OTHER.TVX"), ReadFileBytes(tavrix_.KeyFile()));
+  tavrix_.Restart("/FOTHER.TVX /N");
+  sync_ = tavrix_.folder().File("OTHER.TVS");
+  ASSERT_NE(TryEdit(), nullptr);
+  ASSERT_EQ(Sync().LockState, LockHeld);
+
+  const HWND main = tavrix_.MainWindow();
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+  EXPECT_EQ(answer, TRUE);
+  ASSERT_TRUE(::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+  const UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, tavrix_.id()));
+  ASSERT_TRUE(process);
+  ASSERT_TRUE(::TerminateProcess(process.get(), 1));
+  ASSERT_NE(WaitForExit(process.get()), -1);
+
+  EXPECT_EQ(ProfileString(SettingsFilePath(), "Misc", "Current File"), "OTHER.TVX");
+  EXPECT_EQ(ProfileString(SettingsFilePath(), "Network", "Network Mode"), "Yes");
+  EXPECT_EQ(Sync().LockState, LockFree);
+}
+
+// A timer's error stays one box however many ticks come while it is on screen: here the share holding the
+// file has gone while an edit keeps the lock fresh.
+TEST_F(Network, ATimersErrorShowsOnceWhileItIsOnScreen) {
+  const TempDir share;
+  WriteFileBytes(share.File("SHARED.TVX"), ReadFileBytes(tavrix_.KeyFile()));
+  tavrix_.Restart("/F" + share.File("SHARED.TVX") + " /N");
+  const HWND picker = TryEdit();
+  ASSERT_NE(picker, nullptr);
+  for (const char* name : {"SHARED.TVX", "SHARED.TVS"}) ASSERT_TRUE(::DeleteFileA(share.File(name).c_str()));
+  ASSERT_TRUE(::RemoveDirectoryA(share.path().c_str()));
+
+  const HWND main = tavrix_.MainWindow();
+  constexpr WPARAM NetTimer = 2;
+  EXPECT_FALSE(Handled(main, WM_TIMER, NetTimer, 0));  // held up by its report
+  ASSERT_TRUE(WaitFor([&] { return FindMessageBox(tavrix_.id()).window != nullptr; }));
+  for (int tick = 0; tick < 3; ++tick) EXPECT_TRUE(Handled(main, WM_TIMER, NetTimer, 0)) << tick;
+  int boxes = 0;
+  for (MessageBoxInfo box; (box = FindMessageBox(tavrix_.id())).window; ++boxes) {
+    EXPECT_EQ(box.caption, "Tavrix 98");
+    PressOk(box);
+    ASSERT_TRUE(WaitUntilGone(box.window));
+  }
+  EXPECT_EQ(boxes, 1);
+  ::PostMessageA(picker, WM_CLOSE, 0, 0);
+}
+
 }  // namespace
 }  // namespace tvx::test

@@ -102,6 +102,7 @@ class TMainWin : public Window {
   void FormShow();
   void FormActivate();
   void FormClose();
+  void EndSession();
   void MenuExitClick();
   void RemapClick();
   void HotKeysClick();
@@ -161,11 +162,13 @@ class TMainWin : public Window {
   void MenuLastFileClick(int number);  // 1 to 5
 
   // Command line.
+  void ApplyCommandLine();
   void ProcessParam(const ShortString& param);
 
   // Tray.
   void MenuSysTrayClick();
   void TaskIcon1RightClick();
+  void ShowFromTray();  // the taskbar button and the main window, back from the tray
   // Ends the open dialogs as if cancelled: those a right click on the tray icon closes, and with
   // `boxesToo` every window the main window owns (message boxes, the common dialogs) as well. True when
   // any dialog or box was up.
@@ -228,6 +231,8 @@ class TMainWin : public Window {
   SyncSession sync_{files_, clock_};
   std::int32_t SyncMinuteCount = 0;
   bool syncTimerEnabled_ = false;
+  bool lockHeld_ = false;  // from a granted FileInUse to its ReleaseSyncFile
+  std::map<UINT_PTR, bool> timerReporting_;  // per timer: its error report is on screen
 
   UniqueWindow application_;
   HMENU menu_ = nullptr;
