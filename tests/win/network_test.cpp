@@ -2,6 +2,7 @@
 // the sync file and the mapping file as another instance would, and reads what the program wrote.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "core/files/SyncFile.h"
@@ -158,7 +159,9 @@ TEST_F(Network, TheSessionsEndKeepsTheSettingsAndGivesTheLockBack) {
   DWORD_PTR answer = 0;
   ASSERT_TRUE(::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
   EXPECT_EQ(answer, TRUE);
+  const DWORD start = ::GetTickCount();
   ASSERT_TRUE(::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+  std::printf("WM_ENDSESSION answered in %lu ms\n", ::GetTickCount() - start);
   const UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, tavrix_.id()));
   ASSERT_TRUE(process);
   ASSERT_TRUE(::TerminateProcess(process.get(), 1));
