@@ -70,8 +70,8 @@ struct KeyRecord {
 
 struct HookState {
   std::array<KeyRecord, 256> keys{};
-  std::uint8_t heldModifiers = 0;      // the modifiers whose record is not Up, kept with the records
-  std::uint8_t releasedModifiers = 0;  // held by the user, but released by us for a hot key's action
+  std::uint8_t heldModifiers = 0;       // the modifiers whose record is not Up, kept with the records
+  std::uint8_t releasedModifiers = 0;   // held by the user, but released by us for a hot key's action
   std::uint8_t repressedModifiers = 0;  // pressed again by us, our press not yet seen coming through
   bool capsLock = false;
   bool altGrControl = false;  // the left Ctrl that Windows adds to AltGr is down

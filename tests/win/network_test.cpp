@@ -157,10 +157,12 @@ TEST_F(Network, TheSessionsEndKeepsTheSettingsAndGivesTheLockBack) {
 
   const HWND main = tavrix_.MainWindow();
   DWORD_PTR answer = 0;
-  ASSERT_TRUE(::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+  ASSERT_TRUE(
+      ::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
   EXPECT_EQ(answer, TRUE);
   const DWORD start = ::GetTickCount();
-  ASSERT_TRUE(::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+  ASSERT_TRUE(
+      ::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
   std::printf("WM_ENDSESSION answered in %lu ms\n", ::GetTickCount() - start);
   const UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, tavrix_.id()));
   ASSERT_TRUE(process);

@@ -263,7 +263,8 @@ TEST_F(PrintGuide, APrintoutStartedInsideAnotherIsRefused) {
   std::array<std::uint8_t, AreaSize> hotKeyBytes{}, remapBytes{};
   TPrintDialog dialog;
   const auto print = [&] {
-    DoOutput(nullptr, dialog, "C:\\KEY.TVX", HotKeyAreaView(hotKeyBytes.data()), RemapAreaView(remapBytes.data()));
+    DoOutput(nullptr, dialog, "C:\\KEY.TVX", HotKeyAreaView(hotKeyBytes.data()),
+             RemapAreaView(remapBytes.data()));
   };
   printAgain = print;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {

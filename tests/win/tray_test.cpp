@@ -127,7 +127,8 @@ BOOL WINAPI ShellHoldingTheIcon(DWORD message, PNOTIFYICONDATAA data) {
 // goes to the tray only while the icon is really there, and the icon comes once the shell takes it.
 TEST(TrayInProcess, TheWindowStaysReachableWhileTheShellRefusesTheIcon) {
   const TempDir folder;
-  ::WritePrivateProfileStringA("Misc", "Current File", folder.File("TRAY.TVX").c_str(), SettingsFilePath().c_str());
+  ::WritePrivateProfileStringA("Misc", "Current File", folder.File("TRAY.TVX").c_str(),
+                               SettingsFilePath().c_str());
   ::WritePrivateProfileStringA("Misc", "Use Tray", "Yes", SettingsFilePath().c_str());
   TTaskIcon::NotifyShell = RefusingShell;
   {

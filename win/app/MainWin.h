@@ -231,7 +231,7 @@ class TMainWin : public Window {
   SyncSession sync_{files_, clock_};
   std::int32_t SyncMinuteCount = 0;
   bool syncTimerEnabled_ = false;
-  bool lockHeld_ = false;  // from a granted FileInUse to its ReleaseSyncFile
+  bool lockHeld_ = false;                    // from a granted FileInUse to its ReleaseSyncFile
   std::map<UINT_PTR, bool> timerReporting_;  // per timer: its error report is on screen
 
   UniqueWindow application_;

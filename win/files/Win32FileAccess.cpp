@@ -47,7 +47,8 @@ std::vector<std::uint8_t> AccessRights(const std::string& name) {
   DWORD size = 0;
   ::GetFileSecurityA(name.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
   std::vector<std::uint8_t> descriptor(size);
-  if (size == 0 || !::GetFileSecurityA(name.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size))
+  if (size == 0 ||
+      !::GetFileSecurityA(name.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size))
     descriptor.clear();
   return descriptor;
 }
@@ -141,7 +142,8 @@ bool Win32FileAccess::Replace(const std::string& from, const std::string& to) {
     std::vector<std::uint8_t> targetRights = AccessRights(to);
     SetAccessRights(from, targetRights);
   }
-  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
   const DWORD error = ::GetLastError();
   SetAccessRights(from, ownRights);
   ::SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_NORMAL);
