@@ -472,10 +472,10 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       KeyActionMsg(wParam, lParam);
       return 0;
     case TraceParamsMessage:
-      TraceParamsMsg(wParam, lParam);
+      ReportedOnce(reportShowing_[message], [&] { TraceParamsMsg(wParam, lParam); });
       return 0;
     case TraceCodeMessage:
-      TraceCodeMsg(wParam, lParam);
+      ReportedOnce(reportShowing_[message], [&] { TraceCodeMsg(wParam, lParam); });
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));

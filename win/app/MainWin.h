@@ -231,8 +231,10 @@ class TMainWin : public Window {
   SyncSession sync_{files_, clock_};
   std::int32_t SyncMinuteCount = 0;
   bool syncTimerEnabled_ = false;
-  bool lockHeld_ = false;                    // from a granted FileInUse to its ReleaseSyncFile
-  std::map<UINT_PTR, bool> timerReporting_;  // per timer: its error report is on screen
+  bool lockHeld_ = false;  // from a granted FileInUse to its ReleaseSyncFile
+  // Per source of errors that can come again while its report is on screen (a timer by its id, a trace
+  // message by its number): that report is up.
+  std::map<UINT_PTR, bool> reportShowing_;
 
   UniqueWindow application_;
   HMENU menu_ = nullptr;

@@ -126,7 +126,7 @@ void TMainWin::MenuNetworkClick() {
 }
 
 void TMainWin::TimerTick(UINT_PTR timer) {
-  ReportedOnce(timerReporting_[timer], [&] {
+  ReportedOnce(reportShowing_[timer], [&] {
     if (timer == SyncTimer) SyncTimerTimer();
     if (timer == NetTimer) NetTimerTimer();
   });
