@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/win/hook_harness.h"
-#include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
 
 namespace tvx::test {
@@ -77,12 +76,7 @@ TEST(KeyAction, TraceMessagesAppendLines) {
   ASSERT_TRUE(WaitFor([&] { return FindMessageBox(id).window != nullptr; }));
   for (int line = 0; line < 3; ++line)
     EXPECT_TRUE(Handled(tavrix.MainWindow(), WM_USER + 3, 5, line)) << line;
-  int boxes = 0;
-  for (MessageBoxInfo box; (box = FindMessageBox(id)).window; ++boxes) {
-    PressOk(box);
-    ASSERT_TRUE(WaitUntilGone(box.window));
-  }
-  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(AnswerMessageBoxes(id), 1);
   ::RemoveDirectoryA("c:\\test");
 }
 

@@ -238,20 +238,14 @@ TEST_F(PrintGuide, AFailedStartIsReportedAndAnOpenJobRefusesAnotherPrintout) {
   EXPECT_FALSE(PrintJob::Printing());
 }
 
-// The dialogs of this process, newest first.
+// The dialogs of this process on screen, newest first.
 std::vector<HWND> Dialogs() {
   std::vector<HWND> found;
-  ::EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        DWORD owner = 0;
-        char name[16] = {};
-        ::GetWindowThreadProcessId(window, &owner);
-        ::GetClassNameA(window, name, sizeof name);
-        if (owner == ::GetCurrentProcessId() && std::string(name) == "#32770" && ::IsWindowVisible(window))
-          reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, "#32770", nullptr));) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == ::GetCurrentProcessId() && ::IsWindowVisible(window)) found.push_back(window);
+  }
   return found;
 }
 
