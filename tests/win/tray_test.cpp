@@ -5,7 +5,6 @@
 #include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
-#include "win/app/Program.h"
 
 namespace tvx::test {
 namespace {
