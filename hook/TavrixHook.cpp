@@ -144,7 +144,11 @@ class HookLibrary {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
   }
 
-  void OnDesktopSwitch() { ++switches_; }
+  // Runs on the hook's thread, between keys, so it may ask the system for every key.
+  void OnDesktopSwitch() {
+    ++switches_;
+    ForgetReleasedKeys(state_, KeysDown());
+  }
   // From the program's thread. Each key reads the flag once and decides by that one reading.
   void Pause(bool paused) { paused_.store(paused, std::memory_order_relaxed); }
 
@@ -204,10 +208,14 @@ class HookLibrary {
   void CheckHook() {
     if (!watchdog_.HookLost()) return;
     Uninstall();
+    RebuildKeyState(state_, KeysDown(), (::GetKeyState(VK_CAPITAL) & 1) != 0);
+    Install();
+  }
+
+  static std::array<bool, 256> KeysDown() {
     std::array<bool, 256> down{};
     for (int vk = 1; vk < 256; ++vk) down[vk] = (::GetAsyncKeyState(vk) & 0x8000) != 0;
-    RebuildKeyState(state_, down, (::GetKeyState(VK_CAPITAL) & 1) != 0);
-    Install();
+    return down;
   }
 
   // Only the modifiers the record holds need the system's word, and mostly there are none.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -233,7 +235,17 @@ int Check(const char* path, const std::vector<std::uint8_t>& file) {
   return errors == 0 ? 0 : 1;
 }
 
-int RunTvxTool(int argc, char** argv) {
+namespace {
+
+// What the command wrote must have reached standard output (a full disk, a closed pipe): a listing cut
+// short must not pass for a whole one.
+int WithOutputChecked(int status) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  std::cerr << "tvxtool: cannot write standard output: " << std::strerror(errno) << "\n";
+  return 2;
+}
+
+int RunCommand(int argc, char** argv) {
   const std::string command = argc >= 3 ? argv[1] : "";
   if (argc == 4 && command == "import") return Import(argv[2], argv[3]);
   if (argc == 4 && command == "diff") return Diff(argv[2], argv[3]);
@@ -247,5 +259,9 @@ int RunTvxTool(int argc, char** argv) {
   }
   return command == "dump" ? Dump(argv[2], *file) : Check(argv[2], *file);
 }
+
+}  // namespace
+
+int RunTvxTool(int argc, char** argv) { return WithOutputChecked(RunCommand(argc, argv)); }
 
 }  // namespace tvx

@@ -157,6 +157,7 @@ void RestoreModifiers(HookState& state, KeyOutput& out, const KeyEvent& event, c
                              : layout.scans[event.vk] ? layout.scans[event.vk]
                                                       : MaskDown.scan;
   out.Inject({false, event.vk, scan, false, event.extended});
+  state.repressedModifiers |= state.releasedModifiers;
   state.releasedModifiers = 0;
   out.suppress = true;
 }
@@ -249,6 +250,7 @@ void Forget(HookState& state, std::uint8_t modifiers) {
     if (modifiers & (1u << i)) state.keys[Modifiers[i].vk] = {};
   state.heldModifiers &= static_cast<std::uint8_t>(~modifiers);
   state.releasedModifiers &= static_cast<std::uint8_t>(~modifiers);
+  state.repressedModifiers &= static_cast<std::uint8_t>(~modifiers);
 }
 
 // A release the hook never saw (Win+L, Ctrl+Alt+Del, an elevated window) must not leave a modifier held
@@ -272,10 +274,14 @@ KeyOutput Release(HookState& state, std::uint8_t vk) {
   KeyRecord& record = state.keys[vk];
   const std::uint8_t bit = ModifierBit(vk);
   out.suppress = Swallowed(record.fate) || (state.releasedModifiers & bit);
-  if (bit) {
-    state.releasedModifiers &= static_cast<std::uint8_t>(~bit);
-    state.heldModifiers &= static_cast<std::uint8_t>(~bit);
+  // The user let go before our press of it came through (the callback ran late): this release would
+  // reach the system ahead of that press, so a release of our own goes after it.
+  if (state.repressedModifiers & bit) {
+    for (const Modifier& modifier : Modifiers)
+      if (modifier.vk == vk) out.Inject({false, modifier.vk, modifier.scan, true, modifier.extended});
+    out.suppress = true;
   }
+  if (bit) Forget(state, bit);
   record = {};
   return out;
 }
@@ -288,7 +294,10 @@ std::uint8_t ModifiersToCheck(const HookState& state) {
 
 KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& system,
                     const HookTables& tables, const KeyLayout& layout) {
-  if (event.ours) return {};
+  if (event.ours) {
+    if (!event.up) state.repressedModifiers &= static_cast<std::uint8_t>(~ModifierBit(Normalized(event)));
+    return {};
+  }
   const std::uint8_t held = DoubtHeldModifiers(state, system);
   const std::uint8_t vk = Normalized(event);
   if (vk == VkLeftCtrl && event.scan == AltGrControlScan) {
@@ -302,6 +311,17 @@ KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& sy
   return Press(state, event, vk, held, system.paused, tables, layout);
 }
 
+void ForgetReleasedKeys(HookState& state, const std::array<bool, 256>& down) {
+  for (std::size_t vk = 0; vk < state.keys.size(); ++vk)
+    if (!down[vk]) state.keys[vk] = {};
+  state.heldModifiers = 0;
+  for (std::size_t i = 0; i < Modifiers.size(); ++i)
+    if (state.keys[Modifiers[i].vk].fate != KeyFate::Up)
+      state.heldModifiers |= static_cast<std::uint8_t>(1u << i);
+  state.releasedModifiers &= state.heldModifiers;
+  state.repressedModifiers &= state.heldModifiers;
+}
+
 void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool capsLock) {
   // While AltGr stays down, the left Ctrl the system shows is the one Windows added to it.
   state.altGrControl = state.altGrControl && down[VkLeftCtrl] && down[VkRightAlt];
@@ -309,14 +329,12 @@ void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool c
     KeyRecord& record = state.keys[vk];
     const bool generic = vk >= 0x10 && vk <= 0x12;
     const bool altGr = vk == VkLeftCtrl && state.altGrControl;
-    if (Swallowed(record.fate)) continue;
-    record = down[vk] && !generic && !altGr ? KeyRecord{KeyFate::Passed, 0, 0} : KeyRecord{};
+    if (down[vk] && record.fate == KeyFate::Up && !generic && !altGr) record = {KeyFate::Passed, 0, 0};
+    if (altGr) record = {};
   }
-  state.heldModifiers = 0;
-  for (std::size_t i = 0; i < Modifiers.size(); ++i)
-    if (state.keys[Modifiers[i].vk].fate != KeyFate::Up)
-      state.heldModifiers |= static_cast<std::uint8_t>(1u << i);
+  ForgetReleasedKeys(state, down);
   state.releasedModifiers = 0;
+  state.repressedModifiers = 0;
   state.capsLock = capsLock;
 }
 

@@ -73,8 +73,9 @@ struct KeyRecord {
 
 struct HookState {
   std::array<KeyRecord, 256> keys{};
-  std::uint8_t heldModifiers = 0;      // the modifiers whose record is not Up, kept with the records
-  std::uint8_t releasedModifiers = 0;  // held by the user, but released by us for a hot key's action
+  std::uint8_t heldModifiers = 0;       // the modifiers whose record is not Up, kept with the records
+  std::uint8_t releasedModifiers = 0;   // held by the user, but released by us for a hot key's action
+  std::uint8_t repressedModifiers = 0;  // pressed again by us, our press not yet seen coming through
   bool capsLock = false;
   bool altGrControl = false;  // the left Ctrl that Windows adds to AltGr is down
   // The last key's moment and surroundings: a released modifier is believed held only while they last.
@@ -108,8 +109,13 @@ std::uint8_t ModifiersToCheck(const HookState& state);
 KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& system,
                     const HookTables& tables, const KeyLayout& layout);
 
-// After the hook was installed again: the keys the system holds down as it reports them, keeping the
-// presses the hook swallowed (the system never saw those) so that their releases are swallowed too.
+// Releases the hook never saw (keys let go on another desktop): a record whose key the system shows up
+// is forgotten, so that its next press is a press and not a repeat; one whose key is still down keeps its
+// fate, so that its release goes the way its press went.
+void ForgetReleasedKeys(HookState& state, const std::array<bool, 256>& down);
+
+// After the hook was installed again: the keys the system holds down as it reports them, the records of
+// those still down kept as they were.
 void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool capsLock);
 
 }  // namespace tvx

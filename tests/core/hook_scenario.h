@@ -172,7 +172,10 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
     }
     if (token == "focus" || token == "desktop" || token == "rebuild") {
       if (token == "focus") ++session.system.foreground;
-      if (token == "desktop") ++session.system.switches;
+      if (token == "desktop") {
+        ++session.system.switches;
+        ForgetReleasedKeys(session.state, session.systemDown);
+      }
       if (token == "rebuild") RebuildKeyState(session.state, session.systemDown, session.state.capsLock);
       continue;
     }

@@ -109,5 +109,15 @@ expect "unknown command" 2 "usage: tvxtool" -- show "$dir/default.tvx"
 expect "missing file argument" 2 "usage: tvxtool" -- check
 expect "a file that is not there" 1 "cannot open" -- check "$dir/missing.tvx"
 
+# Output that cannot be written is an error, not a listing cut short.
+for args in "export $dir/edited.tvx" "diff $dir/default.tvx $dir/edited.tvx" "dump $dir/edited.tvx"; do
+  # shellcheck disable=SC2086
+  err=$("$tool" $args 2>&1 >/dev/full)
+  status=$?
+  if [ $status != 2 ] || ! grep -qF "tvxtool: cannot write standard output" <<<"$err"; then
+    echo "${args%% *} to a full disk: exit $status, \"$err\""; failures=$((failures + 1))
+  fi
+done
+
 [ $failures = 0 ] && echo "tvxtool: all cases passed"
 exit $((failures != 0))

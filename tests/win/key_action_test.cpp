@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/win/hook_harness.h"
+#include "tests/win/support/ShellDriving.h"
 
 namespace tvx::test {
 namespace {
@@ -66,6 +67,17 @@ TEST(KeyAction, TraceMessagesAppendLines) {
   const std::string expected = "Code = 5,-1\r\nWParam = 1025    LParam = -7\r\nCode = -1,2147483647\r\n";
   EXPECT_TRUE(WaitFor([&] { return ReadFileText("c:\\test") == expected; }, 5s)) << ReadFileText("c:\\test");
   ::DeleteFileA("c:\\test");
+
+  // A trace file that cannot be written: its error shows once, however many lines come while it is up.
+  ASSERT_TRUE(::CreateDirectoryA("c:\\test", nullptr));
+  DWORD id = 0;
+  ::GetWindowThreadProcessId(tavrix.MainWindow(), &id);
+  EXPECT_FALSE(Handled(tavrix.MainWindow(), WM_USER + 3, 5, -1));  // held up by its report
+  ASSERT_TRUE(WaitFor([&] { return FindMessageBox(id).window != nullptr; }));
+  for (int line = 0; line < 3; ++line)
+    EXPECT_TRUE(Handled(tavrix.MainWindow(), WM_USER + 3, 5, line)) << line;
+  EXPECT_EQ(AnswerMessageBoxes(id), 1);
+  ::RemoveDirectoryA("c:\\test");
 }
 
 }  // namespace

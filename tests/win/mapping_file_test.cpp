@@ -1,5 +1,8 @@
 // The mapping file on real Win32 files: share modes, read-only targets, replace-on-save, short files.
 #include <gtest/gtest.h>
+// After <gtest/gtest.h>, which brings <windows.h>.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <atomic>
 #include <fstream>
@@ -168,6 +171,24 @@ TEST_F(MappingFileOnDisk, ASaveWritesWhereThePlainWriteWouldAndKeepsTheAttribute
   EXPECT_EQ(Stored(), Tables());
   EXPECT_EQ(::GetFileAttributesA(name_.c_str()) & FILE_ATTRIBUTE_HIDDEN,
             static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
+}
+
+// A replace the target refuses (another program reads it without delete sharing) takes the new file away
+// again, though it was given the target's access rights first: here rights to read it only.
+TEST_F(MappingFileOnDisk, ARefusedReplaceLeavesNoNewFileBehind) {
+  Store(Bytes(14, 0x41));
+  PSECURITY_DESCRIPTOR readOnly = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FR;;;WD)", SDDL_REVISION_1,
+                                                                     &readOnly, nullptr));
+  ASSERT_TRUE(::SetFileSecurityA(name_.c_str(), DACL_SECURITY_INFORMATION, readOnly));
+  ::LocalFree(readOnly);
+  {
+    const UniqueFile reader = OpenElsewhere(GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_TRUE(reader);
+    EXPECT_THROW(WriteWholeRecord(files_, name_, Bytes(14, 0x42)), IoError);
+  }
+  EXPECT_EQ(Stored(), Bytes(14, 0x41));
   EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
 }
 

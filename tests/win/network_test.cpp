@@ -2,6 +2,7 @@
 // the sync file and the mapping file as another instance would, and reads what the program wrote.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "core/files/SyncFile.h"
@@ -143,6 +144,55 @@ TEST_F(Network, AutomaticReloadsAndASaveTheFileRefuses) {
   ExpectMessage("Error", "Tavrix File could not be saved.  Please try again later.");
   EXPECT_EQ(Sync(), (SyncRecord{1, LockFree, Sync().LockStamp}));
   EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()), theirs);
+}
+
+// A logoff, as Windows sends it, while an edit holds the lock on a file made current by "/F": the settings
+// name that file and the lock is given back before the process is ended.
+TEST_F(Network, TheSessionsEndKeepsTheSettingsAndGivesTheLockBack) {
+  WriteFileBytes(tavrix_.folder().File("OTHER.TVX"), ReadFileBytes(tavrix_.KeyFile()));
+  tavrix_.Restart("/FOTHER.TVX /N");
+  sync_ = tavrix_.folder().File("OTHER.TVS");
+  ASSERT_NE(TryEdit(), nullptr);
+  ASSERT_EQ(Sync().LockState, LockHeld);
+
+  const HWND main = tavrix_.MainWindow();
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(
+      ::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+  EXPECT_EQ(answer, TRUE);
+  const DWORD start = ::GetTickCount();
+  ASSERT_TRUE(
+      ::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+  std::printf("WM_ENDSESSION answered in %lu ms\n", ::GetTickCount() - start);
+  const UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, tavrix_.id()));
+  ASSERT_TRUE(process);
+  ASSERT_TRUE(::TerminateProcess(process.get(), 1));
+  ASSERT_NE(WaitForExit(process.get()), -1);
+
+  EXPECT_EQ(ProfileString(SettingsFilePath(), "Misc", "Current File"), "OTHER.TVX");
+  EXPECT_EQ(ProfileString(SettingsFilePath(), "Network", "Network Mode"), "Yes");
+  EXPECT_EQ(Sync().LockState, LockFree);
+}
+
+// A timer's error stays one box however many ticks come while it is on screen: here the share holding the
+// file has gone while an edit keeps the lock fresh.
+TEST_F(Network, ATimersErrorShowsOnceWhileItIsOnScreen) {
+  const TempDir share;
+  WriteFileBytes(share.File("SHARED.TVX"), ReadFileBytes(tavrix_.KeyFile()));
+  tavrix_.Restart("/F" + share.File("SHARED.TVX") + " /N");
+  const HWND picker = TryEdit();
+  ASSERT_NE(picker, nullptr);
+  for (const char* name : {"SHARED.TVX", "SHARED.TVS"}) ASSERT_TRUE(::DeleteFileA(share.File(name).c_str()));
+  ASSERT_TRUE(::RemoveDirectoryA(share.path().c_str()));
+
+  const HWND main = tavrix_.MainWindow();
+  constexpr WPARAM NetTimer = 2;
+  EXPECT_FALSE(Handled(main, WM_TIMER, NetTimer, 0));  // held up by its report
+  ASSERT_TRUE(WaitFor([&] { return FindMessageBox(tavrix_.id()).window != nullptr; }));
+  for (int tick = 0; tick < 3; ++tick) EXPECT_TRUE(Handled(main, WM_TIMER, NetTimer, 0)) << tick;
+  EXPECT_EQ(FindMessageBox(tavrix_.id()).text, "I/O error 3");
+  EXPECT_EQ(AnswerMessageBoxes(tavrix_.id()), 1);
+  ::PostMessageA(picker, WM_CLOSE, 0, 0);
 }
 
 }  // namespace

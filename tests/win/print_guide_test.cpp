@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -235,6 +236,50 @@ TEST_F(PrintGuide, AFailedStartIsReportedAndAnOpenJobRefusesAnotherPrintout) {
   }
   EXPECT_EQ(seen, "Error: Other print job currently in progress.");
   EXPECT_FALSE(PrintJob::Printing());
+}
+
+// The dialogs of this process on screen, newest first.
+std::vector<HWND> Dialogs() {
+  std::vector<HWND> found;
+  for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, "#32770", nullptr));) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == ::GetCurrentProcessId() && ::IsWindowVisible(window)) found.push_back(window);
+  }
+  return found;
+}
+
+std::function<void()> printAgain;
+
+// File > Print chosen again while the first printout's dialog pumps messages (a driver's dialog does the
+// same inside the job): the second is refused and the first keeps its printer.
+TEST_F(PrintGuide, APrintoutStartedInsideAnotherIsRefused) {
+  std::array<std::uint8_t, AreaSize> hotKeyBytes{}, remapBytes{};
+  TPrintDialog dialog;
+  const auto print = [&] {
+    DoOutput(nullptr, dialog, "C:\\KEY.TVX", HotKeyAreaView(hotKeyBytes.data()),
+             RemapAreaView(remapBytes.data()));
+  };
+  printAgain = print;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (Dialogs().empty()) return;
+    ::KillTimer(nullptr, id);
+    printAgain();
+  });
+  std::string seen;
+  std::thread answer([&seen] {
+    std::vector<HWND> dialogs;
+    WaitFor([&dialogs] { return (dialogs = Dialogs()).size() == 2; });
+    if (dialogs.size() != 2) return;
+    seen = WindowText(dialogs[0]) + ": " + WindowText(::GetDlgItem(dialogs[0], 0xFFFF));
+    ::PostMessageA(dialogs[0], WM_COMMAND, WindowText(dialogs[0]) == "Error" ? IDOK : IDCANCEL, 0);
+    WaitFor([&dialogs] { return Dialogs().size() == 1; });
+    ::PostMessageA(dialogs[1], WM_COMMAND, IDCANCEL, 0);
+  });
+  print();
+  answer.join();
+  ::KillTimer(nullptr, timer);
+  EXPECT_EQ(seen, "Error: Other print job currently in progress.");
 }
 
 }  // namespace

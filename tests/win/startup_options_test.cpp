@@ -56,6 +56,29 @@ TEST(StartupOptions, SettingsOptionsLastAndBrowseOnlyDoesNot) {
   EXPECT_EQ(Setting("Network", "Sync Minutes"), "5");
 }
 
+// An unreadable "/F" file is reported on its own: the current file stays, and the options after it apply.
+TEST(StartupOptions, AShortFileCostsNeitherTheCurrentFileNorTheOptionsAfterIt) {
+  TavrixProcess tavrix;
+  const auto tables = TablesInForce();
+  ASSERT_EQ(tavrix.Close(), 0);
+  WriteFileBytes(tavrix.folder().File("X.TVX"), std::vector<std::uint8_t>(10, 0x41));
+
+  tavrix.Restart("/FX.TVX /BA");
+  MessageBoxInfo box;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix.id())).window != nullptr; }));
+  EXPECT_EQ(box.text, "Read beyond end of file");
+  PressOk(box);
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(tavrix.MainWindow()) != FALSE; }));
+  EXPECT_EQ(WindowText(tavrix.MainWindow()), "Tavrix 98 (KEY)  [Browse Only Mode]");
+  EXPECT_EQ(TablesInForce(), tables);
+  // Full browse-only: the tray command is refused.
+  EXPECT_TRUE(Handled(tavrix.MainWindow(), WM_COMMAND, IdMenuSysTray, 0));
+  EXPECT_EQ(TrayIconCount(), 0);
+  ASSERT_EQ(tavrix.Close(), 0);
+  EXPECT_EQ(Upper(Setting("Misc", "Current File")), Upper(tavrix.KeyFile()));
+  EXPECT_EQ(ReadFileBytes(tavrix.folder().File("X.TVX")), std::vector<std::uint8_t>(10, 0x41));
+}
+
 TEST(StartupOptions, FullBrowseOnlyRefusesEveryChange) {
   TavrixProcess tavrix({}, "/ba");
   const HWND main = tavrix.MainWindow();

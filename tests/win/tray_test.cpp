@@ -116,5 +116,53 @@ TEST_F(Tray, TheIconComesBackWhenTheShellStartsAgain) {
   EXPECT_TRUE(ComesBackToTheFront());
 }
 
+BOOL WINAPI RefusingShell(DWORD, PNOTIFYICONDATAA) { return FALSE; }
+// A shell that still holds the icon: it refuses to add it again.
+BOOL WINAPI ShellHoldingTheIcon(DWORD message, PNOTIFYICONDATAA data) {
+  return message != NIM_ADD && ::Shell_NotifyIconA(message, data);
+}
+
+// In this process, so that the shell can refuse the icon (at logon it may not be up yet): the window
+// goes to the tray only while the icon is really there, and the icon comes once the shell takes it.
+TEST(TrayInProcess, TheWindowStaysReachableWhileTheShellRefusesTheIcon) {
+  const TempDir folder;
+  ::WritePrivateProfileStringA("Misc", "Current File", folder.File("TRAY.TVX").c_str(),
+                               SettingsFilePath().c_str());
+  ::WritePrivateProfileStringA("Misc", "Use Tray", "Yes", SettingsFilePath().c_str());
+  TTaskIcon::NotifyShell = RefusingShell;
+  {
+    TMainWin mainWin;
+    mainWin.Create();
+    const HWND main = mainWin.hwnd();
+    ::ShowWindow(main, SW_SHOW);
+    const auto deactivated = [main] {
+      ::SendMessageA(main, WM_ACTIVATEAPP, FALSE, 0);
+      return ::IsWindowVisible(main) == FALSE;
+    };
+    EXPECT_FALSE(mainWin.TaskIcon().Active());
+    EXPECT_FALSE(deactivated());
+
+    // The shell comes up: the icon is added by the retry, and the window can go to the tray.
+    TTaskIcon::NotifyShell = &::Shell_NotifyIconA;
+    EXPECT_TRUE(WaitFor([&] { return mainWin.TaskIcon().Active(); }));
+    EXPECT_TRUE(IconsBecome(1));
+    EXPECT_TRUE(deactivated());
+
+    // The shell starts again and refuses it: the window comes back. One that kept the icon has it changed.
+    const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    TTaskIcon::NotifyShell = RefusingShell;
+    ::SendMessageA(mainWin.TaskIcon().hwnd(), taskbarCreated, 0, 0);
+    EXPECT_FALSE(mainWin.TaskIcon().Active());
+    EXPECT_TRUE(::IsWindowVisible(main));
+    TTaskIcon::NotifyShell = ShellHoldingTheIcon;
+    ::SendMessageA(mainWin.TaskIcon().hwnd(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(mainWin.TaskIcon().Active());
+    TTaskIcon::NotifyShell = &::Shell_NotifyIconA;
+    ::SendMessageA(main, WM_CLOSE, 0, 0);
+  }
+  EXPECT_TRUE(IconsBecome(0));
+  RemoveSettingsFile();
+}
+
 }  // namespace
 }  // namespace tvx::test

@@ -22,8 +22,9 @@ void TMainWin::ProcessParam(const ShortString& param) {
       break;
     case OptionKind::File:
       if (!files_.Exists(option.fileName.str())) break;
+      // A file that cannot be read leaves the current one current: the next edit must not overwrite it.
+      LoadTavrix(option.fileName);
       Settings.CurrentFile = option.fileName;
-      LoadTavrix(Settings.CurrentFile);
       break;
     case OptionKind::NetworkMode:
       Settings.NetworkMode = true;

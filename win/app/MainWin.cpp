@@ -195,9 +195,7 @@ void TMainWin::FormCreate() {
       [this] { CheckRadio(Settings.Remap ? IdRemap : IdHotKeys); },
       [this] { SetMenuLastFiles(); },
       [] { BrowseOnly = FullBrowseOnly = Paused = false; },
-      [this] {
-        for (const ShortString& argument : arguments_) ProcessParam(argument);
-      },
+      [this] { ApplyCommandLine(); },
       [] {
         ScreenWidth = ::GetSystemMetrics(SM_CXSCREEN);
         ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
@@ -212,6 +210,11 @@ void TMainWin::FormCreate() {
       [this] { ApplyBrowseOnlyRestrictions(); },
   };
   for (const auto& step : steps) Reported(step);
+}
+
+// Each argument on its own: a file that cannot be read must not cost the options after it.
+void TMainWin::ApplyCommandLine() {
+  for (const ShortString& argument : arguments_) Reported([&] { ProcessParam(argument); });
 }
 
 void TMainWin::CreateSharedObjects() {
@@ -278,6 +281,21 @@ void TMainWin::FormClose() {
   RemapMapping.reset();
   HotKeyMapping.reset();
   HookMutex.reset();
+}
+
+// Windows ends the process soon after the session's end has been answered, whatever modal loop runs:
+// what the close would keep is kept now. The lock is tried once and quietly, since nobody is left to
+// answer a report.
+void TMainWin::EndSession() {
+  Reported([this] { SaveSettings(); });
+  if (lockHeld_) {
+    try {
+      ReleaseSyncFile(0);
+    } catch (...) {
+      // The other instances take a lock left behind once it has gone stale.
+    }
+  }
+  if (HotKeyArea) TavrixHookTerm(HotKeys().HookHandle());
 }
 
 void TMainWin::MenuExitClick() { ::PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
@@ -464,10 +482,10 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       KeyActionMsg(wParam, lParam);
       return 0;
     case TraceParamsMessage:
-      TraceParamsMsg(wParam, lParam);
+      ReportedOnce(reportShowing_[message], [&] { TraceParamsMsg(wParam, lParam); });
       return 0;
     case TraceCodeMessage:
-      TraceCodeMsg(wParam, lParam);
+      ReportedOnce(reportShowing_[message], [&] { TraceCodeMsg(wParam, lParam); });
       return 0;
     case PauseChangedMessage:
       PauseChangedMsg(wParam);
@@ -477,6 +495,11 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TIMER:
       TimerTick(wParam);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // a keyboard tool never holds up a logoff
+    case WM_ENDSESSION:
+      if (wParam) EndSession();
       return 0;
     case WM_SHOWWINDOW:
       if (wParam) FormShow();

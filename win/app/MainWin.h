@@ -106,6 +106,7 @@ class TMainWin : public Window {
   void FormShow();
   void FormActivate();
   void FormClose();
+  void EndSession();
   void MenuExitClick();
   void RemapClick();
   void HotKeysClick();
@@ -169,6 +170,7 @@ class TMainWin : public Window {
   void MenuLastFileClick(int number);  // 1 to 5
 
   // Command line.
+  void ApplyCommandLine();
   void ProcessParam(const ShortString& param);
 
   // Tray.
@@ -177,6 +179,7 @@ class TMainWin : public Window {
   // Pausing: the Options menu item and a double-click on the tray icon; Ctrl+Alt+Scroll Lock is the
   // library's, which tells the window with PauseChangedMsg.
   void MenuPauseClick();
+  void ShowFromTray();  // the taskbar button and the main window, back from the tray
   // Ends the open dialogs as if cancelled: those a right click on the tray icon closes, and with
   // `boxesToo` every window the main window owns (message boxes, the common dialogs) as well. True when
   // any dialog or box was up.
@@ -242,6 +245,10 @@ class TMainWin : public Window {
   SyncSession sync_{files_, clock_};
   std::int32_t SyncMinuteCount = 0;
   bool syncTimerEnabled_ = false;
+  bool lockHeld_ = false;  // from a granted FileInUse to its ReleaseSyncFile
+  // Per source of errors that can come again while its report is on screen (a timer by its id, a trace
+  // message by its number): that report is up.
+  std::map<UINT_PTR, bool> reportShowing_;
 
   UniqueWindow application_;
   HMENU menu_ = nullptr;

@@ -29,6 +29,7 @@ bool TMainWin::FileInUse() {
   if (!Settings.NetworkMode) return false;
   switch (sync_.FileInUse()) {
     case EditPermission::Granted:
+      lockHeld_ = true;
       ::SetTimer(hwnd(), NetTimer, NetTimerInterval, nullptr);
       return false;
     case EditPermission::InUse:
@@ -45,6 +46,7 @@ bool TMainWin::FileInUse() {
 void TMainWin::ReleaseSyncFile(int changed) {
   if (!Settings.NetworkMode) return;
   ::KillTimer(hwnd(), NetTimer);
+  lockHeld_ = false;
   sync_.ReleaseSyncFile(changed);
 }
 
@@ -124,8 +126,10 @@ void TMainWin::MenuNetworkClick() {
 }
 
 void TMainWin::TimerTick(UINT_PTR timer) {
-  if (timer == SyncTimer) SyncTimerTimer();
-  if (timer == NetTimer) NetTimerTimer();
+  ReportedOnce(reportShowing_[timer], [&] {
+    if (timer == SyncTimer) SyncTimerTimer();
+    if (timer == NetTimer) NetTimerTimer();
+  });
 }
 
 }  // namespace tvx

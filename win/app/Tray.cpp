@@ -135,6 +135,13 @@ void TMainWin::SetUpTaskIcon() {
   TaskIcon1.OnRightClick = [this](POINT) { TaskIcon1RightClick(); };
   // Like the key, the double-click works in every mode: pausing changes no file.
   TaskIcon1.OnDblClick = [this] { MenuPauseClick(); };
+  TaskIcon1.OnLost = [this] { ShowFromTray(); };
+}
+
+void TMainWin::ShowFromTray() {
+  if (::IsWindowVisible(hwnd())) return;
+  ::ShowWindow(application_.get(), SW_SHOWNORMAL);
+  ::ShowWindow(hwnd(), SW_SHOW);
 }
 
 void TMainWin::ShowTrayIcon(bool shown) {
@@ -176,19 +183,17 @@ void TMainWin::ShowPaused() {
 }
 
 // A common dialog or a message box disables the main window while it shows: it counts as a dialog too,
-// so the window is never hidden from under it.
+// so the window is never hidden from under it. Nor is it hidden while the icon is not really in the
+// tray (the shell not up yet, or refusing it): there would be no way back.
 void TMainWin::AppDeactivate() {
   if (Showing.Any() || !::IsWindowEnabled(hwnd())) return;
-  if (!Settings.UseTray) return;
+  if (!Settings.UseTray || !TaskIcon1.Active()) return;
   ::ShowWindow(application_.get(), SW_HIDE);
   ::ShowWindow(hwnd(), SW_HIDE);
 }
 
 void TMainWin::TaskIcon1RightClick() {
-  if (!::IsWindowVisible(hwnd())) {
-    ::ShowWindow(application_.get(), SW_SHOWNORMAL);
-    ::ShowWindow(hwnd(), SW_SHOW);
-  }
+  ShowFromTray();
   CancelDialogs(false);
   ::SetForegroundWindow(hwnd());
 }

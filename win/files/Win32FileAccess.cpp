@@ -42,14 +42,19 @@ void WriteFlushClose(UniqueFile& file, std::span<const std::uint8_t> bytes) {
   CloseChecked(file);
 }
 
-// The target's access rights go to the new file, so that a file its owner restricted stays restricted.
-void CopyAccessRights(const std::string& from, const std::string& to) {
+// A file's access rights (its DACL); empty where they cannot be read.
+std::vector<std::uint8_t> AccessRights(const std::string& name) {
   DWORD size = 0;
-  ::GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
-  if (size == 0) return;
+  ::GetFileSecurityA(name.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
   std::vector<std::uint8_t> descriptor(size);
-  if (::GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size))
-    ::SetFileSecurityA(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+  if (size == 0 ||
+      !::GetFileSecurityA(name.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size))
+    descriptor.clear();
+  return descriptor;
+}
+
+void SetAccessRights(const std::string& name, std::vector<std::uint8_t>& descriptor) {
+  if (!descriptor.empty()) ::SetFileSecurityA(name.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
 }
 
 }  // namespace
@@ -126,15 +131,23 @@ FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name,
 }
 
 // One rename over the target, so that another program finds the old file or the new one and never none:
-// ReplaceFileA moves the target aside first. Its attributes and access rights go to the new file before.
+// ReplaceFileA moves the target aside first. Its attributes and access rights go to the new file before,
+// so that a file its owner restricted stays restricted. A rename that fails takes the new file away: with
+// the target's rights it may no longer be ours to delete, so it gets its own rights back first.
 bool Win32FileAccess::Replace(const std::string& from, const std::string& to) {
+  std::vector<std::uint8_t> ownRights = AccessRights(from);
   const DWORD attributes = ::GetFileAttributesA(to.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     ::SetFileAttributesA(from.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    CopyAccessRights(to, from);
+    std::vector<std::uint8_t> targetRights = AccessRights(to);
+    SetAccessRights(from, targetRights);
   }
-  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
   const DWORD error = ::GetLastError();
+  SetAccessRights(from, ownRights);
+  ::SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileA(from.c_str());
   if (IsRefusal(error)) return false;
   throw SystemIoError(error);
 }

@@ -134,15 +134,35 @@ void GdiCanvas::NewPage() {
   ::SetBkColor(dc_, GuideWhite);
 }
 
+namespace {
+
+// A printout runs from its print dialog to the end of its job. The dialogs and some drivers pump
+// messages meanwhile: a second printout started from there must not take the printer from the first.
+class PrintoutScope {
+ public:
+  PrintoutScope() { running_ = true; }
+  PrintoutScope(const PrintoutScope&) = delete;
+  PrintoutScope& operator=(const PrintoutScope&) = delete;
+  ~PrintoutScope() { running_ = false; }
+  static bool Running() { return running_; }
+
+ private:
+  static inline bool running_ = false;
+};
+
+}  // namespace
+
 void DoOutput(HWND owner, TPrintDialog& dialog, const ShortString& currentFile, const HotKeyAreaView& hotKeys,
               const RemapAreaView& remaps) {
-  if (PrintJob::Printing()) {
+  if (PrintJob::Printing() || PrintoutScope::Running()) {
     ::MessageBoxA(owner, "Other print job currently in progress.", "Error", MB_OK);
     return;
   }
+  const PrintoutScope printout;
   if (!dialog.Execute(owner)) return;
   const Hourglass hourglass;
-  const HDC dc = dialog.DC();
+  const UniqueDC printer = dialog.TakeDC();
+  const HDC dc = printer.get();
   const int pageWidth = ::GetDeviceCaps(dc, HORZRES), pageHeight = ::GetDeviceCaps(dc, VERTRES);
   PrintJob job(dc, "Tavrix");
   GdiCanvas canvas(dc, [&job] { job.NewPage(); });

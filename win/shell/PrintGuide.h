@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <utility>
 
 #include "core/common/ShortString.h"
 #include "core/keymap/Areas.h"
@@ -13,11 +14,12 @@
 namespace tvx {
 
 // The platform's print dialog: on OK, a device context for the chosen printer and the copies asked for.
-// The copies come back to be drawn one by one; the device is set to print each page once.
+// The copies come back to be drawn one by one; the device is set to print each page once. The printout
+// takes the DC: none is kept between prints.
 class TPrintDialog {
  public:
   bool Execute(HWND owner);
-  HDC DC() const { return dc_.get(); }
+  UniqueDC TakeDC() { return std::move(dc_); }
   int Copies() const { return copies_; }
 
  private:

@@ -7,6 +7,10 @@ namespace tvx {
 namespace {
 
 constexpr UINT NotifyFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+// At logon the program can start before the shell's notification area is there.
+constexpr UINT_PTR RetryTimer = 1;
+constexpr UINT RetryInterval = 2000;
+constexpr DWORD RetryPeriod = 60000;
 
 // Sent to every top-level window when the shell starts again (Explorer restarted): it has forgotten
 // every tray icon by then.
@@ -23,8 +27,20 @@ TTaskIcon::~TTaskIcon() {
 }
 
 void TTaskIcon::SetActive(bool active) {
+  wanted_ = active;
   if (active == active_) return;
   if (active ? AddIcon() : DeleteIcon()) active_ = active;
+  if (wanted_ && !active_) RetryAdd();
+}
+
+void TTaskIcon::RetryAdd() {
+  retryStart_ = ::GetTickCount();
+  ::SetTimer(EnsureWindow(), RetryTimer, RetryInterval, nullptr);
+}
+
+void TTaskIcon::RetryTimerTimer() {
+  if (wanted_ && !active_) active_ = AddIcon();
+  if (!wanted_ || active_ || ::GetTickCount() - retryStart_ >= RetryPeriod) ::KillTimer(hwnd(), RetryTimer);
 }
 
 void TTaskIcon::SetIcon(HICON icon) {
@@ -71,21 +87,32 @@ HWND TTaskIcon::EnsureWindow() {
   return hwnd();
 }
 
+// A shell that still has the icon (it kept it over a restart, or an earlier add's answer was lost)
+// refuses to add it again: there it is brought up to date instead.
 bool TTaskIcon::AddIcon() {
   added_ = NotifyData();
-  return ::Shell_NotifyIconA(NIM_ADD, &added_);
+  return NotifyShell(NIM_ADD, &added_) || NotifyShell(NIM_MODIFY, &added_);
 }
 
 bool TTaskIcon::ModifyIcon() {
   NOTIFYICONDATAA data = NotifyData();
-  return ::Shell_NotifyIconA(NIM_MODIFY, &data);
+  return NotifyShell(NIM_MODIFY, &data);
 }
 
-bool TTaskIcon::DeleteIcon() { return ::Shell_NotifyIconA(NIM_DELETE, &added_); }
+bool TTaskIcon::DeleteIcon() { return NotifyShell(NIM_DELETE, &added_); }
 
 LRESULT TTaskIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == TaskbarCreatedMessage()) {
-    if (active_) active_ = AddIcon();
+    if (!wanted_) return 0;
+    const bool wasActive = active_;
+    active_ = AddIcon();
+    if (active_) return 0;
+    RetryAdd();
+    if (wasActive && OnLost) OnLost();
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == RetryTimer) {
+    RetryTimerTimer();
     return 0;
   }
   if (message != TaskIconCallbackMessage) return Window::HandleMessage(message, wParam, lParam);

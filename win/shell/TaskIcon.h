@@ -22,8 +22,14 @@ class TTaskIcon : public Window {
   TTaskIcon() = default;
   ~TTaskIcon() override;
 
+  // The shell's notification service; a test puts a refusing one in its place.
+  using ShellNotifier = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
+  static inline ShellNotifier NotifyShell = &::Shell_NotifyIconA;
+
   // True while the icon is in the tray: it follows the shell's answer.
   bool Active() const { return active_; }
+  // Asks for the icon, or for its removal. An icon asked for and refused is added when the shell comes: it
+  // is tried again for a minute, and at every start of the shell.
   void SetActive(bool active);
   HICON Icon() const { return icon_; }
   // The picture is copied; the component owns its copy.
@@ -36,6 +42,8 @@ class TTaskIcon : public Window {
   std::function<void()> OnClick;
   std::function<void()> OnDblClick;
   std::function<void(POINT screenPosition)> OnRightClick;
+  // The shell started again and took the icon back: whatever hid in the tray needs another way back.
+  std::function<void()> OnLost;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -46,9 +54,13 @@ class TTaskIcon : public Window {
   bool AddIcon();
   bool ModifyIcon();
   bool DeleteIcon();
+  void RetryAdd();
+  void RetryTimerTimer();
 
   NOTIFYICONDATAA added_{};  // as handed to the shell by AddIcon; DeleteIcon finds the icon by it
   bool active_ = false;
+  bool wanted_ = false;
+  DWORD retryStart_ = 0;
   HICON icon_ = nullptr;
   ShortString toolTip_;
   int taskIconId_ = 0;

@@ -48,4 +48,18 @@ void Reported(Handler&& handler) {
   }
 }
 
+// As Reported, for a source that can run again while its own report is on screen (a timer: the box pumps
+// messages): it stays out until that report has been answered, so reports never stack.
+template <typename Handler>
+void ReportedOnce(bool& reporting, Handler&& handler) {
+  if (reporting) return;
+  try {
+    handler();
+  } catch (...) {
+    reporting = true;
+    ReportCurrentError();
+    reporting = false;
+  }
+}
+
 }  // namespace tvx

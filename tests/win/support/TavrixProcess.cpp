@@ -142,6 +142,15 @@ MessageBoxInfo FindMessageBox(DWORD processId) {
 
 void PressOk(const MessageBoxInfo& box) { ::PostMessageA(box.window, WM_COMMAND, IDOK, 0); }
 
+int AnswerMessageBoxes(DWORD processId) {
+  int boxes = 0;
+  for (MessageBoxInfo box; (box = FindMessageBox(processId)).window; ++boxes) {
+    PressOk(box);
+    if (!WaitFor([&box] { return !::IsWindow(box.window); })) break;
+  }
+  return boxes;
+}
+
 FolderWatch::FolderWatch(const std::string& folder)
     : folder_(::CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,

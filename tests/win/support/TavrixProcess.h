@@ -62,6 +62,8 @@ struct MessageBoxInfo {
 };
 MessageBoxInfo FindMessageBox(DWORD processId);
 void PressOk(const MessageBoxInfo& box);
+// Presses OK on the process's message boxes, one after the other, until none is left; how many there were.
+int AnswerMessageBoxes(DWORD processId);
 
 // Watches a folder for files put in place: each save of a mapping file writes beside it and then
 // renames the new file onto it, so renames onto a name count its saves.
