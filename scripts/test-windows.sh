@@ -11,8 +11,6 @@ CUPSD_PID=
 if [ "$(id -u)" -eq 0 ]; then
   . "$root/scripts/cups-env.sh"
   start_cups "$root/build/cups"
-  # cups-pdf writes each job into the PDF folder of the user who printed it.
-  export TAVRIX_PDF_DIR="$(getent passwd "$(id -un)" | cut -d: -f6)/PDF"
 fi
 trap 'wineserver -k 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true; [ -z "$CUPSD_PID" ] || stop_cups' EXIT
 mkdir -p "$root/build/screenshots"
