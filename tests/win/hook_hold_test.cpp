@@ -2,7 +2,7 @@
 // menu opens on the Alt release, held keys repeat their replacement, and no keystroke lands in a file.
 #include <gtest/gtest.h>
 
-#include "tests/win/hook_harness.h"
+#include "tests/win/support/hook_harness.h"
 // After <windows.h>.
 #include <shlobj.h>
 

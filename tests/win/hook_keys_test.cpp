@@ -2,7 +2,7 @@
 // bound hot keys carry out their action, everything else arrives unchanged.
 #include <gtest/gtest.h>
 
-#include "tests/win/hook_harness.h"
+#include "tests/win/support/hook_harness.h"
 
 namespace tvx::test {
 namespace {

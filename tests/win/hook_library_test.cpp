@@ -4,12 +4,13 @@
 
 #include "core/hook/KeyMarker.h"
 #include "hook/TavrixHook.h"
-#include "tests/win/hook_harness.h"
+#include "tests/win/support/hook_harness.h"
 // After <windows.h>.
 #include <tlhelp32.h>
 
 #include <cctype>
 #include <optional>
+#include <utility>
 
 #include "core/hook/KeyDecision.h"
 
@@ -131,7 +132,7 @@ TEST(HookLibrary, InitHooksOnItsOwnThreadAndTermLeavesNothingRunning) {
   tables.Identity();
   tables.Remap(RemapTableId::Lower, 'q', 'z');
   tables.Bind(Alphabetic, Alt, 9, 'x');
-  tables.HotKeys().SetMainWindow(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
+  tables.views.hotKeys.SetMainWindow(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
   const int threadsBefore = ThreadsOfThisProcess();
   {
     Area hot(HotKeyAreaName, tables.hot), remap(RemapAreaName, tables.remap);
@@ -160,7 +161,7 @@ TEST(HookLibrary, InitHooksOnItsOwnThreadAndTermLeavesNothingRunning) {
 class Library {
  public:
   explicit Library(Tables tables) : window_(TestWindow("main", 0)), other_(TestWindow("other", 320)) {
-    tables.HotKeys().SetMainWindow(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window_)));
+    tables.views.hotKeys.SetMainWindow(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window_)));
     hot_.emplace(HotKeyAreaName, tables.hot);
     remap_.emplace(RemapAreaName, tables.remap);
     handle_ = TavrixHookInit();
@@ -261,7 +262,7 @@ TEST(HookLibrary, ReinstallsAfterUnseenKeysButNotAfterAClick) {
   Tables tables;
   tables.Identity();
   tables.Remap(RemapTableId::Lower, 'q', 'z');
-  Library library(tables);
+  Library library(std::move(tables));
   ASSERT_NE(library.handle(), 0u);
   EXPECT_EQ(Play(library.window(), "+q -q").chars, "z");
   // A click without pointer movement, a second after the last key.

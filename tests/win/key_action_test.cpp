@@ -2,7 +2,7 @@
 // the action's key events; WM_USER+2 and +3 append their lines to c:\test.
 #include <gtest/gtest.h>
 
-#include "tests/win/hook_harness.h"
+#include "tests/win/support/hook_harness.h"
 
 namespace tvx::test {
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "core/files/MappingFile.h"
-#include "tests/win/hook_harness.h"
+#include "tests/win/support/hook_harness.h"
 #include "tests/win/support/EditorTest.h"
 #include "tests/win/support/GridDriving.h"
 #include "win/app/MainWin.h"
