@@ -40,21 +40,23 @@ class Process {
 };
 
 // Types through xdotool and waits for it to end. Wine runs a Unix program handed to CreateProcess by its
-// Unix path but cannot wait for it, so a shell around it puts its exit status in a file (renamed into
-// place whole), which says both that it ended and how: keys it failed to send fail the test here.
+// Unix path but cannot wait for it; xdotool runs a script's next line only when the one before succeeded,
+// so a last line that leaves a file says that the keys were all sent.
 inline void Xdotool(const std::string& arguments) {
   static int count = 0;
-  const std::string status =
+  const std::string script =
       "/tmp/tvx_xdotool_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++count);
-  std::string seen = "Z:" + status;
-  std::replace(seen.begin(), seen.end(), '/', '\\');
-  const PROCESS_INFORMATION info = StartProgram("/bin/sh -c \"/usr/bin/xdotool " + arguments + "; echo $? >" +
-                                                status + ".part && mv " + status + ".part " + status + "\"");
+  const auto seen = [](std::string unix) {
+    std::replace(unix.begin(), unix.end(), '/', '\\');
+    return "Z:" + unix;
+  };
+  WriteFileText(seen(script), arguments + "\nexec --sync /usr/bin/touch " + script + ".done\n");
+  const PROCESS_INFORMATION info = StartProgram("/usr/bin/xdotool " + script);
   ::CloseHandle(info.hThread);
   ::CloseHandle(info.hProcess);
-  const bool ended = WaitFor([&] { return FileExists(seen); }, 10s);
-  EXPECT_EQ(ended ? ReadFileText(seen) : "no end in 10 s", "0\n") << "xdotool " << arguments;
-  ::DeleteFileA(seen.c_str());
+  EXPECT_TRUE(WaitFor([&] { return FileExists(seen(script + ".done")); }, 10s)) << "xdotool " << arguments;
+  ::DeleteFileA(seen(script).c_str());
+  ::DeleteFileA(seen(script + ".done").c_str());
 }
 
 // TAVRIX.EXE started with the tables as its KEY.TVX and no settings file; loaded() once they are in force.
