@@ -30,7 +30,7 @@ instances_left() {
 passed=0 failed=0 skipped=0 failures=
 while read -r name <&3; do
   log=$(mktemp)
-  ctest --output-on-failure -R "^$name\$" 2>&1 | tee "$log" || true
+  ctest --output-on-failure -R "^$name\$" 3<&- 2>&1 | tee "$log" || true
   if grep -q '(Skipped)$' "$log"; then
     outcome=skipped
   elif grep -q '100% tests passed' "$log"; then

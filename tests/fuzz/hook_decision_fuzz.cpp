@@ -75,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The low-level hook sees the left or right key, never the generic Shift, Ctrl or Alt.
         std::uint8_t vk = input.Byte();
         const std::uint8_t flags = input.Byte();
-        if (vk >= 0x10 && vk <= 0x12) vk = static_cast<std::uint8_t>(0xA0 + 2 * (vk - 0x10) + (flags & 2 ? 1 : 0));
+        if (vk >= 0x10 && vk <= 0x12)
+          vk = static_cast<std::uint8_t>(0xA0 + 2 * (vk - 0x10) + (flags & 2 ? 1 : 0));
         press(vk, input.Value<std::uint16_t>(), (flags & 1) != 0, (flags & 2) != 0);
       }
     }

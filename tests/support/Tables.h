@@ -35,7 +35,8 @@ struct Tables {
     views.remap.SetByte(table, static_cast<int>(RemapRows(table).find(from)), static_cast<std::uint8_t>(to));
   }
   std::vector<std::uint8_t> MappingFile() const {
-    std::vector<std::uint8_t> file(hot.begin() + hotkey_area::TablesBegin, hot.begin() + hotkey_area::TablesEnd);
+    std::vector<std::uint8_t> file(hot.begin() + hotkey_area::TablesBegin,
+                                   hot.begin() + hotkey_area::TablesEnd);
     file.insert(file.end(), remap.begin() + remap_area::TablesBegin, remap.begin() + remap_area::TablesEnd);
     return file;
   }

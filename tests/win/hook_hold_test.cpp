@@ -86,8 +86,9 @@ TEST_F(HookHold, HeldRemappedKeyGivesOneReplacementPerRepeat) {
 // Where a folder really is once every link on its way is followed ("\\?\C:\users\..."), or "" when it
 // cannot be opened.
 std::string RealPath(const std::string& folder) {
-  const UniqueFile handle(::CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const UniqueFile handle(::CreateFileA(folder.c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   char path[MAX_PATH] = {};
   if (!handle || !::GetFinalPathNameByHandleA(handle.get(), path, MAX_PATH, FILE_NAME_NORMALIZED)) return "";
   std::string real(path);
@@ -142,7 +143,8 @@ class TextSearch {
     ::GetTempPathA(MAX_PATH, folder);
     Folder(folder, true);
     for (int id : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA}) {
-      if (::SHGetFolderPathA(nullptr, id, nullptr, 0, folder) == S_OK) Folder(std::string(folder) + "\\", true);
+      if (::SHGetFolderPathA(nullptr, id, nullptr, 0, folder) == S_OK)
+        Folder(std::string(folder) + "\\", true);
     }
   }
 
@@ -172,7 +174,8 @@ std::vector<std::string> FilesHolding(const std::string& text, const FILETIME& s
   const auto began = std::chrono::steady_clock::now();
   TextSearch search(text, since);
   search.WritablePlaces();
-  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+  const auto took =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
   std::printf("searched %d folders in %lld ms; left out, outside the prefix:%s\n", search.folders(),
               static_cast<long long>(took.count()), search.outside().c_str());
   EXPECT_FALSE(search.cutShort()) << "the search was cut short";

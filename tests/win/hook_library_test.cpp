@@ -32,9 +32,8 @@ ModuleRange RangeOf(HMODULE module) {
 // began from the threads Wine starts for itself at moments of its own.
 int ThreadsStartedIn(const ModuleRange& module) {
   using QueryThread = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-  static const auto query =
-      reinterpret_cast<QueryThread>(reinterpret_cast<void*>(
-          ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+  static const auto query = reinterpret_cast<QueryThread>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
   constexpr int ThreadQuerySetWin32StartAddress = 9;
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   THREADENTRY32 entry{};

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/files/MappingFile.h"
-#include "tests/win/support/hook_harness.h"
 #include "tests/win/support/EditorTest.h"
 #include "tests/win/support/GridDriving.h"
+#include "tests/win/support/hook_harness.h"
 #include "win/app/MainWin.h"
 #include "win/keymap/Pickers.h"
 

@@ -49,8 +49,10 @@ HANDLE StartedPrograms() {
     HANDLE created = ::CreateJobObjectA(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!created || !::SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits))
-      throw std::runtime_error("no job object for the started programs: error " + std::to_string(::GetLastError()));
+    if (!created ||
+        !::SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits))
+      throw std::runtime_error("no job object for the started programs: error " +
+                               std::to_string(::GetLastError()));
     return created;
   }();
   return job;
