@@ -52,18 +52,23 @@ for run in $(seq "$runs"); do
   count=$(change_count "$shared/SHARED.TVS")
   cp "$work/old.tvx" "$work/new.tvx"
   printf "\\$(printf '%03o' "$code")" | dd of="$work/new.tvx" bs=1 seek=$((1078 + row)) conv=notrunc status=none
-  coproc WATCH {
-    exec inotifywait -m -q -e modify,create,moved_to,delete,close_write --format '%e %f' "$shared" "$settings"
-  }
-  sleep 0.3  # the watches in place
-  # Every other run the kill falls into a close, which writes the settings; an edit takes the lock, saves
-  # beside and replaces, and frees the lock, a score of changes or so; a close makes few.
-  if [ $((run % 2)) -eq 0 ]; then
-    what="an edit" at=$((1 + RANDOM % 24))
-    drive "$m" edit "$row" "$code" >/dev/null &
-  else
+  # Every other run the kill falls into a close, which writes the settings, in a few changes. An edit takes
+  # the lock, saves the mapping file and frees the lock, a score of changes or so; every other edit the
+  # kill is aimed at the few changes of the mapping file alone.
+  watched=(-e modify,create,moved_to,delete,close_write --format '%e %f')
+  if [ $((run % 2)) -eq 1 ]; then
     what="a close" at=$((1 + RANDOM % 3))
+  elif [ $((run % 4)) -eq 0 ]; then
+    what="an edit" at=$((1 + RANDOM % 24))
+  else
+    what="the mapping file's save" at=$((1 + RANDOM % 4)) watched+=(--exclude 'SHARED\.TV[SK]$')
+  fi
+  coproc WATCH { exec inotifywait -m -q "${watched[@]}" "$shared" "$settings"; }
+  sleep 0.3  # the watches in place
+  if [ $((run % 2)) -eq 1 ]; then
     close_tavrix "$m" &
+  else
+    drive "$m" edit "$row" "$code" >/dev/null &
   fi
   helper=$!
   kill_at_event "${machine_pid[$m]}" "$at"
