@@ -1,5 +1,5 @@
 # Tavrix 98: `make run` and `make test` work on a fresh Debian machine (they install what is missing).
-.PHONY: all deps build native windows dist test test-native test-windows run bench soak fuzz clean
+.PHONY: all deps build native windows dist test test-native test-windows run bench soak fuzz mutants clean
 
 all: build
 
@@ -43,6 +43,10 @@ soak: deps windows
 # Every fuzzing harness for a million executions with libFuzzer; the figures per harness.
 fuzz: deps
 	scripts/fuzz.sh
+
+# Deliberate faults, one at a time, and which test catches each (long: not part of make test).
+mutants: deps
+	nice scripts/mutants.sh
 
 clean:
 	rm -rf build

@@ -2,12 +2,21 @@
 # configuration and a private socket, so it meets no other server on the machine) with one PDF queue.
 # Needs root: cupsd and the cups-pdf backend run as root.
 
-# start_cups DIR: starts cupsd with its files under DIR, adds the queue "TavrixPDF" as the default and
-# exports CUPS_SERVER for the programs that print; sets CUPSD_PID.
+# cups-pdf names a PDF after the job's title as it finds it in the PostScript, with a job number or not as
+# its settings, the queue's PPD and the user's lpoptions say (Debian's settings decode hex strings in the
+# title, and a Wine job titled "Tavrix" has come out as "Tavrix_DF.pdf" after other jobs), and by default
+# writes it into the user's ~/PDF, which every print on the machine shares. So the queue is one of this
+# run's own, named for it, with a cups-pdf configuration of its own (for the device cups-pdf:/NAME, cups-pdf
+# reads cups-pdf-NAME.conf) that writes into a folder of this run: whatever lands there is this run's
+# printout, whatever its name.
+
+# start_cups DIR: starts cupsd with its files under DIR, adds a PDF queue of this run's own as the default
+# and exports CUPS_SERVER for the programs that print, and TAVRIX_PDF_DIR, where its PDFs land; sets
+# CUPSD_PID and CUPS_QUEUE.
 start_cups() {
   local dir=$1 ppd
   rm -rf "$dir"
-  mkdir -p "$dir"/{etc/ppd,spool/tmp,cache,run,log}
+  mkdir -p "$dir"/{etc/ppd,spool/tmp,cache,run,log,pdf}
   chmod -R 755 "$dir"
   chgrp -R lp "$dir/spool" "$dir/cache"
   chmod 0770 "$dir/spool" "$dir/spool/tmp"
@@ -48,11 +57,20 @@ CONF
     [ -S "$CUPS_SERVER" ] && lpstat -r >/dev/null 2>&1 && break
     sleep 0.1
   done
-  ppd=$(ls /usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd /usr/share/ppd/cups-pdf/*.ppd 2>/dev/null | head -1)
-  lpadmin -p TavrixPDF -E -v cups-pdf:/ -P "$ppd" && lpadmin -d TavrixPDF
+  CUPS_QUEUE="TavrixPDF-$(printf '%s' "$dir" | md5sum | cut -c1-8)"
+  export TAVRIX_PDF_DIR="$dir/pdf"
+  cat >"/etc/cups/cups-pdf-$CUPS_QUEUE.conf" <<CONF
+Out $TAVRIX_PDF_DIR
+Label 0
+TitlePref 0
+CONF
+  # The PPD without options, so the queue adds no naming of its own.
+  ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd
+  lpadmin -p "$CUPS_QUEUE" -E -v "cups-pdf:/$CUPS_QUEUE" -P "$ppd" && lpadmin -d "$CUPS_QUEUE"
 }
 
 stop_cups() {
   [ -n "${CUPSD_PID:-}" ] && kill "$CUPSD_PID" 2>/dev/null && wait "$CUPSD_PID" 2>/dev/null
+  [ -z "${CUPS_QUEUE:-}" ] || rm -f "/etc/cups/cups-pdf-$CUPS_QUEUE.conf"
   CUPSD_PID=
 }

@@ -11,14 +11,54 @@ CUPSD_PID=
 if [ "$(id -u)" -eq 0 ]; then
   . "$root/scripts/cups-env.sh"
   start_cups "$root/build/cups"
-  # cups-pdf writes each job into the PDF folder of the user who printed it.
-  export TAVRIX_PDF_DIR="$(getent passwd "$(id -un)" | cut -d: -f6)/PDF"
 fi
 trap 'wineserver -k 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true; [ -z "$CUPSD_PID" ] || stop_cups' EXIT
 mkdir -p "$root/build/screenshots"
 cd "$root/build/windows"
+
+# The Linux ids of the TAVRIX.EXE processes running in this run's prefix.
+instances_left() {
+  local pid
+  for pid in $(grep -lai 'TAVRIX\.EXE' /proc/[0-9]*/cmdline 2>/dev/null | cut -d/ -f3); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+  return 0
+}
+
+# One test program at a time. Each ends the programs it started, however it ends; should one outlive it
+# all the same, that test fails and the instance is ended here, so the next test does not meet it.
+passed=0 failed=0 skipped=0 failures=
+while read -r name <&3; do
+  log=$(mktemp)
+  ctest --output-on-failure -R "^$name\$" 3<&- 2>&1 | tee "$log" || true
+  if grep -q '(Skipped)$' "$log"; then
+    outcome=skipped
+  elif grep -q '100% tests passed' "$log"; then
+    outcome=passed
+  else
+    outcome=failed
+  fi
+  rm -f "$log"
+  for _ in $(seq 50); do
+    [ -z "$(instances_left)" ] && break
+    sleep 0.1
+  done
+  left=$(instances_left)
+  if [ -n "$left" ]; then
+    echo "$name left TAVRIX.EXE running (Linux processes $(echo $left)): ended here"
+    kill -KILL $left 2>/dev/null || true
+    outcome=failed
+  fi
+  case $outcome in
+    passed) passed=$((passed + 1)) ;;
+    skipped) skipped=$((skipped + 1)) ;;
+    *) failed=$((failed + 1)) failures="$failures $name" ;;
+  esac
+done 3< <(ctest -N "$@" | sed -n 's/^ *Test *#[0-9]*: //p')
+[ -z "$failures" ] || echo "Failed:$failures"
+echo "$passed passed, $failed failed, $skipped skipped"
 status=0
-ctest --output-on-failure -j1 "$@" || status=$?
+[ "$failed" -eq 0 ] || status=1
 # The Win32 tests save their screenshots as bitmaps and the printed guide as a PPM; keep them as PNG.
 for bitmap in "$root"/build/screenshots/*.bmp "$root"/build/screenshots/*.ppm; do
   [ -e "$bitmap" ] && convert "$bitmap" "${bitmap%.*}.png" && rm -f "$bitmap"

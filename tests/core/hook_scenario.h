@@ -13,6 +13,7 @@
 
 #include "core/hook/KeyDecision.h"
 #include "core/keymap/Catalogue.h"
+#include "tests/support/Tables.h"
 
 namespace tvx::scenario {
 
@@ -93,24 +94,7 @@ inline std::string Describe(const KeyOutput& out) {
   return text;
 }
 
-struct Tables {
-  std::vector<std::uint8_t> hot = std::vector<std::uint8_t>(AreaSize, 0);
-  std::vector<std::uint8_t> remap = std::vector<std::uint8_t>(AreaSize, 0);
-  HookTables views{HotKeyAreaView(hot.data()), RemapAreaView(remap.data())};
-
-  // The remapper's default content: every key types itself.
-  void Identity() {
-    for (const RemapTableRows& list : RemapRowLists)
-      for (std::size_t row = 0; row < list.rows.size(); ++row)
-        views.remap.SetByte(list.table, static_cast<int>(row), static_cast<std::uint8_t>(list.rows[row]));
-  }
-  void Bind(int category, int column, int row, HotKeyAction action) {
-    views.hotKeys.SetAction(*TableByCategory(category), column, row, action);
-  }
-  void Remap(RemapTableId table, char from, char to) {
-    views.remap.SetByte(table, static_cast<int>(RemapRows(table).find(from)), static_cast<std::uint8_t>(to));
-  }
-};
+using test::Tables;
 
 // The hook's state with a model of the system around it: the keys the system holds down (what passed
 // or was injected) and the keys the user holds, the clock, the foreground window, the desktop and the

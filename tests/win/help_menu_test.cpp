@@ -134,7 +134,14 @@ TEST_F(HelpMenu, MissingFilesAreReportedAndEscapeOrTheTrayCancelTheNotice) {
   EXPECT_TRUE(WaitUntilGone(notice));
   RoundTrip(main_);
   EXPECT_EQ(FindMessageBox(tavrix_.id()).window, nullptr);
-  EXPECT_EQ(RecordingOpenCommand::Opened(), "");
+  // Opening goes through the shell and another process: the manual opened since, waited for as above,
+  // must be all the record holds.
+  notice = Open(IdMenuUserManual, "TUserManual");
+  ASSERT_NE(notice, nullptr);
+  PressButton(notice, IDOK);
+  const std::string manual = tavrix_.folder().File("TAVRIX.DOC") + "\n";
+  EXPECT_TRUE(WaitFor([&] { return RecordingOpenCommand::Opened().find(manual) != std::string::npos; }));
+  EXPECT_EQ(RecordingOpenCommand::Opened(), manual);
 }
 
 TEST_F(HelpMenu, AboutBoxShowsItsTextsAndPictureAtTheScreenCentre) {

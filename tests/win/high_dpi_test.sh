@@ -18,7 +18,8 @@ for dpi in 144 192; do
   WINEPREFIX=$prefix wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
     >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
-  if WINEPREFIX=$prefix wine "$windows_build/scaled_layout_test.exe" --gtest_filter='ScaledLayout.*'; then
+  # The test is told the DPI it must find, so a machine that ignored the setting fails it.
+  if TAVRIX_DPI=$dpi WINEPREFIX=$prefix wine "$windows_build/scaled_layout_test.exe" --gtest_filter='ScaledLayout.*'; then
     echo "ok: the layout at $dpi DPI"
   else
     echo "FAILED: the layout at $dpi DPI"

@@ -2,9 +2,12 @@
 // menu opens on the Alt release, held keys repeat their replacement, and no keystroke lands in a file.
 #include <gtest/gtest.h>
 
-#include "tests/win/hook_harness.h"
+#include "tests/win/support/hook_harness.h"
 // After <windows.h>.
 #include <shlobj.h>
+
+#include <chrono>
+#include <cstdio>
 
 namespace tvx::test {
 namespace {
@@ -80,39 +83,103 @@ TEST_F(HookHold, HeldRemappedKeyGivesOneReplacementPerRepeat) {
   EXPECT_EQ(target_.KeysDown(), "");
 }
 
-// Files in the folder (and below it when deep) written since the start that hold the text.
-void FindText(const std::string& folder, const std::string& text, const FILETIME& since, bool deep,
-              std::vector<std::string>& holding) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (deep) FindText(folder + name + "\\", text, since, deep, holding);
-    } else if (::CompareFileTime(&found.ftLastWriteTime, &since) >= 0 &&
-               ReadFileText(folder + name).find(text) != std::string::npos) {
-      holding.push_back(folder + name);
-    }
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
+// Where a folder really is once every link on its way is followed ("\\?\C:\users\..."), or "" when it
+// cannot be opened.
+std::string RealPath(const std::string& folder) {
+  const UniqueFile handle(::CreateFileA(folder.c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  char path[MAX_PATH] = {};
+  if (!handle || !::GetFinalPathNameByHandleA(handle.get(), path, MAX_PATH, FILE_NAME_NORMALIZED)) return "";
+  std::string real(path);
+  if (real.back() != '\\') real += '\\';
+  return real;
 }
 
-// The places the program and the library can write: the drive's root, the Windows folder, the temporary
-// folder (the program runs from there) and the application data folders.
-std::vector<std::string> FilesHolding(const std::string& text, const FILETIME& since) {
-  std::vector<std::string> holding;
-  FindText("C:\\", text, since, false, holding);
-  FindText("C:\\windows\\", text, since, false, holding);
-  char folder[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, folder);
-  FindText(folder, text, since, true, holding);
-  for (int id : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA}) {
-    if (::SHGetFolderPathA(nullptr, id, nullptr, 0, folder) == S_OK)
-      FindText(std::string(folder) + "\\", text, since, true, holding);
+// Files written since the start that hold the text, in the places the program and the library can write.
+// The search stays inside the prefix's drive: in a Wine prefix some of those folders are links to the
+// user's home, and from there a lasting prefix's Z: leads to the whole file system. It is bounded too, and
+// says when it was cut short, since a search that stopped early proves nothing.
+class TextSearch {
+ public:
+  TextSearch(std::string text, const FILETIME& since)
+      : text_(std::move(text)), since_(since), drive_(RealPath("C:\\")) {}
+
+  // The folder's files, and those below it when deep.
+  void Folder(const std::string& folder, bool deep, int depth = 0) {
+    const std::string real = RealPath(folder);
+    if (real.rfind(drive_, 0) != 0) {
+      outside_.push_back(folder + " (" + real + ")");
+      return;
+    }
+    if (++folders_ > MaxFolders || depth > MaxDepth) {
+      cutShort_ = true;
+      return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        outside_.push_back(folder + name);
+      } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (deep) Folder(folder + name + "\\", deep, depth + 1);
+      } else if (::CompareFileTime(&found.ftLastWriteTime, &since_) >= 0 &&
+                 ReadFileText(folder + name).find(text_) != std::string::npos) {
+        holding_.push_back(folder + name);
+      }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
   }
-  return holding;
+
+  // The drive's root, the Windows folder, the temporary folder (the program runs from there) and the
+  // application data folders.
+  void WritablePlaces() {
+    Folder("C:\\", false);
+    Folder("C:\\windows\\", false);
+    char folder[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, folder);
+    Folder(folder, true);
+    for (int id : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA}) {
+      if (::SHGetFolderPathA(nullptr, id, nullptr, 0, folder) == S_OK)
+        Folder(std::string(folder) + "\\", true);
+    }
+  }
+
+  const std::vector<std::string>& holding() const { return holding_; }
+  bool cutShort() const { return cutShort_; }
+  int folders() const { return folders_; }
+  std::string outside() const {
+    std::string joined;
+    for (const std::string& folder : outside_) joined += "\n  " + folder;
+    return joined;
+  }
+
+ private:
+  // A fresh prefix's writable places hold a few hundred folders.
+  static constexpr int MaxFolders = 5000;
+  static constexpr int MaxDepth = 12;
+
+  std::string text_;
+  FILETIME since_;
+  std::string drive_;
+  std::vector<std::string> holding_, outside_;
+  int folders_ = 0;
+  bool cutShort_ = false;
+};
+
+std::vector<std::string> FilesHolding(const std::string& text, const FILETIME& since) {
+  const auto began = std::chrono::steady_clock::now();
+  TextSearch search(text, since);
+  search.WritablePlaces();
+  const auto took =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+  std::printf("searched %d folders in %lld ms; left out, outside the prefix:%s\n", search.folders(),
+              static_cast<long long>(took.count()), search.outside().c_str());
+  EXPECT_FALSE(search.cutShort()) << "the search was cut short";
+  return search.holding();
 }
 
 // A program of its own, since the test ends it to see what it writes on closing.

@@ -2,7 +2,7 @@
 // bound hot keys carry out their action, everything else arrives unchanged.
 #include <gtest/gtest.h>
 
-#include "tests/win/hook_harness.h"
+#include "tests/win/support/hook_harness.h"
 
 namespace tvx::test {
 namespace {
@@ -61,6 +61,11 @@ TEST(HookKeys, ZeroedTablesLeaveEveryKeyAlone) {
   const std::size_t mark = target.Mark();
   Xdotool("key --delay 30 ctrl+alt+Home F1");
   EXPECT_EQ(target.Since(mark, "k"), "11v 12v 24v 11^ 12^ 24^ 70v 70^");
+  // The hook was there all along: a cell set in the running program's area takes effect at once.
+  const SharedArea remap(RemapAreaName);
+  RemapAreaView(remap.mutable_data())
+      .SetByte(RemapTableId::Lower, static_cast<int>(RemapRows(RemapTableId::Lower).find('q')), 'z');
+  ExpectTyped(target, {{"a cell set since", "q", "z"}});
 }
 
 // The display's layout for one scope; the programs started in it take it up.

@@ -146,9 +146,9 @@ TEST(MainWindow, AMinimisedStartMinimisesOnceAndCanBeRestored) {
   ASSERT_TRUE(WaitFor([&] { return !::IsIconic(application) && ::IsWindowVisible(main); }));
   ::SetForegroundWindow(main);
   ::SendMessageA(main, WM_ACTIVATE, WA_ACTIVE, 0);
-  WaitFor([] { return false; }, std::chrono::milliseconds(300));
-  EXPECT_FALSE(::IsIconic(application));
-  EXPECT_TRUE(::IsWindowVisible(main));
+  // As long as the first minimising was given.
+  EXPECT_FALSE(WaitFor([&] { return ::IsIconic(application) || !::IsWindowVisible(main); }))
+      << "minimised again";
   EXPECT_EQ(tavrix.Close(), 0);
 }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/common/IoError.h"
+#include "tests/win/support/TavrixProcess.h"
 #include "win/files/Win32FileAccess.h"
 #include "win/ui/Handles.h"
 
@@ -21,22 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 // A fresh folder under %TEMP%, emptied and removed at the end.
 class MappingFileOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "tvx-mapping-" + std::to_string(::GetCurrentProcessId());
-    ASSERT_TRUE(::CreateDirectoryA(folder_.c_str(), nullptr));
-    name_ = folder_ + "\\KEY.TVX";
-    areas_.assign(2 * AreaSize, 0x77);
-  }
-  void TearDown() override {
-    for (const std::string& file : Files()) {
-      const std::string path = folder_ + "\\" + file;
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileA(path.c_str());
-    }
-    ::RemoveDirectoryA(folder_.c_str());
-  }
+  void SetUp() override { areas_.assign(2 * AreaSize, 0x77); }
 
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
@@ -71,7 +57,8 @@ class MappingFileOnDisk : public ::testing::Test {
     return Bytes(record.begin(), record.end());
   }
 
-  std::string folder_, name_;
+  const test::TempDir temp_;
+  const std::string folder_ = temp_.path(), name_ = temp_.File("KEY.TVX");
   Bytes areas_;
   Win32FileAccess files_;
 };

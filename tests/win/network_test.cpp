@@ -139,10 +139,12 @@ TEST_F(Network, AutomaticReloadsAndASaveTheFileRefuses) {
   ASSERT_TRUE(held);
   const HWND picker = TryEdit();
   ASSERT_NE(picker, nullptr);
+  const SyncRecord locked = Sync();
+  EXPECT_EQ(locked.LockState, LockHeld);
   const HWND symbols = ::GetDlgItem(picker, picker::SymbolGrid);
   PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 10, 3));
   ExpectMessage("Error", "Tavrix File could not be saved.  Please try again later.");
-  EXPECT_EQ(Sync(), (SyncRecord{1, LockFree, Sync().LockStamp}));
+  EXPECT_EQ(Sync(), (SyncRecord{1, LockFree, locked.LockStamp}));
   EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()), theirs);
 }
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "hook/TavrixHook.h"
-#include "tests/win/hook_harness.h"
+#include "tests/win/support/hook_harness.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
 #include "win/app/MainWin.h"

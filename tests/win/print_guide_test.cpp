@@ -1,6 +1,7 @@
 // The mapping guide on a real print server: the script that runs the tests starts its own cupsd with a
-// PDF queue and names the folder the PDFs land in (TAVRIX_PDF_DIR); Wine prints to it as it would to
-// any printer. Poppler's tools, run from here as Unix programs, read the PDF back.
+// PDF queue and names the folder of its own the PDFs land in (TAVRIX_PDF_DIR), whatever cups-pdf names
+// them; Wine prints to it as it would to any printer. Poppler's tools, run from here as Unix programs,
+// read the PDF back.
 #include <gtest/gtest.h>
 #include <windows.h>
 // After <windows.h>, which it needs.
@@ -132,7 +133,7 @@ class PrintGuide : public ::testing::Test {
     const char* dir = std::getenv("TAVRIX_PDF_DIR");
     if (!dir) GTEST_SKIP() << "no print server: the tests run without root";
     pdfDir_ = dir;
-    for (const std::string& old : Matching(WindowsPath(pdfDir_) + "\\Tavrix*.pdf"))
+    for (const std::string& old : Matching(WindowsPath(pdfDir_) + "\\*.pdf"))
       ::DeleteFileA((WindowsPath(pdfDir_) + "\\" + old).c_str());
   }
   // The guide's cell (col, row) of the table at (columns, rows) from the margins, at its fraction
@@ -161,7 +162,7 @@ TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
   ASSERT_TRUE(WaitFor([main] { return Handled(main, WM_NULL, 0, 0); }, std::chrono::seconds(60)));
 
   // One job: one PDF, complete once its size stops changing.
-  const std::string pattern = WindowsPath(pdfDir_) + "\\Tavrix*.pdf";
+  const std::string pattern = WindowsPath(pdfDir_) + "\\*.pdf";
   ASSERT_TRUE(WaitFor([&] { return !Matching(pattern).empty(); }, std::chrono::seconds(90)));
   const std::string pdf = pdfDir_ + "/" + Matching(pattern).front();
   ASSERT_TRUE(WaitUntilWritten(WindowsPath(pdf), std::chrono::seconds(30)));

@@ -184,17 +184,14 @@ TEST_F(SettingsPlaces, AnExistingFileDecidesWithoutAProbe) {
 }
 
 TEST(WritableFolder, TheProbeCreatesNothingAndFailsWhereNoFileCanBeMade) {
-  char temp[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "tvx-probe";
-  ::CreateDirectoryA(folder.c_str(), nullptr);
+  const TempDir probed;
+  const std::string folder = probed.path();
   EXPECT_TRUE(IsWritableFolder(folder));
   WIN32_FIND_DATAA found;
   const HANDLE search = ::FindFirstFileA((folder + "\\*.TMP").c_str(), &found);
   EXPECT_EQ(search, INVALID_HANDLE_VALUE);
   if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
   EXPECT_FALSE(IsWritableFolder(folder + "\\missing"));
-  ::RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

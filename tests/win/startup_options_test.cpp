@@ -86,15 +86,22 @@ TEST(StartupOptions, FullBrowseOnlyRefusesEveryChange) {
   const auto file = ReadFileBytes(tavrix.KeyFile());
   FolderWatch watch(tavrix.folder().path());
 
-  // Menu commands and shortcuts of the disabled items do nothing, and an edit opens no picker.
+  // Menu commands and shortcuts of the disabled items do nothing, and an edit of either page opens no
+  // picker.
   for (int id : {IdNewFile1, IdOpenFile1, IdMenuSysTray})
     EXPECT_TRUE(Handled(main, WM_COMMAND, static_cast<WPARAM>(id), 0)) << id;
   const HWND grid = tavrix.Control(IdUpperGrid);
   const LPARAM cell = MAKELPARAM(30, 10);
   for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
     EXPECT_TRUE(Handled(grid, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, cell));
+  ::SendMessageA(tavrix.Control(IdHotKeys), BM_CLICK, 0, 0);
+  const HWND hotKeys = tavrix.Control(IdNewGrid);
+  ASSERT_TRUE(::IsWindowVisible(hotKeys));
+  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    EXPECT_TRUE(Handled(hotKeys, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(60, 10)));
   EXPECT_EQ(FindProcessWindow(tavrix.id(), "#32770"), nullptr);
   EXPECT_EQ(FindProcessWindow(tavrix.id(), "TDoSpecial"), nullptr);
+  EXPECT_EQ(FindProcessWindow(tavrix.id(), "TDoSpecial2"), nullptr);
   EXPECT_EQ(TrayIconCount(), 0);
 
   ASSERT_EQ(tavrix.Close(), 0);

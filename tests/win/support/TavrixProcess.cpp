@@ -41,6 +41,23 @@ void RemoveTree(const std::string& dir) {
   ::RemoveDirectoryA(dir.c_str());
 }
 
+// Every program a test starts goes into this job. Its handle is closed only when the test program ends, in
+// whatever way (a failed assertion, a crash, CTest's timeout), and then the system ends them all, so no
+// TAVRIX.EXE outlives its test to meet the next one with the single-instance refusal.
+HANDLE StartedPrograms() {
+  static const HANDLE job = [] {
+    HANDLE created = ::CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!created ||
+        !::SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits))
+      throw std::runtime_error("no job object for the started programs: error " +
+                               std::to_string(::GetLastError()));
+    return created;
+  }();
+  return job;
+}
+
 }  // namespace
 
 std::string BuildDir() { return ModuleDir(); }
@@ -90,9 +107,15 @@ PROCESS_INFORMATION StartProgram(std::string commandLine, const std::string& fol
   }
   PROCESS_INFORMATION info{};
   for (int attempt = 1;; ++attempt) {
-    if (::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+    if (::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                         folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+      // In the job before it runs, so nothing it starts escapes it either. A Unix program has no Windows
+      // process to hold.
+      if (commandLine[0] != '/' && !::AssignProcessToJobObject(StartedPrograms(), info.hProcess))
+        std::fprintf(stderr, "not in the job (error %lu): %s\n", ::GetLastError(), commandLine.c_str());
+      ::ResumeThread(info.hThread);
       return info;
+    }
     const std::string refused = "start refused with error " + std::to_string(::GetLastError()) + " (try " +
                                 std::to_string(attempt) + "): " + commandLine;
     std::fprintf(stderr, "%s\n", refused.c_str());

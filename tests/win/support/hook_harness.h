@@ -2,6 +2,7 @@
 // Runs the real TAVRIX.EXE with TAVRIXHK.DLL from a folder of its own with known tables, beside the
 // target window that records what it receives, and types real X keystrokes through xdotool.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -13,37 +14,12 @@
 
 #include "core/keymap/Areas.h"
 #include "core/keymap/Catalogue.h"
+#include "tests/support/Tables.h"
 #include "tests/win/support/TavrixProcess.h"
 
 namespace tvx::test {
 
 using namespace std::chrono_literals;
-
-// Two areas in memory, filled by the test, and the mapping file that holds their tables.
-struct Tables {
-  std::vector<std::uint8_t> hot = std::vector<std::uint8_t>(AreaSize, 0);
-  std::vector<std::uint8_t> remap = std::vector<std::uint8_t>(AreaSize, 0);
-
-  HotKeyAreaView HotKeys() { return HotKeyAreaView(hot.data()); }
-  RemapAreaView Remaps() { return RemapAreaView(remap.data()); }
-  void Identity() {
-    for (const RemapTableRows& list : RemapRowLists)
-      for (std::size_t row = 0; row < list.rows.size(); ++row)
-        Remaps().SetByte(list.table, static_cast<int>(row), static_cast<std::uint8_t>(list.rows[row]));
-  }
-  void Bind(int category, int column, int row, HotKeyAction action) {
-    HotKeys().SetAction(*TableByCategory(category), column, row, action);
-  }
-  void Remap(RemapTableId table, char from, char to) {
-    Remaps().SetByte(table, static_cast<int>(RemapRows(table).find(from)), static_cast<std::uint8_t>(to));
-  }
-  std::vector<std::uint8_t> MappingFile() const {
-    std::vector<std::uint8_t> file(hot.begin() + hotkey_area::TablesBegin,
-                                   hot.begin() + hotkey_area::TablesEnd);
-    file.insert(file.end(), remap.begin() + remap_area::TablesBegin, remap.begin() + remap_area::TablesEnd);
-    return file;
-  }
-};
 
 class Process {
  public:
@@ -63,10 +39,24 @@ class Process {
   PROCESS_INFORMATION info_{};
 };
 
-// Wine runs a Unix program handed to CreateProcess by its Unix path.
+// Types through xdotool and waits for it to end. Wine runs a Unix program handed to CreateProcess by its
+// Unix path but cannot wait for it; xdotool runs a script's next line only when the one before succeeded,
+// so a last line that leaves a file says that the keys were all sent.
 inline void Xdotool(const std::string& arguments) {
-  Process xdotool("/usr/bin/xdotool " + arguments, "");
-  xdotool.Wait(10000);
+  static int count = 0;
+  const std::string script =
+      "/tmp/tvx_xdotool_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++count);
+  const auto seen = [](std::string unix) {
+    std::replace(unix.begin(), unix.end(), '/', '\\');
+    return "Z:" + unix;
+  };
+  WriteFileText(seen(script), arguments + "\nexec --sync /usr/bin/touch " + script + ".done\n");
+  const PROCESS_INFORMATION info = StartProgram("/usr/bin/xdotool " + script);
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  EXPECT_TRUE(WaitFor([&] { return FileExists(seen(script + ".done")); }, 10s)) << "xdotool " << arguments;
+  ::DeleteFileA(seen(script).c_str());
+  ::DeleteFileA(seen(script + ".done").c_str());
 }
 
 // TAVRIX.EXE started with the tables as its KEY.TVX and no settings file; loaded() once they are in force.

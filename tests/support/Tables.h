@@ -1,0 +1,45 @@
+#pragma once
+// The nine tables in memory for a test: both areas filled by the test, the views the hook library reads,
+// and the mapping file that holds them. Shared by the native scenarios and the Win32 harness.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/hook/KeyDecision.h"
+#include "core/keymap/Areas.h"
+#include "core/keymap/Catalogue.h"
+
+namespace tvx::test {
+
+struct Tables {
+  Tables() = default;
+  // The views point into the vectors, whose buffers a move keeps and a copy would not.
+  Tables(Tables&&) = default;
+  Tables(const Tables&) = delete;
+  Tables& operator=(const Tables&) = delete;
+
+  std::vector<std::uint8_t> hot = std::vector<std::uint8_t>(AreaSize, 0);
+  std::vector<std::uint8_t> remap = std::vector<std::uint8_t>(AreaSize, 0);
+  HookTables views{HotKeyAreaView(hot.data()), RemapAreaView(remap.data())};
+
+  // The remapper's default content: every key types itself.
+  void Identity() {
+    for (const RemapTableRows& list : RemapRowLists)
+      for (std::size_t row = 0; row < list.rows.size(); ++row)
+        views.remap.SetByte(list.table, static_cast<int>(row), static_cast<std::uint8_t>(list.rows[row]));
+  }
+  void Bind(int category, int column, int row, HotKeyAction action) {
+    views.hotKeys.SetAction(*TableByCategory(category), column, row, action);
+  }
+  void Remap(RemapTableId table, char from, char to) {
+    views.remap.SetByte(table, static_cast<int>(RemapRows(table).find(from)), static_cast<std::uint8_t>(to));
+  }
+  std::vector<std::uint8_t> MappingFile() const {
+    std::vector<std::uint8_t> file(hot.begin() + hotkey_area::TablesBegin,
+                                   hot.begin() + hotkey_area::TablesEnd);
+    file.insert(file.end(), remap.begin() + remap_area::TablesBegin, remap.begin() + remap_area::TablesEnd);
+    return file;
+  }
+};
+
+}  // namespace tvx::test
