@@ -225,7 +225,7 @@ class TMainWin : public Window {
   enum Timer : UINT_PTR { SyncTimer = 1, NetTimer };
   Win32FileAccess files_;
   Win32Clock clock_;
-  SyncSession sync_{files_, clock_};
+  SyncSession sync_{files_, clock_, MachineAndProcess()};
   std::int32_t SyncMinuteCount = 0;
   bool syncTimerEnabled_ = false;
 

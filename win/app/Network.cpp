@@ -28,6 +28,10 @@ constexpr char NotSavedText[] = "Tavrix File could not be saved.  Please try aga
 bool TMainWin::FileInUse() {
   if (!Settings.NetworkMode) return false;
   switch (sync_.FileInUse()) {
+    case EditPermission::TakenOver:
+      // The dead holder may have saved before it could count its change.
+      ReloadKeepingCells(AllGrids);
+      [[fallthrough]];
     case EditPermission::Granted:
       ::SetTimer(hwnd(), NetTimer, NetTimerInterval, nullptr);
       return false;
@@ -44,8 +48,8 @@ bool TMainWin::FileInUse() {
 
 void TMainWin::ReleaseSyncFile(int changed) {
   if (!Settings.NetworkMode) return;
-  ::KillTimer(hwnd(), NetTimer);
-  sync_.ReleaseSyncFile(changed);
+  // A release the share refused keeps the lock, and its heartbeat tries it again.
+  if (sync_.ReleaseSyncFile(changed)) ::KillTimer(hwnd(), NetTimer);
 }
 
 void TMainWin::AttachSyncFile() { sync_.AttachSyncFile(Settings.CurrentFile); }
@@ -70,7 +74,12 @@ void TMainWin::SyncTimerTimer() {
   ReloadKeepingCells(HotKeyGrid);
 }
 
-void TMainWin::NetTimerTimer() { sync_.RefreshLock(); }
+void TMainWin::NetTimerTimer() {
+  if (!sync_.ReleasePending())
+    sync_.RefreshLock();
+  else if (sync_.RetryRelease())
+    ::KillTimer(hwnd(), NetTimer);
+}
 
 void TMainWin::ReloadKeepingCells(std::span<const int> gridIds) {
   std::vector<POINT> cells;
