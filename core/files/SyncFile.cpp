@@ -80,6 +80,7 @@ class SyncGuard {
   const std::string& name() const { return session_.guardFileName_.str(); }
 
   bool Acquire(double until) {
+    std::optional<Content> removed;
     for (;;) {
       const auto content = session_.NewGuardContent();
       switch (files().CreateNew(name(), content)) {
@@ -93,12 +94,14 @@ class SyncGuard {
       }
       const double now = session_.clock_.Now();
       const Content found = files().Read(name(), GuardReadSize);
+      // A guard that cannot be removed is passed by, so that no attempt waits on it again; some servers
+      // report a removal they did not do, and the same guard is then still there.
+      if (removed && found == *removed) return true;
       const bool ours = found && !session_.leftGuard_.empty() && *found == session_.leftGuard_;
       if (ours || Stale(found, now)) {
-        // A guard that cannot be removed is passed by, so that no attempt waits on it again.
         if (!files().Remove(name())) return true;
         if (ours) session_.leftGuard_.clear();
-        session_.guardSeen_ = false;
+        removed = found;
         continue;
       }
       if (now >= until) return false;
@@ -146,7 +149,11 @@ std::vector<std::uint8_t> SyncSession::NewGuardContent() {
   return std::vector<std::uint8_t>(text, text + std::max(0, length));
 }
 
+// A release still pending goes to the file it belongs to first; where that file still refuses it, the lock
+// there is left to be taken over a minute later (the taker reloads, so the saved edit is kept).
 void SyncSession::AttachSyncFile(const ShortString& mappingFile) {
+  if (releasePending_) FinishRelease(Deadline());
+  releasePending_ = false;
   syncFileName_ = ReplaceLastThree(mappingFile, "TVS");
   guardFileName_ = ReplaceLastThree(mappingFile, "TVK");
   ReadSyncFile();

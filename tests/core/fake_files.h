@@ -29,6 +29,7 @@ class FakeFiles : public FileAccess {
   bool inPlaceRefused = false;               // the target cannot be opened for writing either
   std::optional<int> killedAtStep;           // the process ends half-way through this writing step
   bool removalsRefused = false;              // files may be created and changed but not removed
+  bool removalsIgnored = false;              // a removal reports success and the file stays
   std::set<std::string> heldForReading;      // another program reads them, sharing neither write nor delete
   int created = 0;
 
@@ -76,7 +77,7 @@ class FakeFiles : public FileAccess {
   }
   bool Remove(const std::string& name) noexcept override {
     if (removalsRefused || heldForReading.count(name) || openForWriting.count(name)) return false;
-    files.erase(name);
+    if (!removalsIgnored) files.erase(name);
     return true;
   }
   CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) override {

@@ -53,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
       switch (step >> 1 & 15) {
         case 0:
-          m.session.AttachSyncFile(Mapping);
+          // Opening a file comes from a menu, never during an edit; a release still pending then may be
+          // given up, which no count can follow.
+          if (!m.holding && !pending) m.session.AttachSyncFile(Mapping);
           break;
         case 1: {
           if (m.holding) break;

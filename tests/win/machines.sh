@@ -36,10 +36,13 @@ write_settings() {
 }
 
 # machine_wine PREFIX: sets `wine_on` to the command that runs Wine on that machine, on its clock (the
-# machine's Wine server is started by its first program, so it runs on that clock too).
+# machine's Wine server is started by its first program, so it runs on that clock too). The library of
+# faketime is preloaded, not its command: that command waits until every process it started has let go
+# of its output, which the Wine server it starts never does.
 machine_wine() {
   wine_on=(env "WINEPREFIX=$1")
-  [ -z "${machine_clock[$1]:-}" ] || wine_on+=(faketime -f "${machine_clock[$1]}")
+  [ -z "${machine_clock[$1]:-}" ] ||
+    wine_on+=("LD_PRELOAD=/usr/lib/$(uname -m)-linux-gnu/faketime/libfaketimeMT.so.1" "FAKETIME=${machine_clock[$1]}")
   wine_on+=(wine)
 }
 

@@ -52,7 +52,11 @@ void TMainWin::ReleaseSyncFile(int changed) {
   if (sync_.ReleaseSyncFile(changed)) ::KillTimer(hwnd(), NetTimer);
 }
 
-void TMainWin::AttachSyncFile() { sync_.AttachSyncFile(Settings.CurrentFile); }
+// A heartbeat still trying to release the previous file's lock ends with it.
+void TMainWin::AttachSyncFile() {
+  sync_.AttachSyncFile(Settings.CurrentFile);
+  ::KillTimer(hwnd(), NetTimer);
+}
 
 void TMainWin::StartSyncTimer() {
   SyncMinuteCount = 0;
