@@ -85,6 +85,12 @@ class SyncSession {
   bool RetryRelease();
   void ForgetSeenLock() { SeenLockStamp = 0; }
 
+  const ShortString& SyncFileName() const { return syncFileName_; }
+  const SyncRecord& Record() const { return record_; }
+  std::int32_t KnownChangeCount() const { return knownChangeCount_; }
+
+ private:
+  friend class SyncGuard;
   // Creates a missing sync file (count 1, lock free). False when it is there but cannot be read now; the
   // record in memory then stays as it was.
   bool ReadSyncFile();
@@ -92,13 +98,6 @@ class SyncSession {
   // again until `deadline` (local clock), then raises IoError: a lock that was not written must not be
   // taken.
   void WriteSyncFile(double deadline);
-
-  const ShortString& SyncFileName() const { return syncFileName_; }
-  const SyncRecord& Record() const { return record_; }
-  std::int32_t KnownChangeCount() const { return knownChangeCount_; }
-
- private:
-  friend class SyncGuard;
   EditPermission Decide(double deadline);
   void TakeLock(double deadline);
   void RefreshLock(double deadline);

@@ -67,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           if (!other.holding) break;
           Require(tampered || permission == EditPermission::TakenOver);
           other.dead = true;
+          other.holding = false;
           break;
         }
         case 2:

@@ -99,6 +99,23 @@ stop_machine() {
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
 }
 
+# expect WHAT ACTUAL EXPECTED: one check of a scenario, counted; expectations_met reports them all.
+passes=0 failures=0
+expect() {
+  local what=$1 actual=$2 expected=$3
+  if [ "$actual" = "$expected" ]; then
+    echo "ok: $what"
+    passes=$((passes + 1))
+  else
+    echo "FAILED: $what: got '$actual', expected '$expected'"
+    failures=$((failures + 1))
+  fi
+}
+expectations_met() {
+  echo "$passes passed, $failures failed"
+  [ "$failures" -eq 0 ]
+}
+
 # sync_record FILE: "count state" of a sync file.
 sync_record() {
   od -A n -t d4 -N 4 "$1" | tr -d ' \n'

@@ -6,7 +6,6 @@
 . "$(dirname "$0")/machines.sh"
 work=$(mktemp -d -p "$machines_root/build" share-faults.XXXXXX)
 a="$work/machine-a" b="$work/machine-b"
-passes=0 failures=0
 cleanup() {
   chattr -i "$fileserver_share/SHARED.TVK" 2>/dev/null || true
   stop_machine "$a"
@@ -15,17 +14,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-expect() {
-  local what=$1 actual=$2 expected=$3
-  if [ "$actual" = "$expected" ]; then
-    echo "ok: $what"
-    passes=$((passes + 1))
-  else
-    echo "FAILED: $what: got '$actual', expected '$expected'"
-    failures=$((failures + 1))
-  fi
-}
 
 # edit_until_saved PREFIX ROW CODE: tries the edit until it is saved; prints the seconds that took and the
 # longest single attempt, "SECONDS LONGEST", or "never" after a minute.
@@ -89,5 +77,4 @@ expect "A has B's edits before its next one" "$(drive "$a" edit 10 33)" \
 expect "and then edits" "$(drive "$a" edit 7 63)" saved
 expect "the file holds every edit" "$(od -A n -t u1 -j 1082 -N 4 "$shared/SHARED.TVX" | tr -s ' ')" " 60 61 62 63"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+expectations_met

@@ -6,7 +6,6 @@
 . "$(dirname "$0")/machines.sh"
 work=$(mktemp -d -p "$machines_root/build" two-machines.XXXXXX)
 a="$work/machine-a" b="$work/machine-b"
-passes=0 failures=0
 cleanup() {
   stop_machine "$a"
   stop_machine "$b"
@@ -14,17 +13,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-expect() {
-  local what=$1 actual=$2 expected=$3
-  if [ "$actual" = "$expected" ]; then
-    echo "ok: $what"
-    passes=$((passes + 1))
-  else
-    echo "FAILED: $what: got '$actual', expected '$expected'"
-    failures=$((failures + 1))
-  fi
-}
 
 start_fileserver "$work/server"
 shared=$fileserver_share
@@ -55,5 +43,4 @@ expect "the count holds both counted edits" "$(sync_record "$shared/SHARED.TVS")
 expect "the file holds every edit, the uncounted one too" \
   "$(od -A n -t u1 -j 1079 -N 5 "$shared/SHARED.TVX" | tr -s ' ')" " 126 67 35 69 68"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+expectations_met
