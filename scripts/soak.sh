@@ -13,10 +13,12 @@ seconds=${SOAK_SECONDS:-600}
 round=${SOAK_KILL_SECONDS:-120}
 work=$(mktemp -d -p "$root/build" soak.XXXXXX)
 machines=("$work/m1" "$work/m2" "$work/m3" "$work/m4")
-rows=("0,4,8,12" "1,5,9,13" "2,6,10,14" "3,7,11,15")
-killed=${machines[3]}
+# Row 0 stays as it is: the check that a restarted program is up reads it.
+rows=("1,5,9,13" "2,6,10,14" "3,7,11,15" "4,8,12,16")
+killed=${machines[3]} reader=""
 start_xvfb
 cleanup() {
+  [ -z "$reader" ] || kill "$reader" 2>/dev/null || true
   for m in "${machines[@]}"; do stop_machine "$m"; done
   stop_fileserver
   kill "$XVFB_PID" 2>/dev/null || true

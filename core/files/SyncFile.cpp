@@ -80,11 +80,12 @@ class SyncGuard {
   const std::string& name() const { return session_.guardFileName_.str(); }
 
   bool Acquire(double until) {
-    std::optional<Content> removed;
+    std::optional<Content> removed, lastLook;
     for (;;) {
       const auto content = session_.NewGuardContent();
       switch (files().CreateNew(name(), content)) {
         case FileAccess::CreateResult::Created:
+          session_.guardSeen_ = false;  // the guard watched before is gone
           own_ = content;
           return true;
         case FileAccess::CreateResult::Refused:
@@ -98,7 +99,11 @@ class SyncGuard {
       // report a removal they did not do, and the same guard is then still there.
       if (removed && found == *removed) return true;
       const bool ours = found && !session_.leftGuard_.empty() && *found == session_.leftGuard_;
-      if (ours || Stale(found, now)) {
+      // Every guard is empty for a moment while its creator writes it: the same content must also be
+      // seen on two looks of this attempt, a pause apart.
+      const bool again = lastLook == found;
+      lastLook = found;
+      if (ours || (Stale(found, now) && again)) {
         if (!files().Remove(name())) return true;
         if (ours) session_.leftGuard_.clear();
         removed = found;
@@ -109,7 +114,8 @@ class SyncGuard {
     }
   }
 
-  // The same content for 10 s of this clock, across attempts. A clock set back starts the watch again.
+  // The same content for 10 s of this clock, across attempts in which no other was seen and none was
+  // missing. A clock set back starts the watch again.
   bool Stale(const Content& found, double now) {
     if (!session_.guardSeen_ || found != session_.seenGuard_ || now < session_.seenGuardSince_) {
       session_.seenGuard_ = found;
