@@ -16,6 +16,7 @@ namespace {
 constexpr double MillisecondsPerDay = 86400000.0;
 constexpr double GuardWaitDays = 2000 / MillisecondsPerDay;    // then the lock counts as in use
 constexpr double GuardStaleDays = 10000 / MillisecondsPerDay;  // twice the longest attempt that holds one
+constexpr std::uint32_t GuardStaleSpreadMilliseconds = 2000;
 constexpr int RetryMilliseconds = 50;
 constexpr std::size_t GuardReadSize = 256;
 constexpr unsigned long SharingViolation = 32;
@@ -95,8 +96,9 @@ class SyncGuard {
       }
       const double now = session_.clock_.Now();
       const Content found = files().Read(name(), GuardReadSize);
-      // A guard that cannot be removed is passed by, so that no attempt waits on it again; some servers
-      // report a removal they did not do, and the same guard is then still there.
+      // A guard that cannot be removed is passed by, so that no attempt waits on it again. Wine reports a
+      // removal the server then refuses: the same guard is still there. (Whether a file of that name is
+      // there says nothing: another instance may have made a new one meanwhile.)
       if (removed && found == *removed) return true;
       const bool ours = found && !session_.leftGuard_.empty() && *found == session_.leftGuard_;
       // Every guard is empty for a moment while its creator writes it: the same content must also be
@@ -123,7 +125,7 @@ class SyncGuard {
       session_.seenGuardSince_ = now;
       return false;
     }
-    return now - session_.seenGuardSince_ >= GuardStaleDays;
+    return now - session_.seenGuardSince_ >= session_.guardStaleDays_;
   }
 
   // Only while it still holds our content: another instance may have judged ours stale and made its own.
@@ -142,8 +144,14 @@ class SyncGuard {
   bool held_ = false;
 };
 
+// The instances watching one dead guard judge it stale a random moment apart, so that they seldom read and
+// remove it at the same instant (see the race in the header).
 SyncSession::SyncSession(FileAccess& files, Clock& clock, std::string machine)
-    : files_(files), clock_(clock), machine_(std::move(machine)), random_(std::random_device{}()) {}
+    : files_(files),
+      clock_(clock),
+      machine_(std::move(machine)),
+      random_(std::random_device{}()),
+      guardStaleDays_(GuardStaleDays + (random_ % GuardStaleSpreadMilliseconds) / MillisecondsPerDay) {}
 
 // Time, machine and process, and a random part: two processes with the same number on two machines (or
 // two Wine prefixes) still make different guards.

@@ -7,14 +7,17 @@
 // The guard rules, for a file server whose clients' clocks differ and die at any moment:
 // - a guard holds its creator's time, machine, process and a random part, so no two are alike;
 // - a guard is stale when its content (empty or unreadable counts as content) has stayed the same for
-//   10 s of this instance's own clock, across edit attempts; a guard is held at most one attempt (5 s);
+//   10 s of this instance's own clock (and a random part of up to 2 s, so that instances watching one
+//   guard seldom judge it in the same instant), across edit attempts; a guard is held at most one
+//   attempt (5 s);
 // - an instance removes a guard only when it still holds the content judged stale, or its own;
 // - a stale guard that cannot be removed is passed by: that attempt goes on unguarded, the lock in the
 //   sync file still keeping others out.
 // The race that remains: reading a guard and removing it are two calls on any network file system. Two
 // instances that judge the same guard stale can both read it, one removes it and creates its own, and the
 // other then removes that new guard; both go on, and the later lock written wins, as without a guard.
-// It needs a guard left for 10 s and two attempts within the same few milliseconds.
+// It needs a guard left by a dead instance, and two instances that judge it stale within the same few
+// milliseconds, which the random part makes rare.
 
 #include <array>
 #include <cstddef>
@@ -110,6 +113,7 @@ class SyncSession {
   Clock& clock_;
   std::string machine_;
   std::uint32_t random_;
+  double guardStaleDays_;
   ShortString syncFileName_;
   ShortString guardFileName_;
   SyncRecord record_;

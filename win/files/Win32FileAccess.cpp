@@ -149,9 +149,6 @@ bool Win32FileAccess::WriteInPlace(const std::string& name, std::span<const std:
   return true;
 }
 
-// Wine deletes a file when its handle closes and reports success even where the server then refuses.
-bool Win32FileAccess::Remove(const std::string& name) noexcept {
-  return ::DeleteFileA(name.c_str()) && ::GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES;
-}
+bool Win32FileAccess::Remove(const std::string& name) noexcept { return ::DeleteFileA(name.c_str()) != 0; }
 
 }  // namespace tvx
