@@ -250,6 +250,7 @@ EditPermission SyncSession::Decide(double deadline) {
 void SyncSession::TakeLock(double deadline) {
   record_.LockState = LockHeld;
   RefreshLock(deadline);
+  holding_ = true;
 }
 
 void SyncSession::RefreshLock(double deadline) {
@@ -258,10 +259,15 @@ void SyncSession::RefreshLock(double deadline) {
   heldStamp_ = record_.LockStamp;
 }
 
-void SyncSession::RefreshLock() { RefreshLock(Deadline()); }
+// Only while this instance holds the lock: the record in memory is otherwise the last one read, which may
+// be another instance's lock, and writing it back would undo what was written since.
+void SyncSession::RefreshLock() {
+  if (holding_) RefreshLock(Deadline());
+}
 
 // The in-memory record goes back as it is, with the last stamp written: the file is not read first.
 bool SyncSession::ReleaseSyncFile(int delta) {
+  holding_ = false;
   record_.ChangeCount += delta;
   knownChangeCount_ = record_.ChangeCount;
   record_.LockState = LockFree;

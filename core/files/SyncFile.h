@@ -85,6 +85,8 @@ class SyncSession {
   // RetryRelease goes on trying (on every heartbeat) until it is written.
   bool ReleaseSyncFile(int delta);
   bool ReleasePending() const { return releasePending_; }
+  // Holding the lock, or still giving it back: the heartbeat has work to do.
+  bool NeedsHeartbeat() const { return holding_ || releasePending_; }
   bool RetryRelease();
   void ForgetSeenLock() { SeenLockStamp = 0; }
 
@@ -126,6 +128,7 @@ class SyncSession {
   double seenGuardSince_ = 0;
   // A guard of ours that could not be removed: ours to remove at the next attempt.
   std::vector<std::uint8_t> leftGuard_;
+  bool holding_ = false;  // from a lock written until its release
   bool releasePending_ = false;
   double heldStamp_ = 0;  // the stamp of the lock this instance holds or is releasing
 };

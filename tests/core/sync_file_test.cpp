@@ -328,6 +328,14 @@ TEST(SyncFile, RefusedWritesOfTheSyncFileAreTriedAgainAndNoEditIsLost) {
   b.session.ReleaseSyncFile(1);
   EXPECT_EQ(a.Attempt(), EditPermission::Changed);
   EXPECT_EQ(a.Attempt(), EditPermission::Granted);
+
+  // A heartbeat that comes after the release writes nothing: the lock is B's by then.
+  a.session.ReleaseSyncFile(0);
+  ASSERT_EQ(b.Attempt(), EditPermission::Granted);
+  const SyncRecord theirs = folder.Record();
+  a.clock.now += 30 * Second;
+  a.session.RefreshLock();
+  EXPECT_EQ(folder.Record(), theirs);
 }
 
 TEST(SyncFile, ATakeoverAsksForAReloadAndTheEditGoesAhead) {

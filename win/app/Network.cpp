@@ -78,11 +78,13 @@ void TMainWin::SyncTimerTimer() {
   ReloadKeepingCells(HotKeyGrid);
 }
 
+// An edit attempt may have finished a pending release itself: the heartbeat then stops here.
 void TMainWin::NetTimerTimer() {
-  if (!sync_.ReleasePending())
+  if (sync_.ReleasePending())
+    sync_.RetryRelease();
+  else
     sync_.RefreshLock();
-  else if (sync_.RetryRelease())
-    ::KillTimer(hwnd(), NetTimer);
+  if (!sync_.NeedsHeartbeat()) ::KillTimer(hwnd(), NetTimer);
 }
 
 void TMainWin::ReloadKeepingCells(std::span<const int> gridIds) {
