@@ -62,6 +62,8 @@ endforeach()
 # folder, and the installer.
 add_test(NAME two_machines_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/two_machines_test.sh)
 set_tests_properties(two_machines_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
+add_test(NAME share_faults_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/share_faults_test.sh)
+set_tests_properties(share_faults_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 400)
 # The program killed at random moments of its saves.
 add_test(NAME kill_during_save_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/kill_during_save_test.sh)
 set_tests_properties(kill_during_save_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 400)
@@ -84,3 +86,5 @@ foreach(source ${TEST_PROGRAMS})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE user32 gdi32)
 endforeach()
+# The network benchmark times the program's own lock and save code.
+target_link_libraries(NetBench PRIVATE tavrix_win)

@@ -24,10 +24,11 @@ else
 fi
 
 . "$root/scripts/wine-env.sh"
-rm -rf "$root/build/wine-bench"
+. "$root/tests/win/fileserver.sh"
+rm -rf "$root/build/wine-bench" "$root/build/bench-server"
 make_prefix "$root/build/wine-bench"
 start_xvfb
-trap 'wineserver -k 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true' EXIT
+trap 'wineserver -k 2>/dev/null || true; stop_fileserver; kill $XVFB_PID 2>/dev/null || true' EXIT
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "n/a" }'; }
 row() {  # name measured baseline target
@@ -73,6 +74,20 @@ echo "== Under Wine (microseconds, medians)           measured   baseline   rati
 row "SendInput to WM_CHAR, unmapped key" "$pass_tavrix" "$pass_base" "1.2, minimal pass-through hook"
 row "SendInput to WM_CHAR, remapped key" "$remap_tavrix" "$remap_base" "1.15, minimal remapping hook"
 row "start-up to main window shown" "$start_tavrix" "$start_bare" "1.3, bare window program"
+
+# An edit in network mode on a file server of its own (sshd on the loopback, one sshfs session), against
+# one save of the same file on the same mount.
+start_fileserver "$root/build/bench-server"
+mount_share "$root/build/bench-server/mount"
+mkdir -p "$WINEPREFIX/dosdevices/unc/fileserver"
+ln -sfn "$root/build/bench-server/mount" "$WINEPREFIX/dosdevices/unc/fileserver/tavrix"
+read -r _ edit_median edit_p95 _ floor_median floor_p95 < <(wine "$win/NetBench.exe" \
+  '\\FILESERVER\TAVRIX\BENCH.TVX' 200 2>/dev/null | tr -d '\r' | tail -1) || true
+stop_fileserver
+echo
+echo "== Network mode on an SFTP share (microseconds)   measured   baseline   ratio"
+row "edit: lock, save, release; median" "${edit_median:-}" "${floor_median:-}" "6, one save: write beside, replace"
+row "edit: lock, save, release; 95th percentile" "${edit_p95:-}" "${floor_p95:-}" "6, the save's 95th percentile"
 echo
 echo "== Sizes (bytes)"
 printf '%-44s %10s  (target <= %s)\n' "TAVRIX.EXE" "$(stat -c %s "$win/TAVRIX.EXE")" 409600

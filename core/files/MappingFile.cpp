@@ -122,8 +122,4 @@ void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const Ho
   SaveTavrix(files, fileName, hotKeys, remap);
 }
 
-void WriteWholeRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
-  if (!WriteBesideAndReplace(files, name, bytes)) files.Write(name, bytes);
-}
-
 }  // namespace tvx

@@ -31,8 +31,9 @@ class FileAccess {
  public:
   virtual ~FileAccess() = default;
   virtual bool Exists(const std::string& name) = 0;
-  // Opens for reading while others may read but not write, and reads up to `size` bytes. Nothing when
-  // it cannot be opened (missing, no access, written by another process).
+  // Opens for reading while others may read, write, replace or remove it (a reader never refuses another
+  // instance's save), and reads up to `size` bytes. Nothing when it cannot be opened (missing, no access,
+  // written by another process).
   virtual std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::size_t size) = 0;
   // Whether `name` could be opened for writing with others only reading, or does not exist yet in an
   // existing folder. False for a read-only file or one another process has open.
@@ -48,7 +49,8 @@ class FileAccess {
   // Opens the existing `name` with the save's sharing (others may only read), writes `bytes` over it,
   // cuts it there and flushes it. False when the open is refused or the file does not exist.
   virtual bool WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) = 0;
-  virtual void Remove(const std::string& name) noexcept = 0;
+  // False when the file stays (held open by another process, a folder that refuses deletes).
+  virtual bool Remove(const std::string& name) noexcept = 0;
 
   enum class CreateResult { Created, Exists, Refused };
   // Creates `name` and writes `bytes` into it, in one step with the test that no file of that name
@@ -77,9 +79,5 @@ bool SaveTavrix(FileAccess& files, const ShortString& fileName, const HotKeyArea
 // Start-up: load the current file, or create it with the default tables when it does not exist.
 void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
                         const RemapAreaView& remap);
-
-// Writes a record that must not be skipped: beside `name` and then in its place; where no file can be
-// created beside it or the replace is refused, in place. A failure of that last write raises IoError.
-void WriteWholeRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes);
 
 }  // namespace tvx

@@ -3,13 +3,30 @@
 // 14-byte record) with a cooperative edit lock and a count of saved changes. Each read-decide-write of the
 // sync file is guarded by a short-lived guard file (".TVK") created exclusively, so two instances that
 // check in the same instant cannot both take the lock. The clock and the files are injected.
+//
+// The guard rules, for a file server whose clients' clocks differ and die at any moment:
+// - a guard holds its creator's time, machine, process and a random part, so no two are alike;
+// - a guard is stale when its content (empty or unreadable counts as content) has stayed the same for
+//   10 s of this instance's own clock (and a random part of up to 2 s, so that instances watching one
+//   guard seldom judge it in the same instant), across edit attempts; a guard is held at most one
+//   attempt (5 s);
+// - an instance removes a guard only when it still holds the content judged stale, or its own;
+// - a stale guard that cannot be removed is passed by: that attempt goes on unguarded, the lock in the
+//   sync file still keeping others out.
+// The race that remains: reading a guard and removing it are two calls on any network file system. Two
+// instances that judge the same guard stale can both read it, one removes it and creates its own, and the
+// other then removes that new guard; both go on, and the later lock written wins, as without a guard.
+// It needs a guard left by a dead instance, and two instances that judge it stale within the same few
+// milliseconds, which the random part makes rare.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/common/ShortString.h"
 #include "core/files/MappingFile.h"
@@ -33,7 +50,8 @@ SyncRecord DecodeSyncRecord(std::span<const std::uint8_t, SyncRecordSize> bytes)
 // `text` without its last three characters (whatever they are), then `ending`.
 ShortString ReplaceLastThree(const ShortString& text, std::string_view ending);
 
-// Local time as an OLE date (days since 30 December 1899), and a way to wait.
+// Local time as an OLE date (days since 30 December 1899), and a way to wait. Elapsed times are only ever
+// taken on one instance's own clock.
 class Clock {
  public:
   virtual ~Clock() = default;
@@ -45,27 +63,33 @@ class Clock {
 bool OneMinuteOrMore(double elapsedDays);
 
 enum class EditPermission {
-  Granted,  // this instance holds the lock now
-  InUse,    // another instance holds it (or is deciding at this very moment)
-  Changed,  // another instance saved a change: reload before editing
+  Granted,    // this instance holds the lock now
+  TakenOver,  // this instance took a dead holder's lock: reload silently, then edit (it may have saved)
+  InUse,      // another instance holds it (or is deciding at this very moment), or the file is unreadable
+  Changed,    // another instance saved a change: reload before editing
 };
+
+// Every edit attempt answers within this, whatever the share does.
+inline constexpr int EditDeadlineMilliseconds = 5000;
 
 // One instance's side of the protocol, for the current mapping file.
 class SyncSession {
  public:
-  SyncSession(FileAccess& files, Clock& clock) : files_(files), clock_(clock) {}
+  // `machine` names this instance's machine and process in the guards it creates.
+  SyncSession(FileAccess& files, Clock& clock, std::string machine);
 
   void AttachSyncFile(const ShortString& mappingFile);
   EditPermission FileInUse();
   void RefreshLock();
-  void ReleaseSyncFile(int delta);
+  // False when the release could not be written yet: the lock stays held by this instance, and
+  // RetryRelease goes on trying (on every heartbeat) until it is written.
+  bool ReleaseSyncFile(int delta);
+  bool Holding() const { return holding_; }
+  bool ReleasePending() const { return releasePending_; }
+  // Holding the lock, or still giving it back: the heartbeat has work to do.
+  bool NeedsHeartbeat() const { return holding_ || releasePending_; }
+  bool RetryRelease();
   void ForgetSeenLock() { SeenLockStamp = 0; }
-
-  // Creates a missing sync file (count 1, lock free); an unreadable one leaves the record as it was.
-  void ReadSyncFile();
-  // Writes beside the sync file and replaces it; where that is refused, writes it in place. A failure of
-  // that write too raises IoError: a lock that was not written must not be taken.
-  void WriteSyncFile();
 
   const ShortString& SyncFileName() const { return syncFileName_; }
   const SyncRecord& Record() const { return record_; }
@@ -73,16 +97,41 @@ class SyncSession {
 
  private:
   friend class SyncGuard;
-  void TakeLock();
+  // Creates a missing sync file (count 1, lock free). False when it is there but cannot be read now; the
+  // record in memory then stays as it was.
+  bool ReadSyncFile();
+  // Writes beside the sync file and replaces it, or in place where that is refused; a refusal is tried
+  // again until `deadline` (local clock), then raises IoError: a lock that was not written must not be
+  // taken.
+  void WriteSyncFile(double deadline);
+  EditPermission Decide(double deadline);
+  void TakeLock(double deadline);
+  void RefreshLock(double deadline);
+  bool WriteRelease(double deadline);
+  bool FinishRelease(double deadline);
+  double Deadline() { return clock_.Now() + EditDeadlineMilliseconds / 86400000.0; }
+  std::vector<std::uint8_t> NewGuardContent();
 
   FileAccess& files_;
   Clock& clock_;
+  std::string machine_;
+  std::uint32_t random_;
+  double guardStaleDays_;
   ShortString syncFileName_;
   ShortString guardFileName_;
   SyncRecord record_;
   std::int32_t knownChangeCount_ = 0;
   double SeenLockStamp = 0;
   double SeenLockSince = 0;
+  // The guard content last seen in another's guard, and since when on this clock.
+  std::optional<std::vector<std::uint8_t>> seenGuard_;
+  bool guardSeen_ = false;
+  double seenGuardSince_ = 0;
+  // A guard of ours that could not be removed: ours to remove at the next attempt.
+  std::vector<std::uint8_t> leftGuard_;
+  bool holding_ = false;  // from a lock written until its release
+  bool releasePending_ = false;
+  double heldStamp_ = 0;  // the stamp of the lock this instance holds or is releasing
 };
 
 // What the Network Considerations dialog leaves when it closes: the minutes text is read with its spaces

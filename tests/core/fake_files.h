@@ -28,6 +28,9 @@ class FakeFiles : public FileAccess {
   bool refusesNewFiles = false;              // files may be changed but not created (a network share)
   bool inPlaceRefused = false;               // the target cannot be opened for writing either
   std::optional<int> killedAtStep;           // the process ends half-way through this writing step
+  bool removalsRefused = false;              // files may be created and changed but not removed
+  bool removalsIgnored = false;              // a removal reports success and the file stays
+  std::set<std::string> heldForReading;      // another program reads them, sharing neither write nor delete
   int created = 0;
 
   bool Exists(const std::string& name) override { return files.count(name) != 0; }
@@ -44,6 +47,7 @@ class FakeFiles : public FileAccess {
     return temporary;
   }
   void Write(const std::string& name, std::span<const std::uint8_t> bytes) override {
+    if (heldForReading.count(name)) throw IoError::System(SharingViolation);
     if (Step()) {
       files[name].assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2));
       throw Killed{};
@@ -54,13 +58,14 @@ class FakeFiles : public FileAccess {
   }
   bool Replace(const std::string& from, const std::string& to) override {
     if (Step()) throw Killed{};
-    if (replaceRefused) return false;
+    if (replaceRefused || heldForReading.count(to)) return false;
     files[to] = files.at(from);
     files.erase(from);
     return true;
   }
   bool WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) override {
-    if (!files.count(name) || inPlaceRefused || openForWriting.count(name)) return false;
+    if (!files.count(name) || inPlaceRefused || openForWriting.count(name) || heldForReading.count(name))
+      return false;
     Bytes& file = files[name];
     const bool killed = Step();
     const std::size_t written = killed ? bytes.size() / 2 : bytes.size();
@@ -70,7 +75,11 @@ class FakeFiles : public FileAccess {
     file.resize(bytes.size());
     return true;
   }
-  void Remove(const std::string& name) noexcept override { files.erase(name); }
+  bool Remove(const std::string& name) noexcept override {
+    if (removalsRefused || heldForReading.count(name) || openForWriting.count(name)) return false;
+    if (!removalsIgnored) files.erase(name);
+    return true;
+  }
   CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) override {
     if (refusesNewFiles) return CreateResult::Refused;
     if (files.count(name)) return CreateResult::Exists;
@@ -79,6 +88,7 @@ class FakeFiles : public FileAccess {
   }
 
  private:
+  static constexpr unsigned long SharingViolation = 32;
   bool Step() { return killedAtStep && --*killedAtStep == 0; }
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 
 #include "core/common/IoError.h"
 #include "core/common/Numbers.h"
@@ -16,11 +17,22 @@ const std::string Mapping = "S:\\KEYS\\OFFICE.TVX";
 const std::string Sync = "S:\\KEYS\\OFFICE.TVS";
 const std::string Guard = "S:\\KEYS\\OFFICE.TVK";
 
+// Time passes only in Sleep, so a loop that waits without sleeping shows as many calls of Now.
 class FakeClock : public Clock {
  public:
   double now = 45000.5;  // a day in 2023, at noon
-  double Now() override { return now; }
-  void Sleep(int milliseconds) override { now += milliseconds * Second / 1000; }
+  int calls = 0;
+  double slept = 0;                     // seconds
+  std::function<void(double)> onSleep;  // sees the seconds slept so far
+  double Now() override {
+    if (++calls > 100000) throw std::runtime_error("a loop that never sleeps");
+    return now;
+  }
+  void Sleep(int milliseconds) override {
+    now += milliseconds * Second / 1000;
+    slept += milliseconds / 1000.0;
+    if (onSleep) onSleep(slept);
+  }
 };
 
 // A shared folder that can let a second instance in at the moment the first reads the sync file.
@@ -42,7 +54,18 @@ class SharedFolder : public FakeFiles {
 struct Instance {
   FakeClock clock;
   SyncSession session;
-  explicit Instance(SharedFolder& folder) : session(folder, clock) { session.AttachSyncFile(Mapping); }
+  explicit Instance(SharedFolder& folder, const char* machine = "PC1 7") : session(folder, clock, machine) {
+    session.AttachSyncFile(Mapping);
+  }
+  // One edit attempt, which must answer within the deadline without spinning.
+  EditPermission Attempt() {
+    const double start = clock.now;
+    clock.calls = 0;
+    const EditPermission permission = session.FileInUse();
+    EXPECT_LE(clock.now - start, (EditDeadlineMilliseconds + 100) / 1000.0 * Second);
+    EXPECT_LE(clock.calls, 2 * EditDeadlineMilliseconds / 50 + 20);
+    return permission;
+  }
 };
 
 TEST(SyncFile, RecordLayoutNamesAndTheMinuteRule) {
@@ -106,7 +129,7 @@ TEST(SyncFile, ALiveHolderKeepsOthersOutAndADeadOneIsTakenOverAfterAMinute) {
   b.clock.now += 1 + 30 * Second;
   EXPECT_EQ(b.session.FileInUse(), EditPermission::InUse);
   b.clock.now += 31 * Second;
-  EXPECT_EQ(b.session.FileInUse(), EditPermission::Granted);
+  EXPECT_EQ(b.session.FileInUse(), EditPermission::TakenOver);
   EXPECT_EQ(folder.Record(), (SyncRecord{1, LockHeld, b.clock.now}));
 }
 
@@ -121,29 +144,16 @@ TEST(SyncFile, TwoInstancesCheckingInTheSameInstantDoNotBothGoAhead) {
   EXPECT_GE(b.clock.now - 45000.5, 2 * Second);  // B waited for the guard before giving up
 }
 
-TEST(SyncFile, AGuardLeftByADeadInstanceIsRemovedAfterTenSeconds) {
-  for (const double age : {11.0, -11.0, 5.0}) {
-    SharedFolder folder;
-    Instance a(folder);
-    std::uint8_t stamp[sizeof(double)];
-    const double written = a.clock.now - age * Second;
-    std::memcpy(stamp, &written, sizeof written);
-    folder.files[Guard].assign(stamp, stamp + sizeof stamp);
-    // A live guard is waited for two seconds, then the lock counts as in use.
-    EXPECT_EQ(a.session.FileInUse(), age == 5 ? EditPermission::InUse : EditPermission::Granted) << age;
-  }
-}
-
 TEST(SyncFile, FailuresOfTheSyncFile) {
   SharedFolder folder;
-  Instance a(folder), b(folder);
+  Instance a(folder, "PC1 7"), b(folder, "PC2 7");
   ASSERT_EQ(b.session.FileInUse(), EditPermission::Granted);
   b.session.ReleaseSyncFile(1);
-  // Being written by another instance: the decision uses the record in memory, which knows no change.
+  // Being written by another instance: never decided on the record in memory, which knows no change.
   folder.openForWriting.insert(Sync);
-  EXPECT_EQ(a.session.FileInUse(), EditPermission::Granted);
+  EXPECT_EQ(a.Attempt(), EditPermission::InUse);
   folder.openForWriting.clear();
-  a.session.ReleaseSyncFile(0);
+  EXPECT_EQ(a.Attempt(), EditPermission::Changed);
   // Short: an I/O error, and nothing is written.
   folder.files[Sync] = Bytes(10, 0);
   EXPECT_THROW(a.session.FileInUse(), IoError);
@@ -155,12 +165,191 @@ TEST(SyncFile, FailuresOfTheSyncFile) {
   EXPECT_EQ(folder.Record().ChangeCount, 1);
   EXPECT_EQ(b.session.FileInUse(), EditPermission::Granted);
   EXPECT_EQ(folder.Record().LockState, LockHeld);
-  // A write that fails part-way keeps the previous record whole.
+  // A write that fails part-way keeps the previous record whole, and the lock stays held until the
+  // release can be written.
   folder.refusesNewFiles = false;
   folder.diskFullAfter = 5;
-  EXPECT_THROW(b.session.ReleaseSyncFile(1), IoError);
-  folder.diskFullAfter.reset();
+  EXPECT_FALSE(b.session.ReleaseSyncFile(1));
   EXPECT_EQ(folder.Record().LockState, LockHeld);
+  folder.diskFullAfter.reset();
+  EXPECT_TRUE(b.session.RetryRelease());
+  EXPECT_EQ(folder.Record(), (SyncRecord{2, LockFree, folder.Record().LockStamp}));
+}
+
+// Guards that stay: each case is tried once a second until an attempt goes through. A guard with the
+// same content for 10 s of this clock is passed, whatever time it names; a live one never is.
+TEST(SyncFile, AGuardLeftOnTheShareIsPassedAfterTenSecondsOfThisClockAndNeverHangsAnAttempt) {
+  struct Case {
+    const char* what;
+    std::string content;
+    bool removalsRefused, removalsIgnored, unreadable, rewritten;
+    double passedAfter;  // seconds; 0 for never
+  };
+  const std::string hourOld = "45000.458333333 PC2 9 0badf00d";
+  const Case cases[] = {
+      {"empty, from a machine killed between create and write", "", false, false, false, false, 10},
+      {"an hour old by its creator's clock", hourOld, false, false, false, false, 10},
+      {"one the share will not remove", hourOld, true, false, false, false, 10},
+      {"one the share keeps though it reports the removal", hourOld, false, true, false, false, 10},
+      {"one held open by another program", hourOld, false, false, true, false, 10},
+      {"a live one, made again every second", hourOld, false, false, false, true, 0},
+  };
+  for (const Case& c : cases) {
+    SharedFolder folder;
+    Instance a(folder);
+    folder.files[Guard].assign(c.content.begin(), c.content.end());
+    folder.removalsRefused = c.removalsRefused;
+    folder.removalsIgnored = c.removalsIgnored;
+    if (c.unreadable) folder.openForWriting.insert(Guard);
+    const double start = a.clock.now;
+    double passed = 0;
+    for (int second = 0; second < 30 && passed == 0; ++second) {
+      if (a.Attempt() == EditPermission::Granted) passed = (a.clock.now - start) / Second;
+      a.clock.now += Second;
+      if (c.rewritten) folder.files[Guard].push_back('.');
+    }
+    if (c.passedAfter == 0) {
+      EXPECT_EQ(passed, 0) << c.what;
+      continue;
+    }
+    EXPECT_GE(passed, c.passedAfter) << c.what;
+    EXPECT_LE(passed, c.passedAfter + 5) << c.what;  // a random part of up to 2 s, attempts 3 s apart
+    const bool stays = c.removalsRefused || c.removalsIgnored || c.unreadable;
+    EXPECT_EQ(folder.files.count(Guard), stays ? 1u : 0u) << c.what;
+    a.session.ReleaseSyncFile(1);
+    // The next attempt goes through at once: a removed guard is gone, one that stays was judged already.
+    a.clock.slept = 0;
+    EXPECT_EQ(a.Attempt(), EditPermission::Granted) << c.what;
+    EXPECT_LE(a.clock.slept, 0.05) << c.what;
+    a.session.ReleaseSyncFile(0);
+    EXPECT_EQ(folder.Record(), (SyncRecord{2, LockFree, folder.Record().LockStamp})) << c.what;
+  }
+}
+
+// Every guard is empty for a moment while its creator writes it: two such moments 13 s apart are not one
+// guard left for 13 s.
+TEST(SyncFile, AGuardSeenWhileItIsWrittenIsNotTakenForADeadOne) {
+  SharedFolder folder;
+  Instance b(folder, "PC2 7");
+  const Bytes theirs{'C'};
+  for (const bool firstAttempt : {true, false}) {
+    folder.files[Guard] = {};
+    b.clock.onSleep = [&](double) {
+      if (firstAttempt)
+        folder.files.erase(Guard);  // its creator is done
+      else
+        folder.files[Guard] = theirs;  // its creator has written it
+      b.clock.onSleep = nullptr;
+    };
+    EXPECT_EQ(b.Attempt(), firstAttempt ? EditPermission::Granted : EditPermission::InUse);
+    if (firstAttempt) b.session.ReleaseSyncFile(0);
+    b.clock.now += 13 * Second;
+  }
+  EXPECT_EQ(folder.files.at(Guard), theirs);
+}
+
+// Clocks an hour apart, or in two time zones: neither instance judges the other's guard by its time.
+TEST(SyncFile, ClocksAnHourApartNeverLetTwoInstancesIn) {
+  SharedFolder folder;
+  Instance a(folder, "PC1 7"), b(folder, "PC2 7");
+  b.clock.now += 1.0 / 24;
+  Bytes guardSeen;
+  EditPermission second = EditPermission::Granted;
+  folder.onSyncRead = [&] {
+    guardSeen = folder.files.at(Guard);
+    second = b.Attempt();
+    EXPECT_EQ(folder.files.at(Guard), guardSeen);  // A's guard, untouched by B
+  };
+  EXPECT_EQ(a.Attempt(), EditPermission::Granted);
+  EXPECT_EQ(second, EditPermission::InUse);
+  EXPECT_FALSE(guardSeen.empty());
+  EXPECT_EQ(folder.files.count(Guard), 0u);
+  for (int turn = 0; turn < 4; ++turn) {
+    Instance& holder = turn % 2 ? b : a;
+    Instance& other = turn % 2 ? a : b;
+    EXPECT_EQ(other.Attempt(), EditPermission::InUse) << turn;
+    holder.session.ReleaseSyncFile(1);
+    EXPECT_EQ(other.Attempt(), EditPermission::Changed) << turn;
+    EXPECT_EQ(other.Attempt(), EditPermission::Granted) << turn;
+  }
+  b.session.ReleaseSyncFile(1);
+  EXPECT_EQ(folder.Record().ChangeCount, 6);
+}
+
+// Another program reads the sync file without sharing delete, so no write of it gets through meanwhile.
+TEST(SyncFile, RefusedWritesOfTheSyncFileAreTriedAgainAndNoEditIsLost) {
+  SharedFolder folder;
+  Instance a(folder, "PC1 7"), b(folder, "PC2 7");
+  // Refused for a second while A takes the lock and while it releases it: both go through.
+  for (int step = 0; step < 2; ++step) {
+    folder.heldForReading.insert(Sync);
+    a.clock.slept = 0;
+    a.clock.onSleep = [&](double slept) {
+      if (slept >= 1) folder.heldForReading.clear();
+    };
+    if (step == 0) {
+      EXPECT_EQ(a.Attempt(), EditPermission::Granted);
+      EXPECT_EQ(folder.Record().LockState, LockHeld);
+    } else {
+      EXPECT_TRUE(a.session.ReleaseSyncFile(1));
+      EXPECT_EQ(folder.Record(), (SyncRecord{2, LockFree, folder.Record().LockStamp}));
+    }
+    EXPECT_GE(a.clock.slept, 1);
+  }
+  a.clock.onSleep = nullptr;
+  EXPECT_EQ(b.Attempt(), EditPermission::Changed);
+
+  // Refused for a minute: the lock stays A's, B cannot take it over, and the heartbeat releases it later.
+  ASSERT_EQ(a.Attempt(), EditPermission::Granted);
+  folder.heldForReading.insert(Sync);
+  EXPECT_FALSE(a.session.ReleaseSyncFile(1));
+  EXPECT_TRUE(a.session.ReleasePending());
+  EXPECT_EQ(folder.Record().LockState, LockHeld);
+  EXPECT_EQ(b.Attempt(), EditPermission::InUse);
+  b.clock.now += 61 * Second;
+  EXPECT_THROW(b.session.FileInUse(), IoError);  // the takeover cannot be written either
+  EXPECT_FALSE(a.session.RetryRelease());
+  folder.heldForReading.clear();
+  EXPECT_TRUE(a.session.RetryRelease());
+  EXPECT_EQ(folder.Record(), (SyncRecord{3, LockFree, folder.Record().LockStamp}));
+  EXPECT_EQ(b.Attempt(), EditPermission::Changed);
+
+  // Refused until B took the dead-looking lock over: A's late release must not free B's lock, and A
+  // reloads before its next edit.
+  ASSERT_EQ(a.Attempt(), EditPermission::Granted);
+  folder.heldForReading.insert(Sync);
+  EXPECT_FALSE(a.session.ReleaseSyncFile(1));
+  EXPECT_EQ(b.Attempt(), EditPermission::InUse);
+  b.clock.now += 61 * Second;
+  folder.heldForReading.clear();
+  EXPECT_EQ(b.Attempt(), EditPermission::TakenOver);
+  EXPECT_TRUE(a.session.RetryRelease());
+  EXPECT_EQ(folder.Record().LockState, LockHeld);
+  b.session.ReleaseSyncFile(1);
+  EXPECT_EQ(a.Attempt(), EditPermission::Changed);
+  EXPECT_EQ(a.Attempt(), EditPermission::Granted);
+
+  // A heartbeat that comes after the release writes nothing: the lock is B's by then.
+  a.session.ReleaseSyncFile(0);
+  ASSERT_EQ(b.Attempt(), EditPermission::Granted);
+  const SyncRecord theirs = folder.Record();
+  a.clock.now += 30 * Second;
+  a.session.RefreshLock();
+  EXPECT_EQ(folder.Record(), theirs);
+}
+
+TEST(SyncFile, ATakeoverAsksForAReloadAndTheEditGoesAhead) {
+  SharedFolder folder;
+  Instance a(folder, "PC1 7"), b(folder, "PC2 7");
+  ASSERT_EQ(a.Attempt(), EditPermission::Granted);
+  // A saves its edit and dies before it can count it.
+  EXPECT_EQ(b.Attempt(), EditPermission::InUse);
+  b.clock.now += 60 * Second;
+  EXPECT_EQ(b.Attempt(), EditPermission::TakenOver);
+  EXPECT_EQ(folder.Record(), (SyncRecord{1, LockHeld, b.clock.now}));
+  b.session.ReleaseSyncFile(1);
+  EXPECT_EQ(folder.Record().ChangeCount, 2);
+  EXPECT_EQ(b.session.KnownChangeCount(), 2);
 }
 
 TEST(SyncFile, TheNetworkDialogsChoices) {

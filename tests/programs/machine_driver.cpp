@@ -7,10 +7,15 @@
 //   byte ROW           "byte N": the character the upper-case row ROW makes now, from the shared area
 //   soak SECONDS ROWS  edits the given rows (e.g. 0,4,8) with ever new characters for SECONDS, checking
 //                      after each attempt that every edit it saw saved is still in force; then the figures
-//                      "tried T saved S inuse U notices N notsaved X lost L" and a "cell ROW CODE" line
-//                      for the last saved character of each row.
+//                      "tried T saved S inuse U notices N notsaved X lost L hangs H longest MS" (hangs:
+//                      attempts not answered by a picker or a message within 5 s; longest: the longest
+//                      answer in milliseconds) and a "cell ROW CODE" line for the last saved character of
+//                      each row.
+//   read FILE MS       opens FILE for reading as another program would, sharing it for reading only,
+//                      and holds it MS milliseconds: "read", or "refused".
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -77,9 +82,12 @@ std::string AnswerMessage(const Program& program, HWND box) {
   return line;
 }
 
+long long lastAnswerMs = 0;  // how long the last double-click waited for a picker or a message
+
 // Opens the picker of an upper-case row: the picker, or null with the box that came instead answered.
 HWND OpenPicker(const Program& program, int row, std::string& message) {
   ::SendMessageA(program.grid, WM_VSCROLL, SB_TOP, 0);
+  const auto clicked = Clock::now();
   DoubleClick(program.grid, 21 + 20, row * 21 + 10);
   HWND picker = nullptr, box = nullptr;
   WaitFor([&] {
@@ -87,6 +95,7 @@ HWND OpenPicker(const Program& program, int row, std::string& message) {
     box = FindProcessWindow(program.processId, "#32770", true);
     return picker || box;
   });
+  lastAnswerMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - clicked).count();
   if (!picker) message = box ? AnswerMessage(program, box) : "nothing";
   return picker;
 }
@@ -117,13 +126,16 @@ int UpperByte(int row) {
 
 std::string Soak(const Program& program, int seconds, const std::vector<int>& rows) {
   std::map<int, int> saved;  // row: the last character seen saved
-  int tried = 0, savedCount = 0, inUse = 0, notices = 0, notSaved = 0, lost = 0, next = 0;
+  int tried = 0, savedCount = 0, inUse = 0, notices = 0, notSaved = 0, lost = 0, next = 0, hangs = 0;
+  long long longest = 0;
   const auto until = Clock::now() + std::chrono::seconds(seconds);
   while (Clock::now() < until) {
     const int row = rows[static_cast<std::size_t>(tried) % rows.size()];
     const int code = 33 + next++ % 94;
     const std::string outcome = Edit(program, row, code);
     ++tried;
+    longest = std::max(longest, lastAnswerMs);
+    hangs += lastAnswerMs > 5000;
     if (outcome == "saved") {
       saved[row] = code;
       ++savedCount;
@@ -139,9 +151,18 @@ std::string Soak(const Program& program, int seconds, const std::vector<int>& ro
   }
   std::ostringstream out;
   out << "tried " << tried << " saved " << savedCount << " inuse " << inUse << " notices " << notices
-      << " notsaved " << notSaved << " lost " << lost;
+      << " notsaved " << notSaved << " lost " << lost << " hangs " << hangs << " longest " << longest;
   for (const auto& [row, code] : saved) out << "\ncell " << row << " " << code;
   return out.str();
+}
+
+std::string HoldForReading(const char* name, int milliseconds) {
+  const HANDLE file =
+      ::CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "refused";
+  ::Sleep(static_cast<DWORD>(milliseconds));
+  ::CloseHandle(file);
+  return "read";
 }
 
 std::vector<int> Rows(const std::string& list) {
@@ -151,17 +172,26 @@ std::vector<int> Rows(const std::string& list) {
   return rows;
 }
 
+int WriteResult(const std::string& result) {
+  FILE* out = std::fopen(__argv[1], "wb");
+  if (!out) return 1;
+  std::fprintf(out, "%s\n", result.c_str());
+  std::fclose(out);
+  return 0;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (__argc < 4) return 2;
+  const std::string command = __argv[2];
+  if (command == "read" && __argc > 4) return WriteResult(HoldForReading(__argv[3], std::atoi(__argv[4])));
   Program program;
   WaitFor([&] { return (program.main = ::FindWindowA(tvx::MainWindowClassName, nullptr)) != nullptr; });
   if (!program.main) return 1;
   ::GetWindowThreadProcessId(program.main, &program.processId);
   program.grid = ::GetDlgItem(::GetDlgItem(program.main, tvx::IdPanel2), tvx::IdUpperGrid);
   std::srand(static_cast<unsigned>(::GetCurrentProcessId()));
-  const std::string command = __argv[2];
   const int value = std::atoi(__argv[3]);
   std::string result;
   if (command == "edit" && __argc > 4) result = Edit(program, value, std::atoi(__argv[4]));
@@ -171,9 +201,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (command == "byte") result = "byte " + std::to_string(UpperByte(value));
   if (command == "soak" && __argc > 4) result = Soak(program, value, Rows(__argv[4]));
-  FILE* out = std::fopen(__argv[1], "wb");
-  if (!out) return 1;
-  std::fprintf(out, "%s\n", result.c_str());
-  std::fclose(out);
-  return 0;
+  return WriteResult(result);
 }

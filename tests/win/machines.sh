@@ -1,26 +1,56 @@
 #!/usr/bin/env bash
 # Sourced by the tests that put Tavrix 98 on several "machines": each machine is a Wine prefix of its own,
-# so its Wine server sees nothing of the others but the files, and all of them reach one shared folder as
-# S:. The machines run on the display of the caller.
+# so its Wine server sees nothing of the others but the files. They reach one shared folder either as S:
+# (a local folder) or as \\FILESERVER\TAVRIX on a file server of the tests' own (fileserver.sh), each
+# through a client session of its own. The machines run on the display of the caller.
 set -euo pipefail
 machines_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$machines_root/scripts/wine-env.sh"
+. "$machines_root/tests/win/fileserver.sh"
 windows_build="$machines_root/build/windows"
-declare -A machine_pid=()
+declare -A machine_pid=() machine_clock=()
 
-# make_machine DIR SHARED: a prefix with network mode on and the shared file current.
+# make_machine DIR SHARED: a prefix with network mode on and the shared file current, SHARED as S:.
 make_machine() {
   local prefix=$1 shared=$2
   (make_prefix "$prefix")
   ln -sfn "$shared" "$prefix/dosdevices/s:"
-  printf '[Misc]\r\nCurrent File=S:\\SHARED.TVX\r\n[Network]\r\nNetwork Mode=Yes\r\nAuto Sync=No\r\n' \
-    >"$prefix/drive_c/windows/TAVRIX.INI"
+  write_settings "$prefix" 'S:\SHARED.TVX'
+}
+
+# make_share_machine DIR [CLOCK]: the same on the file server's share, mounted by this machine alone;
+# CLOCK ("+5m") puts the machine's clock that far from the others.
+make_share_machine() {
+  local prefix=$1
+  (make_prefix "$prefix")
+  mount_share "$prefix.share"
+  mkdir -p "$prefix/dosdevices/unc/fileserver"
+  ln -sfn "$prefix.share" "$prefix/dosdevices/unc/fileserver/tavrix"
+  write_settings "$prefix" '\\FILESERVER\TAVRIX\SHARED.TVX'
+  [ -z "${2:-}" ] || machine_clock[$prefix]=$2
+}
+
+write_settings() {
+  printf '[Misc]\r\nCurrent File=%s\r\n[Network]\r\nNetwork Mode=Yes\r\nAuto Sync=No\r\n' "$2" \
+    >"$1/drive_c/windows/TAVRIX.INI"
+}
+
+# machine_wine PREFIX: sets `wine_on` to the command that runs Wine on that machine, on its clock (the
+# machine's Wine server is started by its first program, so it runs on that clock too). The library of
+# faketime is preloaded, not its command: that command waits until every process it started has let go
+# of its output, which the Wine server it starts never does.
+machine_wine() {
+  wine_on=(env "WINEPREFIX=$1")
+  [ -z "${machine_clock[$1]:-}" ] ||
+    wine_on+=("LD_PRELOAD=/usr/lib/$(uname -m)-linux-gnu/faketime/libfaketimeMT.so.1" "FAKETIME=${machine_clock[$1]}")
+  wine_on+=(wine)
 }
 
 # start_tavrix PREFIX [EXE]: starts the program on that machine and waits for its window.
 start_tavrix() {
   local prefix=$1 exe=${2:-$windows_build/TAVRIX.EXE}
-  WINEPREFIX=$prefix wine "$exe" >/dev/null 2>&1 &
+  machine_wine "$prefix"
+  "${wine_on[@]}" "$exe" >/dev/null 2>&1 &
   machine_pid[$prefix]=$!
   wait_for_tavrix "$prefix"
 }
@@ -40,7 +70,9 @@ wait_for_tavrix() {
 on_machine() {
   local prefix=$1 seconds=$2
   shift 2
-  WINEPREFIX=$prefix timeout -s KILL "$seconds" wine "$@" >/dev/null 2>&1
+  local wine_on
+  machine_wine "$prefix"
+  timeout -s KILL "$seconds" "${wine_on[@]}" "$@" >/dev/null 2>&1
 }
 
 # drive PREFIX COMMAND ARGS...: runs the machine driver there and prints its result.
@@ -65,6 +97,23 @@ stop_machine() {
   local prefix=$1
   close_tavrix "$prefix"
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+}
+
+# expect WHAT ACTUAL EXPECTED: one check of a scenario, counted; expectations_met reports them all.
+passes=0 failures=0
+expect() {
+  local what=$1 actual=$2 expected=$3
+  if [ "$actual" = "$expected" ]; then
+    echo "ok: $what"
+    passes=$((passes + 1))
+  else
+    echo "FAILED: $what: got '$actual', expected '$expected'"
+    failures=$((failures + 1))
+  fi
+}
+expectations_met() {
+  echo "$passes passed, $failures failed"
+  [ "$failures" -eq 0 ]
 }
 
 # sync_record FILE: "count state" of a sync file.

@@ -119,6 +119,26 @@ TEST_F(Network, TheDialogTheLockAndAnotherMachinesEdits) {
   RoundTrip(tavrix_.MainWindow());
   EXPECT_EQ(Sync().ChangeCount, 3);
   EXPECT_EQ(Sync().LockState, LockFree);
+
+  // Another program reads the sync file, sharing neither write nor delete, while an edit is saved: the
+  // lock stays held after the retries, and the next heartbeat after the reader let go releases it.
+  picker = TryEdit();
+  ASSERT_NE(picker, nullptr);
+  {
+    const UniqueFile reader(::CreateFileA(sync_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(reader);
+    const HWND grid = ::GetDlgItem(picker, picker::SymbolGrid);
+    PostDoubleClick(grid, CellCentre(grid, SymbolColumnWidths, 10, 3));
+    ASSERT_TRUE(WaitUntilGone(picker));
+    RoundTrip(tavrix_.MainWindow());
+    EXPECT_EQ(Sync().LockState, LockHeld);
+    EXPECT_EQ(FindMessageBox(tavrix_.id()).window, nullptr);
+  }
+  EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()).at(1130 + 1), '~');
+  ASSERT_TRUE(Handled(tavrix_.MainWindow(), WM_TIMER, 2, 0));  // NetTimer
+  EXPECT_EQ(Sync().ChangeCount, 4);
+  EXPECT_EQ(Sync().LockState, LockFree);
 }
 
 TEST_F(Network, AutomaticReloadsAndASaveTheFileRefuses) {

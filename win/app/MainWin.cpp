@@ -288,12 +288,13 @@ void TMainWin::FormClose() {
 // answer a report.
 void TMainWin::EndSession() {
   Reported([this] { SaveSettings(); });
-  if (lockHeld_) {
-    try {
+  try {
+    if (sync_.Holding())
       ReleaseSyncFile(0);
-    } catch (...) {
-      // The other instances take a lock left behind once it has gone stale.
-    }
+    else if (sync_.ReleasePending())
+      sync_.RetryRelease();
+  } catch (const IoError&) {
+    // The other instances take a lock left behind once it has gone stale.
   }
   if (HotKeyArea) TavrixHookTerm(HotKeys().HookHandle());
 }

@@ -242,10 +242,9 @@ class TMainWin : public Window {
   enum Timer : UINT_PTR { SyncTimer = 1, NetTimer };
   Win32FileAccess files_;
   Win32Clock clock_;
-  SyncSession sync_{files_, clock_};
+  SyncSession sync_{files_, clock_, MachineAndProcess()};
   std::int32_t SyncMinuteCount = 0;
   bool syncTimerEnabled_ = false;
-  bool lockHeld_ = false;  // from a granted FileInUse to its ReleaseSyncFile
   // Per source of errors that can come again while its report is on screen (a timer by its id, a trace
   // message by its number): that report is up.
   std::map<UINT_PTR, bool> reportShowing_;

@@ -28,8 +28,11 @@ constexpr char NotSavedText[] = "Tavrix File could not be saved.  Please try aga
 bool TMainWin::FileInUse() {
   if (!Settings.NetworkMode) return false;
   switch (sync_.FileInUse()) {
+    case EditPermission::TakenOver:
+      // The dead holder may have saved before it could count its change.
+      ReloadKeepingCells(AllGrids);
+      [[fallthrough]];
     case EditPermission::Granted:
-      lockHeld_ = true;
       ::SetTimer(hwnd(), NetTimer, NetTimerInterval, nullptr);
       return false;
     case EditPermission::InUse:
@@ -45,12 +48,15 @@ bool TMainWin::FileInUse() {
 
 void TMainWin::ReleaseSyncFile(int changed) {
   if (!Settings.NetworkMode) return;
-  ::KillTimer(hwnd(), NetTimer);
-  lockHeld_ = false;
-  sync_.ReleaseSyncFile(changed);
+  // A release the share refused keeps the lock, and its heartbeat tries it again.
+  if (sync_.ReleaseSyncFile(changed)) ::KillTimer(hwnd(), NetTimer);
 }
 
-void TMainWin::AttachSyncFile() { sync_.AttachSyncFile(Settings.CurrentFile); }
+// A heartbeat still trying to release the previous file's lock ends with it.
+void TMainWin::AttachSyncFile() {
+  sync_.AttachSyncFile(Settings.CurrentFile);
+  ::KillTimer(hwnd(), NetTimer);
+}
 
 void TMainWin::StartSyncTimer() {
   SyncMinuteCount = 0;
@@ -72,7 +78,14 @@ void TMainWin::SyncTimerTimer() {
   ReloadKeepingCells(HotKeyGrid);
 }
 
-void TMainWin::NetTimerTimer() { sync_.RefreshLock(); }
+// An edit attempt may have finished a pending release itself: the heartbeat then stops here.
+void TMainWin::NetTimerTimer() {
+  if (sync_.ReleasePending())
+    sync_.RetryRelease();
+  else
+    sync_.RefreshLock();
+  if (!sync_.NeedsHeartbeat()) ::KillTimer(hwnd(), NetTimer);
+}
 
 void TMainWin::ReloadKeepingCells(std::span<const int> gridIds) {
   std::vector<POINT> cells;

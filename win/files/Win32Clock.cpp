@@ -20,4 +20,11 @@ double Win32Clock::Now() {
 
 void Win32Clock::Sleep(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
 
+std::string MachineAndProcess() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD length = sizeof name;
+  if (!::GetComputerNameA(name, &length)) length = 0;
+  return std::string(name, length) + " " + std::to_string(::GetCurrentProcessId());
+}
+
 }  // namespace tvx

@@ -1,6 +1,8 @@
 #pragma once
 // The local clock as network mode reads it.
 
+#include <string>
+
 #include "core/files/SyncFile.h"
 
 namespace tvx {
@@ -10,5 +12,8 @@ class Win32Clock : public Clock {
   double Now() override;  // local time as an OLE date
   void Sleep(int milliseconds) override;
 };
+
+// This machine's name and this process's number, for the guards network mode creates.
+std::string MachineAndProcess();
 
 }  // namespace tvx

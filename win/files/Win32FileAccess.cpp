@@ -71,8 +71,8 @@ bool Win32FileAccess::Exists(const std::string& name) {
 }
 
 std::optional<std::vector<std::uint8_t>> Win32FileAccess::Read(const std::string& name, std::size_t size) {
-  UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::vector<std::uint8_t> bytes(size);
   std::size_t got = 0;
@@ -162,6 +162,6 @@ bool Win32FileAccess::WriteInPlace(const std::string& name, std::span<const std:
   return true;
 }
 
-void Win32FileAccess::Remove(const std::string& name) noexcept { ::DeleteFileA(name.c_str()); }
+bool Win32FileAccess::Remove(const std::string& name) noexcept { return ::DeleteFileA(name.c_str()) != 0; }
 
 }  // namespace tvx

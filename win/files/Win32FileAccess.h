@@ -18,7 +18,7 @@ class Win32FileAccess : public FileAccess {
   void Write(const std::string& name, std::span<const std::uint8_t> bytes) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) override;
-  void Remove(const std::string& name) noexcept override;
+  bool Remove(const std::string& name) noexcept override;
   CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) override;
 };
 

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Network mode on a file server that misbehaves: two machines whose clocks are 5 minutes apart edit in
+# turns and no edit is lost; a guard left empty on the share by a machine that died, and then one the
+# server will neither remove nor change, each hold edits up only until the same content has been seen for
+# about 10 s, and no attempt meanwhile goes unanswered.
+. "$(dirname "$0")/machines.sh"
+work=$(mktemp -d -p "$machines_root/build" share-faults.XXXXXX)
+a="$work/machine-a" b="$work/machine-b"
+cleanup() {
+  chattr -i "$fileserver_share/SHARED.TVK" 2>/dev/null || true
+  stop_machine "$a"
+  stop_machine "$b"
+  stop_fileserver
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# edit_until_saved PREFIX ROW CODE: tries the edit until it is saved; prints the seconds that took and the
+# longest single attempt, "SECONDS LONGEST", or "never" after a minute.
+edit_until_saved() {
+  local start=$SECONDS longest=0 began outcome
+  while [ $((SECONDS - start)) -lt 60 ]; do
+    began=$SECONDS
+    outcome=$(drive "$1" edit "$2" "$3")
+    [ $((SECONDS - began)) -le "$longest" ] || longest=$((SECONDS - began))
+    if [ "$outcome" = saved ]; then
+      echo "$((SECONDS - start)) $longest"
+      return
+    fi
+  done
+  echo never
+}
+
+start_fileserver "$work/server"
+shared=$fileserver_share
+make_share_machine "$a" +5m
+make_share_machine "$b"
+start_tavrix "$a"
+start_tavrix "$b"
+
+# In turns, each first told of the other's change; with clocks apart neither takes the other's lock.
+saved=0
+for turn in 1 2 3; do
+  [ "$(drive "$a" edit "$turn" $((40 + turn)))" = saved ] && saved=$((saved + 1))
+  drive "$b" edit 10 33 >/dev/null  # the notice of A's change
+  [ "$(drive "$b" edit $((10 + turn)) $((50 + turn)))" = saved ] && saved=$((saved + 1))
+  drive "$a" edit 10 33 >/dev/null
+done
+expect "six edits in turns on two clocks, all saved" "$saved" 6
+expect "the file holds every one" "$(od -A n -t u1 -j 1079 -N 3 "$shared/SHARED.TVX" | tr -s ' ')\
+$(od -A n -t u1 -j 1089 -N 3 "$shared/SHARED.TVX" | tr -s ' ')" " 41 42 43 51 52 53"
+expect "the count holds every one" "$(sync_record "$shared/SHARED.TVS")" "7 2"
+
+# A guard a machine created and died before it wrote anything into it.
+: >"$shared/SHARED.TVK"
+read -r took longest < <(edit_until_saved "$b" 4 60)
+echo "empty guard: the edit went through after $took s; the longest attempt took $longest s"
+expect "an edit goes through after about 10 s" "$([ "$took" -ge 8 ] && [ "$took" -le 30 ] && echo yes)" yes
+expect "the empty guard is gone" "$(ls "$shared" | grep -c TVK)" 0
+
+# A guard an hour old that the server neither removes nor changes.
+printf '45000.458333333 PC9 1 0badf00d' >"$shared/SHARED.TVK"
+if chattr +i "$shared/SHARED.TVK"; then
+  read -r took longest < <(edit_until_saved "$b" 5 61)
+  echo "guard the server keeps: the edit went through after $took s; the longest attempt took $longest s"
+  expect "an edit goes through past it after about 10 s" "$([ "$took" -ge 8 ] && [ "$took" -le 30 ] && echo yes)" yes
+  expect "no attempt waited past its deadline" "$([ "$longest" -le 12 ] && echo yes)" yes
+  expect "the next edit goes through at once" "$(drive "$b" edit 6 62)" saved
+  expect "the guard is still there" "$(cat "$shared/SHARED.TVK")" "45000.458333333 PC9 1 0badf00d"
+  chattr -i "$shared/SHARED.TVK"
+  rm -f "$shared/SHARED.TVK"
+else
+  echo "chattr +i is refused on this file system: the unremovable guard is not tested"
+fi
+expect "A has B's edits before its next one" "$(drive "$a" edit 10 33)" \
+  'message Notice|Tavrix File has changed by another user.  Changed Tavrix file will be reloaded after clicking "ok".'
+expect "and then edits" "$(drive "$a" edit 7 63)" saved
+expect "the file holds every edit" "$(od -A n -t u1 -j 1082 -N 4 "$shared/SHARED.TVX" | tr -s ' ')" " 60 61 62 63"
+
+expectations_met
