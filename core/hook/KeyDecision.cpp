@@ -126,6 +126,7 @@ void Post(KeyOutput& out, const HookState& state, const KeyRecord& record) {
   out.post = true;
   out.postWParam = static_cast<std::uint16_t>(record.value | (state.capsLock ? CapsLockFlag : 0));
   out.postLParam = record.row;
+  out.postAction = record.action;
 }
 
 void InjectCharacter(KeyOutput& out, char16_t ch) {
@@ -173,7 +174,7 @@ bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t 
   ReleaseModifiers(state, out, held);
   KeyRecord& record = state.keys[vk];
   record = {KeyFate::HotKey, static_cast<std::uint8_t>(cell.row),
-            static_cast<std::uint16_t>(cell.table << 8 | column)};
+            static_cast<std::uint16_t>(cell.table << 8 | column), *action};
   Post(out, state, record);
   out.suppress = true;
   return true;
@@ -184,7 +185,7 @@ bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t 
 bool TogglePause(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held) {
   if (vk != VkScroll || ColumnOf(held) != CtrlAlt) return false;
   ReleaseModifiers(state, out, held);
-  state.keys[vk] = {KeyFate::PauseKey, 0, 0};
+  state.keys[vk] = {KeyFate::PauseKey, 0, 0, 0};
   out.togglePause = true;
   out.suppress = true;
   return true;
@@ -199,7 +200,7 @@ bool Remap(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held,
   const std::uint8_t replacement = RemappedCharacter(typed, tables.remap);
   const char16_t ch = layout.unicode[replacement];
   if (replacement == typed || ch == 0) return false;
-  state.keys[vk] = {KeyFate::Remapped, 0, static_cast<std::uint16_t>(ch)};
+  state.keys[vk] = {KeyFate::Remapped, 0, static_cast<std::uint16_t>(ch), 0};
   InjectCharacter(out, ch);
   out.suppress = true;
   return true;
@@ -219,7 +220,7 @@ KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::u
         (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
       return out;
   }
-  state.keys[vk] = {KeyFate::Passed, 0, 0};
+  state.keys[vk] = {KeyFate::Passed, 0, 0, 0};
   // The modifier records are written for modifiers alone: most keys leave them as they are.
   if (modifier) state.heldModifiers |= modifier;
   if (vk == VkCapital) state.capsLock = !state.capsLock;
@@ -310,7 +311,7 @@ void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool c
     const bool generic = vk >= 0x10 && vk <= 0x12;
     const bool altGr = vk == VkLeftCtrl && state.altGrControl;
     if (Swallowed(record.fate)) continue;
-    record = down[vk] && !generic && !altGr ? KeyRecord{KeyFate::Passed, 0, 0} : KeyRecord{};
+    record = down[vk] && !generic && !altGr ? KeyRecord{KeyFate::Passed, 0, 0, 0} : KeyRecord{};
   }
   state.heldModifiers = 0;
   for (std::size_t i = 0; i < Modifiers.size(); ++i)

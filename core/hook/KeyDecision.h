@@ -54,6 +54,9 @@ struct KeyOutput {
   bool togglePause = false;  // Ctrl+Alt+Scroll Lock: the wrapper turns the pause over and says so
   std::uint16_t postWParam = 0;
   std::uint16_t postLParam = 0;
+  // The action found when the key was pressed, carried in the message beside its cell: the main window
+  // carries out the action of the tables that matched, which need not be the current file's.
+  std::uint16_t postAction = 0;
 
   void Inject(const InjectedKey& key) {
     if (injectedCount < MaxInjected) injected[injectedCount++] = key;
@@ -69,6 +72,7 @@ struct KeyRecord {
   KeyFate fate = KeyFate::Up;
   std::uint8_t row = 0;     // HotKey: the row reported
   std::uint16_t value = 0;  // HotKey: table number and column; Remapped: the character typed
+  std::uint16_t action = 0;  // HotKey: the action of the tables that decided the press
 };
 
 struct HookState {
