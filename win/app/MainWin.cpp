@@ -198,6 +198,7 @@ void TMainWin::FormCreate() {
       [this] {
         for (const ShortString& argument : arguments_) ProcessParam(argument);
       },
+      [this] { StartAppMappings(); },
       [] {
         ScreenWidth = ::GetSystemMetrics(SM_CXSCREEN);
         ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
@@ -272,6 +273,7 @@ void TMainWin::FormActivate() {
 
 void TMainWin::FormClose() {
   Reported([this] { SaveSettings(); });
+  appMappings_.Stop();
   if (HotKeyArea) TavrixHookTerm(HotKeys().HookHandle());
   HotKeyArea.reset();
   RemapArea.reset();
@@ -312,6 +314,7 @@ void TMainWin::SaveSettings() {
 
 void TMainWin::LoadTavrix(const ShortString& fileName) {
   tvx::LoadTavrix(files_, fileName, HotKeys(), Remaps());
+  CurrentFileChanged();
 }
 
 bool TMainWin::SaveTavrix(const ShortString& fileName) {
@@ -471,6 +474,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case PauseChangedMessage:
       PauseChangedMsg(wParam);
+      return 0;
+    case AppMappingFailedMessage:
+      AppMappingFailedMsg();
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));

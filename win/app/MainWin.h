@@ -14,7 +14,9 @@
 #include "core/files/SyncFile.h"
 #include "core/keymap/Areas.h"
 #include "core/keymap/HotKeyConflicts.h"
+#include "core/settings/Applications.h"
 #include "core/settings/Settings.h"
+#include "win/app/AppMappings.h"
 #include "win/files/FileDialogs.h"
 #include "win/files/Win32Clock.h"
 #include "win/files/Win32FileAccess.h"
@@ -147,6 +149,7 @@ class TMainWin : public Window {
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
   void PauseChangedMsg(WPARAM wParam);
+  void AppMappingFailedMsg();
 
   // Network mode: the edit lock around every change of the tables.
   bool FileInUse();
@@ -168,6 +171,10 @@ class TMainWin : public Window {
   void SetMenuLastFiles();
   void MenuLastFileClick(int number);  // 1 to 5
 
+  // Per-application mappings: the bindings, and the default that follows the current file.
+  void StartAppMappings();
+  void CurrentFileChanged();
+  const TApplications& Applications() const { return apps_; }
   // Command line.
   void ProcessParam(const ShortString& param);
 
@@ -227,6 +234,8 @@ class TMainWin : public Window {
   std::uint16_t StartShowCmd = 0;
   bool TrayCapable = false;
   std::unique_ptr<ProfileStore> settingsStore_;
+  TApplications apps_;
+  TAppMappings appMappings_;
   TTaskIcon TaskIcon1;
   HICON TrayPicture = nullptr;  // shared, not owned
   UniqueIcon PausedPicture;
