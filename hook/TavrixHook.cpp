@@ -133,7 +133,9 @@ class HookLibrary {
                            (key->flags & LLKHF_UP) != 0, (key->flags & LLKHF_EXTENDED) != 0, false};
       HWND foreground = ::GetForegroundWindow();
       const auto window = reinterpret_cast<std::uintptr_t>(foreground);
-      const KeySystem system{ModifiersDown(), now, window, switches_, paused_.load(std::memory_order_relaxed)};
+      const bool keyDown = ReleaseAsksSystem(state_, event) && (::GetAsyncKeyState(event.vk) & 0x8000);
+      const KeySystem system{ModifiersDown(), now, window, switches_, paused_.load(std::memory_order_relaxed),
+                             keyDown};
       // The program's sets, read once for this key, like the pause.
       const TableSets* sets = sets_.load(std::memory_order_acquire);
       const KeyOutput out =

@@ -268,11 +268,11 @@ std::uint8_t DoubtHeldModifiers(HookState& state, const KeySystem& system) {
   return held & static_cast<std::uint8_t>(~gone);
 }
 
-KeyOutput Release(HookState& state, std::uint8_t vk) {
+KeyOutput Release(HookState& state, std::uint8_t vk, bool systemDown) {
   KeyOutput out;
   KeyRecord& record = state.keys[vk];
   const std::uint8_t bit = ModifierBit(vk);
-  out.suppress = Swallowed(record.fate) || (state.releasedModifiers & bit);
+  out.suppress = (Swallowed(record.fate) && !systemDown) || (state.releasedModifiers & bit);
   if (bit) {
     state.releasedModifiers &= static_cast<std::uint8_t>(~bit);
     state.heldModifiers &= static_cast<std::uint8_t>(~bit);
@@ -282,6 +282,10 @@ KeyOutput Release(HookState& state, std::uint8_t vk) {
 }
 
 }  // namespace
+
+bool ReleaseAsksSystem(const HookState& state, const KeyEvent& event) {
+  return event.up && !event.ours && Swallowed(state.keys[Normalized(event)].fate);
+}
 
 std::uint8_t ModifiersToCheck(const HookState& state) {
   return HeldModifiers(state) & static_cast<std::uint8_t>(~state.releasedModifiers);
@@ -298,7 +302,7 @@ KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& sy
     if (event.up) Forget(state, LeftCtrlBit);
     return {};
   }
-  if (event.up) return Release(state, vk);
+  if (event.up) return Release(state, vk, system.keyDown);
   if (state.keys[vk].fate != KeyFate::Up) return Repeat(state, vk, state.keys[vk]);
   return Press(state, event, vk, held, system.paused, tables, layout);
 }

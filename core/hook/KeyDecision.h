@@ -30,6 +30,7 @@ struct KeySystem {
   std::uintptr_t foreground = 0;   // the foreground window
   std::uint32_t switches = 0;      // input desktop switches seen so far (lock, Ctrl+Alt+Del, elevation)
   bool paused = false;             // new keys go through unchanged; keys already down end as they began
+  bool keyDown = false;            // a release the decision asks about: the system holds the key down
 };
 
 struct InjectedKey {
@@ -70,8 +71,8 @@ enum class KeyFate : std::uint8_t { Up, Passed, HotKey, Remapped, PauseKey };
 
 struct KeyRecord {
   KeyFate fate = KeyFate::Up;
-  std::uint8_t row = 0;     // HotKey: the row reported
-  std::uint16_t value = 0;  // HotKey: table number and column; Remapped: the character typed
+  std::uint8_t row = 0;      // HotKey: the row reported
+  std::uint16_t value = 0;   // HotKey: table number and column; Remapped: the character typed
   std::uint16_t action = 0;  // HotKey: the action of the tables that decided the press
 };
 
@@ -104,6 +105,11 @@ struct HotKeyCell {
 };
 // The cell a key stands for in a layout, as the hook matches it; table 0 for a key that is no row.
 HotKeyCell HotKeyCellOf(std::uint8_t vk, const RemapAreaView& remap, const KeyLayout& layout);
+
+// Whether the wrapper reads the system's state of the event's key for KeySystem::keyDown: the release of a
+// key whose press the hook swallowed. The system may still have come to believe it down (Wine takes the
+// keys held from the X server when the focus moves); then the release goes through, or the key stays down.
+bool ReleaseAsksSystem(const HookState& state, const KeyEvent& event);
 
 // The modifiers the state counts as held and not released by us: the system's key state can confirm
 // them, and the wrapper reads it for these before each key.

@@ -119,7 +119,7 @@ TEST(AppTableSets, EachFileLoadedOnceTheCurrentOneIsTheAreasAndAMissingOneUsesTh
   const std::uint8_t note = sets.SetOfProgram("C:\\Apps\\notepad.exe");
   EXPECT_NE(note, 0);
   EXPECT_EQ(sets.SetOfProgram("WRITE.EXE"), note);
-  EXPECT_EQ(sets.Sets().sets[note].remap, areas.remap);  // its edits are in force at once
+  EXPECT_EQ(sets.Sets().sets[note].remap, areas.remap);              // its edits are in force at once
   EXPECT_EQ(sets.Sets().sets[0].remap[remap_area::TablesBegin], 1);  // the default, KEY.TVX, loaded
   EXPECT_EQ(sets.SetOfProgram("GONE.EXE"), 0);
   EXPECT_EQ(sets.SetOfProgram("SHORT.EXE"), 0);
@@ -162,10 +162,13 @@ TEST(AppTableSets, KeysFollowTheForegroundWindowAndEndWithTheSetOfTheirPress) {
   const Scenario scenarios[] = {
       {"each window's keys by its set; unlisted and broken entries use the default",
        "+q -q focus7 +q -q +lalt +a -a -lalt focus8 +q -q focus9 +q -q",
-       "swallow 'z'v 'z'^ | swallow | swallow 'y'v 'y'^ | swallow | pass | swallow E8v E8^ A4^ post 0101/0 =98 "
+       "swallow 'z'v 'z'^ | swallow | swallow 'y'v 'y'^ | swallow | pass | swallow E8v E8^ A4^ post 0101/0 "
+       "=98 "
        "| swallow | swallow | swallow 'z'v 'z'^ | swallow | swallow 'z'v 'z'^ | swallow"},
       {"a key held across a switch repeats and ends as pressed", "focus7 +q focus1 *q -q +q",
        "swallow 'y'v 'y'^ | swallow 'y'v 'y'^ | swallow | swallow 'z'v 'z'^"},
+      {"... and its release goes through where the switch made the system believe it down",
+       "focus7 +q focus1 resync -q +q", "swallow 'y'v 'y'^ | pass | swallow 'z'v 'z'^"},
       {"a key passed in one set and released in another where it is remapped", "+lshift +q focus7 -q -lshift",
        "pass | pass | pass | pass"},
       {"a hot key held across a switch repeats its own action", "focus7 +lalt +a -lalt focus1 *a -a",

@@ -157,9 +157,10 @@ inline std::uint8_t SystemVk(const Key& key) {
 // joins the outputs with " | ". Without an output of their own: "~lalt" a release the hook never sees,
 // "wait3100" that many milliseconds without a key, "focus" another window comes to the foreground,
 // "desktop" the input desktop switches (and back), "rebuild" the hook is installed again, "pause" and
-// "resume" the program sets the pause, "focusN" window N comes to the foreground. With `sets`, each key
-// is decided by the tables of the foreground window's set, and a hot key shows the action it carries. Afterwards no key may be down in the system that the user does
-// not hold.
+// "resume" the program sets the pause, "focusN" window N comes to the foreground, "resync" the system
+// takes the keys the user holds as down. With `sets`, each key is decided by the tables of the foreground
+// window's set, and a hot key shows the action it carries.
+// Afterwards no key may be down in the system that the user does not hold.
 inline std::string Play(Session& session, const Tables& tables, const std::string& events,
                         const KeyLayout& layout, const TableSets* sets = nullptr) {
   std::istringstream in(events);
@@ -175,6 +176,10 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
     }
     if (token.size() > 5 && token.rfind("focus", 0) == 0) {
       session.system.foreground = std::stoul(token.substr(5));
+      continue;
+    }
+    if (token == "resync") {  // the system takes the keys held from elsewhere, as Wine does on a focus change
+      session.systemDown = session.userHolds;
       continue;
     }
     if (token == "focus" || token == "desktop" || token == "rebuild") {
@@ -194,6 +199,7 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
     }
     const KeyEvent event{key.vk, key.scan, token[0] == '-', key.extended, ours};
     if (!ours) session.userHolds[vk] = !event.up;
+    session.system.keyDown = event.up && session.systemDown[vk];
     const KeyOutput out =
         session.Decide(event, layout, sets ? TablesFor(*sets, session.system.foreground) : tables.views);
     if (!out.suppress && !ours) session.Deliver(vk, event.up);  // the program's own keys are its matter

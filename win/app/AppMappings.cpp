@@ -12,6 +12,9 @@ constexpr UINT ConfigureMessage = WM_APP + 1;
 // A save writes beside the file and renames it over: wait for the folder to settle before reloading.
 constexpr DWORD ReloadDelay = 100;
 constexpr std::size_t MaxKnownWindows = 2048;
+// Not every system sends WinEvents across processes (Wine sends none): while bindings exist the foreground
+// window is also looked at this often, one cheap question each time.
+constexpr DWORD ForegroundPoll = 10;
 constexpr char FrameHost[] = "APPLICATIONFRAMEHOST.EXE";
 
 thread_local TAppMappings* WorkerOfThread = nullptr;
@@ -89,7 +92,8 @@ DWORD TAppMappings::Run() {
   const HWINEVENTHOOK hooks[] = {
       ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWinEvent, 0, 0,
                         WINEVENT_OUTOFCONTEXT),
-      ::SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, OnWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT),
+      ::SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, OnWinEvent, 0, 0,
+                        WINEVENT_OUTOFCONTEXT),
       ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnWinEvent, 0, 0,
                         WINEVENT_OUTOFCONTEXT),
   };
@@ -100,18 +104,21 @@ DWORD TAppMappings::Run() {
   for (bool running = true; running;) {
     std::vector<HANDLE> waits;
     for (const UniqueHandle& watch : folderWatches_) waits.push_back(watch.get());
-    DWORD timeout = INFINITE;
-    if (reloadDue) timeout = static_cast<DWORD>(std::max<LONG>(0, static_cast<LONG>(reloadAt - ::GetTickCount())));
-    const DWORD woken =
-        ::MsgWaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE, timeout, QS_ALLINPUT);
+    DWORD timeout = bound_ ? ForegroundPoll : INFINITE;
+    if (reloadDue)
+      timeout = std::min(
+          timeout, static_cast<DWORD>(std::max<LONG>(0, static_cast<LONG>(reloadAt - ::GetTickCount()))));
+    const DWORD woken = ::MsgWaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
+                                                    timeout, QS_ALLINPUT);
     if (woken < WAIT_OBJECT_0 + waits.size()) {
       ::FindNextChangeNotification(waits[woken - WAIT_OBJECT_0]);
       reloadDue = true;
       reloadAt = ::GetTickCount() + ReloadDelay;
-    } else if (woken == WAIT_TIMEOUT && reloadDue) {
+    } else if (woken == WAIT_TIMEOUT && reloadDue && static_cast<LONG>(reloadAt - ::GetTickCount()) <= 0) {
       reloadDue = false;
       Prepare();
     }
+    if (bound_) WindowEvent(EVENT_SYSTEM_FOREGROUND, ::GetForegroundWindow());
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) running = false;
       if (msg.message == ConfigureMessage) Prepare();
@@ -178,7 +185,8 @@ void TAppMappings::Publish(std::unique_ptr<AppTableSets> prepared) {
     next = std::make_unique<TableSets>(prepared_->Sets());
     for (const auto& [window, program] : windows_) {
       const std::uint8_t set = prepared_->SetOfProgram(program);
-      if (set != 0 && next->windowCount < TableSets::MaxWindows) next->windows[next->windowCount++] = {window, set};
+      if (set != 0 && next->windowCount < TableSets::MaxWindows)
+        next->windows[next->windowCount++] = {window, set};
     }
   }
   const bool freed = TavrixHookSetTables(next.get()) != 0;
@@ -190,8 +198,11 @@ void TAppMappings::Publish(std::unique_ptr<AppTableSets> prepared) {
 }
 
 void TAppMappings::WindowEvent(DWORD event, HWND window) {
+  if (!window) return;
   switch (event) {
     case EVENT_SYSTEM_FOREGROUND:
+      if (window == foreground_) return;  // seen already; a window handle reused comes with its show
+      foreground_ = window;
       break;
     case EVENT_OBJECT_SHOW:  // resolved before it comes to the front
       if (::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow()) return;
@@ -212,7 +223,8 @@ void TAppMappings::Resolve(HWND window) {
   const auto known = windows_.find(key);
   if (known != windows_.end() && known->second == program) return;
   if (windows_.size() >= MaxKnownWindows)
-    std::erase_if(windows_, [](const auto& entry) { return !::IsWindow(reinterpret_cast<HWND>(entry.first)); });
+    std::erase_if(windows_,
+                  [](const auto& entry) { return !::IsWindow(reinterpret_cast<HWND>(entry.first)); });
   const bool wasBound = known != windows_.end() && prepared_ && prepared_->SetOfProgram(known->second) != 0;
   windows_[key] = std::move(program);
   if (bound_ && prepared_ && (wasBound || prepared_->SetOfProgram(windows_[key]) != 0)) Publish();

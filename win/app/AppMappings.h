@@ -72,6 +72,7 @@ class TAppMappings {
   bool bound_ = false;
   std::map<DWORD, Process> processes_;
   std::map<std::uintptr_t, std::string> windows_;  // window, its program's full path
+  HWND foreground_ = nullptr;
   std::unique_ptr<AppTableSets> prepared_;
   std::unique_ptr<TableSets> published_;
   // What the library could not be shown to have stopped reading: kept, never freed under a key.
