@@ -2,6 +2,7 @@
 // the current file, and the worker of TAppMappings does the rest.
 #include <string>
 
+#include "win/app/ApplicationMappingsForm.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
 
@@ -16,6 +17,25 @@ void TMainWin::StartAppMappings() {
 void TMainWin::CurrentFileChanged() {
   if (settingsStore_) NoteCurrentFile(apps_, *settingsStore_, Settings.CurrentFile);
   appMappings_.Configure(apps_, Settings.CurrentFile);
+}
+
+bool TMainWin::BindApplication(const std::string& program, const ShortString& file) {
+  if (!settingsStore_ || !BindProgram(apps_, *settingsStore_, program, file, Settings.CurrentFile))
+    return false;
+  appMappings_.Configure(apps_, Settings.CurrentFile);
+  return true;
+}
+
+void TMainWin::UnbindApplication(const std::string& program) {
+  if (!settingsStore_) return;
+  UnbindProgram(apps_, *settingsStore_, program);
+  appMappings_.Configure(apps_, Settings.CurrentFile);
+}
+
+void TMainWin::MenuApplicationMappingsClick() {
+  TApplicationMappings dialog(*this);
+  dialog.ShowModal(hwnd());
+  if (dialog.EditFile) OpenSaveFile(*dialog.EditFile);
 }
 
 void TMainWin::AppMappingFailedMsg() {

@@ -52,6 +52,7 @@ const MenuSpec MainMenu[] = {
       {0, nullptr, nullptr},
       {IdMenuSysTray, "&Place in System Tray", nullptr},
       {IdMenuCheckHotKeys, "&Check Hot Keys", nullptr},
+      {IdMenuApplicationMappings, "&Application Mappings", nullptr},
       {0, nullptr, nullptr},
       {IdMenuPause, "Pa&use Remapping and Hot Keys", nullptr}}},
     {"&Help",
@@ -418,6 +419,9 @@ void TMainWin::Command(int id) {
       break;
     case IdMenuOther:
       MenuOtherClick();
+      break;
+    case IdMenuApplicationMappings:
+      MenuApplicationMappingsClick();
       break;
     case IdMenuCheckHotKeys:
       MenuCheckHotKeysClick();

@@ -80,6 +80,7 @@ enum MainWinId : int {
   IdMenuExitSep,
   IdMenuCheckHotKeys,
   IdMenuPause,
+  IdMenuApplicationMappings,
 };
 
 // The category buttons in KeyCategory order, and the two mode buttons: a radio group each.
@@ -175,6 +176,10 @@ class TMainWin : public Window {
   void StartAppMappings();
   void CurrentFileChanged();
   const TApplications& Applications() const { return apps_; }
+  // False when the program's name cannot be a key or all 32 bindings are taken.
+  bool BindApplication(const std::string& program, const ShortString& file);
+  void UnbindApplication(const std::string& program);
+  void MenuApplicationMappingsClick();
   // Command line.
   void ProcessParam(const ShortString& param);
 
