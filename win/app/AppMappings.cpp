@@ -12,6 +12,7 @@ constexpr UINT ConfigureMessage = WM_APP + 1;
 // A save writes beside the file and renames it over: wait for the folder to settle before reloading.
 constexpr DWORD ReloadDelay = 100;
 constexpr std::size_t MaxKnownWindows = 2048;
+constexpr std::size_t MaxKnownProcesses = 64;  // then the ended ones are dropped, their handles closed
 // Not every system sends WinEvents across processes (Wine sends none): while bindings exist the foreground
 // window is also looked at this often, one cheap question each time.
 constexpr DWORD ForegroundPoll = 10;
@@ -97,8 +98,6 @@ DWORD TAppMappings::Run() {
       ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnWinEvent, 0, 0,
                         WINEVENT_OUTOFCONTEXT),
   };
-  // The windows already open are known before the first switch to one of them.
-  ::EnumWindows(ResolveTopLevel, reinterpret_cast<LPARAM>(this));
   DWORD reloadAt = 0;
   bool reloadDue = false;
   for (bool running = true; running;) {
@@ -141,7 +140,9 @@ void TAppMappings::Prepare() {
     apps = apps_;
     currentFile = currentFile_;
   }
-  bound_ = !apps.bindings.empty();
+  const bool wasBound = std::exchange(bound_, !apps.bindings.empty());
+  // The windows already open are known before the first switch to one of them.
+  if (bound_ && !wasBound) ::EnumWindows(ResolveTopLevel, reinterpret_cast<LPARAM>(this));
   auto prepared = std::make_unique<AppTableSets>();
   if (bound_) prepared->Prepare(apps, currentFile, current_, files_);
   std::vector<ShortString> failed;
@@ -198,7 +199,7 @@ void TAppMappings::Publish(std::unique_ptr<AppTableSets> prepared) {
 }
 
 void TAppMappings::WindowEvent(DWORD event, HWND window) {
-  if (!window) return;
+  if (!window || !bound_) return;  // without bindings every window uses the areas: nothing to resolve
   switch (event) {
     case EVENT_SYSTEM_FOREGROUND:
       if (window == foreground_) return;  // seen already; a window handle reused comes with its show
@@ -258,6 +259,10 @@ std::string TAppMappings::ProcessPath(DWORD processId) {
   DWORD size = MAX_PATH;
   if (!::QueryFullProcessImageNameA(process.get(), 0, path, &size)) return {};
   std::string result(path, size);
+  if (processes_.size() >= MaxKnownProcesses)
+    std::erase_if(processes_, [](const auto& entry) {
+      return ::WaitForSingleObject(entry.second.handle.get(), 0) != WAIT_TIMEOUT;
+    });
   processes_.emplace(processId, Process{std::move(process), result});
   return result;
 }
