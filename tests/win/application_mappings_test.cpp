@@ -97,9 +97,18 @@ TEST_F(ApplicationMappings, AddRemoveAndEditABindingWhileTheDefaultStays) {
   EXPECT_TRUE(WaitUntilGone(dialog));
 }
 
+// The bound file does not exist here: it is reported.
 TEST_F(ApplicationMappings, BrowseOnlyShowsTheBindingsAndChangesNothing) {
   ::WritePrivateProfileStringA("Applications", "NOTEPAD.EXE", boundFile_.c_str(), SettingsFilePath().c_str());
   tavrix_->Restart("/B");
+  MessageBoxInfo box;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix_->id())).window != nullptr; }));
+  EXPECT_EQ(box.caption, "Notice");
+  EXPECT_EQ(box.text, "The mapping file " + boundFile_ +
+                          " could not be read. The programs bound to it use the default mapping file.");
+  PressOk(box);
+  ASSERT_TRUE(WaitUntilGone(box.window));
+
   const HWND dialog = Open();
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(Lines(dialog), std::vector<std::string>{"NOTEPAD.EXE\t" + boundFile_});
