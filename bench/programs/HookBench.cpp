@@ -192,7 +192,8 @@ int main(int argc, char** argv) {
   if (mode == "keyfile" && (argc == 3 || argc == 4)) return KeyFile(argv[2], argc == 4 ? argv[3][0] : 'z');
   if (mode == "switch" && argc == 4) return Switch(std::atoi(argv[2]), std::string(argv[3]) == "new");
   if (mode == "foreground") return Foreground();
-  std::puts("usage: HookBench latency VK COUNT CHAR | startup TITLE EXE | keyfile PATH [CHAR] | "
-            "switch COUNT new|known | foreground");
+  std::puts(
+      "usage: HookBench latency VK COUNT CHAR | startup TITLE EXE | keyfile PATH [CHAR] | "
+      "switch COUNT new|known | foreground");
   return 2;
 }

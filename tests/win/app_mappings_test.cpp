@@ -73,25 +73,29 @@ TEST_F(AppMappings, EachProgramTypesWithItsFileAcrossAHundredSwitches) {
   ASSERT_TRUE(bound.Focus());
   int keys = 0, wrong = 0, early = 0, earlyOld = 0, lost = 0;
   std::string wrongOnes;
+  // Q right after each switch and again once the switch is 50 ms old; a hot key now and then after that.
   for (int i = 0; i < 100; ++i) {
     const Target& target = i % 2 ? plain : bound;
     const char expected = i % 2 ? 'z' : 'y';
-    const std::size_t mark = LogSize(target);
     const DWORD switchedAt = ::GetTickCount();
     ::SetForegroundWindow(target.window());
-    Xdotool("key q");
-    const Arrival arrival = WaitForTyped(target, mark, 1);
-    ++keys;
-    if (arrival.typed.empty()) {
-      ++lost;
-    } else if (arrival.keyTime - switchedAt < 50) {
-      ++early;
-      if (arrival.typed[0] != expected) ++earlyOld;
-    } else if (arrival.typed != std::string(1, expected)) {
-      ++wrong;
-      wrongOnes += " " + std::to_string(i) + ":" + arrival.typed;
+    for (int late = 0; late < 2; ++late) {
+      if (late) ::Sleep(std::max<LONG>(0, 60 - static_cast<LONG>(::GetTickCount() - switchedAt)));
+      const std::size_t mark = LogSize(target);
+      Xdotool("key q");
+      const Arrival arrival = WaitForTyped(target, mark, 1);
+      ++keys;
+      if (arrival.typed.empty()) {
+        ++lost;
+      } else if (arrival.keyTime - switchedAt < 50) {
+        ++early;
+        if (arrival.typed[0] != expected) ++earlyOld;
+      } else if (arrival.typed != std::string(1, expected)) {
+        ++wrong;
+        wrongOnes += " " + std::to_string(i) + ":" + arrival.typed;
+      }
     }
-    if (i % 10 < 2) {  // and a hot key, once the switch is long past
+    if (i % 10 < 2) {
       const std::size_t hotMark = LogSize(target);
       Xdotool("key alt+a");
       ++keys;
