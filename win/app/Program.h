@@ -31,8 +31,7 @@ struct DialogShowingFlags {
   bool ApplicationMappingsShowing = false;
   bool Any() const {
     return AboutShowing || SelectCharacterShowing || HotKeyActionShowing || NetworkConsiderationsShowing ||
-           UserManualShowing || OtherProductsShowing || CheckHotKeysShowing ||
-           ApplicationMappingsShowing;
+           UserManualShowing || OtherProductsShowing || CheckHotKeysShowing || ApplicationMappingsShowing;
   }
 };
 extern DialogShowingFlags Showing;
