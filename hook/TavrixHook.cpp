@@ -7,6 +7,7 @@
 
 #include "core/hook/KeyDecision.h"
 #include "core/hook/KeyMarker.h"
+#include "core/hook/TableSets.h"
 #include "core/hook/Watchdog.h"
 
 namespace tvx {
@@ -15,6 +16,7 @@ namespace {
 constexpr UINT KeyActionMessage = WM_USER + 1;
 constexpr UINT WatchdogPeriod = 1000;
 constexpr DWORD StartTimeout = 5000;
+constexpr UINT SetTablesTimeout = 2000;
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam);
@@ -130,11 +132,19 @@ class HookLibrary {
       const KeyEvent event{static_cast<std::uint8_t>(key->vkCode), static_cast<std::uint16_t>(key->scanCode),
                            (key->flags & LLKHF_UP) != 0, (key->flags & LLKHF_EXTENDED) != 0, false};
       HWND foreground = ::GetForegroundWindow();
-      const KeySystem system{ModifiersDown(), now, reinterpret_cast<std::uintptr_t>(foreground), switches_,
-                             paused_.load(std::memory_order_relaxed)};
-      const KeyOutput out = DecideKey(state_, event, system, Tables(), LayoutOf(foreground));
+      const auto window = reinterpret_cast<std::uintptr_t>(foreground);
+      const bool keyDown = ReleaseAsksSystem(state_, event) && (::GetAsyncKeyState(event.vk) & 0x8000);
+      const KeySystem system{ModifiersDown(), now, window, switches_, paused_.load(std::memory_order_relaxed),
+                             keyDown};
+      // The program's sets, read once for this key, like the pause.
+      const TableSets* sets = sets_.load(std::memory_order_acquire);
+      const KeyOutput out =
+          DecideKey(state_, event, system, sets ? TablesFor(*sets, window) : Tables(), LayoutOf(foreground));
       if (out.injectedCount) Inject(out);
-      if (out.post) ::PostMessageA(MainWindow(), KeyActionMessage, out.postWParam, out.postLParam);
+      if (out.post)
+        ::PostMessageA(MainWindow(), KeyActionMessage,
+                       static_cast<WPARAM>(out.postWParam) | static_cast<WPARAM>(out.postAction) << 16,
+                       out.postLParam);
       if (out.togglePause) {
         paused_.store(!system.paused, std::memory_order_relaxed);
         ::PostMessageA(MainWindow(), PauseChangedMessage, !system.paused, 0);
@@ -151,6 +161,16 @@ class HookLibrary {
   }
   // From the program's thread. Each key reads the flag once and decides by that one reading.
   void Pause(bool paused) { paused_.store(paused, std::memory_order_relaxed); }
+
+  // From any thread of the program. A key reads the pointer once; the hook thread handles a sent message
+  // only between keys, so once one has been handled no key still reads the sets published before.
+  bool SetTables(const TableSets* sets) {
+    sets_.store(sets, std::memory_order_release);
+    HWND input = input_.load();
+    if (!input) return !hook_.load();
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutA(input, WM_NULL, 0, 0, SMTO_NORMAL, SetTablesTimeout, &result) != 0;
+  }
 
  private:
   static DWORD WINAPI ThreadProc(void* self) {
@@ -172,6 +192,7 @@ class HookLibrary {
                                    reinterpret_cast<HINSTANCE>(&__ImageBase), nullptr);
     RAWINPUTDEVICE keyboard{1, 6, RIDEV_INPUTSINK, input};
     if (input) ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
+    input_ = input;
     HWINEVENTHOOK desktop = ::SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH, nullptr,
                                               DesktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT);
     const UINT_PTR timer = ::SetTimer(nullptr, 0, WatchdogPeriod, nullptr);
@@ -183,12 +204,14 @@ class HookLibrary {
     }
     ::KillTimer(nullptr, timer);
     if (desktop) ::UnhookWinEvent(desktop);
+    // No key runs after this: the program may free what it published without a round trip.
+    Uninstall();
+    input_ = nullptr;
     if (input) {
       keyboard = {1, 6, RIDEV_REMOVE, nullptr};
       ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
       ::DestroyWindow(input);
     }
-    Uninstall();
     return 0;
   }
 
@@ -260,6 +283,8 @@ class HookLibrary {
   std::atomic<HHOOK> hook_{nullptr};  // set on the hook thread, read by Start
   std::atomic<bool> quit_{false};
   std::atomic<bool> paused_{false};
+  std::atomic<const TableSets*> sets_{nullptr};  // the program's; none: the areas for every window
+  std::atomic<HWND> input_{nullptr};             // the hook thread's window, for the round trip
   HANDLE thread_ = nullptr;
   HANDLE ready_ = nullptr;
   DWORD threadId_ = 0;
@@ -288,3 +313,5 @@ std::uint32_t TavrixMsgHookInit() { return 0; }
 void TavrixHookTerm(std::uint32_t) { tvx::Library.Stop(); }
 
 void TavrixHookPause(std::uint32_t paused) { tvx::Library.Pause(paused != 0); }
+
+std::uint32_t TavrixHookSetTables(const tvx::TableSets* sets) { return tvx::Library.SetTables(sets) ? 1 : 0; }

@@ -3,6 +3,10 @@
 
 #include <cstdint>
 
+namespace tvx {
+struct TableSets;
+}
+
 #ifdef TAVRIXHK_BUILD
 #define TAVRIXHK_API extern "C" __declspec(dllexport)
 #else
@@ -16,6 +20,12 @@ TAVRIXHK_API void TavrixHookTerm(std::uint32_t hookHandle);
 // Pauses (non-zero) or resumes every mapping. The library reads the flag once per key; a start is
 // never paused.
 TAVRIXHK_API void TavrixHookPause(std::uint32_t paused);
+
+// Publishes the per-application table sets, in the program's memory (the hook runs on a thread of the
+// library inside the program), or none: the shared areas for every window, as without bindings. The
+// library reads the pointer once per key, beside the pause. 1 when no key reads the sets published
+// before any more, so the program may free them; 0 when that could not be made sure (keep them).
+TAVRIXHK_API std::uint32_t TavrixHookSetTables(const tvx::TableSets* sets);
 
 // Posted by the library to the main window when Ctrl+Alt+Scroll Lock turned the pause over: WParam 1
 // paused, 0 resumed. WM_USER + 4, beside the WM_USER + 1 of a hot key.

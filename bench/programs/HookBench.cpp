@@ -1,7 +1,10 @@
 // Measurements for scripts/bench.sh, printed as one number (the median, in microseconds):
 //   HookBench latency VK COUNT CHAR  SendInput of a key press to the WM_CHAR CHAR, in a focused window
 //   HookBench startup TITLE EXE   CreateProcess of EXE to its window titled TITLE... shown (EXE closed then)
-//   HookBench keyfile PATH        writes a mapping file with Q remapped to z and no hot keys
+//   HookBench keyfile PATH [CHAR] writes a mapping file with Q remapped to z (or CHAR) and no hot keys
+//   HookBench switch COUNT new|known  from the "Bare window" to a window of this program, bound to a file
+//                                 where Q types y: the time until Q does (milliseconds, "median p95")
+//   HookBench foreground          one GetForegroundWindow call, which the hook makes per key
 #include <windows.h>
 
 #include <algorithm>
@@ -122,9 +125,56 @@ int Startup(const std::string& title, std::string exe) {
   return 0;
 }
 
-int KeyFile(const char* path) {
+// A window of this program comes to the front from another program's, fresh each time (`fresh`, so its
+// program must be found first) or the same one. Q is pressed until it types y, the bound file's character.
+int Switch(int count, bool fresh) {
+  HWND other = ::FindWindowA("BareWindow", nullptr);
+  if (!other) return std::puts("no bare window"), 1;
+  HWND window = nullptr;
+  std::vector<double> samples;
+  for (int i = 0; i < count; ++i) {
+    ::SetForegroundWindow(other);
+    ::Sleep(30);
+    Drain();
+    if (!window)
+      window = ::CreateWindowExW(0, L"STATIC", L"HookBench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+    LARGE_INTEGER start, end;
+    ::QueryPerformanceCounter(&start);
+    ::SetForegroundWindow(window);
+    ::SetFocus(window);
+    for (WPARAM typed = 0; typed != 'y';) {
+      Press('Q');
+      typed = WaitForChar(500);
+      ::QueryPerformanceCounter(&end);
+      if (Microseconds(start, end) > 3e6) return std::puts("the bound file never came in force"), 1;
+    }
+    samples.push_back(Microseconds(start, end) / 1000);
+    if (fresh) {
+      ::DestroyWindow(window);
+      window = nullptr;
+    }
+    Drain();
+  }
+  std::sort(samples.begin(), samples.end());
+  std::printf("%.1f %.1f\n", Median(samples), samples[samples.size() * 95 / 100]);
+  return 0;
+}
+
+int Foreground() {
+  constexpr int Calls = 20000;
+  LARGE_INTEGER start, end;
+  ::QueryPerformanceCounter(&start);
+  for (int i = 0; i < Calls; ++i) ::GetForegroundWindow();
+  ::QueryPerformanceCounter(&end);
+  std::printf("%.2f\n", Microseconds(start, end) / Calls);
+  return 0;
+}
+
+int KeyFile(const char* path, char q) {
   std::string file(1078, '\0');  // five hot-key tables, all empty
   file += "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopzrstuvwxyz0123456789";
+  file[1078 + 26 + 16] = q;
   file += " !\"#$%&'()*+,-./:;<=>?@[\\]^_`}~";
   FILE* out = std::fopen(path, "wb");
   if (!out) return 1;
@@ -139,7 +189,11 @@ int main(int argc, char** argv) {
   if (mode == "latency" && argc == 5)
     return Latency(static_cast<WORD>(std::strtol(argv[2], nullptr, 0)), std::atoi(argv[3]), argv[4][0]);
   if (mode == "startup" && argc == 4) return Startup(argv[2], argv[3]);
-  if (mode == "keyfile" && argc == 3) return KeyFile(argv[2]);
-  std::puts("usage: HookBench latency VK COUNT CHAR | startup TITLE EXE | keyfile PATH");
+  if (mode == "keyfile" && (argc == 3 || argc == 4)) return KeyFile(argv[2], argc == 4 ? argv[3][0] : 'z');
+  if (mode == "switch" && argc == 4) return Switch(std::atoi(argv[2]), std::string(argv[3]) == "new");
+  if (mode == "foreground") return Foreground();
+  std::puts(
+      "usage: HookBench latency VK COUNT CHAR | startup TITLE EXE | keyfile PATH [CHAR] | "
+      "switch COUNT new|known | foreground");
   return 2;
 }

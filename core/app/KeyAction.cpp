@@ -73,7 +73,10 @@ void KeyActionMsg(std::uint64_t wParam, std::int64_t lParam, const HotKeyAreaVie
   unsigned w = static_cast<unsigned>(wParam & 0xFFFF);
   const bool capsLock = (w & CapsLockFlag) != 0;
   w &= ~CapsLockFlag;
-  const std::optional<HotKeyAction> action = ActionOf(w, lParam, area);
+  // The library carries the action of the tables that matched in bits 16 to 31: in a program with a
+  // mapping file of its own that is not the entry of the current file's area.
+  const auto carried = static_cast<HotKeyAction>((wParam >> 16) & 0xFFFF);
+  const std::optional<HotKeyAction> action = carried ? std::optional(carried) : ActionOf(w, lParam, area);
   if (!action || *action == 0 || *action > LastKeyAction) return;
   std::int16_t scanned = 0;
   if (*action < 128) {

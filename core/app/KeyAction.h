@@ -27,6 +27,7 @@ bool IsExtendedKey(std::uint8_t vk);
 void TypeAltCode(Keyboard& keyboard, std::string_view digits);
 
 // A message pointing outside the tables, an empty entry and a character the layout cannot type do nothing.
+// An action carried in bits 16 to 31 of `wParam` is carried out in place of the entry the message names.
 void KeyActionMsg(std::uint64_t wParam, std::int64_t lParam, const HotKeyAreaView& area, Keyboard& keyboard);
 
 // The lines the trace messages append, carriage return and line feed included.

@@ -126,6 +126,7 @@ void Post(KeyOutput& out, const HookState& state, const KeyRecord& record) {
   out.post = true;
   out.postWParam = static_cast<std::uint16_t>(record.value | (state.capsLock ? CapsLockFlag : 0));
   out.postLParam = record.row;
+  out.postAction = record.action;
 }
 
 void InjectCharacter(KeyOutput& out, char16_t ch) {
@@ -174,7 +175,7 @@ bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t 
   ReleaseModifiers(state, out, held);
   KeyRecord& record = state.keys[vk];
   record = {KeyFate::HotKey, static_cast<std::uint8_t>(cell.row),
-            static_cast<std::uint16_t>(cell.table << 8 | column)};
+            static_cast<std::uint16_t>(cell.table << 8 | column), *action};
   Post(out, state, record);
   out.suppress = true;
   return true;
@@ -185,7 +186,7 @@ bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t 
 bool TogglePause(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held) {
   if (vk != VkScroll || ColumnOf(held) != CtrlAlt) return false;
   ReleaseModifiers(state, out, held);
-  state.keys[vk] = {KeyFate::PauseKey, 0, 0};
+  state.keys[vk] = {KeyFate::PauseKey, 0, 0, 0};
   out.togglePause = true;
   out.suppress = true;
   return true;
@@ -200,7 +201,7 @@ bool Remap(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held,
   const std::uint8_t replacement = RemappedCharacter(typed, tables.remap);
   const char16_t ch = layout.unicode[replacement];
   if (replacement == typed || ch == 0) return false;
-  state.keys[vk] = {KeyFate::Remapped, 0, static_cast<std::uint16_t>(ch)};
+  state.keys[vk] = {KeyFate::Remapped, 0, static_cast<std::uint16_t>(ch), 0};
   InjectCharacter(out, ch);
   out.suppress = true;
   return true;
@@ -220,7 +221,7 @@ KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::u
         (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
       return out;
   }
-  state.keys[vk] = {KeyFate::Passed, 0, 0};
+  state.keys[vk] = {KeyFate::Passed, 0, 0, 0};
   // The modifier records are written for modifiers alone: most keys leave them as they are.
   if (modifier) state.heldModifiers |= modifier;
   if (vk == VkCapital) state.capsLock = !state.capsLock;
@@ -269,11 +270,11 @@ std::uint8_t DoubtHeldModifiers(HookState& state, const KeySystem& system) {
   return held & static_cast<std::uint8_t>(~gone);
 }
 
-KeyOutput Release(HookState& state, std::uint8_t vk) {
+KeyOutput Release(HookState& state, std::uint8_t vk, bool systemDown) {
   KeyOutput out;
   KeyRecord& record = state.keys[vk];
   const std::uint8_t bit = ModifierBit(vk);
-  out.suppress = Swallowed(record.fate) || (state.releasedModifiers & bit);
+  out.suppress = (Swallowed(record.fate) && !systemDown) || (state.releasedModifiers & bit);
   // The user let go before our press of it came through (the callback ran late): this release would
   // reach the system ahead of that press, so a release of our own goes after it.
   if (state.repressedModifiers & bit) {
@@ -287,6 +288,10 @@ KeyOutput Release(HookState& state, std::uint8_t vk) {
 }
 
 }  // namespace
+
+bool ReleaseAsksSystem(const HookState& state, const KeyEvent& event) {
+  return event.up && !event.ours && Swallowed(state.keys[Normalized(event)].fate);
+}
 
 std::uint8_t ModifiersToCheck(const HookState& state) {
   return HeldModifiers(state) & static_cast<std::uint8_t>(~state.releasedModifiers);
@@ -306,7 +311,7 @@ KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& sy
     if (event.up) Forget(state, LeftCtrlBit);
     return {};
   }
-  if (event.up) return Release(state, vk);
+  if (event.up) return Release(state, vk, system.keyDown);
   if (state.keys[vk].fate != KeyFate::Up) return Repeat(state, vk, state.keys[vk]);
   return Press(state, event, vk, held, system.paused, tables, layout);
 }
@@ -329,7 +334,7 @@ void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool c
     KeyRecord& record = state.keys[vk];
     const bool generic = vk >= 0x10 && vk <= 0x12;
     const bool altGr = vk == VkLeftCtrl && state.altGrControl;
-    if (down[vk] && record.fate == KeyFate::Up && !generic && !altGr) record = {KeyFate::Passed, 0, 0};
+    if (down[vk] && record.fate == KeyFate::Up && !generic && !altGr) record = {KeyFate::Passed, 0, 0, 0};
     if (altGr) record = {};
   }
   ForgetReleasedKeys(state, down);

@@ -30,6 +30,7 @@ struct KeySystem {
   std::uintptr_t foreground = 0;   // the foreground window
   std::uint32_t switches = 0;      // input desktop switches seen so far (lock, Ctrl+Alt+Del, elevation)
   bool paused = false;             // new keys go through unchanged; keys already down end as they began
+  bool keyDown = false;            // a release the decision asks about: the system holds the key down
 };
 
 struct InjectedKey {
@@ -54,6 +55,9 @@ struct KeyOutput {
   bool togglePause = false;  // Ctrl+Alt+Scroll Lock: the wrapper turns the pause over and says so
   std::uint16_t postWParam = 0;
   std::uint16_t postLParam = 0;
+  // The action found when the key was pressed, carried in the message beside its cell: the main window
+  // carries out the action of the tables that matched, which need not be the current file's.
+  std::uint16_t postAction = 0;
 
   void Inject(const InjectedKey& key) {
     if (injectedCount < MaxInjected) injected[injectedCount++] = key;
@@ -67,8 +71,9 @@ enum class KeyFate : std::uint8_t { Up, Passed, HotKey, Remapped, PauseKey };
 
 struct KeyRecord {
   KeyFate fate = KeyFate::Up;
-  std::uint8_t row = 0;     // HotKey: the row reported
-  std::uint16_t value = 0;  // HotKey: table number and column; Remapped: the character typed
+  std::uint8_t row = 0;      // HotKey: the row reported
+  std::uint16_t value = 0;   // HotKey: table number and column; Remapped: the character typed
+  std::uint16_t action = 0;  // HotKey: the action of the tables that decided the press
 };
 
 struct HookState {
@@ -101,6 +106,11 @@ struct HotKeyCell {
 };
 // The cell a key stands for in a layout, as the hook matches it; table 0 for a key that is no row.
 HotKeyCell HotKeyCellOf(std::uint8_t vk, const RemapAreaView& remap, const KeyLayout& layout);
+
+// Whether the wrapper reads the system's state of the event's key for KeySystem::keyDown: the release of a
+// key whose press the hook swallowed. The system may still have come to believe it down (Wine takes the
+// keys held from the X server when the focus moves); then the release goes through, or the key stays down.
+bool ReleaseAsksSystem(const HookState& state, const KeyEvent& event);
 
 // The modifiers the state counts as held and not released by us: the system's key state can confirm
 // them, and the wrapper reads it for these before each key.

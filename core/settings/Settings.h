@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/common/Numbers.h"
 #include "core/common/ShortString.h"
@@ -33,6 +34,9 @@ class ProfileStore {
                           std::size_t maxLength) = 0;
   // Failures are not reported: a settings file that cannot be written must not stop the program.
   virtual void Put(const char* section, const char* key, const std::string& value) = 0;
+  // The keys of `section` in the file's order; none for a missing section.
+  virtual std::vector<std::string> Keys(const char* section) = 0;
+  virtual void Remove(const char* section, const char* key) = 0;
 };
 
 inline constexpr char SettingsFileName[] = "TAVRIX.INI";

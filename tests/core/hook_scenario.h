@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/hook/KeyDecision.h"
+#include "core/hook/TableSets.h"
 #include "core/keymap/Catalogue.h"
 #include "tests/support/Tables.h"
 
@@ -74,7 +75,7 @@ inline Key KeyNamed(const std::string& name) {
 // Output of one event: "pass" or "swallow", then injected keys (hex virtual key or 'c' for a character,
 // v down, ^ up), "post WWWW/row" for a hot key reported to the main window and "toggle" for the pause
 // turned over.
-inline std::string Describe(const KeyOutput& out) {
+inline std::string Describe(const KeyOutput& out, bool withAction = false) {
   std::string text = out.suppress ? "swallow" : "pass";
   char part[32];
   for (int i = 0; i < out.injectedCount; ++i) {
@@ -89,6 +90,7 @@ inline std::string Describe(const KeyOutput& out) {
   if (out.post) {
     std::snprintf(part, sizeof part, " post %04X/%d", out.postWParam, out.postLParam);
     text += part;
+    if (withAction) text += " =" + std::to_string(out.postAction);
   }
   if (out.togglePause) text += " toggle";
   return text;
@@ -139,10 +141,12 @@ inline std::uint8_t SystemVk(const Key& key) {
 // joins the outputs with " | ". Without an output of their own: "~lalt" a release the hook never sees,
 // "wait3100" that many milliseconds without a key, "focus" another window comes to the foreground,
 // "desktop" the input desktop switches (and back), "rebuild" the hook is installed again, "pause" and
-// "resume" the program sets the pause. Afterwards no key may be down in the system that the user does
-// not hold.
+// "resume" the program sets the pause, "focusN" window N comes to the foreground, "resync" the system
+// takes the keys the user holds as down. With `sets`, each key is decided by the tables of the foreground
+// window's set, and a hot key shows the action it carries.
+// Afterwards no key may be down in the system that the user does not hold.
 inline std::string Play(Session& session, const Tables& tables, const std::string& events,
-                        const KeyLayout& layout) {
+                        const KeyLayout& layout, const TableSets* sets = nullptr) {
   std::istringstream in(events);
   std::string token, result;
   while (in >> token) {
@@ -152,6 +156,14 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
     }
     if (token == "pause" || token == "resume") {
       session.system.paused = token == "pause";
+      continue;
+    }
+    if (token.size() > 5 && token.rfind("focus", 0) == 0) {
+      session.system.foreground = std::stoul(token.substr(5));
+      continue;
+    }
+    if (token == "resync") {  // the system takes the keys held from elsewhere, as Wine does on a focus change
+      session.systemDown = session.userHolds;
       continue;
     }
     if (token == "focus" || token == "desktop" || token == "rebuild") {
@@ -174,14 +186,16 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
     }
     const KeyEvent event{key.vk, key.scan, token[0] == '-', key.extended, ours};
     if (!ours) session.userHolds[vk] = !event.up;
-    const KeyOutput out = session.Decide(event, layout, tables.views);
+    session.system.keyDown = event.up && session.systemDown[vk];
+    const KeyOutput out =
+        session.Decide(event, layout, sets ? TablesFor(*sets, session.system.foreground) : tables.views);
     if (!out.suppress && !ours) session.Deliver(vk, event.up);  // the program's own keys are its matter
     for (int i = 0; i < out.injectedCount; ++i) {
       EXPECT_NE(out.injected[i].scan, 0) << "injected without a scan code";
       if (!out.injected[i].unicode) session.Deliver(out.injected[i].vk, out.injected[i].up);
     }
     if (out.togglePause) session.system.paused = !session.system.paused;
-    result += (result.empty() ? "" : " | ") + Describe(out);
+    result += (result.empty() ? "" : " | ") + Describe(out, sets != nullptr);
   }
   for (int vk = 0; vk < 256; ++vk)
     EXPECT_FALSE(session.systemDown[vk] && !session.userHolds[vk])

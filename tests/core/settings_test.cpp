@@ -33,6 +33,13 @@ class FakeStore : public ProfileStore {
     puts.emplace_back(section, key, value);
     values[{section, key}] = value;
   }
+  std::vector<std::string> Keys(const char* section) override {
+    std::vector<std::string> keys;
+    for (const auto& [place, value] : values)
+      if (place.first == section) keys.push_back(place.second);
+    return keys;
+  }
+  void Remove(const char* section, const char* key) override { values.erase({section, key}); }
 };
 
 TSettings Loaded(FakeStore& store, const ShortString& dir = "C:\\Tavrix") {

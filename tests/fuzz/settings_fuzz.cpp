@@ -22,6 +22,8 @@ class Store : public ProfileStore {
     return found == values.end() ? defaultValue : found->second;
   }
   void Put(const char*, const char* key, const std::string& value) override { values[key] = value; }
+  std::vector<std::string> Keys(const char*) override { return {}; }
+  void Remove(const char*, const char* key) override { values.erase(key); }
 };
 
 }  // namespace

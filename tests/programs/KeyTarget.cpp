@@ -4,6 +4,8 @@
 //   (1 Shift, 2 Ctrl, 4 Alt, 8 Win), "e 26" the key down came with the extended-key flag, "c 0041" a
 //   character (UTF-16 code in hex), "menu" a menu bar opened, on WM_APP+1 "down 41 12" the keys the
 //   window's input state holds down, and on WM_APP+2 "scroll 0" or "scroll 1", the Scroll Lock toggle.
+//   "t 1234" after a key down's modifiers: its message time. On WM_APP+3 it opens a window it owns, as a
+//   dialog, and logs "dialog HHHHHHHH"; that window records into the same log.
 #include <windows.h>
 
 #include <cstdio>
@@ -45,6 +47,7 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SYSKEYDOWN:
       Log("k " + Hex(static_cast<unsigned>(wParam), 2) + "v");
       Log("m " + std::to_string(HeldModifiers()));
+      Log("t " + std::to_string(::GetMessageTime()));
       if (lParam & (1 << 24)) Log("e " + Hex(static_cast<unsigned>(wParam), 2));
       break;
     case WM_KEYUP:
@@ -64,6 +67,13 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_APP + 2:
       Log("scroll " + std::to_string(::GetKeyState(VK_SCROLL) & 1));
       return 0;
+    case WM_APP + 3: {
+      HWND dialog = ::CreateWindowExW(0, L"TavrixKeyTarget", L"Key target dialog", WS_POPUP | WS_CAPTION, 150,
+                                      150, 200, 100, hwnd, nullptr, nullptr, nullptr);
+      ::ShowWindow(dialog, SW_SHOW);
+      Log("dialog " + Hex(static_cast<unsigned>(reinterpret_cast<UINT_PTR>(dialog)), 8));
+      return 0;
+    }
     case WM_DESTROY:
       ::PostQuitMessage(0);
       return 0;

@@ -24,6 +24,7 @@ void TMainWin::DoNew() {
   if (!ChooseCurrentFile(MySaveDialog)) return;
   InitTavrix();
   SaveTavrix(Settings.CurrentFile);
+  CurrentFileChanged();
   UpdateGrid();
 }
 

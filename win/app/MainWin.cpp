@@ -52,6 +52,7 @@ const MenuSpec MainMenu[] = {
       {0, nullptr, nullptr},
       {IdMenuSysTray, "&Place in System Tray", nullptr},
       {IdMenuCheckHotKeys, "&Check Hot Keys", nullptr},
+      {IdMenuApplicationMappings, "&Application Mappings", nullptr},
       {0, nullptr, nullptr},
       {IdMenuPause, "Pa&use Remapping and Hot Keys", nullptr}}},
     {"&Help",
@@ -196,6 +197,7 @@ void TMainWin::FormCreate() {
       [this] { SetMenuLastFiles(); },
       [] { BrowseOnly = FullBrowseOnly = Paused = false; },
       [this] { ApplyCommandLine(); },
+      [this] { StartAppMappings(); },
       [] {
         ScreenWidth = ::GetSystemMetrics(SM_CXSCREEN);
         ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
@@ -275,6 +277,7 @@ void TMainWin::FormActivate() {
 
 void TMainWin::FormClose() {
   Reported([this] { SaveSettings(); });
+  appMappings_.Stop();
   if (HotKeyArea) TavrixHookTerm(HotKeys().HookHandle());
   HotKeyArea.reset();
   RemapArea.reset();
@@ -331,6 +334,7 @@ void TMainWin::SaveSettings() {
 
 void TMainWin::LoadTavrix(const ShortString& fileName) {
   tvx::LoadTavrix(files_, fileName, HotKeys(), Remaps());
+  CurrentFileChanged();
 }
 
 bool TMainWin::SaveTavrix(const ShortString& fileName) {
@@ -435,6 +439,9 @@ void TMainWin::Command(int id) {
     case IdMenuOther:
       MenuOtherClick();
       break;
+    case IdMenuApplicationMappings:
+      MenuApplicationMappingsClick();
+      break;
     case IdMenuCheckHotKeys:
       MenuCheckHotKeysClick();
       break;
@@ -490,6 +497,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case PauseChangedMessage:
       PauseChangedMsg(wParam);
+      return 0;
+    case AppMappingFailedMessage:
+      AppMappingFailedMsg();
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));

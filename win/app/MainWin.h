@@ -14,7 +14,9 @@
 #include "core/files/SyncFile.h"
 #include "core/keymap/Areas.h"
 #include "core/keymap/HotKeyConflicts.h"
+#include "core/settings/Applications.h"
 #include "core/settings/Settings.h"
+#include "win/app/AppMappings.h"
 #include "win/files/FileDialogs.h"
 #include "win/files/Win32Clock.h"
 #include "win/files/Win32FileAccess.h"
@@ -78,6 +80,7 @@ enum MainWinId : int {
   IdMenuExitSep,
   IdMenuCheckHotKeys,
   IdMenuPause,
+  IdMenuApplicationMappings,
 };
 
 // The category buttons in KeyCategory order, and the two mode buttons: a radio group each.
@@ -148,6 +151,7 @@ class TMainWin : public Window {
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
   void PauseChangedMsg(WPARAM wParam);
+  void AppMappingFailedMsg();
 
   // Network mode: the edit lock around every change of the tables.
   bool FileInUse();
@@ -169,6 +173,14 @@ class TMainWin : public Window {
   void SetMenuLastFiles();
   void MenuLastFileClick(int number);  // 1 to 5
 
+  // Per-application mappings: the bindings, and the default that follows the current file.
+  void StartAppMappings();
+  void CurrentFileChanged();
+  const TApplications& Applications() const { return apps_; }
+  // False when the program's name cannot be a key or all 32 bindings are taken.
+  bool BindApplication(const std::string& program, const ShortString& file);
+  void UnbindApplication(const std::string& program);
+  void MenuApplicationMappingsClick();
   // Command line.
   void ApplyCommandLine();
   void ProcessParam(const ShortString& param);
@@ -230,6 +242,8 @@ class TMainWin : public Window {
   std::uint16_t StartShowCmd = 0;
   bool TrayCapable = false;
   std::unique_ptr<ProfileStore> settingsStore_;
+  TApplications apps_;
+  TAppMappings appMappings_;
   TTaskIcon TaskIcon1;
   HICON TrayPicture = nullptr;  // shared, not owned
   UniqueIcon PausedPicture;

@@ -28,9 +28,10 @@ struct DialogShowingFlags {
   bool UserManualShowing = false;
   bool OtherProductsShowing = false;
   bool CheckHotKeysShowing = false;
+  bool ApplicationMappingsShowing = false;
   bool Any() const {
     return AboutShowing || SelectCharacterShowing || HotKeyActionShowing || NetworkConsiderationsShowing ||
-           UserManualShowing || OtherProductsShowing || CheckHotKeysShowing;
+           UserManualShowing || OtherProductsShowing || CheckHotKeysShowing || ApplicationMappingsShowing;
   }
 };
 extern DialogShowingFlags Showing;

@@ -6,6 +6,7 @@
 
 #include "hook/TavrixHook.h"
 
+#include "win/app/ApplicationMappingsForm.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
 #include "win/files/NetworkConsiderations.h"
@@ -32,6 +33,7 @@ constexpr ClosedDialog TrayClosedDialogs[] = {
     {&DialogShowingFlags::NetworkConsiderationsShowing, NetworkConsiderationsClassName},
     {&DialogShowingFlags::UserManualShowing, UserManualClassName},
     {&DialogShowingFlags::CheckHotKeysShowing, CheckHotKeysClassName},
+    {&DialogShowingFlags::ApplicationMappingsShowing, ApplicationMappingsClassName},
 };
 
 HWND ThreadWindowOfClass(const char* className) {

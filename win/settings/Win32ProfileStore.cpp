@@ -81,6 +81,27 @@ void Win32ProfileStore::Put(const char* section, const char* key, const std::str
   ::WritePrivateProfileStringA(section, key, value.c_str(), fileName_.c_str());
 }
 
+std::vector<std::string> Win32ProfileStore::Keys(const char* section) {
+  // The names come back as one run of strings, each ended by a zero; a buffer too small comes back
+  // filled to two characters short of its size.
+  std::vector<char> names(4096);
+  DWORD length = 0;
+  while ((length = ::GetPrivateProfileStringA(section, nullptr, "", names.data(),
+                                              static_cast<DWORD>(names.size()), fileName_.c_str())) ==
+         names.size() - 2)
+    names.resize(names.size() * 2);
+  std::vector<std::string> keys;
+  for (std::size_t at = 0; at < length && names[at];) {
+    keys.emplace_back(names.data() + at);
+    at += keys.back().size() + 1;
+  }
+  return keys;
+}
+
+void Win32ProfileStore::Remove(const char* section, const char* key) {
+  ::WritePrivateProfileStringA(section, key, nullptr, fileName_.c_str());
+}
+
 ShortString DefaultMappingDir(const ShortString& programDir, const WritableProbe& isWritable) {
   if (CanKeepFileIn(programDir.str(), DefaultMappingFileName, isWritable)) return programDir;
   const std::string folder = UserDataFolder();

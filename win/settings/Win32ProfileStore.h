@@ -33,6 +33,8 @@ class Win32ProfileStore : public ProfileStore {
   std::string Get(const char* section, const char* key, const char* defaultValue,
                   std::size_t maxLength) override;
   void Put(const char* section, const char* key, const std::string& value) override;
+  std::vector<std::string> Keys(const char* section) override;
+  void Remove(const char* section, const char* key) override;
 
  private:
   std::string fileName_;

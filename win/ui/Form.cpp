@@ -39,6 +39,11 @@ KindInfo InfoFor(ControlKind kind) {
       return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Picture:
       return {"STATIC", SS_OWNERDRAW};
+    case ControlKind::ListBox:
+      return {"LISTBOX", LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::ComboBox:
+      return {"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT | WS_VSCROLL | WS_TABSTOP};
   }
   return {"STATIC", 0};
 }

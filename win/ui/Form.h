@@ -29,6 +29,8 @@ enum class ControlKind {
   CheckBox,
   Edit,
   Picture,  // owner-drawn: the form paints it on WM_DRAWITEM
+  ListBox,
+  ComboBox,  // an edit box with a drop-down list; its height includes the list
 };
 
 struct FontSpec {

@@ -83,11 +83,12 @@ class TavrixRun {
   bool loaded_ = false;
 };
 
-// The recording window, focused.
+// The recording window, focused; `program` a copy of KeyTarget.exe under another name.
 class Target {
  public:
-  explicit Target(const std::string& name = "target")
-      : log_(folder_.File(name + ".log")), process_("\"" + BuildDir() + "\\KeyTarget.exe\" " + log_, "") {
+  explicit Target(const std::string& name = "target",
+                  const std::string& program = BuildDir() + "\\KeyTarget.exe")
+      : log_(folder_.File(name + ".log")), process_("\"" + program + "\" " + log_, "") {
     WaitFor([&] { return ReadFileText(log_).rfind("ready ", 0) == 0; });
     window_ = reinterpret_cast<HWND>(std::stoull(ReadFileText(log_).substr(6, 8), nullptr, 16));
     Focus();
@@ -97,6 +98,7 @@ class Target {
   }
 
   bool Focus() const { return TakeForeground(window_); }
+  HWND window() const { return window_; }
   const std::string& log() const { return log_; }
 
   // The log once nothing more arrived for a while.
@@ -125,6 +127,11 @@ class Target {
   // The Scroll Lock toggle as the target's input state holds it: "0" or "1".
   std::string ScrollLock() const { return Ask(WM_APP + 2, "scroll "); }
   bool MenuOpened(std::size_t mark) const { return Settled().find("menu", mark) != std::string::npos; }
+  // A window the target owns, shown as its dialogs are.
+  HWND OpenDialog() const {
+    const std::string handle = Ask(WM_APP + 3, "dialog ");
+    return handle == "?" ? nullptr : reinterpret_cast<HWND>(std::stoull(handle, nullptr, 16));
+  }
 
  private:
   // The rest of the line the target logs after `prefix` in answer to the message; "?" for no answer.

@@ -1,0 +1,64 @@
+#include "core/app/AppSets.h"
+
+#include "core/common/IoError.h"
+#include "core/common/Text.h"
+
+namespace tvx {
+
+void AppTableSets::Prepare(const TApplications& apps, const ShortString& currentFile, TableSetAreas current,
+                           FileAccess& files) {
+  loaded_.clear();
+  programs_.clear();
+  failed_.clear();
+  sets_ = TableSets{};
+  current_ = current;
+  sets_.sets[0] = current;
+  sets_.setCount = 1;
+  // A default that cannot be read leaves the current file's tables in force for every other program.
+  if (const auto set = SetOfFile(apps.DefaultFile(currentFile), currentFile, files))
+    sets_.sets[0] = sets_.sets[*set];
+  for (const AppBinding& binding : apps.bindings)
+    if (const auto set = SetOfFile(binding.file, currentFile, files))
+      programs_.emplace_back(UpperCaseAscii(binding.program), *set);
+}
+
+std::optional<std::uint8_t> AppTableSets::SetOfFile(const ShortString& file, const ShortString& currentFile,
+                                                    FileAccess& files) {
+  const std::string name = UpperCaseAscii(file.str());
+  for (std::size_t i = 0; i < loaded_.size(); ++i)
+    if (UpperCaseAscii(loaded_[i]->file.str()) == name) return static_cast<std::uint8_t>(i + 1);
+  for (const ShortString& failed : failed_)
+    if (UpperCaseAscii(failed.str()) == name) return std::nullopt;
+  if (sets_.setCount > MaxBindings) return std::nullopt;
+  auto tables = std::make_unique<Loaded>();
+  tables->file = file;
+  TableSetAreas areas = current_;
+  if (name != UpperCaseAscii(currentFile.str())) {
+    MappingRecord record{};
+    bool read = false;
+    try {
+      read = LoadRecord(files, file.str(), record);
+    } catch (const IoError&) {
+      read = false;  // shorter than a mapping file: damaged
+    }
+    if (!read) {
+      failed_.push_back(file);
+      return std::nullopt;
+    }
+    RecordToAreas(record, HotKeyAreaView(tables->hotKeys.data()), RemapAreaView(tables->remap.data()));
+    areas = {tables->hotKeys.data(), tables->remap.data()};
+  }
+  loaded_.push_back(std::move(tables));
+  const std::uint8_t set = sets_.setCount++;
+  sets_.sets[set] = areas;
+  return set;
+}
+
+std::uint8_t AppTableSets::SetOfProgram(std::string_view program) const {
+  const std::string name = UpperCaseAscii(ProgramFileName(program));
+  for (const auto& [bound, set] : programs_)
+    if (bound == name) return set;
+  return 0;
+}
+
+}  // namespace tvx

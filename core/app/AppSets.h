@@ -1,0 +1,50 @@
+#pragma once
+// The table sets of the per-application mappings, prepared in the program's memory: the default file's
+// and every bound file's, each loaded once, and which program uses which. The current file's set is the
+// shared areas themselves, so an edit in the main window is in force in every binding of that file.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/files/MappingFile.h"
+#include "core/hook/TableSets.h"
+#include "core/settings/Applications.h"
+
+namespace tvx {
+
+class AppTableSets {
+ public:
+  // Loads the default file and every bound file that is not current. A missing or damaged file has no
+  // set: its programs use the default, and it is listed in Failed().
+  void Prepare(const TApplications& apps, const ShortString& currentFile, TableSetAreas current,
+               FileAccess& files);
+
+  // The set of a program, given by its full path or file name; 0, the default's, when unbound.
+  std::uint8_t SetOfProgram(std::string_view program) const;
+  // The sets, with no window listed yet.
+  const TableSets& Sets() const { return sets_; }
+  const std::vector<ShortString>& Failed() const { return failed_; }
+
+ private:
+  // One per set after the default's; the current file's keeps no tables of its own.
+  struct Loaded {
+    ShortString file;
+    std::array<std::uint8_t, AreaSize> hotKeys{};
+    std::array<std::uint8_t, AreaSize> remap{};
+  };
+  // The set of `file`, adding it when it is new; nothing when it cannot be loaded.
+  std::optional<std::uint8_t> SetOfFile(const ShortString& file, const ShortString& currentFile,
+                                        FileAccess& files);
+
+  std::vector<std::unique_ptr<Loaded>> loaded_;
+  std::vector<std::pair<std::string, std::uint8_t>> programs_;  // upper-case file name, set
+  std::vector<ShortString> failed_;
+  TableSetAreas current_;
+  TableSets sets_;
+};
+
+}  // namespace tvx

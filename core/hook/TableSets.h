@@ -1,0 +1,39 @@
+#pragma once
+// Per-application mappings as the hook sees them: the tables of every mapping file in force somewhere,
+// prepared by the program in its own memory, and the windows that use each. The program publishes a
+// whole TableSets at once; the hook looks up the foreground window in it for each key.
+
+#include <array>
+#include <cstdint>
+
+#include "core/hook/KeyDecision.h"
+
+namespace tvx {
+
+inline constexpr int MaxBindings = 32;
+
+// One mapping file's two areas (the program's views of the shared areas for the current file).
+struct TableSetAreas {
+  std::uint8_t* hotKeys = nullptr;
+  std::uint8_t* remap = nullptr;
+};
+
+struct WindowSet {
+  std::uintptr_t window = 0;
+  std::uint8_t set = 0;
+};
+
+struct TableSets {
+  static constexpr std::size_t MaxWindows = 512;
+  std::array<TableSetAreas, MaxBindings + 1> sets{};  // [0] the default file's
+  std::uint8_t setCount = 1;
+  // Sorted by window; a window not listed uses the default.
+  std::array<WindowSet, MaxWindows> windows{};
+  std::uint16_t windowCount = 0;
+};
+
+// The set index of `window`: a binary search, no allocation, for the hook callback.
+std::uint8_t SetOfWindow(const TableSets& sets, std::uintptr_t window);
+HookTables TablesFor(const TableSets& sets, std::uintptr_t window);
+
+}  // namespace tvx

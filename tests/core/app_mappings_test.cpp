@@ -1,0 +1,188 @@
+// Per-application mappings: the bindings in the settings file, the default rule, the sets prepared from
+// the files, and keys decided by the foreground window's set, with gestures that outlive a switch.
+#include <gtest/gtest.h>
+
+#include "core/app/AppSets.h"
+#include "core/settings/Applications.h"
+#include "tests/core/fake_files.h"
+#include "tests/core/hook_scenario.h"
+
+namespace tvx {
+namespace {
+
+// An INI section in memory, in the order its keys were written.
+class SectionStore : public ProfileStore {
+ public:
+  std::vector<std::pair<std::string, std::string>> keys;
+  std::string Get(const char*, const char* key, const char* defaultValue, std::size_t) override {
+    for (const auto& [name, value] : keys)
+      if (name == key) return value;
+    return defaultValue;
+  }
+  void Put(const char*, const char* key, const std::string& value) override {
+    for (auto& [name, old] : keys)
+      if (name == key) {
+        old = value;
+        return;
+      }
+    keys.emplace_back(key, value);
+  }
+  std::vector<std::string> Keys(const char*) override {
+    std::vector<std::string> names;
+    for (const auto& entry : keys) names.push_back(entry.first);
+    return names;
+  }
+  void Remove(const char*, const char* key) override {
+    std::erase_if(keys, [&](const auto& entry) { return entry.first == key; });
+  }
+};
+
+TEST(Applications, BindingsAreFoundByProgramFileNameWithoutRegardToCase) {
+  SectionStore store;
+  TApplications apps;
+  EXPECT_TRUE(BindProgram(apps, store, "notepad.exe", "C:\\M\\NOTE.TVX", "C:\\KEY.TVX"));
+  EXPECT_TRUE(BindProgram(apps, store, "C:\\Games\\Quake.exe", "C:\\M\\GAME.TVX", "C:\\KEY.TVX"));
+  ASSERT_NE(apps.BindingOf("C:\\WINDOWS\\NOTEPAD.EXE"), nullptr);
+  EXPECT_EQ(apps.BindingOf("NotePad.Exe")->file, "C:\\M\\NOTE.TVX");
+  EXPECT_EQ(apps.BindingOf("QUAKE.EXE")->program, "Quake.exe");
+  EXPECT_EQ(apps.BindingOf("NOTEPAD2.EXE"), nullptr);
+  EXPECT_EQ(apps.BindingOf("C:\\NOTEPAD.EXE\\WORD.EXE"), nullptr);
+
+  // Binding again replaces; the key as first written stays.
+  EXPECT_TRUE(BindProgram(apps, store, "NOTEPAD.EXE", "C:\\M\\OTHER.TVX", "C:\\KEY.TVX"));
+  EXPECT_EQ(apps.bindings.size(), 2u);
+  const TApplications read = LoadApplications(store);
+  EXPECT_EQ(read.bindings, apps.bindings);
+  EXPECT_EQ(read.Default, "C:\\KEY.TVX");
+
+  UnbindProgram(apps, store, "QUAKE.EXE");
+  EXPECT_EQ(LoadApplications(store).bindings, apps.bindings);
+  for (const char* refused : {"", "  ", "Default", "A=B.EXE", "[X].EXE"})
+    EXPECT_FALSE(BindProgram(apps, store, refused, "C:\\X.TVX", "C:\\KEY.TVX")) << refused;
+}
+
+TEST(Applications, AtMost32BindingsAreKeptOrRead) {
+  SectionStore store;
+  TApplications apps;
+  for (int i = 0; i < 32; ++i)
+    EXPECT_TRUE(BindProgram(apps, store, "P" + std::to_string(i) + ".EXE", "C:\\A.TVX", "C:\\KEY.TVX"));
+  EXPECT_FALSE(BindProgram(apps, store, "ONE_MORE.EXE", "C:\\A.TVX", "C:\\KEY.TVX"));
+  EXPECT_TRUE(BindProgram(apps, store, "P5.EXE", "C:\\B.TVX", "C:\\KEY.TVX"));  // a change is no new one
+  store.keys.emplace_back("HAND_EDITED.EXE", "C:\\A.TVX");
+  store.keys.emplace_back("EMPTY.EXE", "");
+  const TApplications read = LoadApplications(store);
+  EXPECT_EQ(read.bindings.size(), 32u);
+  EXPECT_EQ(read.BindingOf("HAND_EDITED.EXE"), nullptr);
+}
+
+TEST(Applications, TheDefaultIsTheLastFileCurrentWhileBoundToNoProgram) {
+  SectionStore store;
+  TApplications apps;
+  EXPECT_EQ(apps.DefaultFile("C:\\KEY.TVX"), "C:\\KEY.TVX");  // no bindings: the current file, as ever
+  NoteCurrentFile(apps, store, "C:\\OTHER.TVX");
+  EXPECT_TRUE(store.keys.empty());
+
+  BindProgram(apps, store, "NOTEPAD.EXE", "C:\\NOTE.TVX", "C:\\KEY.TVX");
+  NoteCurrentFile(apps, store, "C:\\note.tvx");  // opened to be edited: bound, so not the default
+  EXPECT_EQ(apps.DefaultFile("C:\\note.tvx"), "C:\\KEY.TVX");
+  NoteCurrentFile(apps, store, "C:\\WORK.TVX");
+  EXPECT_EQ(apps.DefaultFile("C:\\NOTE.TVX"), "C:\\WORK.TVX");
+  EXPECT_EQ(LoadApplications(store).Default, "C:\\WORK.TVX");
+
+  UnbindProgram(apps, store, "NOTEPAD.EXE");  // the last one: the current file again
+  EXPECT_EQ(apps.DefaultFile("C:\\NOTE.TVX"), "C:\\NOTE.TVX");
+  EXPECT_TRUE(store.keys.empty());
+}
+
+Bytes Record(std::uint8_t fill) {
+  Bytes bytes(MappingRecordSize, 0);
+  bytes[HotKeyRunSize] = fill;  // the first remap entry
+  return bytes;
+}
+
+TEST(AppTableSets, EachFileLoadedOnceTheCurrentOneIsTheAreasAndAMissingOneUsesTheDefault) {
+  FakeFiles files;
+  files.files["C:\\KEY.TVX"] = Record(1);
+  files.files["C:\\NOTE.TVX"] = Record(2);
+  files.files["C:\\SHORT.TVX"] = Bytes(100, 0);
+  SectionStore store;
+  TApplications apps;
+  BindProgram(apps, store, "NOTEPAD.EXE", "C:\\NOTE.TVX", "C:\\KEY.TVX");
+  BindProgram(apps, store, "WRITE.EXE", "c:\\note.tvx", "C:\\KEY.TVX");
+  BindProgram(apps, store, "GONE.EXE", "C:\\GONE.TVX", "C:\\KEY.TVX");
+  BindProgram(apps, store, "SHORT.EXE", "C:\\SHORT.TVX", "C:\\KEY.TVX");
+  std::array<std::uint8_t, AreaSize> hot{}, remap{};
+  const TableSetAreas areas{hot.data(), remap.data()};
+
+  AppTableSets sets;
+  sets.Prepare(apps, "C:\\NOTE.TVX", areas, files);  // the bound file is open in the main window
+  const std::uint8_t note = sets.SetOfProgram("C:\\Apps\\notepad.exe");
+  EXPECT_NE(note, 0);
+  EXPECT_EQ(sets.SetOfProgram("WRITE.EXE"), note);
+  EXPECT_EQ(sets.Sets().sets[note].remap, areas.remap);              // its edits are in force at once
+  EXPECT_EQ(sets.Sets().sets[0].remap[remap_area::TablesBegin], 1);  // the default, KEY.TVX, loaded
+  EXPECT_EQ(sets.SetOfProgram("GONE.EXE"), 0);
+  EXPECT_EQ(sets.SetOfProgram("SHORT.EXE"), 0);
+  EXPECT_EQ(sets.SetOfProgram("OTHER.EXE"), 0);
+  EXPECT_EQ(sets.Failed(), (std::vector<ShortString>{"C:\\GONE.TVX", "C:\\SHORT.TVX"}));
+
+  sets.Prepare(apps, "C:\\KEY.TVX", areas, files);
+  EXPECT_EQ(sets.Sets().sets[0].remap, areas.remap);
+  EXPECT_EQ(sets.Sets().sets[sets.SetOfProgram("NOTEPAD.EXE")].remap[remap_area::TablesBegin], 2);
+}
+
+}  // namespace
+
+namespace scenario {
+namespace {
+
+// The default file: q types z, Alt+A types "a". NOTEPAD's (window 7): q types y, Alt+A types "b".
+struct TwoSets {
+  Tables normal, bound;
+  TableSets sets;
+  TwoSets() {
+    for (Tables* t : {&normal, &bound}) t->Identity();
+    normal.Remap(RemapTableId::Lower, 'q', 'z');
+    normal.Bind(Alphabetic, Alt, 0, 'a');
+    bound.Remap(RemapTableId::Lower, 'q', 'y');
+    bound.Bind(Alphabetic, Alt, 0, 'b');
+    sets.sets[0] = {normal.hot.data(), normal.remap.data()};
+    sets.sets[1] = {bound.hot.data(), bound.remap.data()};
+    sets.setCount = 2;
+    sets.windows[0] = {5, 0};
+    sets.windows[1] = {7, 1};
+    sets.windows[2] = {9, 3};  // a set that does not exist
+    sets.windowCount = 3;
+  }
+};
+
+TEST(AppTableSets, KeysFollowTheForegroundWindowAndEndWithTheSetOfTheirPress) {
+  const TwoSets two;
+  const KeyLayout layout = UsLayout();
+  const Scenario scenarios[] = {
+      {"each window's keys by its set; unlisted and broken entries use the default",
+       "+q -q focus7 +q -q +lalt +a -a -lalt focus8 +q -q focus9 +q -q",
+       "swallow 'z'v 'z'^ | swallow | swallow 'y'v 'y'^ | swallow | pass | swallow E8v E8^ A4^ post 0101/0 "
+       "=98 "
+       "| swallow | swallow | swallow 'z'v 'z'^ | swallow | swallow 'z'v 'z'^ | swallow"},
+      {"a key held across a switch repeats and ends as pressed", "focus7 +q focus1 *q -q +q",
+       "swallow 'y'v 'y'^ | swallow 'y'v 'y'^ | swallow | swallow 'z'v 'z'^"},
+      {"... and its release goes through where the switch made the system believe it down",
+       "focus7 +q focus1 resync -q +q", "swallow 'y'v 'y'^ | pass | swallow 'z'v 'z'^"},
+      {"a key passed in one set and released in another where it is remapped", "+lshift +q focus7 -q -lshift",
+       "pass | pass | pass | pass"},
+      {"a hot key held across a switch repeats its own action", "focus7 +lalt +a -lalt focus1 *a -a",
+       "pass | swallow E8v E8^ A4^ post 0101/0 =98 | swallow | swallow post 0101/0 =98 | swallow"},
+      {"Alt pressed in one window, the key in another: the set of the key's window",
+       "+lalt focus7 +a -a -lalt", "pass | swallow E8v E8^ A4^ post 0101/0 =98 | swallow | swallow"},
+  };
+  for (const Scenario& s : scenarios) {
+    Session session;
+    EXPECT_EQ(Play(session, two.normal, s.events, layout, &two.sets), s.expected) << s.what;
+    EXPECT_EQ(session.strayReleases, 0) << s.what;
+  }
+}
+
+}  // namespace
+}  // namespace scenario
+}  // namespace tvx

@@ -1,0 +1,190 @@
+// Per-application mappings through the real program and library, with real X keystrokes: two target
+// programs with different file names, one bound to a mapping file of its own, the other on the default.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/win/support/hook_harness.h"
+
+namespace tvx::test {
+namespace {
+
+// The default file: q types z, Alt+A types "a". The bound program's: q types y, Alt+A types "b".
+Tables TablesTyping(char q, HotKeyAction altA) {
+  Tables tables;
+  tables.Identity();
+  tables.Remap(RemapTableId::Lower, 'q', q);
+  tables.Bind(Alphabetic, Alt, 0, altA);
+  return tables;
+}
+
+// The characters logged since `mark` once `count` have arrived (or two seconds have passed), with the
+// message time of the last key down among them.
+struct Arrival {
+  std::string typed;
+  DWORD keyTime = 0;
+};
+Arrival WaitForTyped(const Target& target, std::size_t mark, std::size_t count) {
+  Arrival arrival;
+  WaitFor(
+      [&] {
+        std::istringstream lines(ReadFileText(target.log()).substr(mark));
+        std::string line;
+        arrival = {};
+        while (std::getline(lines, line)) {
+          if (line.rfind("c ", 0) == 0)
+            arrival.typed += static_cast<char>(std::stoi(line.substr(2), nullptr, 16));
+          if (line.rfind("t ", 0) == 0) arrival.keyTime = static_cast<DWORD>(std::stoul(line.substr(2)));
+        }
+        return arrival.typed.size() >= count;
+      },
+      2s);
+  return arrival;
+}
+
+std::size_t LogSize(const Target& target) { return ReadFileText(target.log()).size(); }
+
+class AppMappings : public ::testing::Test {
+ protected:
+  // TAVRIX.EXE with the default tables as KEY.TVX, started again once BOUNDAPP.EXE is bound to BOUND.TVX.
+  void SetUp() override {
+    // As the Application Mappings dialog leaves them: the binding, and the file current before it.
+    ::WritePrivateProfileStringA("Applications", "boundapp.exe", boundFile_.c_str(),
+                                 SettingsFilePath().c_str());
+    ::WritePrivateProfileStringA("Applications", "Default", tavrix_.KeyFile().c_str(),
+                                 SettingsFilePath().c_str());
+    WriteFileBytes(boundFile_, TablesTyping('y', 'b').MappingFile());
+    ASSERT_TRUE(::CopyFileA((BuildDir() + "\\KeyTarget.exe").c_str(), boundProgram_.c_str(), FALSE));
+    tavrix_.Restart(arguments_);
+    ASSERT_TRUE(WaitFor([&] { return TablesInForce() == Current().MappingFile(); }, 20s));
+  }
+  virtual Tables Current() const { return TablesTyping('z', 'a'); }
+
+  TempDir files_;
+  std::string boundFile_ = files_.File("BOUND.TVX");
+  std::string boundProgram_ = files_.File("BOUNDAPP.EXE");
+  std::string arguments_;
+  TavrixProcess tavrix_{TablesTyping('z', 'a').MappingFile()};
+};
+
+TEST_F(AppMappings, EachProgramTypesWithItsFileAcrossAHundredSwitches) {
+  Target plain("plain");
+  Target bound("bound", boundProgram_);
+  ASSERT_TRUE(bound.Focus());
+  int keys = 0, wrong = 0, early = 0, earlyOld = 0, lost = 0;
+  std::string wrongOnes;
+  // Q right after each switch and again once the switch is 50 ms old; a hot key now and then after that.
+  for (int i = 0; i < 100; ++i) {
+    const Target& target = i % 2 ? plain : bound;
+    const char expected = i % 2 ? 'z' : 'y';
+    const DWORD switchedAt = ::GetTickCount();
+    ::SetForegroundWindow(target.window());
+    for (int late = 0; late < 2; ++late) {
+      if (late) ::Sleep(std::max<LONG>(0, 60 - static_cast<LONG>(::GetTickCount() - switchedAt)));
+      const std::size_t mark = LogSize(target);
+      Xdotool("key q");
+      const Arrival arrival = WaitForTyped(target, mark, 1);
+      ++keys;
+      if (arrival.typed.empty()) {
+        ++lost;
+      } else if (arrival.keyTime - switchedAt < 50) {
+        ++early;
+        if (arrival.typed[0] != expected) ++earlyOld;
+      } else if (arrival.typed != std::string(1, expected)) {
+        ++wrong;
+        wrongOnes += " " + std::to_string(i) + ":" + arrival.typed;
+      }
+    }
+    if (i % 10 < 2) {
+      const std::size_t hotMark = LogSize(target);
+      Xdotool("key alt+a");
+      ++keys;
+      if (WaitForTyped(target, hotMark, 1).typed != std::string(1, i % 2 ? 'a' : 'b')) ++wrong;
+    }
+  }
+  std::printf(
+      "switches 100, keys %d, wrong keys %d, keys lost %d, typed within 50 ms of a switch %d "
+      "(with the old set %d)\n",
+      keys, wrong, lost, early, earlyOld);
+  EXPECT_EQ(wrong, 0) << wrongOnes;
+  EXPECT_EQ(lost, 0);
+  EXPECT_EQ(plain.KeysDown(), "");
+  EXPECT_EQ(bound.KeysDown(), "");
+}
+
+TEST_F(AppMappings, AKeyHeldAcrossASwitchEndsAsPressedAndADialogIsItsProgram) {
+  Target plain("plain");
+  Target bound("bound", boundProgram_);
+  ASSERT_TRUE(bound.Focus());
+  const std::size_t boundMark = LogSize(bound);
+  Xdotool("keydown q");
+  ASSERT_EQ(WaitForTyped(bound, boundMark, 1).typed, "y");
+  ASSERT_TRUE(plain.Focus());
+  const std::size_t plainMark = LogSize(plain);
+  Xdotool("keyup q");
+  Xdotool("key w");  // the round trip: once w is there, the release has been handled
+  std::string typed;
+  WaitFor([&] { return (typed = WaitForTyped(plain, plainMark, 1).typed).find('w') != std::string::npos; },
+          3s);
+  // Wine reports the held q to the newly focused window again: a repeat, typed with the set of its press.
+  EXPECT_EQ(typed.find_first_not_of('y'), typed.size() - 1) << typed;
+  EXPECT_EQ(typed.back(), 'w') << typed;
+  EXPECT_EQ(plain.KeysDown(), "");
+  EXPECT_EQ(bound.KeysDown(), "");
+
+  const HWND dialog = bound.OpenDialog();
+  ASSERT_TRUE(dialog);
+  ASSERT_TRUE(TakeForeground(dialog));
+  const std::size_t dialogMark = LogSize(bound);
+  Xdotool("key q alt+a");
+  EXPECT_EQ(WaitForTyped(bound, dialogMark, 2).typed, "yb");
+}
+
+TEST_F(AppMappings, ABoundFileChangedOnDiskIsInForceWithinASecond) {
+  Target bound("bound", boundProgram_);
+  ASSERT_TRUE(bound.Focus());
+  WriteFileBytes(boundFile_, TablesTyping('v', 'b').MappingFile());
+  const DWORD written = ::GetTickCount();
+  DWORD inForce = 0;
+  std::string typed;
+  // Typed again until the change shows, each key counted: the figure is the time it took.
+  while (::GetTickCount() - written < 1000 && typed != "v") {
+    const std::size_t mark = LogSize(bound);
+    Xdotool("key q");
+    typed = WaitForTyped(bound, mark, 1).typed;
+    inForce = ::GetTickCount() - written;
+  }
+  std::printf("the changed bound file in force after at most %lu ms\n", static_cast<unsigned long>(inForce));
+  EXPECT_EQ(typed, "v");
+}
+
+// The bound file open in the main window: an edit stored into the shared area, as the editors store it,
+// is in force in the bound program at once, and the other programs keep the default file.
+class AppMappingsEditingTheBoundFile : public AppMappings {
+ protected:
+  void SetUp() override {
+    arguments_ = "/F" + boundFile_;
+    AppMappings::SetUp();
+  }
+  Tables Current() const override { return TablesTyping('y', 'b'); }
+};
+
+TEST_F(AppMappingsEditingTheBoundFile, AnEditIsInForceInTheBoundProgramAtOnce) {
+  Target plain("plain");
+  Target bound("bound", boundProgram_);
+  ASSERT_TRUE(bound.Focus());
+  SharedArea remap(RemapAreaName);
+  ASSERT_TRUE(remap.IsOpen());
+  RemapAreaView(remap.mutable_data())
+      .SetByte(RemapTableId::Lower, static_cast<int>(RemapRows(RemapTableId::Lower).find('q')), 'v');
+  std::size_t mark = LogSize(bound);
+  Xdotool("key q");
+  EXPECT_EQ(WaitForTyped(bound, mark, 1).typed, "v");
+  ASSERT_TRUE(plain.Focus());
+  mark = LogSize(plain);
+  Xdotool("key q alt+a");
+  EXPECT_EQ(WaitForTyped(plain, mark, 2).typed, "za") << "the default file is KEY.TVX, not the current one";
+}
+
+}  // namespace
+}  // namespace tvx::test

@@ -1,0 +1,270 @@
+#include "win/app/AppMappings.h"
+
+#include <algorithm>
+
+#include "core/common/Text.h"
+#include "hook/TavrixHook.h"
+
+namespace tvx {
+namespace {
+
+constexpr UINT ConfigureMessage = WM_APP + 1;
+// A save writes beside the file and renames it over: wait for the folder to settle before reloading.
+constexpr DWORD ReloadDelay = 100;
+constexpr std::size_t MaxKnownWindows = 2048;
+constexpr std::size_t MaxKnownProcesses = 64;  // then the ended ones are dropped, their handles closed
+// Not every system sends WinEvents across processes (Wine sends none): while bindings exist the foreground
+// window is also looked at this often, one cheap question each time.
+constexpr DWORD ForegroundPoll = 10;
+constexpr char FrameHost[] = "APPLICATIONFRAMEHOST.EXE";
+
+thread_local TAppMappings* WorkerOfThread = nullptr;
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  if (WorkerOfThread && window && object == OBJID_WINDOW && child == CHILDID_SELF)
+    WorkerOfThread->WindowEvent(event, window);
+}
+
+std::string FolderOf(const ShortString& file) {
+  const std::size_t slash = file.str().find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : file.str().substr(0, slash);
+}
+
+struct HostedSearch {
+  DWORD frameProcess;
+  DWORD found;
+};
+
+// A store app's frame belongs to the frame host; the app's own window is a child from another process.
+BOOL CALLBACK FindHosted(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<HostedSearch*>(param);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(child, &process);
+  if (process == search->frameProcess) return TRUE;
+  search->found = process;
+  return FALSE;
+}
+
+BOOL CALLBACK ResolveTopLevel(HWND window, LPARAM self) {
+  reinterpret_cast<TAppMappings*>(self)->WindowEvent(EVENT_OBJECT_SHOW, window);
+  return TRUE;
+}
+
+}  // namespace
+
+void TAppMappings::Start(HWND mainWindow, TableSetAreas current) {
+  if (thread_) return;
+  mainWindow_ = mainWindow;
+  current_ = current;
+  ready_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  thread_.reset(::CreateThread(nullptr, 0, &TAppMappings::ThreadProc, this, 0, &threadId_));
+  // The worker's queue must exist before Configure posts to it.
+  if (thread_ && ready_) ::WaitForSingleObject(ready_.get(), INFINITE);
+}
+
+void TAppMappings::Configure(const TApplications& apps, const ShortString& currentFile) {
+  {
+    const std::lock_guard lock(mutex_);
+    apps_ = apps;
+    currentFile_ = currentFile;
+  }
+  if (thread_) ::PostThreadMessageA(threadId_, ConfigureMessage, 0, 0);
+}
+
+void TAppMappings::Stop() {
+  if (!thread_) return;
+  ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+  ::WaitForSingleObject(thread_.get(), INFINITE);
+  thread_.reset();
+}
+
+std::vector<ShortString> TAppMappings::TakeFailures() {
+  const std::lock_guard lock(mutex_);
+  return std::exchange(failures_, {});
+}
+
+DWORD WINAPI TAppMappings::ThreadProc(void* self) { return static_cast<TAppMappings*>(self)->Run(); }
+
+DWORD TAppMappings::Run() {
+  WorkerOfThread = this;
+  MSG msg;
+  ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  ::SetEvent(ready_.get());
+  const HWINEVENTHOOK hooks[] = {
+      ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWinEvent, 0, 0,
+                        WINEVENT_OUTOFCONTEXT),
+      ::SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, OnWinEvent, 0, 0,
+                        WINEVENT_OUTOFCONTEXT),
+      ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnWinEvent, 0, 0,
+                        WINEVENT_OUTOFCONTEXT),
+  };
+  DWORD reloadAt = 0;
+  bool reloadDue = false;
+  for (bool running = true; running;) {
+    std::vector<HANDLE> waits;
+    for (const UniqueHandle& watch : folderWatches_) waits.push_back(watch.get());
+    DWORD timeout = bound_ ? ForegroundPoll : INFINITE;
+    if (reloadDue)
+      timeout = std::min(
+          timeout, static_cast<DWORD>(std::max<LONG>(0, static_cast<LONG>(reloadAt - ::GetTickCount()))));
+    const DWORD woken = ::MsgWaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
+                                                    timeout, QS_ALLINPUT);
+    if (woken < WAIT_OBJECT_0 + waits.size()) {
+      ::FindNextChangeNotification(waits[woken - WAIT_OBJECT_0]);
+      reloadDue = true;
+      reloadAt = ::GetTickCount() + ReloadDelay;
+    } else if (woken == WAIT_TIMEOUT && reloadDue && static_cast<LONG>(reloadAt - ::GetTickCount()) <= 0) {
+      reloadDue = false;
+      Prepare();
+    }
+    if (bound_) WindowEvent(EVENT_SYSTEM_FOREGROUND, ::GetForegroundWindow());
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) running = false;
+      if (msg.message == ConfigureMessage) Prepare();
+      ::DispatchMessageA(&msg);
+    }
+  }
+  for (HWINEVENTHOOK hook : hooks)
+    if (hook) ::UnhookWinEvent(hook);
+  bound_ = false;
+  Publish();
+  WorkerOfThread = nullptr;
+  return 0;
+}
+
+void TAppMappings::Prepare() {
+  TApplications apps;
+  ShortString currentFile;
+  {
+    const std::lock_guard lock(mutex_);
+    apps = apps_;
+    currentFile = currentFile_;
+  }
+  const bool wasBound = std::exchange(bound_, !apps.bindings.empty());
+  // The windows already open are known before the first switch to one of them.
+  if (bound_ && !wasBound) ::EnumWindows(ResolveTopLevel, reinterpret_cast<LPARAM>(this));
+  auto prepared = std::make_unique<AppTableSets>();
+  if (bound_) prepared->Prepare(apps, currentFile, current_, files_);
+  std::vector<ShortString> failed;
+  for (const ShortString& file : prepared->Failed())
+    if (reported_.insert(UpperCaseAscii(file.str())).second) failed.push_back(file);
+  // A file read again is reported again the next time it fails.
+  std::erase_if(reported_, [&](const std::string& file) {
+    return std::none_of(prepared->Failed().begin(), prepared->Failed().end(),
+                        [&](const ShortString& f) { return UpperCaseAscii(f.str()) == file; });
+  });
+  if (!failed.empty()) {
+    {
+      const std::lock_guard lock(mutex_);
+      failures_.insert(failures_.end(), failed.begin(), failed.end());
+    }
+    ::PostMessageA(mainWindow_, AppMappingFailedMessage, 0, 0);
+  }
+  folderWatches_.clear();
+  if (bound_) {
+    std::set<std::string> folders{UpperCaseAscii(FolderOf(apps.DefaultFile(currentFile)))};
+    for (const AppBinding& binding : apps.bindings) folders.insert(UpperCaseAscii(FolderOf(binding.file)));
+    for (const std::string& folder : folders) {
+      HANDLE watch = ::FindFirstChangeNotificationA(
+          folder.c_str(), FALSE,
+          FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+      if (watch != INVALID_HANDLE_VALUE && folderWatches_.size() < MAXIMUM_WAIT_OBJECTS - 1)
+        folderWatches_.emplace_back(watch);
+      else if (watch != INVALID_HANDLE_VALUE)
+        ::FindCloseChangeNotification(watch);
+    }
+  }
+  Publish(std::move(prepared));
+}
+
+// The sets with every known window of a bound program; the library swaps them in between two keys.
+void TAppMappings::Publish(std::unique_ptr<AppTableSets> prepared) {
+  std::unique_ptr<AppTableSets> previous;
+  if (prepared) previous = std::exchange(prepared_, std::move(prepared));
+  std::unique_ptr<TableSets> next;
+  if (bound_ && prepared_) {
+    next = std::make_unique<TableSets>(prepared_->Sets());
+    for (const auto& [window, program] : windows_) {
+      const std::uint8_t set = prepared_->SetOfProgram(program);
+      if (set != 0 && next->windowCount < TableSets::MaxWindows)
+        next->windows[next->windowCount++] = {window, set};
+    }
+  }
+  const bool freed = TavrixHookSetTables(next.get()) != 0;
+  std::unique_ptr<TableSets> old = std::exchange(published_, std::move(next));
+  if (!freed) {
+    if (old) keptPublished_.push_back(std::move(old));
+    if (previous) keptPrepared_.push_back(std::move(previous));
+  }
+}
+
+void TAppMappings::WindowEvent(DWORD event, HWND window) {
+  if (!window || !bound_) return;  // without bindings every window uses the areas: nothing to resolve
+  switch (event) {
+    case EVENT_SYSTEM_FOREGROUND:
+      if (window == foreground_) return;  // seen already; a window handle reused comes with its show
+      foreground_ = window;
+      break;
+    case EVENT_OBJECT_SHOW:  // resolved before it comes to the front
+      if (::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow()) return;
+      break;
+    case EVENT_OBJECT_NAMECHANGE:  // a store app's frame takes its app's name once the app is in it
+      if (window != ::GetForegroundWindow()) return;
+      break;
+    default:
+      return;
+  }
+  Resolve(window);
+}
+
+// Resolved again at every event: a window handle, like a process id, can come back for another program.
+void TAppMappings::Resolve(HWND window) {
+  const auto key = reinterpret_cast<std::uintptr_t>(window);
+  std::string program = ProgramOf(window);
+  const auto known = windows_.find(key);
+  if (known != windows_.end() && known->second == program) return;
+  if (windows_.size() >= MaxKnownWindows)
+    std::erase_if(windows_,
+                  [](const auto& entry) { return !::IsWindow(reinterpret_cast<HWND>(entry.first)); });
+  const bool wasBound = known != windows_.end() && prepared_ && prepared_->SetOfProgram(known->second) != 0;
+  windows_[key] = std::move(program);
+  if (bound_ && prepared_ && (wasBound || prepared_->SetOfProgram(windows_[key]) != 0)) Publish();
+}
+
+// The windows a program owns (its dialogs, its Open and Save boxes) are the program's.
+std::string TAppMappings::ProgramOf(HWND window) {
+  HWND root = ::GetAncestor(window, GA_ROOTOWNER);
+  if (!root) root = window;
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(root, &process);
+  std::string path = ProcessPath(process);
+  if (UpperCaseAscii(ProgramFileName(path)) == FrameHost) {
+    HostedSearch search{process, 0};
+    ::EnumChildWindows(root, FindHosted, reinterpret_cast<LPARAM>(&search));
+    if (search.found) path = ProcessPath(search.found);
+  }
+  return path;
+}
+
+// Empty for a process the program may not look into (an elevated one): it uses the default.
+std::string TAppMappings::ProcessPath(DWORD processId) {
+  const auto cached = processes_.find(processId);
+  if (cached != processes_.end()) {
+    if (::WaitForSingleObject(cached->second.handle.get(), 0) == WAIT_TIMEOUT) return cached->second.path;
+    processes_.erase(cached);
+  }
+  UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
+  if (!process) return {};
+  char path[MAX_PATH];
+  DWORD size = MAX_PATH;
+  if (!::QueryFullProcessImageNameA(process.get(), 0, path, &size)) return {};
+  std::string result(path, size);
+  if (processes_.size() >= MaxKnownProcesses)
+    std::erase_if(processes_, [](const auto& entry) {
+      return ::WaitForSingleObject(entry.second.handle.get(), 0) != WAIT_TIMEOUT;
+    });
+  processes_.emplace(processId, Process{std::move(process), result});
+  return result;
+}
+
+}  // namespace tvx

@@ -1,0 +1,85 @@
+#pragma once
+// Per-application mappings at run time: a worker thread follows the foreground window through a WinEvent
+// hook, resolves each window to the table set of its program, reloads bound files when their folders
+// change, and publishes the sets to the hook library. Neither the hook's thread nor the UI thread
+// resolves a window or reads a bound file.
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/app/AppSets.h"
+#include "core/settings/Applications.h"
+#include "win/files/Win32FileAccess.h"
+#include "win/ui/Handles.h"
+
+namespace tvx {
+
+// Posted to the main window when a bound file could not be read; TakeFailures names it.
+inline constexpr UINT AppMappingFailedMessage = WM_USER + 5;
+
+class TAppMappings {
+ public:
+  TAppMappings() = default;
+  TAppMappings(const TAppMappings&) = delete;
+  TAppMappings& operator=(const TAppMappings&) = delete;
+  ~TAppMappings() { Stop(); }
+
+  // `current` is the program's view of the shared areas, which hold the current file.
+  void Start(HWND mainWindow, TableSetAreas current);
+  // The bindings or the current file changed: the worker prepares the sets again.
+  void Configure(const TApplications& apps, const ShortString& currentFile);
+  // The hook goes back to the areas and the worker ends; before the areas are unmapped.
+  void Stop();
+  // The bound files that could not be read since the last call, each reported once.
+  std::vector<ShortString> TakeFailures();
+
+  // On the worker thread, from its WinEvent hook.
+  void WindowEvent(DWORD event, HWND window);
+
+ private:
+  static DWORD WINAPI ThreadProc(void* self);
+  DWORD Run();
+  void Prepare();
+  void Publish(std::unique_ptr<AppTableSets> prepared = nullptr);
+  void Resolve(HWND window);
+  std::string ProgramOf(HWND window);
+  std::string ProcessPath(DWORD processId);
+
+  // Set on the UI thread, taken by the worker.
+  std::mutex mutex_;
+  TApplications apps_;
+  ShortString currentFile_;
+  std::vector<ShortString> failures_;
+
+  HWND mainWindow_ = nullptr;
+  TableSetAreas current_;
+  UniqueHandle thread_;
+  DWORD threadId_ = 0;
+  UniqueHandle ready_;
+
+  // The worker's own.
+  struct Process {
+    UniqueHandle handle;  // signalled once the process has ended: its id may be reused
+    std::string path;
+  };
+  Win32FileAccess files_;
+  bool bound_ = false;
+  std::map<DWORD, Process> processes_;
+  std::map<std::uintptr_t, std::string> windows_;  // window, its program's full path
+  HWND foreground_ = nullptr;
+  std::unique_ptr<AppTableSets> prepared_;
+  std::unique_ptr<TableSets> published_;
+  // What the library could not be shown to have stopped reading: kept, never freed under a key.
+  std::vector<std::unique_ptr<AppTableSets>> keptPrepared_;
+  std::vector<std::unique_ptr<TableSets>> keptPublished_;
+  std::vector<UniqueHandle> folderWatches_;
+  std::set<std::string> reported_;
+};
+
+}  // namespace tvx
