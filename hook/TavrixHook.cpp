@@ -141,8 +141,10 @@ class HookLibrary {
       const KeyOutput out =
           DecideKey(state_, event, system, sets ? TablesFor(*sets, window) : Tables(), LayoutOf(foreground));
       if (out.injectedCount) Inject(out);
-      if (out.post)
-        ::PostMessageA(MainWindow(), KeyActionMessage,
+      if (out.post && !sets)
+        ::PostMessageA(MainWindow(), KeyActionMessage, out.postWParam, out.postLParam);
+      else if (out.post)
+        ::PostMessageA(MainWindow(), CarriedKeyActionMessage,
                        static_cast<WPARAM>(out.postWParam) | static_cast<WPARAM>(out.postAction) << 16,
                        out.postLParam);
       if (out.togglePause) {

@@ -35,6 +35,7 @@ TEST(KeyAction, PostedMessagesReachTheFocusedWindow) {
       {"256 presses F1", 0x0402, 0, "70v 70^"},
       {"Caps Lock flag around F5", 0x8504, 2, "14v 14^ 74v 74^ 14v 14^"},
       {"table 0 carries B", 66, 0, "10v 42v 42^ 10^"},
+      {"bits above the low 16 are ignored", 0xABCD0000u | 0x0504, 2, "74v 74^"},
       {"row outside the table", 0x0101, 26, ""},
       {"column outside the table", 0x0108, 0, ""},
   };

@@ -21,7 +21,7 @@
 namespace tvx {
 
 // Posted to the main window when a bound file could not be read; TakeFailures names it.
-inline constexpr UINT AppMappingFailedMessage = WM_USER + 5;
+inline constexpr UINT AppMappingFailedMessage = WM_APP + 5;
 
 class TAppMappings {
  public:

@@ -487,6 +487,9 @@ void TMainWin::RestoreFocus() {
 LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case KeyActionMessage:
+      KeyActionMsg(wParam & 0xFFFF, lParam);
+      return 0;
+    case CarriedKeyActionMessage:
       KeyActionMsg(wParam, lParam);
       return 0;
     case TraceParamsMessage:

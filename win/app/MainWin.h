@@ -33,7 +33,8 @@ namespace tvx {
 inline constexpr UINT KeyActionMessage = WM_USER + 1;
 inline constexpr UINT TraceParamsMessage = WM_USER + 2;
 inline constexpr UINT TraceCodeMessage = WM_USER + 3;
-// and PauseChangedMessage (WM_USER + 4), declared with the library's exports.
+// and PauseChangedMessage (WM_USER + 4) and CarriedKeyActionMessage (WM_USER + 5), declared with the
+// library's exports.
 
 inline constexpr char MainWindowClassName[] = "TMainWin";
 inline constexpr char ApplicationClassName[] = "TApplication";
