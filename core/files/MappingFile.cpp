@@ -53,8 +53,9 @@ bool WriteBesideAndReplace(FileAccess& files, const std::string& name, std::span
 
 }  // namespace
 
-bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into) {
-  const auto bytes = files.Read(name, into.size());
+bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into,
+                FileAccess::Sharing sharing) {
+  const auto bytes = files.Read(name, into.size(), sharing);
   if (!bytes) return false;
   if (bytes->size() < into.size()) throw IoError(IoError::ReadBeyondEndOfFile);
   std::copy_n(bytes->begin(), into.size(), into.begin());

@@ -31,10 +31,14 @@ class FileAccess {
  public:
   virtual ~FileAccess() = default;
   virtual bool Exists(const std::string& name) = 0;
-  // Opens for reading while others may read, write, replace or remove it (a reader never refuses another
-  // instance's save), and reads up to `size` bytes. Nothing when it cannot be opened (missing, no access,
-  // written by another process).
-  virtual std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::size_t size) = 0;
+  // How a reader shares the file. A mapping file is read only while nobody writes it (others may read);
+  // the sync file and its guard are read while others may write, replace or remove them, so that one
+  // instance's read never refuses another's save.
+  enum class Sharing { OthersRead, OthersAnything };
+  // Opens for reading with `sharing` and reads up to `size` bytes. Nothing when it cannot be opened
+  // (missing, no access, or written by another process where others may only read).
+  virtual std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::size_t size,
+                                                        Sharing sharing) = 0;
   // Whether `name` could be opened for writing with others only reading, or does not exist yet in an
   // existing folder. False for a read-only file or one another process has open.
   virtual bool CanWrite(const std::string& name) = 0;
@@ -60,7 +64,8 @@ class FileAccess {
 
 // Reads a whole record of `into.size()` bytes into `into`. False when the file cannot be opened; IoError
 // ("Read beyond end of file") when it is shorter. Bytes after the record are ignored.
-bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into);
+bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into,
+                FileAccess::Sharing sharing = FileAccess::Sharing::OthersRead);
 // Writes the record beside `name` and then replaces it, so a failure part-way leaves the previous file
 // whole. Where no file can be made beside it, or the replace is refused, the record is written in place
 // as a plain save would. Skips silently when the file may not be written (read-only, open elsewhere, no

@@ -95,7 +95,7 @@ class SyncGuard {
           break;
       }
       const double now = session_.clock_.Now();
-      const Content found = files().Read(name(), GuardReadSize);
+      const Content found = files().Read(name(), GuardReadSize, FileAccess::Sharing::OthersAnything);
       // A guard that cannot be removed is passed by, so that no attempt waits on it again. Wine reports a
       // removal the server then refuses: the same guard is still there. (Whether a file of that name is
       // there says nothing: another instance may have made a new one meanwhile.)
@@ -131,7 +131,7 @@ class SyncGuard {
   // Only while it still holds our content: another instance may have judged ours stale and made its own.
   void Release() noexcept {
     try {
-      const Content found = files().Read(name(), GuardReadSize);
+      const Content found = files().Read(name(), GuardReadSize, FileAccess::Sharing::OthersAnything);
       if (found && *found != own_) return;
       if (found && files().Remove(name())) return;
     } catch (const IoError&) {
@@ -178,7 +178,7 @@ void SyncSession::AttachSyncFile(const ShortString& mappingFile) {
 // created only where no file of that name exists at that moment.
 bool SyncSession::ReadSyncFile() {
   std::array<std::uint8_t, SyncRecordSize> bytes;
-  if (LoadRecord(files_, syncFileName_.str(), bytes)) {
+  if (LoadRecord(files_, syncFileName_.str(), bytes, FileAccess::Sharing::OthersAnything)) {
     record_ = DecodeSyncRecord(bytes);
     return true;
   }

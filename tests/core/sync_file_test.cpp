@@ -39,9 +39,9 @@ class FakeClock : public Clock {
 class SharedFolder : public FakeFiles {
  public:
   std::function<void()> onSyncRead;
-  std::optional<Bytes> Read(const std::string& name, std::size_t size) override {
+  std::optional<Bytes> Read(const std::string& name, std::size_t size, Sharing sharing) override {
     if (name == Sync && onSyncRead) std::exchange(onSyncRead, nullptr)();
-    return FakeFiles::Read(name, size);
+    return FakeFiles::Read(name, size, sharing);
   }
   SyncRecord Record() const {
     const Bytes& bytes = files.at(Sync);

@@ -162,8 +162,7 @@ TEST_F(MappingFileOnDisk, ASaveWritesWhereThePlainWriteWouldAndKeepsTheAttribute
 }
 
 // A replace the target refuses (another program reads it without delete sharing) takes the new file away
-// again, though it was given the target's access rights first (here rights to read it only), and the save
-// goes in place.
+// again, though it was given the target's access rights first: here rights to read it only.
 TEST_F(MappingFileOnDisk, ARefusedReplaceLeavesNoNewFileBehind) {
   Store(Bytes(14, 0x41));
   PSECURITY_DESCRIPTOR readOnly = nullptr;
@@ -172,11 +171,14 @@ TEST_F(MappingFileOnDisk, ARefusedReplaceLeavesNoNewFileBehind) {
   ASSERT_TRUE(::SetFileSecurityA(name_.c_str(), DACL_SECURITY_INFORMATION, readOnly));
   ::LocalFree(readOnly);
   {
-    const UniqueFile reader = OpenElsewhere(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    const UniqueFile reader = OpenElsewhere(GENERIC_READ, FILE_SHARE_READ);
     ASSERT_TRUE(reader);
-    EXPECT_TRUE(SaveRecord(files_, name_, Bytes(14, 0x42)));
+    const auto beside = files_.CreateBeside(name_);
+    ASSERT_TRUE(beside);
+    files_.Write(*beside, Bytes(14, 0x42));
+    EXPECT_FALSE(files_.Replace(*beside, name_));
   }
-  EXPECT_EQ(Stored(), Bytes(14, 0x42));
+  EXPECT_EQ(Stored(), Bytes(14, 0x41));
   EXPECT_EQ(Files(), std::vector<std::string>{"KEY.TVX"});
 }
 

@@ -70,9 +70,12 @@ bool Win32FileAccess::Exists(const std::string& name) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::optional<std::vector<std::uint8_t>> Win32FileAccess::Read(const std::string& name, std::size_t size) {
-  UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+std::optional<std::vector<std::uint8_t>> Win32FileAccess::Read(const std::string& name, std::size_t size,
+                                                               Sharing sharing) {
+  const DWORD share = sharing == Sharing::OthersRead ? FILE_SHARE_READ
+                                                     : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  UniqueFile file(
+      ::CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::vector<std::uint8_t> bytes(size);
   std::size_t got = 0;
