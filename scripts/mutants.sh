@@ -27,7 +27,7 @@ build() {  # native or windows
   cmake --build "$tree/build/$1" -j2
 }
 
-# run_tests SPEC LOG: runs one "native:REGEX" or "windows:REGEX"; prints the names of the tests that failed.
+# run_tests CHECK LOG: runs one "native:REGEX" or "windows:REGEX"; prints the names of the tests that failed.
 run_tests() {
   local kind=${1%%:*} regex=${1#*:}
   if [ "$kind" = native ]; then
@@ -47,7 +47,7 @@ while IFS= read -r line; do
   # Split by hand: read would merge the tabs around an empty replacement.
   file=${line%%"$tab"*} line=${line#*"$tab"}
   find=${line%%"$tab"*} line=${line#*"$tab"}
-  replace=${line%%"$tab"*} specs=${line#*"$tab"}
+  replace=${line%%"$tab"*} checks=${line#*"$tab"}
   number=$((number + 1))
   log="$logs/$number.log"
   if ! python3 - "$tree/$file" "$find" "$replace" <<'PY'; then
@@ -65,12 +65,12 @@ PY
     stale=$((stale + 1))
   else
     failed=
-    for spec in $specs; do
-      if ! build "${spec%%:*}" >>"$log" 2>&1; then
+    for check in $checks; do
+      if ! build "${check%%:*}" >>"$log" 2>&1; then
         failed="the build"
         break
       fi
-      failed=$(run_tests "$spec" "$log" | awk 'NR == 1 { first = $0 } END { if (NR) print first (NR > 1 ? " and " NR - 1 " more" : "") }')
+      failed=$(run_tests "$check" "$log" | awk 'NR == 1 { first = $0 } END { if (NR) print first (NR > 1 ? " and " NR - 1 " more" : "") }')
       [ -z "$failed" ] || break
     done
     git -C "$tree" checkout -q -- "$file"
