@@ -120,8 +120,11 @@ FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name,
       ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? CreateResult::Exists
-                                                                       : CreateResult::Refused;
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return CreateResult::Exists;
+    // An SFTP share answers a create that lost the race to another client with a plain failure, not with
+    // "exists": a file there now is the other's, and a guard taken for refused would let both go ahead.
+    return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES ? CreateResult::Exists
+                                                                          : CreateResult::Refused;
   }
   try {
     WriteFlushClose(file, bytes);
