@@ -7,13 +7,13 @@
 
 #include "core/hook/KeyDecision.h"
 #include "core/hook/KeyMarker.h"
+#include "core/hook/Messages.h"
 #include "core/hook/TableSets.h"
 #include "core/hook/Watchdog.h"
 
 namespace tvx {
 namespace {
 
-constexpr UINT KeyActionMessage = WM_USER + 1;
 constexpr UINT WatchdogPeriod = 1000;
 constexpr DWORD StartTimeout = 5000;
 constexpr UINT SetTablesTimeout = 2000;

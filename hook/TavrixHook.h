@@ -27,10 +27,4 @@ TAVRIXHK_API void TavrixHookPause(std::uint32_t paused);
 // before any more, so the program may free them; 0 when that could not be made sure (keep them).
 TAVRIXHK_API std::uint32_t TavrixHookSetTables(const tvx::TableSets* sets);
 
-// Posted by the library to the main window when Ctrl+Alt+Scroll Lock turned the pause over: WParam 1
-// paused, 0 resumed. WM_USER + 4, beside the WM_USER + 1 of a hot key.
-inline constexpr unsigned PauseChangedMessage = 0x0400 + 4;
-// Posted instead of WM_USER + 1 while sets are published: the same WParam and LParam, with the action of
-// the sets that matched in bits 16 to 31 of WParam (it need not be the current file's). WM_USER + 1 keeps
-// its own meaning for every sender: its bits above the low 16 are ignored. WM_USER + 5.
-inline constexpr unsigned CarriedKeyActionMessage = 0x0400 + 5;
+// What the library posts to the main window: core/hook/Messages.h.

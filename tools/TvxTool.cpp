@@ -73,7 +73,8 @@ std::vector<RemapEntry> RemapEntries(MappingImage& image) {
   return entries;
 }
 
-std::string CharacterText(int code) {
+// A character as the report shows it: quoted with its code, or its code alone where it cannot be shown.
+std::string QuotedCharacter(int code) {
   if (code == ' ') return "space (32)";
   if (code > ' ' && code < 127)
     return std::string("'") + static_cast<char>(code) + "' (" + std::to_string(code) + ")";
@@ -83,7 +84,7 @@ std::string CharacterText(int code) {
 std::string ActionWords(HotKeyAction action) {
   if (const ActionKey* key = ActionKeyFor(action)) return "key " + std::string(key->name);
   if (action > LastKeyAction) return "unknown action " + std::to_string(action);
-  return "character " + CharacterText(action);
+  return "character " + QuotedCharacter(action);
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const char* path) {
@@ -191,7 +192,7 @@ int Dump(const char* path, const std::vector<std::uint8_t>& file) {
   any = false;
   for (const RemapEntry& entry : RemapEntries(image)) {
     if (entry.code == entry.own) continue;
-    std::printf("  %-14s %-6s -> %s\n", entry.table, entry.key.c_str(), CharacterText(entry.code).c_str());
+    std::printf("  %-14s %-6s -> %s\n", entry.table, entry.key.c_str(), QuotedCharacter(entry.code).c_str());
     any = true;
   }
   if (!any) std::printf("  none\n");

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "core/keymap/HotKeyConflicts.h"
+#include "core/hook/HotKeyConflicts.h"
 
 namespace tvx {
 namespace {

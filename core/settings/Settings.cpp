@@ -1,5 +1,7 @@
 #include "core/settings/Settings.h"
 
+#include <iterator>
+
 #include "core/common/Text.h"
 
 namespace tvx {
@@ -13,23 +15,53 @@ constexpr std::size_t FlagLength = 14;
 constexpr std::size_t CurrentFileLength = 249;
 constexpr std::size_t LastFileLength = 254;
 
-constexpr std::array<const char*, 5> LastFileKeys{"Last File 1", "Last File 2", "Last File 3", "Last File 4",
-                                                  "Last File 5"};
+// One key of the file: where it lives, its default and longest value, and how its value goes into the
+// settings and comes out of them. `saveRank` orders the saving, which differs from the reading.
+struct SettingKey {
+  const char* section;
+  const char* key;
+  const char* defaultValue;
+  std::size_t maxLength;
+  int saveRank;
+  void (*read)(TSettings&, const std::string&);
+  std::string (*write)(const TSettings&);
+};
 
-std::string Read(ProfileStore& store, const char* section, const char* key, const char* defaultValue,
-                 std::size_t maxLength) {
-  std::string value = store.Get(section, key, defaultValue, maxLength);
-  if (value.size() > maxLength) value.resize(maxLength);
-  return value;
+template <bool TSettings::*Flag>
+constexpr SettingKey FlagKey(const char* section, const char* key, const char* defaultValue, int saveRank) {
+  return {section, key, defaultValue, FlagLength, saveRank,
+          [](TSettings& s, const std::string& value) { s.*Flag = ReadYesNo(value); },
+          [](const TSettings& s) { return std::string(YesNo(s.*Flag)); }};
 }
 
-bool ReadFlag(ProfileStore& store, const char* section, const char* key, const char* defaultValue) {
-  return ReadYesNo(Read(store, section, key, defaultValue, FlagLength));
+template <std::size_t Index>
+constexpr SettingKey LastFileKey(const char* key) {
+  return {Misc, key, "", LastFileLength, 4 + static_cast<int>(Index),
+          [](TSettings& s, const std::string& value) { s.LastFile[Index] = ShortString(value); },
+          [](const TSettings& s) { return s.LastFile[Index].str(); }};
 }
 
-std::int32_t ReadNumber(ProfileStore& store, const char* section, const char* key, const char* defaultValue) {
-  return ReadInteger(Read(store, section, key, defaultValue, FlagLength));
-}
+// In the order they are read.
+constexpr SettingKey SettingKeys[] = {
+    {Misc, "Last Keys", "1", FlagLength, 0,
+     [](TSettings& s, const std::string& value) { s.LastKeys = ReadInteger(value); },
+     [](const TSettings& s) { return std::to_string(s.LastKeys); }},
+    {Misc, "Current File", "", CurrentFileLength, 3,
+     [](TSettings& s, const std::string& value) { s.CurrentFile = ShortString(value); },
+     [](const TSettings& s) { return s.CurrentFile.str(); }},
+    FlagKey<&TSettings::UseTray>(Misc, "Use Tray", "No", 1),
+    FlagKey<&TSettings::Remap>(Misc, "Remap", "Yes", 2),
+    LastFileKey<0>("Last File 1"),
+    LastFileKey<1>("Last File 2"),
+    LastFileKey<2>("Last File 3"),
+    LastFileKey<3>("Last File 4"),
+    LastFileKey<4>("Last File 5"),
+    FlagKey<&TSettings::NetworkMode>(Network, "Network Mode", "No", 9),
+    FlagKey<&TSettings::AutoSync>(Network, "Auto Sync", "Yes", 10),
+    {Network, "Sync Minutes", "10", FlagLength, 11,
+     [](TSettings& s, const std::string& value) { s.SyncMinutes = static_cast<std::uint16_t>(ReadInteger(value)); },
+     [](const TSettings& s) { return std::to_string(s.SyncMinutes); }},
+};
 
 bool IsKeyCategory(std::int32_t value) { return value >= 1 && value <= 5; }
 
@@ -40,29 +72,20 @@ bool ReadYesNo(const std::string& text) { return UpperCaseAscii(text) == "YES"; 
 const char* YesNo(bool value) { return value ? "Yes" : "No"; }
 
 void LoadSettings(TSettings& settings, ProfileStore& store, const ShortString& defaultMappingDir) {
-  settings.LastKeys = ReadNumber(store, Misc, "Last Keys", "1");
+  for (const SettingKey& entry : SettingKeys) {
+    std::string value = store.Get(entry.section, entry.key, entry.defaultValue, entry.maxLength);
+    if (value.size() > entry.maxLength) value.resize(entry.maxLength);
+    entry.read(settings, value);
+  }
   if (!IsKeyCategory(settings.LastKeys)) settings.LastKeys = 1;
-  settings.CurrentFile = ShortString(Read(store, Misc, "Current File", "", CurrentFileLength));
   if (settings.CurrentFile.empty()) settings.CurrentFile = defaultMappingDir + "\\" + DefaultMappingFileName;
-  settings.UseTray = ReadFlag(store, Misc, "Use Tray", "No");
-  settings.Remap = ReadFlag(store, Misc, "Remap", "Yes");
-  for (std::size_t i = 0; i < LastFileKeys.size(); ++i)
-    settings.LastFile[i] = ShortString(Read(store, Misc, LastFileKeys[i], "", LastFileLength));
-  settings.NetworkMode = ReadFlag(store, Network, "Network Mode", "No");
-  settings.AutoSync = ReadFlag(store, Network, "Auto Sync", "Yes");
-  settings.SyncMinutes = static_cast<std::uint16_t>(ReadNumber(store, Network, "Sync Minutes", "10"));
 }
 
 void SaveSettings(const TSettings& settings, ProfileStore& store) {
-  store.Put(Misc, "Last Keys", std::to_string(settings.LastKeys));
-  store.Put(Misc, "Use Tray", YesNo(settings.UseTray));
-  store.Put(Misc, "Remap", YesNo(settings.Remap));
-  store.Put(Misc, "Current File", settings.CurrentFile.str());
-  for (std::size_t i = 0; i < LastFileKeys.size(); ++i)
-    store.Put(Misc, LastFileKeys[i], settings.LastFile[i].str());
-  store.Put(Network, "Network Mode", YesNo(settings.NetworkMode));
-  store.Put(Network, "Auto Sync", YesNo(settings.AutoSync));
-  store.Put(Network, "Sync Minutes", std::to_string(settings.SyncMinutes));
+  for (int rank = 0; rank < static_cast<int>(std::size(SettingKeys)); ++rank) {
+    for (const SettingKey& entry : SettingKeys)
+      if (entry.saveRank == rank) store.Put(entry.section, entry.key, entry.write(settings));
+  }
 }
 
 }  // namespace tvx

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/keymap/Catalogue.h"
-#include "core/keymap/HotKeyConflicts.h"
+#include "core/hook/HotKeyConflicts.h"
 #include "tests/core/hook_scenario.h"
 #include "tests/core/xkb_layout.h"
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/keymap/HotKeyConflicts.h"
+#include "core/hook/HotKeyConflicts.h"
 
 namespace tvx::xkb {
 

@@ -9,8 +9,9 @@
 //                      after each attempt that every edit it saw saved is still in force; then the figures
 //                      "tried T saved S inuse U notices N notsaved X lost L hangs H longest MS" (hangs:
 //                      attempts not answered by a picker or a message within 5 s; longest: the longest
-//                      answer in milliseconds) and a "cell ROW CODE" line for the last saved character of
-//                      each row.
+//                      answer in milliseconds), an "other ATTEMPT MS OUTCOME" line for each attempt that
+//                      ended neither saved nor refused as in use or changed, and a "cell ROW CODE" line for
+//                      the last saved character of each row.
 //   read FILE MS       opens FILE for reading as another program would, sharing it for reading only,
 //                      and holds it MS milliseconds: "read", or "refused".
 #include <windows.h>
@@ -128,6 +129,7 @@ std::string Soak(const Program& program, int seconds, const std::vector<int>& ro
   std::map<int, int> saved;  // row: the last character seen saved
   int tried = 0, savedCount = 0, inUse = 0, notices = 0, notSaved = 0, lost = 0, next = 0, hangs = 0;
   long long longest = 0;
+  std::ostringstream others;
   const auto until = Clock::now() + std::chrono::seconds(seconds);
   while (Clock::now() < until) {
     const int row = rows[static_cast<std::size_t>(tried) % rows.size()];
@@ -145,13 +147,14 @@ std::string Soak(const Program& program, int seconds, const std::vector<int>& ro
       ++notices;
     } else {
       ++notSaved;
+      others << "\nother " << tried << " " << lastAnswerMs << " " << outcome;
     }
     for (const auto& [savedRow, savedCode] : saved) lost += UpperByte(savedRow) != savedCode;
     std::this_thread::sleep_for(std::chrono::milliseconds(std::rand() % 300));
   }
   std::ostringstream out;
   out << "tried " << tried << " saved " << savedCount << " inuse " << inUse << " notices " << notices
-      << " notsaved " << notSaved << " lost " << lost << " hangs " << hangs << " longest " << longest;
+      << " notsaved " << notSaved << " lost " << lost << " hangs " << hangs << " longest " << longest << others.str();
   for (const auto& [row, code] : saved) out << "\ncell " << row << " " << code;
   return out.str();
 }
@@ -191,6 +194,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!program.main) return 1;
   ::GetWindowThreadProcessId(program.main, &program.processId);
   program.grid = ::GetDlgItem(::GetDlgItem(program.main, tvx::IdPanel2), tvx::IdUpperGrid);
+  // A program just started has its window before it has finished starting: the first click must not
+  // count its start-up as the answer's time.
+  WaitFor([&] { return ::IsWindowVisible(program.main) != FALSE; });
+  RoundTrip(program.main);
   std::srand(static_cast<unsigned>(::GetCurrentProcessId()));
   const int value = std::atoi(__argv[3]);
   std::string result;

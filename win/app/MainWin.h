@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "core/common/ShortString.h"
+#include "core/hook/Messages.h"
 #include "core/files/SyncFile.h"
 #include "core/keymap/Areas.h"
-#include "core/keymap/HotKeyConflicts.h"
+#include "core/hook/HotKeyConflicts.h"
 #include "core/settings/Applications.h"
 #include "core/settings/Settings.h"
 #include "win/app/AppMappings.h"
@@ -28,13 +29,6 @@
 #include "win/ui/Window.h"
 
 namespace tvx {
-
-// Messages from the hook library.
-inline constexpr UINT KeyActionMessage = WM_USER + 1;
-inline constexpr UINT TraceParamsMessage = WM_USER + 2;
-inline constexpr UINT TraceCodeMessage = WM_USER + 3;
-// and PauseChangedMessage (WM_USER + 4) and CarriedKeyActionMessage (WM_USER + 5), declared with the
-// library's exports.
 
 inline constexpr char MainWindowClassName[] = "TMainWin";
 inline constexpr char ApplicationClassName[] = "TApplication";

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "core/keymap/HotKeyConflicts.h"
+#include "core/hook/HotKeyConflicts.h"
 
 namespace tvx {
 

@@ -1,4 +1,4 @@
-#include "core/keymap/HotKeyConflicts.h"
+#include "core/hook/HotKeyConflicts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -82,7 +82,7 @@ const WindowsShortcut* WindowsShortcutOf(const HotKeyCombination& combination) {
 // user types.
 bool Typed(const TypedCharacter& c) { return c.unicode >= 32 && c.unicode != 0x7F; }
 
-std::string CharacterText(const TypedCharacter& c) {
+std::string TypedText(const TypedCharacter& c) {
   if (c.ansi != 0) return std::string(1, static_cast<char>(c.ansi));
   char text[8];
   std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c.unicode));
@@ -139,7 +139,7 @@ std::string ConflictLine(const HotKeyCombination& combination, const HotKeyConfl
   switch (conflict.kind) {
     case ConflictKind::Layout:
       return "In the keyboard layout " + conflict.layout + ", " + text + " types \"" +
-             CharacterText(conflict.typed) + "\".";
+             TypedText(conflict.typed) + "\".";
     case ConflictKind::OtherProgram:
       return "Another running program uses " + text + ".";
     case ConflictKind::Windows:

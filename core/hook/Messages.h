@@ -1,0 +1,20 @@
+#pragma once
+// The messages the main window takes from the hook library and from other programs, as plain values
+// (WM_USER is 0x400): the one definition both sides use.
+
+namespace tvx {
+
+// A hot key's action: WParam holds the key's action in its low 16 bits (the bits above are ignored,
+// whoever the sender), LParam the key's own flags.
+inline constexpr unsigned KeyActionMessage = 0x0400 + 1;  // 1025
+// The trace lines another program asks for: each appends its line to the trace file.
+inline constexpr unsigned TraceParamsMessage = 0x0400 + 2;
+inline constexpr unsigned TraceCodeMessage = 0x0400 + 3;
+// Ctrl+Alt+Scroll Lock turned the pause over: WParam 1 paused, 0 resumed.
+inline constexpr unsigned PauseChangedMessage = 0x0400 + 4;
+// Posted instead of KeyActionMessage while per-application sets are published: the same WParam and
+// LParam, with the action of the sets that matched in bits 16 to 31 of WParam (it need not be the current
+// file's).
+inline constexpr unsigned CarriedKeyActionMessage = 0x0400 + 5;
+
+}  // namespace tvx
