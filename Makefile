@@ -1,5 +1,5 @@
 # Tavrix 98: `make run` and `make test` work on a fresh Debian machine (they install what is missing).
-.PHONY: all deps build native windows dist test test-native test-windows run bench soak fuzz mutants clean
+.PHONY: all deps build native windows dist test test-layers test-native test-windows run bench soak fuzz mutants clean
 
 all: build
 
@@ -20,7 +20,11 @@ windows:
 dist: deps windows
 	scripts/dist.sh
 
-test: build dist test-native test-windows
+test: build dist test-layers test-native test-windows
+
+# No folder cycle, no include of a layer from below it.
+test-layers:
+	scripts/check-layers.sh
 
 test-native:
 	cd build/native && ctest --output-on-failure -j2

@@ -16,7 +16,7 @@
 #include "core/app/AppSets.h"
 #include "core/settings/Applications.h"
 #include "win/files/Win32FileAccess.h"
-#include "win/ui/Handles.h"
+#include "win/sys/Handles.h"
 
 namespace tvx {
 

@@ -7,6 +7,7 @@
 #include "core/common/Text.h"
 #include "core/files/RecentFiles.h"
 #include "win/app/MainWin.h"
+#include "win/app/Program.h"
 
 namespace tvx {
 namespace {
@@ -42,12 +43,12 @@ const InfoFormSpec ApplicationMappingsForm{ApplicationMappingsClassName,
                                            480,
                                            266,
                                            ApplicationMappingsControls,
-                                           &DialogShowingFlags::ApplicationMappingsShowing,
                                            CloseButton};
 
 }  // namespace
 
-TApplicationMappings::TApplicationMappings(TMainWin& main) : InfoForm(ApplicationMappingsForm), main_(main) {}
+TApplicationMappings::TApplicationMappings(DialogContext context, TMainWin& main)
+    : InfoForm(context, ApplicationMappingsForm), main_(main) {}
 
 void TApplicationMappings::FormShow() {
   InfoForm::FormShow();

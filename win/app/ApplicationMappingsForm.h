@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/common/ShortString.h"
-#include "win/shell/InfoForm.h"
+#include "win/ui/InfoForm.h"
 
 namespace tvx {
 
@@ -16,7 +16,7 @@ inline constexpr char ApplicationMappingsClassName[] = "TApplicationMappings";
 
 class TApplicationMappings : public InfoForm {
  public:
-  explicit TApplicationMappings(TMainWin& main);
+  TApplicationMappings(DialogContext context, TMainWin& main);
   std::optional<ShortString> EditFile;  // Edit: the bound file to make current once the dialog is gone
 
  protected:

@@ -33,7 +33,7 @@ void TMainWin::UnbindApplication(const std::string& program) {
 }
 
 void TMainWin::MenuApplicationMappingsClick() {
-  TApplicationMappings dialog(*this);
+  TApplicationMappings dialog(Dialog(&DialogShowingFlags::ApplicationMappingsShowing), *this);
   dialog.ShowModal(hwnd());
   if (dialog.EditFile) OpenSaveFile(*dialog.EditFile);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/app/FileCaption.h"
 #include "core/files/RecentFiles.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
@@ -81,6 +82,22 @@ void TMainWin::SetMenuLastFiles() {
 
 void TMainWin::SetCaption(const ShortString& fileName) {
   ::SetWindowTextA(hwnd(), FileCaption(fileName).c_str());
+}
+
+// The name part is taken from the full path however long that is, before anything is cut to a short
+// string: a deep folder must not push the name out of the caption.
+ShortString FileCaption(const ShortString& fileName) {
+  std::string full(fileName.str());
+  std::string expanded(::GetFullPathNameA(fileName.c_str(), 0, nullptr, nullptr), '\0');
+  const DWORD length = expanded.empty()
+                           ? 0
+                           : ::GetFullPathNameA(fileName.c_str(), static_cast<DWORD>(expanded.size()),
+                                                expanded.data(), nullptr);
+  if (length != 0 && length < expanded.size()) full = expanded.substr(0, length);
+  const std::size_t separator = full.find_last_of("\\:");
+  const std::string_view name =
+      std::string_view(full).substr(separator == std::string::npos ? 0 : separator + 1);
+  return FileCaptionOf(ShortString(name), BrowseOnly || FullBrowseOnly, Paused);
 }
 
 }  // namespace tvx

@@ -3,13 +3,11 @@
 #include "core/common/IoError.h"
 #include "win/app/MainWin.h"
 #include "win/app/Win32Keyboard.h"
-#include "win/files/Win32FileAccess.h"
-#include "win/ui/Handles.h"
+#include "win/sys/Handles.h"
+#include "win/sys/SystemError.h"
 
 namespace tvx {
 namespace {
-
-[[noreturn]] void ThrowLastError() { throw SystemIoError(::GetLastError()); }
 
 // Appends to "c:\test", or starts it afresh when it cannot be opened for appending.
 void AppendTraceLine(const std::string& line) {

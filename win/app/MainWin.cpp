@@ -27,59 +27,6 @@ const ControlSpec MainWinControls[] = {
     {ControlKind::Panel, IdPanel2, "", 4, 32, 381, 417, {16}},
 };
 
-struct MenuItemSpec {
-  int id;  // 0: a separator
-  const char* caption;
-  const char* shortcut;
-};
-
-struct MenuSpec {
-  const char* caption;
-  std::initializer_list<MenuItemSpec> items;
-};
-
-// The recent-file items and their separator follow "E&xit"; they are added while the list has entries.
-const MenuSpec MainMenu[] = {
-    {"&File",
-     {{IdNewFile1, "&New File", "Ctrl+N"},
-      {IdOpenFile1, "&Open File", "Ctrl+O"},
-      {0, nullptr, nullptr},
-      {IdMenuOutput, "&Print Mapping Guide", "Ctrl+P"},
-      {0, nullptr, nullptr},
-      {IdMenuExit, "E&xit", "Ctrl+X"}}},
-    {"&Options",
-     {{IdMenuNetwork, "&Network", nullptr},
-      {0, nullptr, nullptr},
-      {IdMenuSysTray, "&Place in System Tray", nullptr},
-      {IdMenuCheckHotKeys, "&Check Hot Keys", nullptr},
-      {IdMenuApplicationMappings, "&Application Mappings", nullptr},
-      {0, nullptr, nullptr},
-      {IdMenuPause, "Pa&use Remapping and Hot Keys", nullptr}}},
-    {"&Help",
-     {{IdMenuContents, "&Contents", nullptr},
-      {IdMenuUserManual, "&User Manual", nullptr},
-      {IdMenuAbout, "&About", nullptr},
-      {IdMenuOther, "&Other Products", nullptr}}},
-};
-
-HMENU BuildMainMenu() {
-  HMENU bar = ::CreateMenu();
-  for (const MenuSpec& menu : MainMenu) {
-    HMENU popup = ::CreatePopupMenu();
-    for (const MenuItemSpec& item : menu.items) {
-      if (!item.id) {
-        ::AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
-        continue;
-      }
-      std::string text = item.caption;
-      if (item.shortcut) text += std::string("\t") + item.shortcut;
-      ::AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(item.id), text.c_str());
-    }
-    ::AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.caption);
-  }
-  return bar;
-}
-
 [[noreturn]] void SystemError(HWND owner, const char* text) {
   ::MessageBoxA(owner, text, "System Error", MB_OK);
   ::ExitProcess(0);
@@ -89,49 +36,9 @@ std::uint32_t Low32(HWND window) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window));
 }
 
-// The window that carries the taskbar button and owns the main window; minimising it hides the
-// main window with it.
-LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND main = MainWin ? MainWin->hwnd() : nullptr;
-  switch (message) {
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_MINIMIZE && main) ::ShowWindow(main, SW_HIDE);
-      if ((wParam & 0xFFF0) == SC_RESTORE && main) {
-        const LRESULT result = ::DefWindowProcA(window, message, wParam, lParam);
-        ::ShowWindow(main, SW_SHOW);
-        ::SetForegroundWindow(main);
-        return result;
-      }
-      break;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE && main && ::IsWindowVisible(main)) ::SetActiveWindow(main);
-      return 0;
-    case WM_CLOSE:
-      if (main) ::PostMessageA(main, WM_CLOSE, 0, 0);
-      return 0;
-  }
-  return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateApplicationWindow() {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = ApplicationProc;
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
-  wc.lpszClassName = ApplicationClassName;
-  ::RegisterClassExA(&wc);
-  const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2, y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
-  return ::CreateWindowExA(0, ApplicationClassName, ApplicationTitle,
-                           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, x, y, 0, 0,
-                           nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-}
-
 }  // namespace
 
-TMainWin::TMainWin() { MainWin = this; }
-
-TMainWin::~TMainWin() { MainWin = nullptr; }
+TMainWin::TMainWin() : network_(*this, Settings, files_), hotKeyEditor_(*this, Settings) {}
 
 HWND TMainWin::Control(int id) const {
   const auto found = controls_.find(id);
@@ -140,7 +47,7 @@ HWND TMainWin::Control(int id) const {
 
 void TMainWin::Create(std::vector<ShortString> arguments) {
   arguments_ = std::move(arguments);
-  application_.reset(CreateApplicationWindow());
+  application_.Create(ApplicationTitle);
   RegisterWindowClass(MainWindowClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT frame = FrameForClient(ClientWidth, ClientHeight, MainWinStyle, 0, true, WindowDpi(nullptr));
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -148,16 +55,17 @@ void TMainWin::Create(std::vector<ShortString> arguments) {
             top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   menu_ = BuildMainMenu();
   if (!CreateWin(0, MainWindowClassName, ApplicationTitle, MainWinStyle,
-                 RECT{left, top, left + width, top + height}, application_.get(), menu_))
+                 RECT{left, top, left + width, top + height}, application_.hwnd(), menu_))
     throw std::runtime_error("The main window could not be created.");
+  application_.SetMainWindow(hwnd());
   SetErrorReportOwner(hwnd());
   const HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   controls_ = layout_.Build(hwnd(), MainWinControls);
   ::ShowWindow(Control(IdPanel1), SW_HIDE);
   ::ShowWindow(Control(IdPanel2), SW_HIDE);
-  BuildHotKeyPage();
-  BuildRemapPage();
+  controls_.merge(hotKeyEditor_.BuildHotKeyPage({hwnd(), layout_}));
+  controls_.merge(remapEditor_.BuildRemapPage({hwnd(), layout_}));
   SetUpTaskIcon();
   FormCreate();
 }
@@ -205,10 +113,7 @@ void TMainWin::FormCreate() {
       [this] {
         if (Settings.NetworkMode) AttachSyncFile();
       },
-      [this] { sync_.ForgetSeenLock(); },
-      [this] {
-        if (Settings.NetworkMode && Settings.AutoSync) StartSyncTimer();
-      },
+      [this] { network_.Start(); },
       [this] { ApplyBrowseOnlyRestrictions(); },
   };
   for (const auto& step : steps) Reported(step);
@@ -266,7 +171,7 @@ void TMainWin::FormActivate() {
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE:
-      ::ShowWindow(application_.get(), SW_MINIMIZE);
+      ::ShowWindow(application_.hwnd(), SW_MINIMIZE);
       ::ShowWindow(hwnd(), SW_HIDE);
       break;
     case SW_SHOWMAXIMIZED:
@@ -287,41 +192,14 @@ void TMainWin::FormClose() {
 }
 
 // Windows ends the process soon after the session's end has been answered, whatever modal loop runs:
-// what the close would keep is kept now. The lock is tried once and quietly, since nobody is left to
-// answer a report.
+// what the close would keep is kept now.
 void TMainWin::EndSession() {
   Reported([this] { SaveSettings(); });
-  try {
-    if (sync_.Holding())
-      ReleaseSyncFile(0);
-    else if (sync_.ReleasePending())
-      sync_.RetryRelease();
-  } catch (const IoError&) {
-    // The other instances take a lock left behind once it has gone stale.
-  }
+  network_.EndSession();
   if (HotKeyArea) TavrixHookTerm(HotKeys().HookHandle());
 }
 
 void TMainWin::MenuExitClick() { ::PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
-
-void TMainWin::RemapClick() {
-  Settings.Remap = true;
-  EnableDisable();
-}
-
-void TMainWin::HotKeysClick() {
-  Settings.Remap = false;
-  EnableDisable();
-}
-
-void TMainWin::EnableDisable() {
-  const HWND shown = Control(Settings.Remap ? IdPanel2 : IdPanel1);
-  const HWND hidden = Control(Settings.Remap ? IdPanel1 : IdPanel2);
-  ::EnableWindow(hidden, FALSE);
-  ::ShowWindow(hidden, SW_HIDE);
-  ::EnableWindow(shown, TRUE);
-  ::ShowWindow(shown, SW_SHOW);
-}
 
 void TMainWin::LoadSettings() {
   settingsStore_ = std::make_unique<Win32ProfileStore>(Win32ProfileStore::ForCurrentUser());
@@ -344,126 +222,6 @@ bool TMainWin::SaveTavrix(const ShortString& fileName) {
 void TMainWin::InitTavrix() { tvx::InitTavrix(HotKeys(), Remaps()); }
 
 void TMainWin::OpenCurrentFile() { LoadOrCreateTavrix(files_, Settings.CurrentFile, HotKeys(), Remaps()); }
-
-void TMainWin::ApplyBrowseOnlyRestrictions() {
-  static constexpr int FullBrowseOnlyItems[] = {IdNewFile1,          IdOpenFile1,         IdMenuOutput,
-                                                IdMenuLastFile1,     IdMenuLastFile1 + 1, IdMenuLastFile1 + 2,
-                                                IdMenuLastFile1 + 3, IdMenuLastFile1 + 4, IdMenuNetwork,
-                                                IdMenuSysTray,       IdMenuPause,         IdMenuContents,
-                                                IdMenuUserManual};
-  static constexpr int BrowseOnlyItems[] = {IdNewFile1, IdMenuNetwork};
-  auto disable = [this](std::span<const int> items) {
-    for (int id : items) ::EnableMenuItem(menu_, id, MF_BYCOMMAND | MF_GRAYED);
-  };
-  if (FullBrowseOnly)
-    disable(FullBrowseOnlyItems);
-  else if (BrowseOnly)
-    disable(BrowseOnlyItems);
-}
-
-// A radio button checked from code runs its click handler, as a click on it would.
-void TMainWin::CheckRadio(int id) {
-  const bool mode = std::find(ModeButtons.begin(), ModeButtons.end(), id) != ModeButtons.end();
-  const std::span<const int> group =
-      mode ? std::span<const int>(ModeButtons) : std::span<const int>(CategoryButtons);
-  for (int other : group) SetChecked(Control(other), other == id);
-  switch (id) {
-    case IdRemap:
-      RemapClick();
-      break;
-    case IdHotKeys:
-      HotKeysClick();
-      break;
-    case IdAlpha:
-      AlphaClick();
-      break;
-    case IdPunctuation:
-      PunctuationClick();
-      break;
-    case IdFunctionKeys:
-      FunctionKeysClick();
-      break;
-    case IdNumeric:
-      NumericClick();
-      break;
-    case IdEditing:
-      EditingClick();
-      break;
-  }
-}
-
-// A menu command whose item is disabled (browse-only modes) or not in the menu (an empty recent entry)
-// is refused, however it arrives: a shortcut, or a message from another program.
-void TMainWin::Command(int id) {
-  if (id >= IdNewFile1 &&
-      ::GetMenuState(menu_, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))
-    return;
-  switch (id) {
-    case IdNewFile1:
-      DoNew();
-      break;
-    case IdOpenFile1:
-      DoOpen();
-      break;
-    case IdMenuExit:
-      MenuExitClick();
-      break;
-    case IdMenuLastFile1:
-    case IdMenuLastFile1 + 1:
-    case IdMenuLastFile1 + 2:
-    case IdMenuLastFile1 + 3:
-    case IdMenuLastFile1 + 4:
-      MenuLastFileClick(id - IdMenuLastFile1 + 1);
-      break;
-    case IdMenuNetwork:
-      MenuNetworkClick();
-      break;
-    case IdMenuSysTray:
-      MenuSysTrayClick();
-      break;
-    case IdMenuPause:
-      MenuPauseClick();
-      break;
-    case IdMenuOutput:
-      MenuOutputClick();
-      break;
-    case IdMenuContents:
-      MenuContentsClick();
-      break;
-    case IdMenuUserManual:
-      MenuUserManualClick();
-      break;
-    case IdMenuAbout:
-      MenuAboutClick();
-      break;
-    case IdMenuOther:
-      MenuOtherClick();
-      break;
-    case IdMenuApplicationMappings:
-      MenuApplicationMappingsClick();
-      break;
-    case IdMenuCheckHotKeys:
-      MenuCheckHotKeysClick();
-      break;
-    case IdRemap:
-    case IdHotKeys:
-    case IdAlpha:
-    case IdPunctuation:
-    case IdFunctionKeys:
-    case IdNumeric:
-    case IdEditing:
-      PageClick(id);
-      break;
-  }
-}
-
-// A page or category the user chooses puts the focus on the page's first grid, ready for the keys.
-void TMainWin::PageClick(int id) {
-  const bool remap = Settings.Remap;
-  const int category = Settings.LastKeys;
-  CheckRadio(id);
-  if (Settings.Remap != remap || Settings.LastKeys != category) FocusFirstGrid();
-}
 
 // The keyboard works on the grids: the focus comes back to where it was when the window is activated
 // again, and to the page's first grid when that control is gone from view.
@@ -508,7 +266,7 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));
       return 0;
     case WM_TIMER:
-      TimerTick(wParam);
+      network_.TimerTick(wParam);
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;  // a keyboard tool never holds up a logoff
@@ -532,7 +290,7 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND:
       // The application window stands for the program in the taskbar: it is the one minimised.
       if ((wParam & 0xFFF0) == SC_MINIMIZE)
-        return ::SendMessageA(application_.get(), message, wParam, lParam);
+        return ::SendMessageA(application_.hwnd(), message, wParam, lParam);
       break;
     case WM_CLOSE:
       // Inside a dialog's modal loop the close would destroy the grid whose handler runs the dialog: end
@@ -552,22 +310,6 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
   }
   return Window::HandleMessage(message, wParam, lParam);
-}
-
-// The name part is taken from the full path however long that is, before anything is cut to a short
-// string: a deep folder must not push the name out of the caption.
-ShortString FileCaption(const ShortString& fileName) {
-  std::string full(fileName.str());
-  std::string expanded(::GetFullPathNameA(fileName.c_str(), 0, nullptr, nullptr), '\0');
-  const DWORD length = expanded.empty()
-                           ? 0
-                           : ::GetFullPathNameA(fileName.c_str(), static_cast<DWORD>(expanded.size()),
-                                                expanded.data(), nullptr);
-  if (length != 0 && length < expanded.size()) full = expanded.substr(0, length);
-  const std::size_t separator = full.find_last_of("\\:");
-  const std::string_view name =
-      std::string_view(full).substr(separator == std::string::npos ? 0 : separator + 1);
-  return FileCaptionOf(ShortString(name), BrowseOnly || FullBrowseOnly, Paused);
 }
 
 }  // namespace tvx

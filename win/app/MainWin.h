@@ -1,5 +1,7 @@
 #pragma once
-// TMainWin: the main window, from creation to close, and the handlers of everything it hosts.
+// TMainWin: the main window, from creation to close. It owns the parts of the program (the editor pages,
+// network mode, the tray icon, the printout, the per-application worker) and wires them; its handlers keep
+// the names users of the program know, most of them short calls into those parts.
 
 #include <windows.h>
 
@@ -11,55 +13,36 @@
 #include <vector>
 
 #include "core/common/ShortString.h"
-#include "core/hook/Messages.h"
-#include "core/files/SyncFile.h"
-#include "core/keymap/Areas.h"
 #include "core/hook/HotKeyConflicts.h"
+#include "core/hook/Messages.h"
+#include "core/keymap/Areas.h"
 #include "core/settings/Applications.h"
 #include "core/settings/Settings.h"
 #include "win/app/AppMappings.h"
+#include "win/app/ApplicationWindow.h"
 #include "win/files/FileDialogs.h"
-#include "win/files/Win32Clock.h"
+#include "win/files/NetworkMode.h"
 #include "win/files/Win32FileAccess.h"
+#include "win/keymap/EditorHost.h"
+#include "win/keymap/HotKeyEditor.h"
+#include "win/keymap/PageIds.h"
+#include "win/keymap/RemapEditor.h"
 #include "win/shell/PrintGuide.h"
 #include "win/shell/TaskIcon.h"
+#include "win/sys/Handles.h"
 #include "win/ui/DrawGrid.h"
 #include "win/ui/Form.h"
-#include "win/ui/Handles.h"
 #include "win/ui/Window.h"
 
 namespace tvx {
 
 inline constexpr char MainWindowClassName[] = "TMainWin";
-inline constexpr char ApplicationClassName[] = "TApplication";
 inline constexpr char ApplicationTitle[] = "Tavrix 98";
 
-// Control and menu ids of the main window.
+// The main window's own controls and its menu; the pages' controls are in win/keymap/PageIds.h.
 enum MainWinId : int {
   IdRemap = 101,
   IdHotKeys,
-  IdPanel1,
-  IdPanel2,
-  // hot-key page
-  IdAlpha = 120,
-  IdPunctuation,
-  IdFunctionKeys,
-  IdNumeric,
-  IdEditing,
-  IdNewGrid,
-  IdHeadingFirst = 130,  // 12 column headings
-  // remapper page
-  IdUpperGrid = 150,
-  IdLowerGrid,
-  IdPunctGrid,
-  IdNumGrid,
-  IdLabel4,
-  IdLabel6,
-  IdLabel11,
-  IdLabel14,
-  IdBevel1,
-  IdLabel18,
-  IdLabel16,
   // menu
   IdNewFile1 = 201,
   IdOpenFile1,
@@ -78,26 +61,25 @@ enum MainWinId : int {
   IdMenuApplicationMappings,
 };
 
-// The category buttons in KeyCategory order, and the two mode buttons: a radio group each.
-inline constexpr std::array<int, 5> CategoryButtons{IdAlpha, IdPunctuation, IdFunctionKeys, IdNumeric,
-                                                    IdEditing};
+// The two mode buttons: a radio group.
 inline constexpr std::array<int, 2> ModeButtons{IdRemap, IdHotKeys};
 
-class TMainWin : public Window {
+class TMainWin : public Window, public EditorHost, public NetworkHost {
  public:
   TMainWin();
-  ~TMainWin() override;
 
   // Creates the application window and the main window (FormCreate runs inside, and applies the
   // command-line arguments, the program's name not among them).
   void Create(std::vector<ShortString> arguments = {});
-  HWND ApplicationWindow() const { return application_.get(); }
+  HWND ApplicationWindow() const { return application_.hwnd(); }
   HWND Control(int id) const;
   HMENU Menu() const { return menu_; }
 
   // The shared areas, as the hook library sees them.
-  HotKeyAreaView HotKeys() const { return HotKeyAreaView(static_cast<std::uint8_t*>(HotKeyArea.get())); }
-  RemapAreaView Remaps() const { return RemapAreaView(static_cast<std::uint8_t*>(RemapArea.get())); }
+  HotKeyAreaView HotKeys() const override {
+    return HotKeyAreaView(static_cast<std::uint8_t*>(HotKeyArea.get()));
+  }
+  RemapAreaView Remaps() const override { return RemapAreaView(static_cast<std::uint8_t*>(RemapArea.get())); }
 
   // Lifecycle.
   void FormCreate();
@@ -113,33 +95,26 @@ class TMainWin : public Window {
 
   // Settings file: its place is chosen once, when the settings are first loaded.
   void LoadSettings();
-  void SaveSettings();
+  void SaveSettings() override;
 
   // Mapping file.
   void LoadTavrix(const ShortString& fileName);
-  bool SaveTavrix(const ShortString& fileName);  // true when it wrote the file
+  bool SaveTavrix(const ShortString& fileName) override;  // true when it wrote the file
   void InitTavrix();
   void OpenCurrentFile();
 
-  // Hot-key editor.
-  void BuildHotKeyPage();
-  void AlphaClick();
-  void PunctuationClick();
-  void FunctionKeysClick();
-  void NumericClick();
-  void EditingClick();
+  // The editor pages, each an object of win/keymap: the category buttons, and the grids redrawn.
+  void AlphaClick() { hotKeyEditor_.AlphaClick(); }
+  void PunctuationClick() { hotKeyEditor_.PunctuationClick(); }
+  void FunctionKeysClick() { hotKeyEditor_.FunctionKeysClick(); }
+  void NumericClick() { hotKeyEditor_.NumericClick(); }
+  void EditingClick() { hotKeyEditor_.EditingClick(); }
   void UpdateGrid();
-  void NewGridDrawCell(const GridCellPaint& cell);
-  void NewGridDblClick();
-  void SystemKeyMsg();
-  // Warns of what the hot key would take from the user; true to set it.
-  bool ConfirmHotKey(const HotKeyCombination& combination);
+  bool BrowsingOnly() const override;
+  DialogContext SelectCharacterDialog() override;
+  DialogContext HotKeyActionDialog() override;
+  bool ConfirmHotKey(const HotKeyCombination& combination) override;
   void MenuCheckHotKeysClick();
-
-  // Remapper editor: the four grids share one painter and one editor.
-  void BuildRemapPage();
-  void RemapGridDrawCell(RemapTableId table, const GridCellPaint& cell);
-  void RemapGridDblClick(RemapTableId table);
 
   // Hook library messages.
   void KeyActionMsg(WPARAM wParam, LPARAM lParam);
@@ -148,17 +123,15 @@ class TMainWin : public Window {
   void PauseChangedMsg(WPARAM wParam);
   void AppMappingFailedMsg();
 
-  // Network mode: the edit lock around every change of the tables.
-  bool FileInUse();
-  void ReleaseSyncFile(int changed);
-  void AttachSyncFile();
-  void SyncTimerTimer();
-  void NetTimerTimer();
+  // Network mode, an object of win/files: the edit lock around every change of the tables.
+  bool FileInUse() override { return network_.FileInUse(); }
+  void ReleaseSyncFile(int changed) override { network_.ReleaseSyncFile(changed); }
+  void AttachSyncFile() { network_.AttachSyncFile(); }
   void MenuNetworkClick();
-  // Saves the current file after an edit; false when the edit must not count as saved.
-  bool SaveEdit();
-  // Runs one edit of the tables (a dialog, then storing and saving); true when it stored an entry.
-  void EditUnderLock(const std::function<bool()>& edit);
+  bool SaveEdit() override { return network_.SaveEdit(); }
+  void EditUnderLock(const std::function<bool()>& edit) override { network_.EditUnderLock(edit); }
+  HWND Owner() const override { return hwnd(); }
+  void ReloadKeepingCells(Grids grids) override;
 
   // File commands and the recent-files list.
   void DoNew();
@@ -202,8 +175,6 @@ class TMainWin : public Window {
   void MenuAboutClick();
   void MenuOtherClick();
 
-  FontCache& Fonts() { return layout_.Fonts(); }
-
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -213,12 +184,7 @@ class TMainWin : public Window {
   void Command(int id);
   void CheckRadio(int id);
   void PageClick(int id);
-  void CategoryClick(int category);
   void ApplyBrowseOnlyRestrictions();
-  void StartSyncTimer();
-  void EnableSyncTimer(bool enabled);
-  void ReloadKeepingCells(std::span<const int> gridIds);
-  void TimerTick(UINT_PTR timer);
   void SetUpTaskIcon();
   void ShowTrayIcon(bool shown);
   void ShowPaused();
@@ -247,24 +213,24 @@ class TMainWin : public Window {
   TPrintDialog MyPrintDialog;
   std::vector<ShortString> arguments_;
 
-  // Network mode.
-  enum Timer : UINT_PTR { SyncTimer = 1, NetTimer };
   Win32FileAccess files_;
-  Win32Clock clock_;
-  SyncSession sync_{files_, clock_, MachineAndProcess()};
-  std::int32_t SyncMinuteCount = 0;
-  bool syncTimerEnabled_ = false;
-  // Per source of errors that can come again while its report is on screen (a timer by its id, a trace
-  // message by its number): that report is up.
+  TNetworkMode network_;
+  // Per trace message that can come again while its report is on screen: that report is up.
   std::map<UINT_PTR, bool> reportShowing_;
 
-  UniqueWindow application_;
+  TApplicationWindow application_;
+  THotKeyEditor hotKeyEditor_;
+  TRemapEditor remapEditor_{*this};
   HMENU menu_ = nullptr;
   FormLayout layout_;
   std::map<int, HWND> controls_;
   bool activatedOnce_ = false;
   HWND focus_ = nullptr;  // the control that had the focus when the window was last active
 };
+
+// The menu bar and the accelerator table, both made from the command table.
+HMENU BuildMainMenu();
+HACCEL MainAccelerators();
 
 // "Tavrix 98 (" + base name + ")", with the browse-only suffix.
 ShortString FileCaption(const ShortString& fileName);

@@ -2,7 +2,6 @@
 
 namespace tvx {
 
-TMainWin* MainWin = nullptr;
 TSettings Settings;
 ShortString ProgramDir;
 bool BrowseOnly = false;
@@ -11,5 +10,7 @@ bool Paused = false;
 std::int32_t ScreenWidth = 0;
 std::int32_t ScreenHeight = 0;
 DialogShowingFlags Showing;
+
+DialogContext Dialog(bool DialogShowingFlags::*showing) { return {&(Showing.*showing), {ScreenWidth, ScreenHeight}}; }
 
 }  // namespace tvx

@@ -1,16 +1,15 @@
 #pragma once
-// Program-wide state: one of each for the whole run, read by every part of the program.
+// Program-wide state: one of each for the whole run. Only win/app reads it; the parts below are each
+// handed what they need.
 
 #include <cstdint>
 
 #include "core/common/ShortString.h"
 #include "core/settings/Settings.h"
+#include "win/ui/Form.h"
 
 namespace tvx {
 
-class TMainWin;
-
-extern TMainWin* MainWin;
 extern TSettings Settings;
 extern ShortString ProgramDir;
 extern bool BrowseOnly;      // "/B": no table edits, no New File, no Network options
@@ -35,5 +34,8 @@ struct DialogShowingFlags {
   }
 };
 extern DialogShowingFlags Showing;
+
+// What a dialog is given when it opens: its showing flag and the screen as measured at start-up.
+DialogContext Dialog(bool DialogShowingFlags::*showing);
 
 }  // namespace tvx

@@ -3,13 +3,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <iterator>
 #include <optional>
 #include <vector>
 
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
-#include "win/ui/Handles.h"
+#include "win/sys/Handles.h"
 
 namespace {
 
@@ -37,14 +36,6 @@ void RunMessageLoop(HWND mainWindow, HACCEL accelerators) {
   }
 }
 
-HACCEL MainAccelerators() {
-  ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'N', tvx::IdNewFile1},
-                  {FVIRTKEY | FCONTROL, 'O', tvx::IdOpenFile1},
-                  {FVIRTKEY | FCONTROL, 'P', tvx::IdMenuOutput},
-                  {FVIRTKEY | FCONTROL, 'X', tvx::IdMenuExit}};
-  return ::CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys)));
-}
-
 // The arguments after the program's own name, each cut to 255 characters.
 std::vector<tvx::ShortString> CommandLineArguments() {
   return {__argv + std::min(__argc, 1), __argv + __argc};
@@ -62,7 +53,7 @@ void RunTavrix() {
   tvx::TMainWin mainWin;
   mainWin.Create(CommandLineArguments());
   ::ShowWindow(mainWin.hwnd(), SW_SHOW);
-  RunMessageLoop(mainWin.hwnd(), MainAccelerators());
+  RunMessageLoop(mainWin.hwnd(), tvx::MainAccelerators());
 }
 
 }  // namespace

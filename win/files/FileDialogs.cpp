@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "win/ui/LateBound.h"
+#include "win/sys/LateBound.h"
 
 namespace tvx {
 namespace {

@@ -5,7 +5,6 @@
 
 #include "core/common/Numbers.h"
 #include "core/files/SyncFile.h"
-#include "win/app/Program.h"
 
 namespace tvx {
 namespace {
@@ -44,12 +43,7 @@ void TNetworkConsiderations::Create(HWND owner) {
 }
 
 void TNetworkConsiderations::FormShow() {
-  Showing.NetworkConsiderationsShowing = true;
-  RECT frame;
-  ::GetWindowRect(hwnd(), &frame);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  ::SetWindowPos(hwnd(), nullptr, (ScreenWidth - width) / 2, (ScreenHeight - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOnScreen();
   OrigAutoSync = Settings.AutoSync;
   OrigNetworkMode = Settings.NetworkMode;
   SetChecked(Control(NetworkOption), Settings.NetworkMode);
@@ -67,7 +61,6 @@ void TNetworkConsiderations::FormClose() {
   Settings.NetworkMode = choices.NetworkMode;
   Settings.AutoSync = choices.AutoSync;
   Settings.SyncMinutes = choices.SyncMinutes;
-  Showing.NetworkConsiderationsShowing = false;
 }
 
 void TNetworkConsiderations::Command(int id, int code) {

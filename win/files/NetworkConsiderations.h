@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "core/settings/Settings.h"
 #include "win/ui/Form.h"
 
 namespace tvx {
@@ -13,6 +14,9 @@ inline constexpr char NetworkConsiderationsClassName[] = "TNetworkConsiderations
 class TNetworkConsiderations : public ModalForm {
  public:
   enum Id : int { NetworkOption = 101, OKButton, AutoSync, Bevel1, Label1, Minutes, Label2 };
+
+  // The dialog shows the network settings and, on closing, puts the choices into them.
+  TNetworkConsiderations(DialogContext context, TSettings& settings) : ModalForm(context), Settings(settings) {}
 
   // The two settings as they stood when the dialog opened.
   bool OrigAutoSync = false;
@@ -30,6 +34,7 @@ class TNetworkConsiderations : public ModalForm {
   void EnableDisable();
   HWND Control(int id) const { return controls_.at(id); }
 
+  TSettings& Settings;
   std::map<int, HWND> controls_;
 };
 

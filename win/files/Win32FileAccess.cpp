@@ -3,12 +3,10 @@
 #include <vector>
 
 #include "core/common/IoError.h"
-#include "win/ui/Handles.h"
+#include "win/sys/Handles.h"
 
 namespace tvx {
 namespace {
-
-[[noreturn]] void ThrowLastError() { throw SystemIoError(::GetLastError()); }
 
 // Closing can report a write the system had deferred, so it is checked like the write itself.
 void CloseChecked(UniqueFile& file) {
@@ -58,12 +56,6 @@ void SetAccessRights(const std::string& name, std::vector<std::uint8_t>& descrip
 }
 
 }  // namespace
-
-IoError SystemIoError(DWORD systemError) {
-  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL)
-    return IoError(IoError::DiskFull);
-  return IoError::System(systemError);
-}
 
 bool Win32FileAccess::Exists(const std::string& name) {
   const DWORD attributes = ::GetFileAttributesA(name.c_str());

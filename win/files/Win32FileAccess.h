@@ -6,6 +6,7 @@
 
 #include "core/common/IoError.h"
 #include "core/files/MappingFile.h"
+#include "win/sys/SystemError.h"
 
 namespace tvx {
 
@@ -21,8 +22,5 @@ class Win32FileAccess : public FileAccess {
   bool Remove(const std::string& name) noexcept override;
   CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) override;
 };
-
-// The IoError for a system error: a full disk has a text of its own, the rest show their number.
-IoError SystemIoError(DWORD systemError);
 
 }  // namespace tvx

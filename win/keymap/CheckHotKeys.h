@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "win/shell/InfoForm.h"
+#include "win/ui/InfoForm.h"
 
 namespace tvx {
 
@@ -11,7 +11,7 @@ inline constexpr char CheckHotKeysClassName[] = "TCheckHotKeys";
 
 class TCheckHotKeys : public InfoForm {
  public:
-  TCheckHotKeys();
+  explicit TCheckHotKeys(DialogContext context);
   std::string Report;  // the lines, set before the dialog shows
 
  protected:

@@ -1,7 +1,5 @@
 #include "win/keymap/DoSpecial.h"
 
-#include "win/app/Program.h"
-
 namespace tvx {
 namespace {
 
@@ -26,15 +24,12 @@ void TDoSpecial::Create(HWND owner) {
 
 // A Code outside the grid (the caller never gives one) preselects the first cell.
 void TDoSpecial::FormShow() {
-  Showing.SelectCharacterShowing = true;
   PlaceBelowCell(SelectCharacterMargins);
   Choice = ShortString();
   const int code = Code >= 0 && Code < SymbolCount ? Code : 0;
   Grid(picker::SymbolGrid).SetCurrent(code % SymbolColumns, code / SymbolColumns);
   FocusControl(picker::SymbolGrid);
 }
-
-void TDoSpecial::FormClose() { Showing.SelectCharacterShowing = false; }
 
 void TDoSpecial::Command(int id, int code) {
   if (ButtonFocusChanged(code) || code != BN_CLICKED) return;

@@ -10,10 +10,12 @@ inline constexpr char SelectCharacterClassName[] = "TDoSpecial";
 // Code on entry: the symbol index 0..223 to preselect. Choice after the dialog: empty (cancelled) or the
 // picked character; there is no "none", so the remapper never writes 0.
 class TDoSpecial : public PickerForm {
+ public:
+  using PickerForm::PickerForm;
+
  protected:
   void Create(HWND owner) override;
   void FormShow() override;
-  void FormClose() override;
   void Command(int id, int code) override;
 
  private:

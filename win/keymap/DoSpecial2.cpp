@@ -1,8 +1,7 @@
 #include "win/keymap/DoSpecial2.h"
 
 #include "core/keymap/Catalogue.h"
-#include "win/app/Program.h"
-#include "win/keymap/CellPainting.h"
+#include "win/ui/CellPainting.h"
 
 namespace tvx {
 namespace {
@@ -54,7 +53,6 @@ void TDoSpecial2::Create(HWND owner) {
 // A value no key has (only a damaged file holds one) preselects as "none" does, and leaves a Code below
 // 256, so that a pick other than a key stores a character and never that value.
 void TDoSpecial2::FormShow() {
-  Showing.HotKeyActionShowing = true;
   PlaceBelowCell(HotKeyActionMargins);
   Choice = ShortString();
   if (Code > 255) {
@@ -77,8 +75,6 @@ void TDoSpecial2::FormShow() {
   Grid(picker::SymbolGrid).SetCurrent(Code % SymbolColumns, Code / SymbolColumns);
   FocusControl(picker::SymbolGrid);
 }
-
-void TDoSpecial2::FormClose() { Showing.HotKeyActionShowing = false; }
 
 void TDoSpecial2::Command(int id, int code) {
   if (ButtonFocusChanged(code) || code != BN_CLICKED) return;

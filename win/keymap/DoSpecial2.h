@@ -11,10 +11,12 @@ inline constexpr char HotKeyActionClassName[] = "TDoSpecial2";
 // Code on entry: a symbol index 0..223, or a HotKeyAction above 255 for a key; after "Select &Character"
 // the picked symbol index, after a key its HotKeyAction, after anything else below 256.
 class TDoSpecial2 : public PickerForm {
+ public:
+  using PickerForm::PickerForm;
+
  protected:
   void Create(HWND owner) override;
   void FormShow() override;
-  void FormClose() override;
   void Command(int id, int code) override;
 
  private:

@@ -2,11 +2,12 @@
 #include <algorithm>
 #include <array>
 
+#include "win/keymap/HotKeyEditor.h"
+
 #include "core/keymap/Catalogue.h"
-#include "win/app/MainWin.h"
-#include "win/app/Program.h"
-#include "win/keymap/CellPainting.h"
+#include "win/ui/CellPainting.h"
 #include "win/keymap/DoSpecial2.h"
+#include "win/keymap/PageIds.h"
 
 namespace tvx {
 namespace {
@@ -41,9 +42,12 @@ const ControlSpec HotKeyPage[] = {
 
 }  // namespace
 
-void TMainWin::BuildHotKeyPage() {
-  controls_.merge(layout_.Build(hwnd(), HotKeyPage));
-  DrawGrid& grid = *DrawGrid::From(Control(IdNewGrid));
+std::map<int, HWND> THotKeyEditor::BuildHotKeyPage(PageSite site) {
+  form_ = site.form;
+  fonts_ = &site.layout.Fonts();
+  std::map<int, HWND> controls = site.layout.Build(site.form, HotKeyPage);
+  grid_ = controls.at(IdNewGrid);
+  DrawGrid& grid = NewGrid();
   grid.SetColCount(KeyColumnCount);
   grid.SetDefaultColWidth(40);
   grid.SetDefaultRowHeight(20);
@@ -52,31 +56,32 @@ void TMainWin::BuildHotKeyPage() {
   grid.OnDrawCell = [this](const GridCellPaint& cell) { NewGridDrawCell(cell); };
   grid.OnDblClick = [this] { NewGridDblClick(); };
   grid.SetEditOnEnter(true);
+  return controls;
 }
 
-void TMainWin::AlphaClick() { CategoryClick(Alphabetic); }
-void TMainWin::PunctuationClick() { CategoryClick(Punctuation); }
-void TMainWin::FunctionKeysClick() { CategoryClick(FunctionKeys); }
-void TMainWin::NumericClick() { CategoryClick(Numeric); }
-void TMainWin::EditingClick() { CategoryClick(Editing); }
+void THotKeyEditor::AlphaClick() { CategoryClick(Alphabetic); }
+void THotKeyEditor::PunctuationClick() { CategoryClick(Punctuation); }
+void THotKeyEditor::FunctionKeysClick() { CategoryClick(FunctionKeys); }
+void THotKeyEditor::NumericClick() { CategoryClick(Numeric); }
+void THotKeyEditor::EditingClick() { CategoryClick(Editing); }
 
 // The category only chooses what the grid shows; the settings file learns it at once.
-void TMainWin::CategoryClick(int category) {
+void THotKeyEditor::CategoryClick(int category) {
   if (Settings.LastKeys == category) return;
   Settings.LastKeys = category;
   UpdateGrid();
-  SaveSettings();
+  host_.SaveSettings();
 }
 
 // A LastKeys that is no category (never after the settings are loaded) leaves an empty grid.
-void TMainWin::UpdateGrid() {
-  if (DrawGrid* grid = DrawGrid::From(Control(IdNewGrid))) grid->SetRowCount(RowCount(Settings.LastKeys));
-  for (int id : {IdNewGrid, IdUpperGrid, IdLowerGrid, IdPunctGrid, IdNumGrid}) {
-    if (DrawGrid* grid = DrawGrid::From(Control(id))) grid->Invalidate();
+void THotKeyEditor::UpdateGrid() {
+  if (DrawGrid* grid = DrawGrid::From(grid_)) {
+    grid->SetRowCount(RowCount(Settings.LastKeys));
+    grid->Invalidate();
   }
 }
 
-void TMainWin::NewGridDrawCell(const GridCellPaint& cell) {
+void THotKeyEditor::NewGridDrawCell(const GridCellPaint& cell) {
   const int category = Settings.LastKeys;
   const bool keyColumn = cell.col == 0;
   if (!keyColumn && IsReserved(category, cell.col, cell.row)) {
@@ -86,44 +91,44 @@ void TMainWin::NewGridDrawCell(const GridCellPaint& cell) {
   PaintCellBackground(cell, keyColumn);
   std::string text =
       keyColumn ? RowLabel(category, cell.row)
-                : HotKeyCellText(HotKeys().ActionByCategory(category, cell.col, cell.row).value_or(0));
+                : HotKeyCellText(host_.HotKeys().ActionByCategory(category, cell.col, cell.row).value_or(0));
   const bool none = text == std::string(1, '\0');
   if (none) text = "none";
   const int points = IsActionKeyName(text) ? SmallPoints : LargePoints;
   // In layout pixels: the font cache scales them to the grid's DPI.
-  ::SelectObject(cell.dc, Fonts().Get({::MulDiv(points, LayoutDpi, 72), !none}));
+  ::SelectObject(cell.dc, fonts_->Get({::MulDiv(points, LayoutDpi, 72), !none}));
   DrawCentredText(cell, text);
 }
 
-void TMainWin::NewGridDblClick() {
-  if (BrowseOnly || FullBrowseOnly) return;
-  DrawGrid& grid = *DrawGrid::From(Control(IdNewGrid));
+void THotKeyEditor::NewGridDblClick() {
+  if (host_.BrowsingOnly()) return;
+  DrawGrid& grid = NewGrid();
   const int col = grid.Col(), row = grid.Row(), category = Settings.LastKeys;
   const HotKeyTable* table = TableByCategory(category);
   if (col == 0 || !table || row >= table->keys) return;
-  if (FileInUse()) return;
+  if (host_.FileInUse()) return;
   if (IsReserved(category, col, row)) {
     SystemKeyMsg();
     return;
   }
-  EditUnderLock([&] {
-    const HotKeyAction action = HotKeys().Action(*table, col, row).value_or(0);
-    TDoSpecial2 dialog;
+  host_.EditUnderLock([&] {
+    const HotKeyAction action = host_.HotKeys().Action(*table, col, row).value_or(0);
+    TDoSpecial2 dialog(host_.HotKeyActionDialog());
     dialog.Code = action < 256 ? std::max(action - 32, 0) : action;
     dialog.CellRect = grid.CellRect(col, row);
-    dialog.ShowModal(hwnd());
+    dialog.ShowModal(form_);
     if (dialog.Choice.empty()) return false;
     const int value = dialog.Code > 255 ? dialog.Code : static_cast<unsigned char>(dialog.Choice[0]);
-    if (value != 0 && !ConfirmHotKey({category, col, row})) return false;
-    HotKeys().SetAction(*table, col, row, static_cast<HotKeyAction>(value));
+    if (value != 0 && !host_.ConfirmHotKey({category, col, row})) return false;
+    host_.HotKeys().SetAction(*table, col, row, static_cast<HotKeyAction>(value));
     grid.Invalidate();
-    return SaveEdit();
+    return host_.SaveEdit();
   });
 }
 
-void TMainWin::SystemKeyMsg() {
-  ::MessageBoxA(hwnd(), ReservedCombinationMessage, "Notice", MB_OK);
-  ReleaseSyncFile(0);
+void THotKeyEditor::SystemKeyMsg() {
+  ::MessageBoxA(form_, ReservedCombinationMessage, "Notice", MB_OK);
+  host_.ReleaseSyncFile(0);
 }
 
 }  // namespace tvx

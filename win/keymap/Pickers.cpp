@@ -5,9 +5,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "win/app/MainWin.h"
-#include "win/app/Program.h"
-#include "win/keymap/CellPainting.h"
+#include "win/keymap/PageIds.h"
+#include "win/ui/CellPainting.h"
 
 namespace tvx {
 namespace {
@@ -73,7 +72,7 @@ void PickerForm::PlaceBelowCell(PickerMargins margins) {
   const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
   const int y = PickerAnchorY(::GetWindow(hwnd(), GW_OWNER), CellRect);
   margins = {layout_.Scaled(margins.aboveMargin), layout_.Scaled(margins.belowSlack)};
-  const POINT position = PickerPosition(ScreenWidth, ScreenHeight, size, y, margins);
+  const POINT position = PickerPosition(Screen().cx, Screen().cy, size, y, margins);
   ::SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

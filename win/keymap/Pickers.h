@@ -46,6 +46,7 @@ int PickerAnchorY(HWND mainWindow, const RECT& cellRect);
 // button is the one Enter presses, as in a dialog box.
 class PickerForm : public ModalForm {
  public:
+  using ModalForm::ModalForm;
   ShortString Choice;  // empty: nothing picked
   int Code = 0;        // in: what to preselect; out: see each picker
   RECT CellRect{};     // the clicked cell; its bottom places the dialog

@@ -1,12 +1,13 @@
 // The "Keyboard &Remapper" page of the main window: four grids, one per remap table, and the Select
 // Character dialog.
+#include "win/keymap/RemapEditor.h"
+
 #include <algorithm>
 
 #include "core/keymap/Catalogue.h"
-#include "win/app/MainWin.h"
-#include "win/app/Program.h"
-#include "win/keymap/CellPainting.h"
+#include "win/ui/CellPainting.h"
 #include "win/keymap/DoSpecial.h"
+#include "win/keymap/PageIds.h"
 
 namespace tvx {
 namespace {
@@ -48,18 +49,15 @@ constexpr RemapGridOf RemapGrids[] = {
     {RemapTableId::Numeric, IdNumGrid},
 };
 
-int GridIdOf(RemapTableId table) {
-  return std::find_if(std::begin(RemapGrids), std::end(RemapGrids),
-                      [table](const RemapGridOf& grid) { return grid.table == table; })
-      ->gridId;
-}
-
 }  // namespace
 
-void TMainWin::BuildRemapPage() {
-  controls_.merge(layout_.Build(hwnd(), RemapPage));
+std::map<int, HWND> TRemapEditor::BuildRemapPage(PageSite site) {
+  form_ = site.form;
+  fonts_ = &site.layout.Fonts();
+  std::map<int, HWND> controls = site.layout.Build(site.form, RemapPage);
   for (const RemapGridOf& each : RemapGrids) {
-    DrawGrid& grid = *DrawGrid::From(Control(each.gridId));
+    grids_[each.table] = controls.at(each.gridId);
+    DrawGrid& grid = Grid(each.table);
     grid.SetColCount(2);
     grid.SetDefaultColWidth(40);
     grid.SetColWidth(0, 20);
@@ -72,35 +70,42 @@ void TMainWin::BuildRemapPage() {
     grid.OnDblClick = [this, table = each.table] { RemapGridDblClick(table); };
     grid.SetEditOnEnter(true);
   }
+  return controls;
 }
 
-void TMainWin::RemapGridDrawCell(RemapTableId table, const GridCellPaint& cell) {
+void TRemapEditor::UpdateGrids() const {
+  for (const auto& [table, grid] : grids_) Grid(table).Invalidate();
+}
+
+DrawGrid& TRemapEditor::Grid(RemapTableId table) const { return *DrawGrid::From(grids_.at(table)); }
+
+void TRemapEditor::RemapGridDrawCell(RemapTableId table, const GridCellPaint& cell) {
   const bool keyColumn = cell.col == 0;
   PaintCellBackground(cell, keyColumn);
   const std::string_view rows = RemapRows(table);
   const auto code = keyColumn ? static_cast<std::uint8_t>(rows.at(static_cast<std::size_t>(cell.row)))
-                              : Remaps().Byte(table, cell.row).value_or(0);
+                              : host_.Remaps().Byte(table, cell.row).value_or(0);
   const bool none = code == 0;
-  ::SelectObject(cell.dc, Fonts().Get({GridFont.pixelHeight, !none}));
+  ::SelectObject(cell.dc, fonts_->Get({GridFont.pixelHeight, !none}));
   DrawCentredText(cell, none ? std::string("none") : CharacterText(code));
 }
 
-void TMainWin::RemapGridDblClick(RemapTableId table) {
-  if (BrowseOnly || FullBrowseOnly) return;
-  DrawGrid& grid = *DrawGrid::From(Control(GridIdOf(table)));
+void TRemapEditor::RemapGridDblClick(RemapTableId table) {
+  if (host_.BrowsingOnly()) return;
+  DrawGrid& grid = Grid(table);
   const int col = grid.Col(), row = grid.Row();
-  if (col == 0 || !Remaps().Byte(table, row)) return;
-  if (FileInUse()) return;
-  EditUnderLock([&] {
-    TDoSpecial dialog;
+  if (col == 0 || !host_.Remaps().Byte(table, row)) return;
+  if (host_.FileInUse()) return;
+  host_.EditUnderLock([&] {
+    TDoSpecial dialog(host_.SelectCharacterDialog());
     // Read after FileInUse, which may have reloaded the tables.
-    dialog.Code = std::max(*Remaps().Byte(table, row) - 32, 0);
+    dialog.Code = std::max(*host_.Remaps().Byte(table, row) - 32, 0);
     dialog.CellRect = grid.CellRect(col, row);
-    dialog.ShowModal(hwnd());
+    dialog.ShowModal(form_);
     if (dialog.Choice.empty()) return false;
-    Remaps().SetByte(table, row, static_cast<std::uint8_t>(dialog.Choice[0]));
+    host_.Remaps().SetByte(table, row, static_cast<std::uint8_t>(dialog.Choice[0]));
     grid.Invalidate();
-    return SaveEdit();
+    return host_.SaveEdit();
   });
 }
 

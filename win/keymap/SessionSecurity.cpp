@@ -1,6 +1,6 @@
 #include "win/keymap/SessionSecurity.h"
 
-#include "win/ui/Handles.h"
+#include "win/sys/Handles.h"
 
 namespace tvx {
 namespace {

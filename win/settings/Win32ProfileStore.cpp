@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "win/ui/Handles.h"
+#include "win/sys/Handles.h"
 
 namespace tvx {
 namespace {

@@ -19,14 +19,14 @@ const ControlSpec AboutControls[] = {
 };
 
 const InfoFormSpec AboutForm{
-    AboutBoxClassName, "About", 298, 228, AboutControls, &DialogShowingFlags::AboutShowing, Button1};
+    AboutBoxClassName, "About", 298, 228, AboutControls, Button1};
 
 // The program's icon, as large as the picture's height allows without distorting it.
 constexpr int IconSize = 96;
 
 }  // namespace
 
-TAboutBox::TAboutBox() : InfoForm(AboutForm) {}
+TAboutBox::TAboutBox(DialogContext context) : InfoForm(context, AboutForm) {}
 
 void TAboutBox::FormShow() {
   InfoForm::FormShow();

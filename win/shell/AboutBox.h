@@ -1,7 +1,7 @@
 #pragma once
 // TAboutBox: the product's name, version and publication notice beside its picture.
 
-#include "win/shell/InfoForm.h"
+#include "win/ui/InfoForm.h"
 
 namespace tvx {
 
@@ -9,7 +9,7 @@ inline constexpr char AboutBoxClassName[] = "TAboutBox";
 
 class TAboutBox : public InfoForm {
  public:
-  TAboutBox();
+  explicit TAboutBox(DialogContext context);
 
  protected:
   void FormShow() override;

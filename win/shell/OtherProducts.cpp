@@ -23,12 +23,11 @@ const InfoFormSpec OtherProductsForm{OtherProductsClassName,
                                      385,
                                      165,
                                      OtherProductsControls,
-                                     &DialogShowingFlags::OtherProductsShowing,
                                      OkButton};
 
 }  // namespace
 
-TOtherProducts::TOtherProducts() : InfoForm(OtherProductsForm) {}
+TOtherProducts::TOtherProducts(DialogContext context) : InfoForm(context, OtherProductsForm) {}
 
 void TOtherProducts::Command(int id, int code) {
   if (Clicked(code) && (id == OkButton || id == IDCANCEL)) Close();

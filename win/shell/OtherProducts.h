@@ -1,7 +1,7 @@
 #pragma once
 // TOtherProducts, from "&Other Products": what else comes with Tavrix 98.
 
-#include "win/shell/InfoForm.h"
+#include "win/ui/InfoForm.h"
 
 namespace tvx {
 
@@ -9,7 +9,7 @@ inline constexpr char OtherProductsClassName[] = "TOtherProducts";
 
 class TOtherProducts : public InfoForm {
  public:
-  TOtherProducts();
+  explicit TOtherProducts(DialogContext context);
 
  protected:
   void Command(int id, int code) override;

@@ -9,7 +9,7 @@
 #include "core/common/ShortString.h"
 #include "core/keymap/Areas.h"
 #include "core/shell/MappingGuide.h"
-#include "win/ui/Handles.h"
+#include "win/sys/Handles.h"
 
 namespace tvx {
 

@@ -29,12 +29,12 @@ const InfoFormSpec UserManualForm{UserManualClassName,
                                   445,
                                   141,
                                   UserManualControls,
-                                  &DialogShowingFlags::UserManualShowing,
                                   OkButton};
 
 }  // namespace
 
-TUserManual::TUserManual() : InfoForm(UserManualForm) {}
+TUserManual::TUserManual(DialogContext context, const ShortString& programDir)
+    : InfoForm(context, UserManualForm), programDir_(programDir) {}
 
 void TUserManual::Command(int id, int code) {
   if (!Clicked(code)) return;
@@ -44,7 +44,7 @@ void TUserManual::Command(int id, int code) {
 
 // The notice closes at once, whether or not a viewer starts.
 void TUserManual::OkButtonClick() {
-  OpenDocument(hwnd(), UserManualFileName(ProgramDir), UserManualMissing);
+  OpenDocument(hwnd(), UserManualFileName(programDir_), UserManualMissing);
   Close();
 }
 

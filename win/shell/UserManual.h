@@ -1,7 +1,8 @@
 #pragma once
 // TUserManual, the User Manual Notice: says what the manual needs and opens it on "&Ok".
 
-#include "win/shell/InfoForm.h"
+#include "core/common/ShortString.h"
+#include "win/ui/InfoForm.h"
 
 namespace tvx {
 
@@ -9,7 +10,8 @@ inline constexpr char UserManualClassName[] = "TUserManual";
 
 class TUserManual : public InfoForm {
  public:
-  TUserManual();
+  // The manual is looked for in the program's folder.
+  TUserManual(DialogContext context, const ShortString& programDir);
 
  protected:
   void Command(int id, int code) override;
@@ -17,6 +19,8 @@ class TUserManual : public InfoForm {
  private:
   void OkButtonClick();
   void CancelButtonClick();
+
+  ShortString programDir_;
 };
 
 }  // namespace tvx

@@ -6,8 +6,8 @@
 #include <new>
 #include <utility>
 
-#include "win/ui/Dpi.h"
-#include "win/ui/Handles.h"
+#include "win/sys/Dpi.h"
+#include "win/sys/Handles.h"
 #include "win/ui/Window.h"
 
 namespace tvx {
@@ -78,57 +78,17 @@ bool FocusCuesHidden(HWND window) {
 }  // namespace
 
 void RegisterDrawGridClass() {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (::GetClassInfoExA(::GetModuleHandleA(nullptr), DrawGridClassName, &wc)) return;
-  wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = DrawGrid::WindowProc;
-  wc.cbWndExtra = sizeof(DrawGrid*);
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = DrawGridClassName;
-  ::RegisterClassExA(&wc);
+  Window::RegisterWindowClass(DrawGridClassName, nullptr, CS_DBLCLKS, nullptr,
+                              []() -> Window* { return new (std::nothrow) DrawGrid; });
 }
 
-DrawGrid* DrawGrid::From(HWND grid) {
-  if (!::IsWindow(grid)) return nullptr;
-  DWORD processId = 0;
-  ::GetWindowThreadProcessId(grid, &processId);
-  char className[32] = {};
-  ::GetClassNameA(grid, className, sizeof className);
-  if (processId != ::GetCurrentProcessId() || ::lstrcmpiA(className, DrawGridClassName) != 0) return nullptr;
-  return reinterpret_cast<DrawGrid*>(::GetWindowLongPtrA(grid, 0));
-}
-
-LRESULT CALLBACK DrawGrid::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* grid = new (std::nothrow) DrawGrid(window);
-    if (!grid) return FALSE;  // the grid is not created, and its creator learns it
-    ::SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(grid));
-    // A one-pixel frame whatever the creator asked for; the scroll bar then sits inside it.
-    ::SetWindowLongPtrA(window, GWL_STYLE, ::GetWindowLongPtrA(window, GWL_STYLE) | WS_BORDER);
-    return ::DefWindowProcA(window, message, wParam, lParam);
-  }
-  auto* grid = reinterpret_cast<DrawGrid*>(::GetWindowLongPtrA(window, 0));
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(window, 0, 0);
-    delete grid;
-    return ::DefWindowProcA(window, message, wParam, lParam);
-  }
-  if (!grid) return ::DefWindowProcA(window, message, wParam, lParam);
-  // The owner's callbacks run here (a double-click runs a whole edit); nothing escapes the procedure.
-  LRESULT result = 0;
-  Reported([&] { result = grid->HandleMessage(message, wParam, lParam); });
-  return result;
-}
+DrawGrid* DrawGrid::From(HWND grid) { return dynamic_cast<DrawGrid*>(Window::From(grid)); }
 
 // A paint that fails is reported once, not at every repaint: the report's message box lets the grid
 // paint again, and would otherwise show another box each time.
 void DrawGrid::PaintMessage() {
   try {
-    const PaintScope paint(hwnd_);
+    const PaintScope paint(hwnd());
     Paint(paint.dc(), paint.area());
     paintFailed_ = false;
   } catch (...) {
@@ -138,19 +98,23 @@ void DrawGrid::PaintMessage() {
 
 LRESULT DrawGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_NCCREATE:
+      // A one-pixel frame whatever the creator asked for; the scroll bar then sits inside it.
+      ::SetWindowLongPtrA(hwnd(), GWL_STYLE, ::GetWindowLongPtrA(hwnd(), GWL_STYLE) | WS_BORDER);
+      break;
     case WM_PAINT:
       PaintMessage();
       return 0;
     case WM_PRINTCLIENT: {
       RECT client;
-      ::GetClientRect(hwnd_, &client);
+      ::GetClientRect(hwnd(), &client);
       Paint(reinterpret_cast<HDC>(wParam), client);
       return 0;
     }
     case WM_ERASEBKGND:
       return 1;
     case WM_NCPAINT: {
-      const LRESULT result = ::DefWindowProcA(hwnd_, message, wParam, lParam);
+      const LRESULT result = ::DefWindowProcA(hwnd(), message, wParam, lParam);
       PaintBorder();
       return result;
     }
@@ -175,7 +139,7 @@ LRESULT DrawGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       InvalidateCell(col_, row_);
       return 0;
     case WM_UPDATEUISTATE: {
-      const LRESULT result = ::DefWindowProcA(hwnd_, message, wParam, lParam);
+      const LRESULT result = ::DefWindowProcA(hwnd(), message, wParam, lParam);
       InvalidateCell(col_, row_);
       return result;
     }
@@ -199,7 +163,7 @@ LRESULT DrawGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case GridGetRowCountMessage:
       return rowCount_;
   }
-  return ::DefWindowProcA(hwnd_, message, wParam, lParam);
+  return ::DefWindowProcA(hwnd(), message, wParam, lParam);
 }
 
 void DrawGrid::SetColCount(int count) {
@@ -266,7 +230,7 @@ RECT DrawGrid::CellRect(int col, int row) const {
   return RECT{left, top, left + ColWidth(col), top + RowHeight()};
 }
 
-void DrawGrid::Invalidate() const { ::InvalidateRect(hwnd_, nullptr, FALSE); }
+void DrawGrid::Invalidate() const { ::InvalidateRect(hwnd(), nullptr, FALSE); }
 
 int DrawGrid::ColWidth(int col) const {
   const bool own = col >= 0 && static_cast<std::size_t>(col) < colWidths_.size() && colWidths_[col] > 0;
@@ -284,7 +248,7 @@ int DrawGrid::ColLeft(int col) const {
 
 int DrawGrid::ClientHeight() const {
   RECT client;
-  ::GetClientRect(hwnd_, &client);
+  ::GetClientRect(hwnd(), &client);
   return client.bottom;
 }
 
@@ -326,7 +290,7 @@ void DrawGrid::ScrollTo(int topRow) {
   topRow = std::clamp(topRow, 0, last);
   if (topRow == topRow_) return;
   topRow_ = topRow;
-  ::SetScrollPos(hwnd_, SB_VERT, topRow_, TRUE);
+  ::SetScrollPos(hwnd(), SB_VERT, topRow_, TRUE);
   Invalidate();
 }
 
@@ -340,7 +304,7 @@ void DrawGrid::ScrollIntoView(int row) {
 void DrawGrid::UpdateScrollBar() {
   const int visible = FullyVisibleRows();
   const bool needed = verticalScrollBar_ && rowCount_ > visible;
-  ::ShowScrollBar(hwnd_, SB_VERT, needed);
+  ::ShowScrollBar(hwnd(), SB_VERT, needed);
   if (!needed) return;
   SCROLLINFO info{};
   info.cbSize = sizeof info;
@@ -348,19 +312,19 @@ void DrawGrid::UpdateScrollBar() {
   info.nMax = rowCount_ - 1;
   info.nPage = static_cast<UINT>(visible);
   info.nPos = topRow_;
-  ::SetScrollInfo(hwnd_, SB_VERT, &info, TRUE);
+  ::SetScrollInfo(hwnd(), SB_VERT, &info, TRUE);
 }
 
 void DrawGrid::InvalidateCell(int col, int row) const {
   RECT cell = CellRect(col, row);
   ::InflateRect(&cell, 1, 1);  // the grid lines and the focus rectangle
-  ::InvalidateRect(hwnd_, &cell, FALSE);
+  ::InvalidateRect(hwnd(), &cell, FALSE);
 }
 
 // Everything goes to a bitmap first and reaches the screen in one copy, so a changing cell never flickers.
 void DrawGrid::Paint(HDC target, const RECT& area) const {
   RECT client;
-  ::GetClientRect(hwnd_, &client);
+  ::GetClientRect(hwnd(), &client);
   if (client.right <= 0 || client.bottom <= 0) return;
   const MemoryDc memory(target, client.right, client.bottom);
   const HDC dc = memory.get();
@@ -394,7 +358,7 @@ void DrawGrid::Paint(HDC target, const RECT& area) const {
   }
   for (int row = 1; row <= rowsShown; ++row)
     FillSolid(dc, RECT{0, row * RowPitch() - 1, cellsRight, row * RowPitch()}, line);
-  if (::GetFocus() == hwnd_ && HasDataCell() && !FocusCuesHidden(hwnd_)) {
+  if (::GetFocus() == hwnd() && HasDataCell() && !FocusCuesHidden(hwnd())) {
     const RECT current = CellRect(col_, row_);
     ::SetTextColor(dc, RGB(0, 0, 0));
     ::SetBkColor(dc, RGB(255, 255, 255));
@@ -405,13 +369,13 @@ void DrawGrid::Paint(HDC target, const RECT& area) const {
 }
 
 void DrawGrid::PaintBorder() const {
-  const HDC dc = ::GetWindowDC(hwnd_);
+  const HDC dc = ::GetWindowDC(hwnd());
   RECT frame;
-  ::GetWindowRect(hwnd_, &frame);
+  ::GetWindowRect(hwnd(), &frame);
   ::OffsetRect(&frame, -frame.left, -frame.top);
   const UniqueBrush brush(::CreateSolidBrush(LineColour()));
   ::FrameRect(dc, &frame, brush.get());
-  ::ReleaseDC(hwnd_, dc);
+  ::ReleaseDC(hwnd(), dc);
 }
 
 // Characters stay with the grid, so a letter typed on it is no mnemonic that switches the page or picks
@@ -462,7 +426,7 @@ void DrawGrid::KeyDown(WPARAM key) {
 // A click on the key column or below the rows changes nothing, and a double-click there is not reported:
 // it would edit whichever cell happened to be current.
 void DrawGrid::MouseDown(LPARAM position, bool doubleClick) {
-  if (::GetFocus() != hwnd_) ::SetFocus(hwnd_);
+  if (::GetFocus() != hwnd()) ::SetFocus(hwnd());
   int col = 0, row = 0;
   if (!DataCellAt(POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)}, col, row)) return;
   const bool moved = col != col_ || row != row_;
@@ -497,7 +461,7 @@ void DrawGrid::VScroll(int request) {
       SCROLLINFO info{};
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
-      ::GetScrollInfo(hwnd_, SB_VERT, &info);
+      ::GetScrollInfo(hwnd(), SB_VERT, &info);
       ScrollTo(info.nTrackPos);
       break;
     }

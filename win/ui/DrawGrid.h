@@ -7,7 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "win/ui/Dpi.h"
+#include "win/sys/Dpi.h"
+#include "win/ui/Window.h"
 
 namespace tvx {
 
@@ -29,7 +30,7 @@ struct GridCellPaint {
   int dpi;  // what the cell's layout lengths are scaled by
 };
 
-class DrawGrid {
+class DrawGrid : public Window {
  public:
   // The object behind a grid window; nullptr for any other window.
   static DrawGrid* From(HWND grid);
@@ -62,10 +63,9 @@ class DrawGrid {
   void SetEditOnEnter(bool edits) { editOnEnter_ = edits; }
 
  private:
-  explicit DrawGrid(HWND window) : hwnd_(window) {}
+  DrawGrid() = default;
   friend void RegisterDrawGridClass();
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   int ColWidth(int col) const;
   int ColLeft(int col) const;
@@ -91,7 +91,6 @@ class DrawGrid {
   void VScroll(int request);
   void MouseWheel(int delta);
 
-  HWND hwnd_;
   HFONT font_ = nullptr;
   int dpi_ = LayoutDpi;
   int colCount_ = 5;

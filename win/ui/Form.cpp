@@ -1,5 +1,6 @@
 #include "win/ui/Form.h"
 
+#include <new>
 #include <optional>
 #include <stdexcept>
 
@@ -48,56 +49,28 @@ KindInfo InfoFor(ControlKind kind) {
   return {"STATIC", 0};
 }
 
-LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return ::SendMessageA(::GetParent(panel), message, wParam, lParam);
-    default:
-      return ::DefWindowProcA(panel, message, wParam, lParam);
+// A plain child window that passes its controls' notifications on to its parent.
+class Panel : public Window {
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_COMMAND:
+      case WM_NOTIFY:
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLORBTN:
+        return ::SendMessageA(::GetParent(hwnd()), message, wParam, lParam);
+      default:
+        return Window::HandleMessage(message, wParam, lParam);
+    }
   }
-}
-
-}  // namespace
+};
 
 void RegisterPanelClass() {
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof existing;
-  if (::GetClassInfoExA(::GetModuleHandleA(nullptr), PanelClassName, &existing)) return;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = PanelProc;
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = PanelClassName;
-  ::RegisterClassExA(&wc);
-}
-
-namespace {
-
-// Through void(*)(): a function found by name has the type its caller knows, not FARPROC's.
-template <typename Function>
-Function User32Function(const char* name) {
-  const FARPROC found = ::GetProcAddress(::GetModuleHandleA("user32.dll"), name);
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+  Window::RegisterWindowClass(PanelClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), 0, nullptr,
+                              []() -> Window* { return new (std::nothrow) Panel; });
 }
 
 }  // namespace
-
-// Windows before 10 (1607) have neither function: there the system's DPI is every window's.
-int WindowDpi(HWND window) {
-  static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-  if (window && getDpiForWindow) {
-    if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
-  }
-  const HDC dc = ::GetDC(nullptr);
-  const int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 0;
-  if (dc) ::ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : LayoutDpi;
-}
 
 HFONT FontCache::Get(FontSpec wanted) {
   auto& font = fonts_[{dpi_, wanted}];
@@ -175,18 +148,6 @@ void FormLayout::DpiChanged(HWND form, WPARAM wParam, LPARAM lParam) {
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The frame of the DPI asked for; Windows before 10 (1607) know only the system's.
-RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu, int dpi) {
-  static const auto adjustForDpi =
-      User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-  RECT frame{0, 0, ScaledToDpi(clientWidth, dpi), ScaledToDpi(clientHeight, dpi)};
-  if (adjustForDpi)
-    adjustForDpi(&frame, style, hasMenu, exStyle, static_cast<UINT>(dpi));
-  else
-    ::AdjustWindowRectEx(&frame, style, hasMenu, exStyle);
-  return frame;
-}
-
 bool IsChecked(HWND button) { return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void SetChecked(HWND button, bool checked) {
@@ -204,6 +165,7 @@ class ModalForm::OwnerDisabled {
   OwnerDisabled& operator=(const OwnerDisabled&) = delete;
   ~OwnerDisabled() {
     Reported([this] { form_.FormClose(); });
+    form_.SetShowing(false);
     ::EnableWindow(owner_, TRUE);
     ::SetActiveWindow(owner_);
     if (form_.hwnd()) ::DestroyWindow(form_.hwnd());
@@ -222,6 +184,7 @@ void ModalForm::ShowModal(HWND owner) {
   std::optional<int> quit;
   {
     const OwnerDisabled disabled(*this, owner);
+    SetShowing(true);
     FormShow();
     ::ShowWindow(hwnd(), SW_SHOW);
     quit = RunModalLoop();
@@ -240,6 +203,18 @@ std::optional<int> ModalForm::RunModalLoop() {
     }
   }
   return std::nullopt;
+}
+
+void ModalForm::SetShowing(bool showing) {
+  if (context_.showing) *context_.showing = showing;
+}
+
+void ModalForm::CentreOnScreen() {
+  RECT frame;
+  ::GetWindowRect(hwnd(), &frame);
+  const SIZE screen = Screen();
+  ::SetWindowPos(hwnd(), nullptr, (screen.cx - (frame.right - frame.left)) / 2,
+                 (screen.cy - (frame.bottom - frame.top)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ModalForm::SetDefaultButton(int id) {

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "win/ui/Dpi.h"
-#include "win/ui/Handles.h"
+#include "win/sys/Dpi.h"
+#include "win/sys/Handles.h"
 #include "win/ui/Window.h"
 
 namespace tvx {
@@ -82,18 +82,21 @@ class FormLayout {
   std::vector<std::span<const ControlSpec>> tables_;
 };
 
-// The frame that gives a window of this style exactly the client size asked for (in layout pixels,
-// scaled to `dpi`).
-RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
-                    int dpi = LayoutDpi);
-
 // A radio button checked from code behaves as a click: true when it was not checked before.
 bool IsChecked(HWND button);
 void SetChecked(HWND button, bool checked);
 
+// What the program gives each dialog it opens: the flag that says the dialog is on screen (set while
+// it shows; none for a form nobody asks about), and the screen size measured at start-up, which places it.
+struct DialogContext {
+  bool* showing = nullptr;
+  SIZE screen{};
+};
+
 // A modal form: its owner is disabled while it shows; ShowModal returns when the form has closed.
 class ModalForm : public Window {
  public:
+  explicit ModalForm(DialogContext context = {}) : context_(context) {}
   void ShowModal(HWND owner);
   // Wakes the modal loop too: a Close from a sent message (a click sent by another thread) posts nothing.
   void Close() {
@@ -110,6 +113,9 @@ class ModalForm : public Window {
   // The button that Enter presses while a control that does not want Enter has the focus.
   void SetDefaultButton(int id);
   int DefaultButton() const { return defaultButton_; }
+  SIZE Screen() const { return context_.screen; }
+  // The form at the centre of the screen.
+  void CentreOnScreen();
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -118,12 +124,13 @@ class ModalForm : public Window {
  private:
   class OwnerDisabled;
   std::optional<int> RunModalLoop();
+  void SetShowing(bool showing);
 
+  DialogContext context_;
   bool closing_ = false;
   int defaultButton_ = 0;
 };
 
-void RegisterPanelClass();
 inline constexpr char PanelClassName[] = "TvxPanel";
 
 }  // namespace tvx

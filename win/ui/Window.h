@@ -17,9 +17,14 @@ class Window {
   virtual ~Window();
 
   HWND hwnd() const { return hwnd_; }
+  // The object behind a window of this thread's classes; null for any other window.
+  static Window* From(HWND window);
 
-  // Registers a class (once per process) whose messages reach Window objects.
-  static void RegisterWindowClass(const char* className, HBRUSH background, UINT style = CS_DBLCLKS);
+  // Registers a class (once per process) whose messages reach Window objects: every window class of the
+  // program is registered here. A window of a class with `make` that is created without an object (a
+  // control from a layout table) gets one from `make`, which lives as long as the window.
+  static void RegisterWindowClass(const char* className, HBRUSH background, UINT style = CS_DBLCLKS,
+                                  HICON icon = nullptr, Window* (*make)() = nullptr);
 
  protected:
   HWND CreateWin(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& frame,
@@ -28,7 +33,9 @@ class Window {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static Window* Attach(HWND window, const CREATESTRUCTA& create);
   HWND hwnd_ = nullptr;
+  bool ownedByWindow_ = false;  // made by the class's `make`: deleted when the window goes
 };
 
 // The general error report: the error's text in a message box owned by the main window; the program

@@ -1,4 +1,4 @@
-#include "win/shell/InfoForm.h"
+#include "win/ui/InfoForm.h"
 
 #include <stdexcept>
 
@@ -6,10 +6,6 @@ namespace tvx {
 namespace {
 constexpr DWORD InfoStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD InfoExStyle = WS_EX_DLGMODALFRAME;
-
-// The centre of the screen as measured at start-up.
-POINT ScreenCentred(SIZE frame) { return {(ScreenWidth - frame.cx) / 2, (ScreenHeight - frame.cy) / 2}; }
-
 }  // namespace
 
 void InfoForm::Create(HWND owner) {
@@ -23,14 +19,8 @@ void InfoForm::Create(HWND owner) {
 }
 
 void InfoForm::FormShow() {
-  Showing.*spec_.showing = true;
-  RECT frame;
-  ::GetWindowRect(hwnd(), &frame);
-  const POINT at = ScreenCentred({frame.right - frame.left, frame.bottom - frame.top});
-  ::SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOnScreen();
   ::SetFocus(Control(spec_.defaultButton));
 }
-
-void InfoForm::FormClose() { Showing.*spec_.showing = false; }
 
 }  // namespace tvx

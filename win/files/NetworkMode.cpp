@@ -1,10 +1,6 @@
-// Network mode: the edit lock around every change of the tables, the reloads that bring in other users'
-// changes, and the Network Considerations dialog.
-#include <functional>
-#include <vector>
+#include "win/files/NetworkMode.h"
 
-#include "win/app/MainWin.h"
-#include "win/app/Program.h"
+#include "core/common/IoError.h"
 #include "win/files/NetworkConsiderations.h"
 
 namespace tvx {
@@ -15,9 +11,6 @@ constexpr UINT NetTimerInterval = 30000;   // the lock's heartbeat while this in
 constexpr DWORD SaveRetryMilliseconds = 2000;
 constexpr DWORD SaveRetryPause = 50;
 
-constexpr int AllGrids[] = {IdNewGrid, IdUpperGrid, IdLowerGrid, IdPunctGrid, IdNumGrid};
-constexpr int HotKeyGrid[] = {IdNewGrid};
-
 constexpr char InUseText[] = "Tavrix File in use by another user.  Please try again later.";
 constexpr char ChangedText[] =
     "Tavrix File has changed by another user.  Changed Tavrix file will be reloaded after clicking \"ok\".";
@@ -25,90 +18,83 @@ constexpr char NotSavedText[] = "Tavrix File could not be saved.  Please try aga
 
 }  // namespace
 
-bool TMainWin::FileInUse() {
+bool TNetworkMode::FileInUse() {
   if (!Settings.NetworkMode) return false;
   switch (sync_.FileInUse()) {
     case EditPermission::TakenOver:
       // The dead holder may have saved before it could count its change.
-      ReloadKeepingCells(AllGrids);
+      host_.ReloadKeepingCells(NetworkHost::Grids::All);
       [[fallthrough]];
     case EditPermission::Granted:
-      ::SetTimer(hwnd(), NetTimer, NetTimerInterval, nullptr);
+      ::SetTimer(host_.Owner(), NetTimer, NetTimerInterval, nullptr);
       return false;
     case EditPermission::InUse:
-      ::MessageBoxA(hwnd(), InUseText, "Error", MB_OK);
+      ::MessageBoxA(host_.Owner(), InUseText, "Error", MB_OK);
       return true;
     case EditPermission::Changed:
-      ::MessageBoxA(hwnd(), ChangedText, "Notice", MB_OK);
-      ReloadKeepingCells(AllGrids);
+      ::MessageBoxA(host_.Owner(), ChangedText, "Notice", MB_OK);
+      host_.ReloadKeepingCells(NetworkHost::Grids::All);
       return true;
   }
   return true;
 }
 
-void TMainWin::ReleaseSyncFile(int changed) {
+void TNetworkMode::ReleaseSyncFile(int changed) {
   if (!Settings.NetworkMode) return;
   // A release the share refused keeps the lock, and its heartbeat tries it again.
-  if (sync_.ReleaseSyncFile(changed)) ::KillTimer(hwnd(), NetTimer);
+  if (sync_.ReleaseSyncFile(changed)) ::KillTimer(host_.Owner(), NetTimer);
 }
 
 // A heartbeat still trying to release the previous file's lock ends with it.
-void TMainWin::AttachSyncFile() {
+void TNetworkMode::AttachSyncFile() {
   sync_.AttachSyncFile(Settings.CurrentFile);
-  ::KillTimer(hwnd(), NetTimer);
+  ::KillTimer(host_.Owner(), NetTimer);
 }
 
-void TMainWin::StartSyncTimer() {
+void TNetworkMode::Start() {
+  sync_.ForgetSeenLock();
+  if (Settings.NetworkMode && Settings.AutoSync) StartSyncTimer();
+}
+
+void TNetworkMode::StartSyncTimer() {
   SyncMinuteCount = 0;
   EnableSyncTimer(true);
 }
 
-void TMainWin::EnableSyncTimer(bool enabled) {
+void TNetworkMode::EnableSyncTimer(bool enabled) {
   if (enabled == syncTimerEnabled_) return;  // enabling a running timer does not restart its minute
   syncTimerEnabled_ = enabled;
   if (enabled)
-    ::SetTimer(hwnd(), SyncTimer, SyncTimerInterval, nullptr);
+    ::SetTimer(host_.Owner(), SyncTimer, SyncTimerInterval, nullptr);
   else
-    ::KillTimer(hwnd(), SyncTimer);
+    ::KillTimer(host_.Owner(), SyncTimer);
 }
 
-void TMainWin::SyncTimerTimer() {
+void TNetworkMode::SyncTimerTimer() {
   if (++SyncMinuteCount < Settings.SyncMinutes) return;
   SyncMinuteCount = 0;
-  ReloadKeepingCells(HotKeyGrid);
+  host_.ReloadKeepingCells(NetworkHost::Grids::HotKeys);
 }
 
 // An edit attempt may have finished a pending release itself: the heartbeat then stops here.
-void TMainWin::NetTimerTimer() {
+void TNetworkMode::NetTimerTimer() {
   if (sync_.ReleasePending())
     sync_.RetryRelease();
   else
     sync_.RefreshLock();
-  if (!sync_.NeedsHeartbeat()) ::KillTimer(hwnd(), NetTimer);
-}
-
-void TMainWin::ReloadKeepingCells(std::span<const int> gridIds) {
-  std::vector<POINT> cells;
-  for (int id : gridIds) {
-    const DrawGrid& grid = *DrawGrid::From(Control(id));
-    cells.push_back({grid.Col(), grid.Row()});
-  }
-  LoadTavrix(Settings.CurrentFile);
-  UpdateGrid();
-  for (std::size_t i = 0; i < gridIds.size(); ++i)
-    DrawGrid::From(Control(gridIds[i]))->SetCurrent(cells[i].x, cells[i].y);
+  if (!sync_.NeedsHeartbeat()) ::KillTimer(host_.Owner(), NetTimer);
 }
 
 // In network mode an edit counts as saved only once the file holds it: a save refused while another
 // instance reads the file is tried again for a moment, and otherwise reported, never counted.
-bool TMainWin::SaveEdit() {
+bool TNetworkMode::SaveEdit() {
   if (!Settings.NetworkMode) {
-    SaveTavrix(Settings.CurrentFile);
+    host_.SaveTavrix(Settings.CurrentFile);
     return true;
   }
-  for (const DWORD start = ::GetTickCount(); !SaveTavrix(Settings.CurrentFile); ::Sleep(SaveRetryPause)) {
+  for (const DWORD start = ::GetTickCount(); !host_.SaveTavrix(Settings.CurrentFile); ::Sleep(SaveRetryPause)) {
     if (::GetTickCount() - start < SaveRetryMilliseconds) continue;
-    ::MessageBoxA(hwnd(), NotSavedText, "Error", MB_OK);
+    ::MessageBoxA(host_.Owner(), NotSavedText, "Error", MB_OK);
     return false;
   }
   return true;
@@ -116,7 +102,7 @@ bool TMainWin::SaveEdit() {
 
 // The lock taken by FileInUse is given back whatever happens, with 1 when the edit stored an entry and
 // saved it; an error goes on to the general error report.
-void TMainWin::EditUnderLock(const std::function<bool()>& edit) {
+void TNetworkMode::EditUnderLock(const std::function<bool()>& edit) {
   bool stored = false;
   try {
     stored = edit();
@@ -129,20 +115,34 @@ void TMainWin::EditUnderLock(const std::function<bool()>& edit) {
 
 // The dialog has put the choices into the settings; the timer and the sync file follow them here. The
 // timer follows automatic synchronisation alone, whether or not network mode is on.
-void TMainWin::MenuNetworkClick() {
-  TNetworkConsiderations dialog;
-  dialog.ShowModal(hwnd());
+void TNetworkMode::MenuNetworkClick(DialogContext context) {
+  TNetworkConsiderations dialog(context, Settings);
+  dialog.ShowModal(host_.Owner());
   if (Settings.AutoSync && !dialog.OrigAutoSync) SyncMinuteCount = 0;
   EnableSyncTimer(Settings.AutoSync);
   if (Settings.NetworkMode && !dialog.OrigNetworkMode) AttachSyncFile();
-  SaveSettings();
 }
 
-void TMainWin::TimerTick(UINT_PTR timer) {
+// Windows ends the process soon after the session's end has been answered, whatever modal loop runs:
+// nobody is left to answer a report.
+void TNetworkMode::EndSession() {
+  try {
+    if (sync_.Holding())
+      ReleaseSyncFile(0);
+    else if (sync_.ReleasePending())
+      sync_.RetryRelease();
+  } catch (const IoError&) {
+    // The other instances take a lock left behind once it has gone stale.
+  }
+}
+
+bool TNetworkMode::TimerTick(UINT_PTR timer) {
+  if (timer != SyncTimer && timer != NetTimer) return false;
   ReportedOnce(reportShowing_[timer], [&] {
     if (timer == SyncTimer) SyncTimerTimer();
     if (timer == NetTimer) NetTimerTimer();
   });
+  return true;
 }
 
 }  // namespace tvx

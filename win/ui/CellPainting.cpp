@@ -1,4 +1,4 @@
-#include "win/keymap/CellPainting.h"
+#include "win/ui/CellPainting.h"
 
 namespace tvx {
 

@@ -13,4 +13,9 @@ int WindowDpi(HWND window);
 // A layout length in the device pixels of `dpi`.
 inline int ScaledToDpi(int length, int dpi) { return ::MulDiv(length, dpi, LayoutDpi); }
 
+// The frame that gives a window of this style exactly the client size asked for (in layout pixels,
+// scaled to `dpi`).
+RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
+                    int dpi = LayoutDpi);
+
 }  // namespace tvx

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Keeps the source folders in their layers, from the #include lines alone:
+#   core/*                  the portable core (no <windows.h>)
+#   hook, win/sys           the hook library; handles, late binding, DPI and system errors
+#   win/ui                  the window base, the form builder, the grid
+#   win/keymap, win/files, win/shell, win/settings
+#                           the features: each knows the layers below it, never another feature
+#   win/app, tools          the program that composes the features; the report tool
+# A folder includes its own files and the layers below its own; core folders may include each other, but
+# no two folders anywhere may include each other, directly or round a longer cycle.
+# Prints each breach and exits 1; silent and 0 when the layers hold.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+rank() {
+  case $1 in
+    core/*) echo 0 ;;
+    hook | win/sys) echo 1 ;;
+    win/ui) echo 2 ;;
+    win/keymap | win/files | win/shell | win/settings) echo 3 ;;
+    win/app | tools) echo 4 ;;
+    *) echo 9 ;;
+  esac
+}
+
+edges=$(git ls-files -- core hook win tools | grep -E '\.(h|cpp)$' | while read -r file; do
+  from=$(dirname "$file")
+  sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file" | while read -r included; do
+    to=$(dirname "$included")
+    [ "$to" = "$from" ] || echo "$from $to $file $included"
+  done
+done)
+
+status=0
+while read -r from to file included; do
+  [ -n "$from" ] || continue
+  rf=$(rank "$from") rt=$(rank "$to")
+  if [ "$rf" -eq 9 ] || [ "$rt" -eq 9 ]; then
+    echo "$file: $included: a folder outside the layers"
+    status=1
+  elif [ "$rt" -ge "$rf" ] && ! { [ "$rf" -eq 0 ] && [ "$rt" -eq 0 ]; }; then
+    echo "$file: $included: $from may not include $to (not a layer below it)"
+    status=1
+  fi
+done <<<"$edges"
+
+if git grep -n -E '#include <windows\.h>' -- core >/dev/null; then
+  git grep -n -E '#include <windows\.h>' -- core | sed 's/$/: the core is portable/'
+  status=1
+fi
+
+# Folder cycles, by the transitive closure of the folder graph.
+cycles=$(awk '
+  NF >= 2 { edge[$1 SUBSEP $2] = 1; node[$1] = 1; node[$2] = 1 }
+  END {
+    for (k in node) for (i in node) if ((i SUBSEP k) in edge) for (j in node) if ((k SUBSEP j) in edge) edge[i SUBSEP j] = 1
+    for (i in node) for (j in node) if (i < j && (i SUBSEP j) in edge && (j SUBSEP i) in edge) print i " and " j " include each other"
+  }' <<<"$edges" | sort)
+if [ -n "$cycles" ]; then
+  echo "$cycles"
+  status=1
+fi
+exit "$status"
