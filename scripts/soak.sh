@@ -72,6 +72,7 @@ for i in "${!machines[@]}"; do
     notsaved=$((notsaved + x)) lost=$((lost + l)) hangs=$((hangs + h))
     [ "$w" -le "$longest" ] || longest=$w
   done < <(grep '^tried ' "$work/result$i")
+  grep '^other ' "$work/result$i" | sed "s/^/instance $((i + 1)): /" || true
   # The last saved character of each row, as the last round of that instance saw it.
   declare -A cells=()
   while read -r _ row code; do cells[$row]=$code; done < <(grep '^cell ' "$work/result$i")

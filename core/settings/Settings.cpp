@@ -29,14 +29,22 @@ struct SettingKey {
 
 template <bool TSettings::*Flag>
 constexpr SettingKey FlagKey(const char* section, const char* key, const char* defaultValue, int saveRank) {
-  return {section, key, defaultValue, FlagLength, saveRank,
+  return {section,
+          key,
+          defaultValue,
+          FlagLength,
+          saveRank,
           [](TSettings& s, const std::string& value) { s.*Flag = ReadYesNo(value); },
           [](const TSettings& s) { return std::string(YesNo(s.*Flag)); }};
 }
 
 template <std::size_t Index>
 constexpr SettingKey LastFileKey(const char* key) {
-  return {Misc, key, "", LastFileLength, 4 + static_cast<int>(Index),
+  return {Misc,
+          key,
+          "",
+          LastFileLength,
+          4 + static_cast<int>(Index),
           [](TSettings& s, const std::string& value) { s.LastFile[Index] = ShortString(value); },
           [](const TSettings& s) { return s.LastFile[Index].str(); }};
 }
@@ -59,7 +67,9 @@ constexpr SettingKey SettingKeys[] = {
     FlagKey<&TSettings::NetworkMode>(Network, "Network Mode", "No", 9),
     FlagKey<&TSettings::AutoSync>(Network, "Auto Sync", "Yes", 10),
     {Network, "Sync Minutes", "10", FlagLength, 11,
-     [](TSettings& s, const std::string& value) { s.SyncMinutes = static_cast<std::uint16_t>(ReadInteger(value)); },
+     [](TSettings& s, const std::string& value) {
+       s.SyncMinutes = static_cast<std::uint16_t>(ReadInteger(value));
+     },
      [](const TSettings& s) { return std::to_string(s.SyncMinutes); }},
 };
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "core/keymap/Catalogue.h"
 #include "core/hook/HotKeyConflicts.h"
+#include "core/keymap/Catalogue.h"
 #include "tests/core/hook_scenario.h"
 #include "tests/core/xkb_layout.h"
 

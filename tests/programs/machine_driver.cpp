@@ -154,14 +154,15 @@ std::string Soak(const Program& program, int seconds, const std::vector<int>& ro
   }
   std::ostringstream out;
   out << "tried " << tried << " saved " << savedCount << " inuse " << inUse << " notices " << notices
-      << " notsaved " << notSaved << " lost " << lost << " hangs " << hangs << " longest " << longest << others.str();
+      << " notsaved " << notSaved << " lost " << lost << " hangs " << hangs << " longest " << longest
+      << others.str();
   for (const auto& [row, code] : saved) out << "\ncell " << row << " " << code;
   return out.str();
 }
 
 std::string HoldForReading(const char* name, int milliseconds) {
-  const HANDLE file =
-      ::CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = ::CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "refused";
   ::Sleep(static_cast<DWORD>(milliseconds));
   ::CloseHandle(file);

@@ -12,7 +12,7 @@
 #include "core/common/IoError.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/files/Win32FileAccess.h"
-#include "win/ui/Handles.h"
+#include "win/sys/Handles.h"
 
 namespace tvx {
 namespace {

@@ -10,8 +10,8 @@
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
-#include "win/keymap/CellPainting.h"
 #include "win/keymap/Pickers.h"
+#include "win/ui/CellPainting.h"
 
 namespace tvx::test {
 namespace {
@@ -177,7 +177,7 @@ TEST(CellText, ControlCodesFromADamagedFileShowInCaretNotation) {
     const char* text;
   };
   const Case cases[] = {
-      {1, "^A"},     {5, "^E"},   {27, "^["},   {31, "^_"}, {32, " "},    {'~', "~"},
+      {1, "^A"},     {5, "^E"},   {27, "^["},   {31, "^_"}, {32, " "},   {'~', "~"},
       {255, "\xFF"}, {256, "F1"}, {315, "PA1"}, {'?', "?"}, {316, "??"}, {65535, "??"},
   };
   for (const Case& c : cases) EXPECT_EQ(HotKeyCellText(c.value), c.text) << c.value;

@@ -38,12 +38,8 @@ const ControlSpec ApplicationMappingsControls[] = {
     {ControlKind::DefaultButton, CloseButton, "&Close", 392, 233, 80, 25, DialogFont},
 };
 
-const InfoFormSpec ApplicationMappingsForm{ApplicationMappingsClassName,
-                                           "Application Mappings",
-                                           480,
-                                           266,
-                                           ApplicationMappingsControls,
-                                           CloseButton};
+const InfoFormSpec ApplicationMappingsForm{
+    ApplicationMappingsClassName, "Application Mappings", 480, 266, ApplicationMappingsControls, CloseButton};
 
 }  // namespace
 

@@ -8,8 +8,9 @@ void TApplicationWindow::Create(const char* title) {
   const HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
   RegisterWindowClass(ApplicationClassName, nullptr, 0, icon);
   const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2, y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
-  if (!CreateWin(0, ApplicationClassName, title, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE,
-                 RECT{x, y, x, y}, nullptr, nullptr))
+  if (!CreateWin(0, ApplicationClassName, title,
+                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, RECT{x, y, x, y}, nullptr,
+                 nullptr))
     throw std::runtime_error("The main window could not be created.");
 }
 

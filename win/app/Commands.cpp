@@ -38,8 +38,13 @@ constexpr CommandSpec Separator{0, nullptr, nullptr, 0, RefusedFrom::Never, null
 
 template <int Number>
 constexpr CommandSpec RecentFile(const char* mnemonic) {
-  return {IdMenuLastFile1 + Number - 1, mnemonic, nullptr, 0, RefusedFrom::FullBrowseOnly,
-          [](TMainWin& w) { w.MenuLastFileClick(Number); }, true};
+  return {IdMenuLastFile1 + Number - 1,
+          mnemonic,
+          nullptr,
+          0,
+          RefusedFrom::FullBrowseOnly,
+          [](TMainWin& w) { w.MenuLastFileClick(Number); },
+          true};
 }
 
 const CommandSpec FileMenu[] = {
@@ -58,7 +63,8 @@ const CommandSpec FileMenu[] = {
 };
 
 const CommandSpec OptionsMenu[] = {
-    {IdMenuNetwork, "&Network", nullptr, 0, RefusedFrom::BrowseOnly, [](TMainWin& w) { w.MenuNetworkClick(); }},
+    {IdMenuNetwork, "&Network", nullptr, 0, RefusedFrom::BrowseOnly,
+     [](TMainWin& w) { w.MenuNetworkClick(); }},
     Separator,
     {IdMenuSysTray, "&Place in System Tray", nullptr, 0, RefusedFrom::FullBrowseOnly,
      [](TMainWin& w) { w.MenuSysTrayClick(); }},
@@ -72,7 +78,8 @@ const CommandSpec OptionsMenu[] = {
 };
 
 const CommandSpec HelpMenu[] = {
-    {IdMenuContents, "&Contents", nullptr, 0, RefusedFrom::FullBrowseOnly, [](TMainWin& w) { w.MenuContentsClick(); }},
+    {IdMenuContents, "&Contents", nullptr, 0, RefusedFrom::FullBrowseOnly,
+     [](TMainWin& w) { w.MenuContentsClick(); }},
     {IdMenuUserManual, "&User Manual", nullptr, 0, RefusedFrom::FullBrowseOnly,
      [](TMainWin& w) { w.MenuUserManualClick(); }},
     {IdMenuAbout, "&About", nullptr, 0, RefusedFrom::Never, [](TMainWin& w) { w.MenuAboutClick(); }},
@@ -114,7 +121,8 @@ HACCEL MainAccelerators() {
   std::vector<ACCEL> keys;
   ForEachCommand([&](const CommandSpec& command) {
     if (command.ctrlKey)
-      keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>(command.ctrlKey), static_cast<WORD>(command.id)});
+      keys.push_back(
+          {FVIRTKEY | FCONTROL, static_cast<WORD>(command.ctrlKey), static_cast<WORD>(command.id)});
   });
   return ::CreateAcceleratorTableA(keys.data(), static_cast<int>(keys.size()));
 }

@@ -70,7 +70,8 @@ void TMainWin::PageClick(int id) {
 // Every grid keeps its current cell across the reload.
 void TMainWin::ReloadKeepingCells(Grids grids) {
   static constexpr int AllGrids[] = {IdNewGrid, IdUpperGrid, IdLowerGrid, IdPunctGrid, IdNumGrid};
-  const std::span<const int> gridIds = grids == Grids::All ? std::span<const int>(AllGrids) : std::span(AllGrids, 1);
+  const std::span<const int> gridIds =
+      grids == Grids::All ? std::span<const int>(AllGrids) : std::span(AllGrids, 1);
   std::vector<POINT> cells;
   for (int id : gridIds) {
     const DrawGrid& grid = *DrawGrid::From(Control(id));
@@ -94,7 +95,9 @@ void TMainWin::UpdateGrid() {
 
 bool TMainWin::BrowsingOnly() const { return BrowseOnly || FullBrowseOnly; }
 
-DialogContext TMainWin::SelectCharacterDialog() { return Dialog(&DialogShowingFlags::SelectCharacterShowing); }
+DialogContext TMainWin::SelectCharacterDialog() {
+  return Dialog(&DialogShowingFlags::SelectCharacterShowing);
+}
 
 DialogContext TMainWin::HotKeyActionDialog() { return Dialog(&DialogShowingFlags::HotKeyActionShowing); }
 

@@ -11,6 +11,8 @@ std::int32_t ScreenWidth = 0;
 std::int32_t ScreenHeight = 0;
 DialogShowingFlags Showing;
 
-DialogContext Dialog(bool DialogShowingFlags::*showing) { return {&(Showing.*showing), {ScreenWidth, ScreenHeight}}; }
+DialogContext Dialog(bool DialogShowingFlags::*showing) {
+  return {&(Showing.*showing), {ScreenWidth, ScreenHeight}};
+}
 
 }  // namespace tvx

@@ -17,10 +17,14 @@ void TMainWin::MenuContentsClick() { DoHelp(); }
 // The help is an HTML document now that Windows has no engine for the old help files.
 void TMainWin::DoHelp() { OpenDocument(hwnd(), HelpFileName(ProgramDir), HelpFileMissing); }
 
-void TMainWin::MenuUserManualClick() { TUserManual(Dialog(&DialogShowingFlags::UserManualShowing), ProgramDir).ShowModal(hwnd()); }
+void TMainWin::MenuUserManualClick() {
+  TUserManual(Dialog(&DialogShowingFlags::UserManualShowing), ProgramDir).ShowModal(hwnd());
+}
 
 void TMainWin::MenuAboutClick() { TAboutBox(Dialog(&DialogShowingFlags::AboutShowing)).ShowModal(hwnd()); }
 
-void TMainWin::MenuOtherClick() { TOtherProducts(Dialog(&DialogShowingFlags::OtherProductsShowing)).ShowModal(hwnd()); }
+void TMainWin::MenuOtherClick() {
+  TOtherProducts(Dialog(&DialogShowingFlags::OtherProductsShowing)).ShowModal(hwnd());
+}
 
 }  // namespace tvx

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "hook/TavrixHook.h"
-
 #include "win/app/ApplicationMappingsForm.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"

@@ -16,7 +16,8 @@ class TNetworkConsiderations : public ModalForm {
   enum Id : int { NetworkOption = 101, OKButton, AutoSync, Bevel1, Label1, Minutes, Label2 };
 
   // The dialog shows the network settings and, on closing, puts the choices into them.
-  TNetworkConsiderations(DialogContext context, TSettings& settings) : ModalForm(context), Settings(settings) {}
+  TNetworkConsiderations(DialogContext context, TSettings& settings)
+      : ModalForm(context), Settings(settings) {}
 
   // The two settings as they stood when the dialog opened.
   bool OrigAutoSync = false;

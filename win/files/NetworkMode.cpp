@@ -92,7 +92,8 @@ bool TNetworkMode::SaveEdit() {
     host_.SaveTavrix(Settings.CurrentFile);
     return true;
   }
-  for (const DWORD start = ::GetTickCount(); !host_.SaveTavrix(Settings.CurrentFile); ::Sleep(SaveRetryPause)) {
+  for (const DWORD start = ::GetTickCount(); !host_.SaveTavrix(Settings.CurrentFile);
+       ::Sleep(SaveRetryPause)) {
     if (::GetTickCount() - start < SaveRetryMilliseconds) continue;
     ::MessageBoxA(host_.Owner(), NotSavedText, "Error", MB_OK);
     return false;

@@ -66,8 +66,8 @@ std::optional<std::vector<std::uint8_t>> Win32FileAccess::Read(const std::string
                                                                Sharing sharing) {
   const DWORD share = sharing == Sharing::OthersRead ? FILE_SHARE_READ
                                                      : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  UniqueFile file(
-      ::CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::vector<std::uint8_t> bytes(size);
   std::size_t got = 0;
@@ -116,7 +116,7 @@ FileAccess::CreateResult Win32FileAccess::CreateNew(const std::string& name,
     // An SFTP share answers a create that lost the race to another client with a plain failure, not with
     // "exists": a file there now is the other's, and a guard taken for refused would let both go ahead.
     return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES ? CreateResult::Exists
-                                                                          : CreateResult::Refused;
+                                                                         : CreateResult::Refused;
   }
   try {
     WriteFlushClose(file, bytes);

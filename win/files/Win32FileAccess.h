@@ -13,7 +13,8 @@ namespace tvx {
 class Win32FileAccess : public FileAccess {
  public:
   bool Exists(const std::string& name) override;
-  std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::size_t size, Sharing sharing) override;
+  std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::size_t size,
+                                                Sharing sharing) override;
   bool CanWrite(const std::string& name) override;
   std::optional<std::string> CreateBeside(const std::string& name) override;
   void Write(const std::string& name, std::span<const std::uint8_t> bytes) override;

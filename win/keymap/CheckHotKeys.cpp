@@ -13,12 +13,8 @@ const ControlSpec CheckHotKeysControls[] = {
     {ControlKind::DefaultButton, OkButton, "&Ok", 262, 236, 75, 25, ReportFont},
 };
 
-const InfoFormSpec CheckHotKeysForm{CheckHotKeysClassName,
-                                    "Check Hot Keys",
-                                    600,
-                                    270,
-                                    CheckHotKeysControls,
-                                    OkButton};
+const InfoFormSpec CheckHotKeysForm{CheckHotKeysClassName, "Check Hot Keys", 600, 270,
+                                    CheckHotKeysControls,  OkButton};
 
 }  // namespace
 

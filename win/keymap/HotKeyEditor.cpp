@@ -1,13 +1,13 @@
 // The "Keyboard &Hot Keys" page of the main window: five categories, one grid, the Hot Key Action dialog.
+#include "win/keymap/HotKeyEditor.h"
+
 #include <algorithm>
 #include <array>
 
-#include "win/keymap/HotKeyEditor.h"
-
 #include "core/keymap/Catalogue.h"
-#include "win/ui/CellPainting.h"
 #include "win/keymap/DoSpecial2.h"
 #include "win/keymap/PageIds.h"
+#include "win/ui/CellPainting.h"
 
 namespace tvx {
 namespace {

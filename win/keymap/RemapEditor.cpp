@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "core/keymap/Catalogue.h"
-#include "win/ui/CellPainting.h"
 #include "win/keymap/DoSpecial.h"
 #include "win/keymap/PageIds.h"
+#include "win/ui/CellPainting.h"
 
 namespace tvx {
 namespace {

@@ -18,8 +18,7 @@ const ControlSpec AboutControls[] = {
     {ControlKind::DefaultButton, Button1, "&Ok", 111, 195, 75, 25, {13}},
 };
 
-const InfoFormSpec AboutForm{
-    AboutBoxClassName, "About", 298, 228, AboutControls, Button1};
+const InfoFormSpec AboutForm{AboutBoxClassName, "About", 298, 228, AboutControls, Button1};
 
 // The program's icon, as large as the picture's height allows without distorting it.
 constexpr int IconSize = 96;

@@ -18,12 +18,8 @@ const ControlSpec OtherProductsControls[] = {
     {ControlKind::DefaultButton, OkButton, "&Ok", 155, 130, 75, 25, TextFont},
 };
 
-const InfoFormSpec OtherProductsForm{OtherProductsClassName,
-                                     "Other Products",
-                                     385,
-                                     165,
-                                     OtherProductsControls,
-                                     OkButton};
+const InfoFormSpec OtherProductsForm{OtherProductsClassName, "Other Products", 385, 165,
+                                     OtherProductsControls,  OkButton};
 
 }  // namespace
 

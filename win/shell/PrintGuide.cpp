@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "core/common/IoError.h"
+#include "win/sys/LateBound.h"
 #include "win/sys/SystemError.h"
 #include "win/ui/CellPainting.h"
-#include "win/sys/LateBound.h"
 
 namespace tvx {
 namespace {

@@ -24,12 +24,8 @@ const ControlSpec UserManualControls[] = {
     {ControlKind::Button, CancelButton, "&Cancel", 232, 106, 81, 25, NoticeFont},
 };
 
-const InfoFormSpec UserManualForm{UserManualClassName,
-                                  "User Manual Notice",
-                                  445,
-                                  141,
-                                  UserManualControls,
-                                  OkButton};
+const InfoFormSpec UserManualForm{
+    UserManualClassName, "User Manual Notice", 445, 141, UserManualControls, OkButton};
 
 }  // namespace
 

@@ -3,7 +3,8 @@
 namespace tvx {
 
 IoError SystemIoError(DWORD systemError) {
-  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL) return IoError(IoError::DiskFull);
+  if (systemError == ERROR_DISK_FULL || systemError == ERROR_HANDLE_DISK_FULL)
+    return IoError(IoError::DiskFull);
   return IoError::System(systemError);
 }
 

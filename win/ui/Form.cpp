@@ -214,7 +214,8 @@ void ModalForm::CentreOnScreen() {
   ::GetWindowRect(hwnd(), &frame);
   const SIZE screen = Screen();
   ::SetWindowPos(hwnd(), nullptr, (screen.cx - (frame.right - frame.left)) / 2,
-                 (screen.cy - (frame.bottom - frame.top)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 (screen.cy - (frame.bottom - frame.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ModalForm::SetDefaultButton(int id) {

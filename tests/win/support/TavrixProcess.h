@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/win/support/ProcessWindows.h"
-#include "win/ui/Handles.h"
+#include "win/sys/Handles.h"
 
 namespace tvx::test {
 
