@@ -134,14 +134,10 @@ TEST_F(HelpMenu, MissingFilesAreReportedAndEscapeOrTheTrayCancelTheNotice) {
   EXPECT_TRUE(WaitUntilGone(notice));
   RoundTrip(main_);
   EXPECT_EQ(FindMessageBox(tavrix_.id()).window, nullptr);
-  // Opening goes through the shell and another process: the manual opened since, waited for as above,
-  // must be all the record holds.
-  notice = Open(IdMenuUserManual, "TUserManual");
-  ASSERT_NE(notice, nullptr);
-  PressButton(notice, IDOK);
-  const std::string manual = tavrix_.folder().File("TAVRIX.DOC") + "\n";
-  EXPECT_TRUE(WaitFor([&] { return RecordingOpenCommand::Opened().find(manual) != std::string::npos; }));
-  EXPECT_EQ(RecordingOpenCommand::Opened(), manual);
+  // Opening goes through the shell and another process: nothing may come in as long as an open is
+  // waited for.
+  EXPECT_FALSE(WaitFor([] { return !RecordingOpenCommand::Opened().empty(); }))
+      << RecordingOpenCommand::Opened();
 }
 
 TEST_F(HelpMenu, AboutBoxShowsItsTextsAndPictureAtTheScreenCentre) {

@@ -1,6 +1,5 @@
 // Tray mode: the program lives as an icon in the notification area, hides when it loses the focus and
 // comes back with a right click on the icon. A double-click pauses or resumes every mapping.
-#include <cstdint>
 #include <cstring>
 #include <vector>
 

@@ -82,7 +82,13 @@ void RegisterDrawGridClass() {
                               []() -> Window* { return new (std::nothrow) DrawGrid; });
 }
 
-DrawGrid* DrawGrid::From(HWND grid) { return dynamic_cast<DrawGrid*>(Window::From(grid)); }
+// Every window of the grid class is a DrawGrid: the class makes one for each.
+DrawGrid* DrawGrid::From(HWND grid) {
+  char className[32] = {};
+  ::GetClassNameA(grid, className, sizeof className);
+  if (::lstrcmpiA(className, DrawGridClassName) != 0) return nullptr;
+  return static_cast<DrawGrid*>(Window::From(grid));
+}
 
 // A paint that fails is reported once, not at every repaint: the report's message box lets the grid
 // paint again, and would otherwise show another box each time.
