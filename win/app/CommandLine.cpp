@@ -34,7 +34,7 @@ void TMainWin::ProcessParam(const ShortString& param) {
       break;
     case OptionKind::Tray:
       Settings.UseTray = true;
-      TaskIcon1.SetActive(true);
+      TaskIcon1.Show(true);
       ::CheckMenuItem(menu_, IdMenuSysTray, MF_CHECKED);
       break;
   }

@@ -28,7 +28,7 @@
 #include "win/keymap/PageIds.h"
 #include "win/keymap/RemapEditor.h"
 #include "win/shell/PrintGuide.h"
-#include "win/shell/TaskIcon.h"
+#include "win/shell/TrayIcon.h"
 #include "win/sys/Handles.h"
 #include "win/ui/DrawGrid.h"
 #include "win/ui/Form.h"
@@ -164,7 +164,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   // `boxesToo` every window the main window owns (message boxes, the common dialogs) as well. True when
   // any dialog or box was up.
   bool CancelDialogs(bool boxesToo);
-  const TTaskIcon& TaskIcon() const { return TaskIcon1; }
+  const TTaskIcon& TaskIcon() const { return TaskIcon1.Icon(); }
 
   // Printed mapping guide, help, user manual, about box and other products.
   void MenuOutputClick();
@@ -205,9 +205,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   std::unique_ptr<ProfileStore> settingsStore_;
   TApplications apps_;
   TAppMappings appMappings_;
-  TTaskIcon TaskIcon1;
-  HICON TrayPicture = nullptr;  // shared, not owned
-  UniqueIcon PausedPicture;
+  TTrayIcon TaskIcon1;
   TFileDialog MyOpenDialog{FileDialogKind::Open, "Open Tavrix File"};
   TFileDialog MySaveDialog{FileDialogKind::Save, "New Tavrix File"};
   TPrintDialog MyPrintDialog;

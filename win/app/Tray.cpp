@@ -77,18 +77,10 @@ std::vector<HWND> OwnedWindows(HWND owner) {
 
 }  // namespace
 
+// Like the key, the double-click works in every mode: pausing changes no file.
 void TMainWin::SetUpTaskIcon() {
-  TrayPicture = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                ::GetSystemMetrics(SM_CXSMICON),
-                                                ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  PausedPicture = GreyedCopy(TrayPicture);
-  TaskIcon1.SetIcon(TrayPicture);
-  TaskIcon1.SetToolTip("Tavrix");
-  TaskIcon1.SetTaskIconID(0);
-  TaskIcon1.OnRightClick = [this](POINT) { TaskIcon1RightClick(); };
-  // Like the key, the double-click works in every mode: pausing changes no file.
-  TaskIcon1.OnDblClick = [this] { MenuPauseClick(); };
-  TaskIcon1.OnLost = [this] { ShowFromTray(); };
+  TaskIcon1.SetUp(
+      {[this] { TaskIcon1RightClick(); }, [this] { MenuPauseClick(); }, [this] { ShowFromTray(); }});
 }
 
 void TMainWin::ShowFromTray() {
@@ -98,7 +90,7 @@ void TMainWin::ShowFromTray() {
 }
 
 void TMainWin::ShowTrayIcon(bool shown) {
-  TaskIcon1.SetActive(shown);
+  TaskIcon1.Show(shown);
   ::CheckMenuItem(menu_, IdMenuSysTray, shown ? MF_CHECKED : MF_UNCHECKED);
 }
 
@@ -131,8 +123,7 @@ void TMainWin::PauseChangedMsg(WPARAM wParam) {
 void TMainWin::ShowPaused() {
   ::CheckMenuItem(menu_, IdMenuPause, Paused ? MF_CHECKED : MF_UNCHECKED);
   SetCaption(Settings.CurrentFile);
-  TaskIcon1.SetIcon(Paused ? PausedPicture.get() : TrayPicture);
-  TaskIcon1.SetToolTip(Paused ? "Tavrix (paused)" : "Tavrix");
+  TaskIcon1.ShowPaused(Paused);
 }
 
 // A common dialog or a message box disables the main window while it shows: it counts as a dialog too,
@@ -140,7 +131,7 @@ void TMainWin::ShowPaused() {
 // tray (the shell not up yet, or refusing it): there would be no way back.
 void TMainWin::AppDeactivate() {
   if (Showing.Any() || !::IsWindowEnabled(hwnd())) return;
-  if (!Settings.UseTray || !TaskIcon1.Active()) return;
+  if (!Settings.UseTray || !TaskIcon1.InTray()) return;
   ::ShowWindow(application_.hwnd(), SW_HIDE);
   ::ShowWindow(hwnd(), SW_HIDE);
 }

@@ -1,9 +1,7 @@
 #include "win/shell/TaskIcon.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
-#include <vector>
 
 namespace tvx {
 namespace {
@@ -135,57 +133,6 @@ LRESULT TTaskIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return 0;
-}
-
-namespace {
-
-// The pixels of a bitmap as 32-bit BGRA rows, top row first, or written back from them.
-class BitmapPixels {
- public:
-  explicit BitmapPixels(HBITMAP bitmap) : bitmap_(bitmap) {
-    BITMAP bm{};
-    ::GetObjectA(bitmap, sizeof bm, &bm);
-    info_.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    pixels.resize(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
-    Transfer(false);
-  }
-  void Store() { Transfer(true); }
-  std::vector<std::uint32_t> pixels;
-
- private:
-  void Transfer(bool store) {
-    const HDC screen = ::GetDC(nullptr);
-    const UINT rows = static_cast<UINT>(-info_.bmiHeader.biHeight);
-    if (store)
-      ::SetDIBits(screen, bitmap_, 0, rows, pixels.data(), &info_, DIB_RGB_COLORS);
-    else
-      ::GetDIBits(screen, bitmap_, 0, rows, pixels.data(), &info_, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
-  }
-  HBITMAP bitmap_;
-  BITMAPINFO info_{};
-};
-
-}  // namespace
-
-// The paused tray icon: the same picture in light greys. The pixels the mask leaves transparent stay as
-// they are, so the background shows through unchanged.
-UniqueIcon GreyedCopy(HICON icon) {
-  ICONINFO info{};
-  if (!::GetIconInfo(icon, &info)) return UniqueIcon();
-  const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
-  if (!colour) return UniqueIcon(::CopyIcon(icon));
-  BitmapPixels picture(colour.get());
-  const BitmapPixels transparent(mask.get());
-  for (std::size_t i = 0; i < picture.pixels.size() && i < transparent.pixels.size(); ++i) {
-    if (transparent.pixels[i] & 0xFFFFFF) continue;
-    const std::uint32_t p = picture.pixels[i];
-    const std::uint32_t luma = ((p >> 16 & 0xFF) * 30 + (p >> 8 & 0xFF) * 59 + (p & 0xFF) * 11) / 100;
-    const std::uint32_t grey = 96 + luma * 5 / 8;
-    picture.pixels[i] = (p & 0xFF000000) | grey << 16 | grey << 8 | grey;
-  }
-  picture.Store();
-  return UniqueIcon(::CreateIconIndirect(&info));
 }
 
 }  // namespace tvx

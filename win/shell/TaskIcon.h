@@ -9,7 +9,6 @@
 #include <functional>
 
 #include "core/common/ShortString.h"
-#include "win/sys/Handles.h"
 #include "win/ui/Window.h"
 
 namespace tvx {
@@ -66,8 +65,5 @@ class TTaskIcon : public Window {
   ShortString toolTip_;
   int taskIconId_ = 0;
 };
-
-// The paused look of a tray icon: the same picture in light greys.
-UniqueIcon GreyedCopy(HICON icon);
 
 }  // namespace tvx
