@@ -1,6 +1,6 @@
 #pragma once
-// What the Help menu's dialogs share: a fixed dialog border, an exact client size with its controls
-// from a table and the place at the screen's centre.
+// What the information dialogs (the Help menu's, Check Hot Keys, Application Mappings) share: a fixed
+// dialog border, an exact client size with its controls from a table and the place at the screen's centre.
 
 #include <windows.h>
 
