@@ -2,7 +2,6 @@
 #include "win/keymap/HotKeyEditor.h"
 
 #include <algorithm>
-#include <array>
 
 #include "core/keymap/Catalogue.h"
 #include "win/keymap/DoSpecial2.h"

@@ -24,9 +24,9 @@ class THotKeyEditor {
   void EditingClick();
   // The grid follows the category and the tables.
   void UpdateGrid();
-  DrawGrid& NewGrid() const { return *DrawGrid::From(grid_); }
 
  private:
+  DrawGrid& NewGrid() const { return *DrawGrid::From(grid_); }
   void CategoryClick(int category);
   void NewGridDrawCell(const GridCellPaint& cell);
   void NewGridDblClick();

@@ -74,7 +74,7 @@ std::map<int, HWND> TRemapEditor::BuildRemapPage(PageSite site) {
 }
 
 void TRemapEditor::UpdateGrids() const {
-  for (const auto& [table, grid] : grids_) Grid(table).Invalidate();
+  for (const auto& [table, grid] : grids_) DrawGrid::From(grid)->Invalidate();
 }
 
 DrawGrid& TRemapEditor::Grid(RemapTableId table) const { return *DrawGrid::From(grids_.at(table)); }
