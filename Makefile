@@ -48,9 +48,10 @@ soak: deps windows
 fuzz: deps
 	scripts/fuzz.sh
 
-# Deliberate faults, one at a time, and which test catches each (long: not part of make test).
+# Deliberate faults, one at a time, and which test catches each (long: not part of make test); FAULTS=TEXT
+# runs only the faults whose line holds TEXT.
 mutants: deps
-	nice scripts/mutants.sh
+	nice scripts/mutants.sh "$(FAULTS)"
 
 clean:
 	rm -rf build

@@ -2,7 +2,8 @@
 # How strong the tests are, as a figure: each fault of scripts/mutants.tsv is put, alone, into a git
 # worktree of this commit of its own (build/mutants/tree, with build folders of its own, so only what a
 # fault changes is rebuilt), the tests that cover it are run, and the fault is reported with the test that
-# caught it, "survived", or "no longer applies" when its text is not found. Committed code only.
+# caught it, "survived", or "no longer applies" when its text is not found. Committed code only. With an
+# argument, only the faults whose line contains it (a file name, say).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 tree="$root/build/mutants/tree"
@@ -44,6 +45,7 @@ printf '%-3s %-34s %-60s %s\n' "" "file" "fault" "result"
 tab=$'\t'
 while IFS= read -r line; do
   case $line in '#'* | '') continue ;; esac
+  [[ $line == *"${1:-}"* ]] || continue
   # Split by hand: read would merge the tabs around an empty replacement.
   file=${line%%"$tab"*} line=${line#*"$tab"}
   find=${line%%"$tab"*} line=${line#*"$tab"}

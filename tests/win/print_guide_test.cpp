@@ -28,41 +28,42 @@ namespace {
 
 constexpr int CopiesEdit = 0x482;  // edt3 of the print dialog
 
-// Unix paths to the files Wine shows on drive Z:, and back.
+// The Unix path of a file Wine shows on drive Z:.
 std::string UnixPath(std::string path) {
   path.erase(0, 2);
   for (char& c : path)
     if (c == '\\') c = '/';
   return path;
 }
-std::string WindowsPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return "Z:" + path;
+
+// Runs a Unix program to its end and expects it to have succeeded.
+void RunToEnd(const std::string& command) {
+  const UnixRun run = RunUnix(command);
+  ASSERT_TRUE(run.ended) << command;
+  ASSERT_EQ(run.status, 0) << command << "\n" << run.output;
 }
 
-// True once the file is there and its size has stopped changing: neither the spooler's output nor a Unix
-// program started from Wine (whose end Wine cannot wait for) says when it is done.
-bool WaitUntilWritten(const std::string& name, std::chrono::seconds timeout) {
-  std::size_t last = 0;
-  return WaitFor(
-      [&] {
-        const std::size_t now = ReadFileBytes(name).size();
-        const bool settled = now > 0 && now == last;
-        last = now;
-        if (!settled) ::Sleep(500);
-        return settled;
-      },
-      timeout);
+// This run's print server, beside the folder its PDFs land in.
+std::string PrintServer(const std::string& pdfDir) {
+  return "CUPS_SERVER=" + pdfDir + "/../cups.sock; export CUPS_SERVER; ";
 }
 
-// Runs a Unix program and waits for the file it writes.
-void RunUnix(const std::string& commandLine, const std::string& output) {
-  ::DeleteFileA(WindowsPath(output).c_str());
-  const PROCESS_INFORMATION info = StartProgram(commandLine);
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
-  ASSERT_TRUE(WaitUntilWritten(WindowsPath(output), std::chrono::seconds(60))) << commandLine;
+int CompletedJobs(const std::string& pdfDir) {
+  const UnixRun run = RunUnix(PrintServer(pdfDir) + "lpstat -W completed -o | wc -l");
+  return run.ended && run.status == 0 ? std::atoi(run.output.c_str()) : -1;
+}
+
+// Waits until the print server has completed a job more than `before` and holds none that is not: the
+// backend has written the PDF whole by then. Otherwise fails with what the queue and the server's log say.
+void WaitForPrintJobs(const std::string& pdfDir, int before) {
+  const std::string dir = pdfDir + "/..";
+  const UnixRun run = RunUnix(PrintServer(pdfDir) + "for _ in $(seq 600); do\n" +
+                                  "  [ \"$(lpstat -W completed -o | wc -l)\" -gt " + std::to_string(before) +
+                                  " ] && [ -z \"$(lpstat -o)\" ] && exit 0\n" + "  sleep 0.2\n" + "done\n" +
+                                  "echo 'The queue:'; lpstat -t; echo \"cupsd's log:\"; tail -n 40 " + dir +
+                                  "/log/error_log; exit 1",
+                              std::chrono::seconds(180));
+  ASSERT_TRUE(run.ended && run.status == 0) << "the print job did not finish\n" << run.output;
 }
 
 std::vector<std::string> Matching(const std::string& pattern) {
@@ -133,8 +134,8 @@ class PrintGuide : public ::testing::Test {
     const char* dir = std::getenv("TAVRIX_PDF_DIR");
     if (!dir) GTEST_SKIP() << "no print server: the tests run without root";
     pdfDir_ = dir;
-    for (const std::string& old : Matching(WindowsPath(pdfDir_) + "\\*.pdf"))
-      ::DeleteFileA((WindowsPath(pdfDir_) + "\\" + old).c_str());
+    for (const std::string& old : Matching(WindowsPathOf(pdfDir_) + "\\*.pdf"))
+      ::DeleteFileA((WindowsPathOf(pdfDir_) + "\\" + old).c_str());
   }
   // The guide's cell (col, row) of the table at (columns, rows) from the margins, at its fraction
   // (fx, fy), in pixels of the rendered page.
@@ -152,6 +153,8 @@ class PrintGuide : public ::testing::Test {
 
 TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
   TavrixProcess tavrix;
+  const int jobsBefore = CompletedJobs(pdfDir_);
+  ASSERT_GE(jobsBefore, 0);
   const HWND main = tavrix.MainWindow();
   ASSERT_TRUE(::PostMessageA(main, WM_COMMAND, IdMenuOutput, 0));
   const HWND dialog = WaitForDialog(tavrix.id(), "Print");
@@ -161,17 +164,16 @@ TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
   ASSERT_TRUE(WaitUntilGone(dialog));
   ASSERT_TRUE(WaitFor([main] { return Handled(main, WM_NULL, 0, 0); }, std::chrono::seconds(60)));
 
-  // One job: one PDF, complete once its size stops changing.
-  const std::string pattern = WindowsPath(pdfDir_) + "\\*.pdf";
-  ASSERT_TRUE(WaitFor([&] { return !Matching(pattern).empty(); }, std::chrono::seconds(90)));
+  // One job, finished: one PDF.
+  WaitForPrintJobs(pdfDir_, jobsBefore);
+  const std::string pattern = WindowsPathOf(pdfDir_) + "\\*.pdf";
+  ASSERT_EQ(Matching(pattern).size(), 1u);
   const std::string pdf = pdfDir_ + "/" + Matching(pattern).front();
-  ASSERT_TRUE(WaitUntilWritten(WindowsPath(pdf), std::chrono::seconds(30)));
-  EXPECT_EQ(Matching(pattern).size(), 1u);
 
   const std::string text = UnixPath(BuildDir()) + "/../mapping-guide.txt";
-  RunUnix("/usr/bin/pdftotext \"" + pdf + "\" \"" + text + "\"", text);
+  RunToEnd("/usr/bin/pdftotext \"" + pdf + "\" \"" + text + "\"");
   std::vector<std::string> pages;
-  std::string all = ReadFileText(WindowsPath(text)), page;
+  std::string all = ReadFileText(WindowsPathOf(text)), page;
   for (char c : all) {
     if (c != '\f') {
       page += c;
@@ -189,9 +191,8 @@ TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
 
   // The first page rendered, kept beside the screenshots.
   const std::string rendered = UnixPath(BuildDir()) + "/../screenshots/mapping-guide";
-  RunUnix("/usr/bin/pdftoppm -r 100 -f 1 -l 1 -singlefile \"" + pdf + "\" \"" + rendered + "\"",
-          rendered + ".ppm");
-  const Picture picture = ReadPpm(WindowsPath(rendered + ".ppm"));
+  RunToEnd("/usr/bin/pdftoppm -r 100 -f 1 -l 1 -singlefile \"" + pdf + "\" \"" + rendered + "\"");
+  const Picture picture = ReadPpm(WindowsPathOf(rendered + ".ppm"));
   ASSERT_GT(picture.width, 0);
   const PrinterGeometry g = DefaultPrinterGeometry();
   ASSERT_GT(g.metrics.colWidth, 0);

@@ -79,6 +79,56 @@ TEST(StartupOptions, AShortFileCostsNeitherTheCurrentFileNorTheOptionsAfterIt) {
   EXPECT_EQ(ReadFileBytes(tavrix.folder().File("X.TVX")), std::vector<std::uint8_t>(10, 0x41));
 }
 
+// A double-click on a cell of either page: in a browse-only mode each is handled at once and opens no
+// picker.
+void ExpectNoEditorOpens(const TavrixProcess& tavrix) {
+  const auto doubleClick = [](HWND grid, LPARAM cell) {
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+      EXPECT_TRUE(Handled(grid, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, cell));
+  };
+  ::SendMessageA(tavrix.Control(IdRemap), BM_CLICK, 0, 0);
+  doubleClick(tavrix.Control(IdUpperGrid), MAKELPARAM(30, 10));
+  ::SendMessageA(tavrix.Control(IdHotKeys), BM_CLICK, 0, 0);
+  const HWND hotKeys = tavrix.Control(IdNewGrid);
+  ASSERT_TRUE(::IsWindowVisible(hotKeys));
+  doubleClick(hotKeys, MAKELPARAM(60, 10));
+  for (const char* picker : {"#32770", "TDoSpecial", "TDoSpecial2"})
+    EXPECT_EQ(FindProcessWindow(tavrix.id(), picker), nullptr) << picker;
+}
+
+TEST(StartupOptions, BrowseOnlyEditsNothingAndStillSwitchesFiles) {
+  TavrixProcess tavrix({}, "/B");
+  const HWND main = tavrix.MainWindow();
+  const auto tables = TablesInForce();
+  const auto file = ReadFileBytes(tavrix.KeyFile());
+  std::vector<std::uint8_t> other = file;
+  other[0] = 'x';
+  const std::string otherFile = tavrix.folder().File("OTHER.TVX");
+  WriteFileBytes(otherFile, other);
+  FolderWatch watch(tavrix.folder().path());
+
+  ExpectNoEditorOpens(tavrix);
+  EXPECT_EQ(TablesInForce(), tables);
+
+  // Open, then the file left from the recent list.
+  ::PostMessageA(main, WM_COMMAND, IdOpenFile1, 0);
+  const HWND open = WaitForDialog(tavrix.id(), "Open Tavrix File");
+  ASSERT_NE(open, nullptr);
+  ChooseFile(open, otherFile);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(main) == "Tavrix 98 (OTHER)  [Browse Only Mode]"; }));
+  RoundTrip(main);
+  EXPECT_EQ(TablesInForce(), other);
+  ::PostMessageA(main, WM_COMMAND, IdMenuLastFile1, 0);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(main) == "Tavrix 98 (KEY)  [Browse Only Mode]"; }));
+  RoundTrip(main);
+  EXPECT_EQ(TablesInForce(), tables);
+
+  ASSERT_EQ(tavrix.Close(), 0);
+  EXPECT_EQ(ReadFileBytes(tavrix.KeyFile()), file);
+  EXPECT_EQ(ReadFileBytes(otherFile), other);
+  EXPECT_EQ(watch.RenamesOnto("KEY.TVX"), 0);
+}
+
 TEST(StartupOptions, FullBrowseOnlyRefusesEveryChange) {
   TavrixProcess tavrix({}, "/ba");
   const HWND main = tavrix.MainWindow();
@@ -90,18 +140,7 @@ TEST(StartupOptions, FullBrowseOnlyRefusesEveryChange) {
   // picker.
   for (int id : {IdNewFile1, IdOpenFile1, IdMenuSysTray})
     EXPECT_TRUE(Handled(main, WM_COMMAND, static_cast<WPARAM>(id), 0)) << id;
-  const HWND grid = tavrix.Control(IdUpperGrid);
-  const LPARAM cell = MAKELPARAM(30, 10);
-  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-    EXPECT_TRUE(Handled(grid, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, cell));
-  ::SendMessageA(tavrix.Control(IdHotKeys), BM_CLICK, 0, 0);
-  const HWND hotKeys = tavrix.Control(IdNewGrid);
-  ASSERT_TRUE(::IsWindowVisible(hotKeys));
-  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-    EXPECT_TRUE(Handled(hotKeys, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(60, 10)));
-  EXPECT_EQ(FindProcessWindow(tavrix.id(), "#32770"), nullptr);
-  EXPECT_EQ(FindProcessWindow(tavrix.id(), "TDoSpecial"), nullptr);
-  EXPECT_EQ(FindProcessWindow(tavrix.id(), "TDoSpecial2"), nullptr);
+  ExpectNoEditorOpens(tavrix);
   EXPECT_EQ(TrayIconCount(), 0);
 
   ASSERT_EQ(tavrix.Close(), 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -122,6 +123,30 @@ PROCESS_INFORMATION StartProgram(std::string commandLine, const std::string& fol
     if (attempt == 3) throw std::runtime_error(refused);
     ::Sleep(500);
   }
+}
+
+std::string WindowsPathOf(std::string unixPath) {
+  for (char& c : unixPath)
+    if (c == '/') c = '\\';
+  return "Z:" + unixPath;
+}
+
+UnixRun RunUnix(const std::string& command, std::chrono::seconds timeout) {
+  static int count = 0;
+  const std::string base = "/tmp/tvx_unix_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++count);
+  const std::string script = base + ".sh", output = base + ".out", status = base + ".status";
+  // The status is written beside and renamed into place, so a status file that exists is whole.
+  WriteFileText(WindowsPathOf(script), "( " + command + "\n) >" + output + " 2>&1 </dev/null\necho $? >" + status +
+                                           ".new && mv " + status + ".new " + status + "\n");
+  const PROCESS_INFORMATION info = StartProgram("/bin/sh " + script);
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  UnixRun run;
+  run.ended = WaitFor([&] { return FileExists(WindowsPathOf(status)); }, timeout);
+  if (run.ended) run.status = std::atoi(ReadFileText(WindowsPathOf(status)).c_str());
+  run.output = ReadFileText(WindowsPathOf(output));
+  for (const std::string& file : {script, output, status}) ::DeleteFileA(WindowsPathOf(file).c_str());
+  return run;
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

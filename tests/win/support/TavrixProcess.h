@@ -43,6 +43,18 @@ bool FileExists(const std::string& name);
 PROCESS_INFORMATION StartProgram(std::string commandLine, const std::string& folder = "",
                                  int showWindow = -1);
 
+// Runs a Unix shell command and waits for its end. Wine starts a Unix program by its path but cannot wait
+// for it, so the shell that runs the command leaves its exit status in a file once it has ended: what the
+// command wrote is complete when it is read. `ended` is false when the command did not end in time.
+struct UnixRun {
+  bool ended = false;
+  int status = -1;
+  std::string output;  // standard output and error
+};
+UnixRun RunUnix(const std::string& command, std::chrono::seconds timeout = std::chrono::seconds(60));
+// The name Wine gives a Unix path, on its drive Z:.
+std::string WindowsPathOf(std::string unixPath);
+
 // Pumps this thread's messages until `done` holds or the time is up.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
