@@ -1,5 +1,6 @@
 #pragma once
-// The exports of TAVRIXHK.DLL, bound by name at load time.
+// The exports of TAVRIXHK.DLL: the first three bound by name at load time, the others when the program
+// first asks for them (win/app/HookExports.h).
 
 #include <cstdint>
 
@@ -8,7 +9,7 @@ struct TableSets;
 }
 
 #ifdef TAVRIXHK_BUILD
-#define TAVRIXHK_API extern "C" __declspec(dllexport)
+#define TAVRIXHK_API extern "C"  // exported by the .def file alone
 #else
 #define TAVRIXHK_API extern "C" __declspec(dllimport)
 #endif

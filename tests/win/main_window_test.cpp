@@ -1,9 +1,12 @@
 // The real TAVRIX.EXE, seen from another process: its windows, its named areas, its start and its end.
 #include <gtest/gtest.h>
 
+#include "core/hook/Messages.h"
 #include "tests/win/support/GridDriving.h"
+#include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
+#include "win/keymap/SessionSecurity.h"
 
 namespace tvx::test {
 namespace {
@@ -94,6 +97,23 @@ TEST(MainWindow, AHookThatCannotBeInstalledIsReportedOnceAndTheProgramGoesOn) {
   EXPECT_EQ(tavrix.Close(), 0);
 }
 
+// A library with the first version's three exports only: the program starts with its hook, without a
+// word, and refuses the pause and the application mappings, which that library cannot do.
+TEST(MainWindow, RunsWithTheFirstVersionOfTheLibrary) {
+  TavrixProcess tavrix({}, "", -1, "HookFirst.DLL");
+  const HWND main = tavrix.MainWindow();
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }));
+  RoundTrip(main);
+  EXPECT_EQ(FindMessageBox(tavrix.id()).window, nullptr);
+  EXPECT_NE(SharedArea("TVXH1KGR").Dword(hotkey_area::HookHandle), 0u);
+  EXPECT_TRUE(Handled(main, WM_COMMAND, IdMenuPause, 0));
+  EXPECT_TRUE(Handled(main, PauseChangedMessage, 1, 0));
+  EXPECT_TRUE(Handled(main, WM_COMMAND, IdMenuApplicationMappings, 0));
+  EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)");
+  EXPECT_EQ(FindProcessWindow(tavrix.id(), "TApplicationMappings"), nullptr);
+  EXPECT_EQ(tavrix.Close(), 0);
+}
+
 TEST(MainWindow, AShortMappingFileIsReportedAndTheProgramGoesOn) {
   TavrixProcess tavrix(std::vector<std::uint8_t>(1000, 0x41));
   MessageBoxInfo box;
@@ -150,6 +170,52 @@ TEST(MainWindow, AMinimisedStartMinimisesOnceAndCanBeRestored) {
   EXPECT_FALSE(WaitFor([&] { return ::IsIconic(application) || !::IsWindowVisible(main); }))
       << "minimised again";
   EXPECT_EQ(tavrix.Close(), 0);
+}
+
+// The named objects another process made first: one with the program's own access list (a reader that
+// outlived the last run, say) is used; one open to everybody is refused, with the texts of an object that
+// cannot be created, before the program writes anything into it.
+TEST(MainWindow, UsesNamedObjectsMadeFirstOnlyWhenNobodyElseMayOpenThem) {
+  SECURITY_DESCRIPTOR openToAll{};
+  ::InitializeSecurityDescriptor(&openToAll, SECURITY_DESCRIPTOR_REVISION);
+  ::SetSecurityDescriptorDacl(&openToAll, TRUE, nullptr, FALSE);
+  SECURITY_ATTRIBUTES everybody{sizeof everybody, &openToAll, FALSE};
+  LogonSessionOnly sessionOnly;
+  ASSERT_NE(sessionOnly.Attributes(), nullptr) << "the token names no logon session";
+  struct Case {
+    const char* name;
+    SECURITY_ATTRIBUTES* security;
+    const char* refusal;  // null: the program starts
+  } const cases[] = {
+      {"TVXH1KGR", sessionOnly.Attributes(), nullptr},
+      {"TVXH1KGR", &everybody, "Memory Mapped File could not be created.  Tavrix will terminate."},
+      {"STTT1KGR", &everybody, "Memory Mapped File could not be created.  Tavrix will terminate."},
+      {"TVJJJKyq", &everybody, "Mutex could not be created.  Tavrix will terminate."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const UniqueHandle squatted(
+        std::string(c.name) == "TVJJJKyq"
+            ? ::CreateMutexA(c.security, FALSE, c.name)
+            : ::CreateFileMappingA(INVALID_HANDLE_VALUE, c.security, PAGE_READWRITE, 0, AreaSize, c.name));
+    ASSERT_TRUE(squatted);
+    TavrixProcess tavrix;
+    MessageBoxInfo box;
+    if (!c.refusal) {
+      EXPECT_EQ(SharedArea(c.name).Dword(0), static_cast<std::uint32_t>(
+                                                   reinterpret_cast<std::uintptr_t>(tavrix.MainWindow())));
+      EXPECT_EQ(tavrix.Close(), 0);
+      continue;
+    }
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix.id())).window != nullptr; }));
+    EXPECT_EQ(box.caption, "System Error");
+    EXPECT_EQ(box.text, c.refusal);
+    if (c.name != std::string("TVJJJKyq")) {
+      EXPECT_EQ(SharedArea(c.name).Dword(0), 0u);
+    }
+    PressOk(box);
+    EXPECT_TRUE(WaitFor([&] { return !tavrix.Running(); }));
+  }
 }
 
 }  // namespace

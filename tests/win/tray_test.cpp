@@ -1,6 +1,9 @@
 // Tray mode of the real program, with Wine's tray window standing for the shell's notification area.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/TavrixProcess.h"
@@ -70,27 +73,36 @@ TEST_F(Tray, OnAndOffAddsAndRemovesOneIconEachTime) {
   EXPECT_TRUE(IconsBecome(0));
 }
 
-TEST_F(Tray, LosingTheFocusHidesAndARightClickBringsBackClosingTheDialog) {
+// A right click and a double-click do the same: bring the window back, closing the picker; neither pauses.
+TEST_F(Tray, LosingTheFocusHidesAndAClickOnTheIconBringsBackClosingTheDialog) {
   ToggleTray();
   ASSERT_TRUE(IconsBecome(1));
-  SwitchAway();
-  EXPECT_TRUE(WaitFor([this] { return !::IsWindowVisible(main_) && !::IsWindowVisible(application_); }));
-  RightClickIcon();
-  EXPECT_TRUE(ComesBackToTheFront());
-  EXPECT_EQ(WindowText(main_), "Tavrix 98 (KEY)");
-
-  // With a picker on screen the window stays; a right click cancels the picker.
+  const std::pair<const char*, std::function<void()>> clicks[] = {
+      {"right click", [this] { RightClickIcon(); }},
+      {"double-click", [] { PostDoubleClick(TrayIcon(0), POINT{4, 4}); }},
+  };
   const auto file = ReadFileBytes(tavrix_.KeyFile());
-  PostDoubleClick(tavrix_.Control(IdUpperGrid), POINT{30, 10});
-  const HWND picker = WaitForWindow(tavrix_.id(), "TDoSpecial");
-  ASSERT_NE(picker, nullptr);
-  ASSERT_TRUE(TakesTheFocus(picker));
-  ASSERT_TRUE(TakesTheFocus(other_.window()));
-  // As long as the hiding above was given.
-  EXPECT_FALSE(WaitFor([this] { return !::IsWindowVisible(main_); })) << "hidden with a picker on screen";
-  RightClickIcon();
-  EXPECT_TRUE(WaitUntilGone(picker));
-  EXPECT_TRUE(ComesBackToTheFront());
+  for (const auto& [name, click] : clicks) {
+    SCOPED_TRACE(name);
+    SwitchAway();
+    EXPECT_TRUE(WaitFor([this] { return !::IsWindowVisible(main_) && !::IsWindowVisible(application_); }));
+    click();
+    EXPECT_TRUE(ComesBackToTheFront());
+    EXPECT_EQ(WindowText(main_), "Tavrix 98 (KEY)");
+
+    // With a picker on screen the window stays; the click cancels the picker.
+    PostDoubleClick(tavrix_.Control(IdUpperGrid), POINT{30, 10});
+    const HWND picker = WaitForWindow(tavrix_.id(), "TDoSpecial");
+    ASSERT_NE(picker, nullptr);
+    ASSERT_TRUE(TakesTheFocus(picker));
+    ASSERT_TRUE(TakesTheFocus(other_.window()));
+    // As long as the hiding above was given.
+    EXPECT_FALSE(WaitFor([this] { return !::IsWindowVisible(main_); })) << "hidden with a picker on screen";
+    click();
+    EXPECT_TRUE(WaitUntilGone(picker));
+    EXPECT_TRUE(ComesBackToTheFront());
+    EXPECT_EQ(WindowText(main_), "Tavrix 98 (KEY)");
+  }
   EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()), file);
 }
 

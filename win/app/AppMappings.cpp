@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/common/Text.h"
-#include "hook/TavrixHook.h"
+#include "win/app/HookExports.h"
 
 namespace tvx {
 namespace {
@@ -190,7 +190,7 @@ void TAppMappings::Publish(std::unique_ptr<AppTableSets> prepared) {
         next->windows[next->windowCount++] = {window, set};
     }
   }
-  const bool freed = TavrixHookSetTables(next.get()) != 0;
+  const bool freed = HookSetTables()(next.get()) != 0;
   std::unique_ptr<TableSets> old = std::exchange(published_, std::move(next));
   if (!freed) {
     if (old) keptPublished_.push_back(std::move(old));

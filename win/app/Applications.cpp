@@ -3,6 +3,7 @@
 #include <string>
 
 #include "win/app/ApplicationMappingsForm.h"
+#include "win/app/HookExports.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
 
@@ -10,7 +11,8 @@ namespace tvx {
 
 void TMainWin::StartAppMappings() {
   if (settingsStore_) apps_ = LoadApplications(*settingsStore_);
-  appMappings_.Start(hwnd(), {HotKeys().data(), Remaps().data()});
+  // An older hook library cannot take the tables: the bindings are kept, and nothing publishes them.
+  if (HookSetTables()) appMappings_.Start(hwnd(), {HotKeys().data(), Remaps().data()});
   CurrentFileChanged();
 }
 

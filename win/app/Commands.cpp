@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "win/app/HookExports.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
 
@@ -136,6 +137,12 @@ void TMainWin::ApplyBrowseOnlyRestrictions() {
     if (command.refused != RefusedFrom::Never && command.refused <= mode)
       ::EnableMenuItem(menu_, static_cast<UINT>(command.id), MF_BYCOMMAND | MF_GRAYED);
   });
+}
+
+// An older hook library cannot pause nor take the application mappings' tables.
+void TMainWin::GreyWhatTheLibraryLacks() {
+  if (!HookPause()) ::EnableMenuItem(menu_, IdMenuPause, MF_BYCOMMAND | MF_GRAYED);
+  if (!HookSetTables()) ::EnableMenuItem(menu_, IdMenuApplicationMappings, MF_BYCOMMAND | MF_GRAYED);
 }
 
 // A menu command whose item is disabled (browse-only modes) or not in the menu (an empty recent entry)

@@ -115,6 +115,7 @@ void TMainWin::FormCreate() {
       },
       [this] { network_.Start(); },
       [this] { ApplyBrowseOnlyRestrictions(); },
+      [this] { GreyWhatTheLibraryLacks(); },
   };
   for (const auto& step : steps) Reported(step);
 }
@@ -131,13 +132,15 @@ void TMainWin::CreateSharedObjects() {
   auto createArea = [&](const char* name, UniqueHandle& mapping, MappedView& view) {
     mapping.reset(
         ::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE, 0, AreaSize, name));
-    if (!mapping) SystemError(hwnd(), NotCreated);
+    if (!mapping || (::GetLastError() == ERROR_ALREADY_EXISTS && !security.IsOurs(mapping.get())))
+      SystemError(hwnd(), NotCreated);
     view.reset(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
     if (!view) SystemError(hwnd(), NotMapped);
   };
   createArea(HotKeyAreaName, HotKeyMapping, HotKeyArea);
   HookMutex.reset(::CreateMutexA(security.Attributes(), FALSE, HookMutexName));
-  if (!HookMutex) SystemError(hwnd(), "Mutex could not be created.  Tavrix will terminate.");
+  if (!HookMutex || (::GetLastError() == ERROR_ALREADY_EXISTS && !security.IsOurs(HookMutex.get())))
+    SystemError(hwnd(), "Mutex could not be created.  Tavrix will terminate.");
   createArea(RemapAreaName, RemapMapping, RemapArea);
 }
 

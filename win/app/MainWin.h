@@ -156,8 +156,8 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   // Tray.
   void MenuSysTrayClick();
   void TaskIcon1RightClick();
-  // Pausing: the Options menu item and a double-click on the tray icon; Ctrl+Alt+Scroll Lock is the
-  // library's, which tells the window with PauseChangedMsg.
+  // Pausing: the Options menu item; Ctrl+Alt+Scroll Lock is the library's, which tells the window with
+  // PauseChangedMsg. Off where the library cannot pause.
   void MenuPauseClick();
   void ShowFromTray();  // the taskbar button and the main window, back from the tray
   // Ends the open dialogs as if cancelled: those a right click on the tray icon closes, and with
@@ -185,6 +185,8 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void CheckRadio(int id);
   void PageClick(int id);
   void ApplyBrowseOnlyRestrictions();
+  void GreyWhatTheLibraryLacks();
+  void SetPaused(bool paused);
   void SetUpTaskIcon();
   void ShowTrayIcon(bool shown);
   void ShowPaused();

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "hook/TavrixHook.h"
+#include "win/app/HookExports.h"
 #include "win/app/ApplicationMappingsForm.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
@@ -77,10 +77,10 @@ std::vector<HWND> OwnedWindows(HWND owner) {
 
 }  // namespace
 
-// Like the key, the double-click works in every mode: pausing changes no file.
+// A double-click, which is how a tray program's window is opened, does what the right click does.
 void TMainWin::SetUpTaskIcon() {
   TaskIcon1.SetUp(
-      {[this] { TaskIcon1RightClick(); }, [this] { MenuPauseClick(); }, [this] { ShowFromTray(); }});
+      {[this] { TaskIcon1RightClick(); }, [this] { TaskIcon1RightClick(); }, [this] { ShowFromTray(); }});
 }
 
 void TMainWin::ShowFromTray() {
@@ -109,14 +109,17 @@ void TMainWin::MenuSysTrayClick() {
   ShowTrayIcon(true);
 }
 
-void TMainWin::MenuPauseClick() {
-  Paused = !Paused;
-  TavrixHookPause(Paused);
-  ShowPaused();
-}
+void TMainWin::MenuPauseClick() { SetPaused(!Paused); }
 
-void TMainWin::PauseChangedMsg(WPARAM wParam) {
-  Paused = wParam != 0;
+// The library's key turned its pause over, or another program asks for a state: either way the library
+// and what the window shows agree.
+void TMainWin::PauseChangedMsg(WPARAM wParam) { SetPaused(wParam != 0); }
+
+void TMainWin::SetPaused(bool paused) {
+  const auto pause = HookPause();
+  if (!pause) return;
+  Paused = paused;
+  pause(Paused);
   ShowPaused();
 }
 

@@ -8,6 +8,7 @@
 
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
+#include "win/keymap/SessionSecurity.h"
 #include "win/sys/Handles.h"
 
 namespace {
@@ -17,8 +18,9 @@ constexpr char InstanceMarkerName[] = "TVRX321Z";
 // Test and creation of the marker are one step, so two copies started at the same instant cannot both
 // run. Nothing when another instance holds the marker; a marker that cannot be created is no obstacle.
 std::optional<tvx::UniqueHandle> ClaimSingleInstance() {
-  tvx::UniqueHandle marker(
-      ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 10, InstanceMarkerName));
+  tvx::LogonSessionOnly security;
+  tvx::UniqueHandle marker(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE, 0,
+                                                10, InstanceMarkerName));
   if (marker && ::GetLastError() == ERROR_ALREADY_EXISTS) return std::nullopt;
   if (marker) tvx::MappedView view(::MapViewOfFile(marker.get(), FILE_MAP_WRITE, 0, 0, 0));
   return marker;

@@ -1,0 +1,13 @@
+#pragma once
+// The exports of TAVRIXHK.DLL beyond the three every version of it has, bound by name when first asked
+// for: a library without them still starts the program, with the pause and the application mappings off.
+
+#include "hook/TavrixHook.h"
+
+namespace tvx {
+
+// Null where the library lacks the export.
+decltype(::TavrixHookPause)* HookPause();
+decltype(::TavrixHookSetTables)* HookSetTables();
+
+}  // namespace tvx
