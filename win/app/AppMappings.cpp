@@ -143,7 +143,7 @@ void TAppMappings::Prepare() {
   const bool wasBound = std::exchange(bound_, !apps.bindings.empty());
   // The windows already open are known before the first switch to one of them.
   if (bound_ && !wasBound) ::EnumWindows(ResolveTopLevel, reinterpret_cast<LPARAM>(this));
-  auto prepared = std::make_unique<AppTableSets>();
+  auto prepared = std::make_shared<AppTableSets>();
   if (bound_) prepared->Prepare(apps, currentFile, current_, files_);
   std::vector<ShortString> failed;
   for (const ShortString& file : prepared->Failed())
@@ -174,28 +174,24 @@ void TAppMappings::Prepare() {
         ::FindCloseChangeNotification(watch);
     }
   }
-  Publish(std::move(prepared));
+  prepared_ = std::move(prepared);
+  Publish();
 }
 
 // The sets with every known window of a bound program; the library swaps them in between two keys.
-void TAppMappings::Publish(std::unique_ptr<AppTableSets> prepared) {
-  std::unique_ptr<AppTableSets> previous;
-  if (prepared) previous = std::exchange(prepared_, std::move(prepared));
-  std::unique_ptr<TableSets> next;
-  if (bound_ && prepared_) {
-    next = std::make_unique<TableSets>(prepared_->Sets());
+void TAppMappings::Publish() {
+  publisher_.Publish([this] {
+    Publication next;
+    if (!bound_ || !prepared_) return next;
+    next.sets = std::make_unique<TableSets>(prepared_->Sets());
+    next.tables = prepared_;
     for (const auto& [window, program] : windows_) {
       const std::uint8_t set = prepared_->SetOfProgram(program);
-      if (set != 0 && next->windowCount < TableSets::MaxWindows)
-        next->windows[next->windowCount++] = {window, set};
+      if (set != 0 && next.sets->windowCount < TableSets::MaxWindows)
+        next.sets->windows[next.sets->windowCount++] = {window, set};
     }
-  }
-  const bool freed = HookSetTables()(next.get()) != 0;
-  std::unique_ptr<TableSets> old = std::exchange(published_, std::move(next));
-  if (!freed) {
-    if (old) keptPublished_.push_back(std::move(old));
-    if (previous) keptPrepared_.push_back(std::move(previous));
-  }
+    return next;
+  });
 }
 
 void TAppMappings::WindowEvent(DWORD event, HWND window) {

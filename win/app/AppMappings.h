@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "core/app/AppSets.h"
+#include "core/app/TablePublisher.h"
 #include "core/settings/Applications.h"
+#include "win/app/HookExports.h"
 #include "win/files/Win32FileAccess.h"
 #include "win/sys/Handles.h"
 
@@ -46,7 +48,7 @@ class TAppMappings {
   static DWORD WINAPI ThreadProc(void* self);
   DWORD Run();
   void Prepare();
-  void Publish(std::unique_ptr<AppTableSets> prepared = nullptr);
+  void Publish();
   void Resolve(HWND window);
   std::string ProgramOf(HWND window);
   std::string ProcessPath(DWORD processId);
@@ -73,11 +75,8 @@ class TAppMappings {
   std::map<DWORD, Process> processes_;
   std::map<std::uintptr_t, std::string> windows_;  // window, its program's full path
   HWND foreground_ = nullptr;
-  std::unique_ptr<AppTableSets> prepared_;
-  std::unique_ptr<TableSets> published_;
-  // What the library could not be shown to have stopped reading: kept, never freed under a key.
-  std::vector<std::unique_ptr<AppTableSets>> keptPrepared_;
-  std::vector<std::unique_ptr<TableSets>> keptPublished_;
+  std::shared_ptr<AppTableSets> prepared_;
+  TablePublisher publisher_{[](const TableSets* sets) { return HookSetTables()(sets) != 0; }};
   std::vector<UniqueHandle> folderWatches_;
   std::set<std::string> reported_;
 };
