@@ -13,17 +13,31 @@ constexpr UINT ConfigureMessage = WM_APP + 1;
 constexpr DWORD ReloadDelay = 100;
 constexpr std::size_t MaxKnownWindows = 2048;
 constexpr std::size_t MaxKnownProcesses = 64;  // then the ended ones are dropped, their handles closed
-// Not every system sends WinEvents across processes (Wine sends none): while bindings exist the foreground
-// window is also looked at this often, one cheap question each time.
-constexpr DWORD ForegroundPoll = 10;
+// Not every system sends WinEvents across processes (Wine sends none): until one has come, the foreground
+// window is also looked at, one cheap question each time; often while the user is at the keyboard or the
+// mouse, so a window is resolved before the first key typed into it, and seldom otherwise.
+constexpr DWORD FastPoll = 10;
+constexpr DWORD SlowPoll = 200;
+constexpr DWORD RecentInput = 2000;
+// A bound file that could not be read (another program writing it, say) is tried again this often, for
+// this long, and at each foreground change.
+constexpr DWORD RetryEvery = 3000;
+constexpr DWORD RetryFor = 60000;
 constexpr char FrameHost[] = "APPLICATIONFRAMEHOST.EXE";
 
 thread_local TAppMappings* WorkerOfThread = nullptr;
 
 void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
-  if (WorkerOfThread && window && object == OBJID_WINDOW && child == CHILDID_SELF)
-    WorkerOfThread->WindowEvent(event, window);
+  if (!WorkerOfThread || !window || object != OBJID_WINDOW || child != CHILDID_SELF) return;
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (event == EVENT_SYSTEM_FOREGROUND && process != ::GetCurrentProcessId())
+    WorkerOfThread->ForegroundEventsArrive();
+  WorkerOfThread->WindowEvent(event, window);
 }
+
+// Milliseconds from now until `tick`, 0 once it has passed.
+DWORD TicksUntil(DWORD tick) { return static_cast<DWORD>(std::max<LONG>(0, static_cast<LONG>(tick - ::GetTickCount()))); }
 
 std::string FolderOf(const ShortString& file) {
   const std::size_t slash = file.str().find_last_of("\\/");
@@ -98,26 +112,21 @@ DWORD TAppMappings::Run() {
       ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnWinEvent, 0, 0,
                         WINEVENT_OUTOFCONTEXT),
   };
-  DWORD reloadAt = 0;
-  bool reloadDue = false;
   for (bool running = true; running;) {
     std::vector<HANDLE> waits;
     for (const UniqueHandle& watch : folderWatches_) waits.push_back(watch.get());
-    DWORD timeout = bound_ ? ForegroundPoll : INFINITE;
-    if (reloadDue)
-      timeout = std::min(
-          timeout, static_cast<DWORD>(std::max<LONG>(0, static_cast<LONG>(reloadAt - ::GetTickCount()))));
+    DWORD timeout = PollInterval();
+    if (reloadAt_) timeout = std::min(timeout, TicksUntil(*reloadAt_));
     const DWORD woken = ::MsgWaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
                                                     timeout, QS_ALLINPUT);
     if (woken < WAIT_OBJECT_0 + waits.size()) {
       ::FindNextChangeNotification(waits[woken - WAIT_OBJECT_0]);
-      reloadDue = true;
-      reloadAt = ::GetTickCount() + ReloadDelay;
-    } else if (woken == WAIT_TIMEOUT && reloadDue && static_cast<LONG>(reloadAt - ::GetTickCount()) <= 0) {
-      reloadDue = false;
+      ReloadIn(ReloadDelay);
+    } else if (reloadAt_ && TicksUntil(*reloadAt_) == 0) {
+      reloadAt_.reset();
       Prepare();
     }
-    if (bound_) WindowEvent(EVENT_SYSTEM_FOREGROUND, ::GetForegroundWindow());
+    if (PollInterval() != INFINITE) WindowEvent(EVENT_SYSTEM_FOREGROUND, ::GetForegroundWindow());
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) running = false;
       if (msg.message == ConfigureMessage) Prepare();
@@ -143,39 +152,62 @@ void TAppMappings::Prepare() {
   const bool wasBound = std::exchange(bound_, !apps.bindings.empty());
   // The windows already open are known before the first switch to one of them.
   if (bound_ && !wasBound) ::EnumWindows(ResolveTopLevel, reinterpret_cast<LPARAM>(this));
+  // Watched before the files are read, so a change that lands meanwhile is not missed.
+  WatchFolders(apps, currentFile);
   auto prepared = std::make_shared<AppTableSets>();
   if (bound_) prepared->Prepare(apps, currentFile, current_, files_);
-  std::vector<ShortString> failed;
-  for (const ShortString& file : prepared->Failed())
-    if (reported_.insert(UpperCaseAscii(file.str())).second) failed.push_back(file);
-  // A file read again is reported again the next time it fails.
-  std::erase_if(reported_, [&](const std::string& file) {
-    return std::none_of(prepared->Failed().begin(), prepared->Failed().end(),
-                        [&](const ShortString& f) { return UpperCaseAscii(f.str()) == file; });
-  });
-  if (!failed.empty()) {
-    {
-      const std::lock_guard lock(mutex_);
-      failures_.insert(failures_.end(), failed.begin(), failed.end());
-    }
-    ::PostMessageA(mainWindow_, AppMappingFailedMessage, 0, 0);
-  }
-  folderWatches_.clear();
-  if (bound_) {
-    std::set<std::string> folders{UpperCaseAscii(FolderOf(apps.DefaultFile(currentFile)))};
-    for (const AppBinding& binding : apps.bindings) folders.insert(UpperCaseAscii(FolderOf(binding.file)));
-    for (const std::string& folder : folders) {
-      HANDLE watch = ::FindFirstChangeNotificationA(
-          folder.c_str(), FALSE,
-          FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
-      if (watch != INVALID_HANDLE_VALUE && folderWatches_.size() < MAXIMUM_WAIT_OBJECTS - 1)
-        folderWatches_.emplace_back(watch);
-      else if (watch != INVALID_HANDLE_VALUE)
-        ::FindCloseChangeNotification(watch);
-    }
+  Report(prepared->Failed());
+  if (prepared->Failed().empty()) {
+    retryingSince_.reset();
+  } else {
+    if (!retryingSince_) retryingSince_ = ::GetTickCount();
+    if (::GetTickCount() - *retryingSince_ < RetryFor) ReloadIn(RetryEvery);
   }
   prepared_ = std::move(prepared);
   Publish();
+}
+
+// Each file once, until it has been read again.
+void TAppMappings::Report(const std::vector<ShortString>& failedFiles) {
+  std::vector<ShortString> failed;
+  for (const ShortString& file : failedFiles)
+    if (reported_.insert(UpperCaseAscii(file.str())).second) failed.push_back(file);
+  std::erase_if(reported_, [&](const std::string& file) {
+    return std::none_of(failedFiles.begin(), failedFiles.end(),
+                        [&](const ShortString& f) { return UpperCaseAscii(f.str()) == file; });
+  });
+  if (failed.empty()) return;
+  {
+    const std::lock_guard lock(mutex_);
+    failures_.insert(failures_.end(), failed.begin(), failed.end());
+  }
+  ::PostMessageA(mainWindow_, AppMappingFailedMessage, 0, 0);
+}
+
+void TAppMappings::WatchFolders(const TApplications& apps, const ShortString& currentFile) {
+  folderWatches_.clear();
+  if (!bound_) return;
+  std::set<std::string> folders{UpperCaseAscii(FolderOf(apps.DefaultFile(currentFile)))};
+  for (const AppBinding& binding : apps.bindings) folders.insert(UpperCaseAscii(FolderOf(binding.file)));
+  for (const std::string& folder : folders) {
+    const HANDLE watch = ::FindFirstChangeNotificationA(
+        folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+    if (watch == INVALID_HANDLE_VALUE) continue;
+    UniqueHandle owned(watch);
+    if (folderWatches_.size() < MAXIMUM_WAIT_OBJECTS - 1) folderWatches_.push_back(std::move(owned));
+  }
+}
+
+void TAppMappings::ReloadIn(DWORD milliseconds) {
+  const DWORD at = ::GetTickCount() + milliseconds;
+  if (!reloadAt_ || static_cast<LONG>(at - *reloadAt_) < 0) reloadAt_ = at;
+}
+
+DWORD TAppMappings::PollInterval() const {
+  if (!bound_ || foregroundEvents_) return INFINITE;
+  LASTINPUTINFO input{sizeof input, 0};
+  const bool active = ::GetLastInputInfo(&input) && ::GetTickCount() - input.dwTime < RecentInput;
+  return active ? FastPoll : SlowPoll;
 }
 
 // The sets with every known window of a bound program; the library swaps them in between two keys.
@@ -200,6 +232,7 @@ void TAppMappings::WindowEvent(DWORD event, HWND window) {
     case EVENT_SYSTEM_FOREGROUND:
       if (window == foreground_) return;  // seen already; a window handle reused comes with its show
       foreground_ = window;
+      if (retryingSince_) ReloadIn(0);
       break;
     case EVENT_OBJECT_SHOW:  // resolved before it comes to the front
       if (::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow()) return;

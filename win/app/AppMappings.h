@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,12 +44,19 @@ class TAppMappings {
 
   // On the worker thread, from its WinEvent hook.
   void WindowEvent(DWORD event, HWND window);
+  // The system sends foreground changes across processes: no more looking at the foreground window.
+  void ForegroundEventsArrive() { foregroundEvents_ = true; }
 
  private:
   static DWORD WINAPI ThreadProc(void* self);
   DWORD Run();
   void Prepare();
   void Publish();
+  void Report(const std::vector<ShortString>& failedFiles);
+  void WatchFolders(const TApplications& apps, const ShortString& currentFile);
+  void ReloadIn(DWORD milliseconds);
+  // How long the worker may wait before it looks at the foreground window; INFINITE: it need not.
+  DWORD PollInterval() const;
   void Resolve(HWND window);
   std::string ProgramOf(HWND window);
   std::string ProcessPath(DWORD processId);
@@ -78,6 +86,9 @@ class TAppMappings {
   std::shared_ptr<AppTableSets> prepared_;
   TablePublisher publisher_{[](const TableSets* sets) { return HookSetTables()(sets) != 0; }};
   std::vector<UniqueHandle> folderWatches_;
+  std::optional<DWORD> reloadAt_;      // the tick the files are read again at
+  std::optional<DWORD> retryingSince_;  // a file could not be read since this tick
+  bool foregroundEvents_ = false;
   std::set<std::string> reported_;
 };
 
