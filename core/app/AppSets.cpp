@@ -29,7 +29,7 @@ std::optional<std::uint8_t> AppTableSets::SetOfFile(const ShortString& file, con
     if (UpperCaseAscii(loaded_[i]->file.str()) == name) return static_cast<std::uint8_t>(i + 1);
   for (const ShortString& failed : failed_)
     if (UpperCaseAscii(failed.str()) == name) return std::nullopt;
-  if (sets_.setCount > MaxBindings) return std::nullopt;
+  if (sets_.setCount >= sets_.sets.size()) return std::nullopt;  // more files than bindings can name
   auto tables = std::make_unique<Loaded>();
   tables->file = file;
   TableSetAreas areas = current_;

@@ -25,7 +25,8 @@ struct WindowSet {
 
 struct TableSets {
   static constexpr std::size_t MaxWindows = 512;
-  std::array<TableSetAreas, MaxBindings + 1> sets{};  // [0] the default file's
+  // [0] the default file's; then one for each file loaded: the default's own and each bound one.
+  std::array<TableSetAreas, MaxBindings + 2> sets{};
   std::uint8_t setCount = 1;
   // Sorted by window; a window not listed uses the default.
   std::array<WindowSet, MaxWindows> windows{};

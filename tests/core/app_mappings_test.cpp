@@ -131,6 +131,28 @@ TEST(AppTableSets, EachFileLoadedOnceTheCurrentOneIsTheAreasAndAMissingOneUsesTh
   EXPECT_EQ(sets.Sets().sets[sets.SetOfProgram("NOTEPAD.EXE")].remap[remap_area::TablesBegin], 2);
 }
 
+TEST(AppTableSets, ThirtyTwoBoundFilesAndADefaultOfItsOwnAreAllInForce) {
+  FakeFiles files;
+  SectionStore store;
+  TApplications apps;
+  files.files["C:\\KEY.TVX"] = Record(100);
+  for (int i = 0; i < 32; ++i) {
+    const std::string file = "C:\\F" + std::to_string(i) + ".TVX";
+    files.files[file] = Record(static_cast<std::uint8_t>(i));
+    ASSERT_TRUE(BindProgram(apps, store, "P" + std::to_string(i) + ".EXE", file, "C:\\KEY.TVX"));
+  }
+  std::array<std::uint8_t, AreaSize> hot{}, remap{};
+  AppTableSets sets;
+  sets.Prepare(apps, "C:\\OTHER.TVX", {hot.data(), remap.data()}, files);  // current: neither
+  EXPECT_TRUE(sets.Failed().empty());
+  EXPECT_EQ(sets.Sets().sets[0].remap[remap_area::TablesBegin], 100);
+  for (int i = 0; i < 32; ++i) {
+    const std::uint8_t set = sets.SetOfProgram("P" + std::to_string(i) + ".EXE");
+    ASSERT_NE(set, 0) << i;
+    EXPECT_EQ(sets.Sets().sets[set].remap[remap_area::TablesBegin], i);
+  }
+}
+
 }  // namespace
 
 namespace scenario {

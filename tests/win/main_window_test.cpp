@@ -202,8 +202,8 @@ TEST(MainWindow, UsesNamedObjectsMadeFirstOnlyWhenNobodyElseMayOpenThem) {
     TavrixProcess tavrix;
     MessageBoxInfo box;
     if (!c.refusal) {
-      EXPECT_EQ(SharedArea(c.name).Dword(0), static_cast<std::uint32_t>(
-                                                   reinterpret_cast<std::uintptr_t>(tavrix.MainWindow())));
+      EXPECT_EQ(SharedArea(c.name).Dword(0),
+                static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(tavrix.MainWindow())));
       EXPECT_EQ(tavrix.Close(), 0);
       continue;
     }

@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "hook/TavrixHook.h"
-#include "tests/win/support/hook_harness.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
+#include "tests/win/support/hook_harness.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
 

@@ -57,12 +57,11 @@ int CompletedJobs(const std::string& pdfDir) {
 // backend has written the PDF whole by then. Otherwise fails with what the queue and the server's log say.
 void WaitForPrintJobs(const std::string& pdfDir, int before) {
   const std::string dir = pdfDir + "/..";
-  const UnixRun run = RunUnix(PrintServer(pdfDir) + "for _ in $(seq 600); do\n" +
-                                  "  [ \"$(lpstat -W completed -o | wc -l)\" -gt " + std::to_string(before) +
-                                  " ] && [ -z \"$(lpstat -o)\" ] && exit 0\n" + "  sleep 0.2\n" + "done\n" +
-                                  "echo 'The queue:'; lpstat -t; echo \"cupsd's log:\"; tail -n 40 " + dir +
-                                  "/log/error_log; exit 1",
-                              std::chrono::seconds(180));
+  const UnixRun run = RunUnix(
+      PrintServer(pdfDir) + "for _ in $(seq 600); do\n" + "  [ \"$(lpstat -W completed -o | wc -l)\" -gt " +
+          std::to_string(before) + " ] && [ -z \"$(lpstat -o)\" ] && exit 0\n" + "  sleep 0.2\n" + "done\n" +
+          "echo 'The queue:'; lpstat -t; echo \"cupsd's log:\"; tail -n 40 " + dir + "/log/error_log; exit 1",
+      std::chrono::seconds(180));
   ASSERT_TRUE(run.ended && run.status == 0) << "the print job did not finish\n" << run.output;
 }
 

@@ -79,7 +79,10 @@ TEST_F(Tray, LosingTheFocusHidesAndAClickOnTheIconBringsBackClosingTheDialog) {
   ASSERT_TRUE(IconsBecome(1));
   const std::pair<const char*, std::function<void()>> clicks[] = {
       {"right click", [this] { RightClickIcon(); }},
-      {"double-click", [] { PostDoubleClick(TrayIcon(0), POINT{4, 4}); }},
+      {"double-click",
+       [] {
+         PostDoubleClick(TrayIcon(0), POINT{4, 4});
+       }},
   };
   const auto file = ReadFileBytes(tavrix_.KeyFile());
   for (const auto& [name, click] : clicks) {

@@ -37,7 +37,9 @@ void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
 }
 
 // Milliseconds from now until `tick`, 0 once it has passed.
-DWORD TicksUntil(DWORD tick) { return static_cast<DWORD>(std::max<LONG>(0, static_cast<LONG>(tick - ::GetTickCount()))); }
+DWORD TicksUntil(DWORD tick) {
+  return static_cast<DWORD>(std::max<LONG>(0, static_cast<LONG>(tick - ::GetTickCount())));
+}
 
 std::string FolderOf(const ShortString& file) {
   const std::size_t slash = file.str().find_last_of("\\/");
@@ -92,9 +94,9 @@ void TAppMappings::Stop() {
   thread_.reset();
 }
 
-std::vector<ShortString> TAppMappings::TakeFailures() {
+std::vector<std::string> TAppMappings::TakeNotices() {
   const std::lock_guard lock(mutex_);
-  return std::exchange(failures_, {});
+  return std::exchange(notices_, {});
 }
 
 DWORD WINAPI TAppMappings::ThreadProc(void* self) { return static_cast<TAppMappings*>(self)->Run(); }
@@ -176,12 +178,17 @@ void TAppMappings::Report(const std::vector<ShortString>& failedFiles) {
     return std::none_of(failedFiles.begin(), failedFiles.end(),
                         [&](const ShortString& f) { return UpperCaseAscii(f.str()) == file; });
   });
-  if (failed.empty()) return;
+  for (const ShortString& file : failed)
+    Notify("The mapping file " + file.str() +
+           " could not be read. The programs bound to it use the default mapping file.");
+}
+
+void TAppMappings::Notify(std::string text) {
   {
     const std::lock_guard lock(mutex_);
-    failures_.insert(failures_.end(), failed.begin(), failed.end());
+    notices_.push_back(std::move(text));
   }
-  ::PostMessageA(mainWindow_, AppMappingFailedMessage, 0, 0);
+  ::PostMessageA(mainWindow_, AppMappingNoticeMessage, 0, 0);
 }
 
 void TAppMappings::WatchFolders(const TApplications& apps, const ShortString& currentFile) {
@@ -191,7 +198,8 @@ void TAppMappings::WatchFolders(const TApplications& apps, const ShortString& cu
   for (const AppBinding& binding : apps.bindings) folders.insert(UpperCaseAscii(FolderOf(binding.file)));
   for (const std::string& folder : folders) {
     const HANDLE watch = ::FindFirstChangeNotificationA(
-        folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+        folder.c_str(), FALSE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
     if (watch == INVALID_HANDLE_VALUE) continue;
     UniqueHandle owned(watch);
     if (folderWatches_.size() < MAXIMUM_WAIT_OBJECTS - 1) folderWatches_.push_back(std::move(owned));
@@ -217,11 +225,19 @@ void TAppMappings::Publish() {
     if (!bound_ || !prepared_) return next;
     next.sets = std::make_unique<TableSets>(prepared_->Sets());
     next.tables = prepared_;
+    bool dropped = false;
     for (const auto& [window, program] : windows_) {
       const std::uint8_t set = prepared_->SetOfProgram(program);
-      if (set != 0 && next.sets->windowCount < TableSets::MaxWindows)
-        next.sets->windows[next.sets->windowCount++] = {window, set};
+      if (set == 0) continue;
+      if (next.sets->windowCount == TableSets::MaxWindows) {
+        dropped = true;
+        break;
+      }
+      next.sets->windows[next.sets->windowCount++] = {window, set};
     }
+    if (dropped && !std::exchange(windowsDropped_, true))
+      Notify("More than " + std::to_string(TableSets::MaxWindows) +
+             " windows of bound programs are open. The others use the default mapping file.");
     return next;
   });
 }

@@ -23,8 +23,9 @@
 
 namespace tvx {
 
-// Posted to the main window when a bound file could not be read; TakeFailures names it.
-inline constexpr UINT AppMappingFailedMessage = WM_APP + 5;
+// Posted to the main window when there is something to tell the user (a bound file that could not be
+// read, say); TakeNotices gives the texts.
+inline constexpr UINT AppMappingNoticeMessage = WM_APP + 5;
 
 class TAppMappings {
  public:
@@ -39,8 +40,8 @@ class TAppMappings {
   void Configure(const TApplications& apps, const ShortString& currentFile);
   // The hook goes back to the areas and the worker ends; before the areas are unmapped.
   void Stop();
-  // The bound files that could not be read since the last call, each reported once.
-  std::vector<ShortString> TakeFailures();
+  // What the user is to be told since the last call, each thing once.
+  std::vector<std::string> TakeNotices();
 
   // On the worker thread, from its WinEvent hook.
   void WindowEvent(DWORD event, HWND window);
@@ -53,6 +54,7 @@ class TAppMappings {
   void Prepare();
   void Publish();
   void Report(const std::vector<ShortString>& failedFiles);
+  void Notify(std::string text);
   void WatchFolders(const TApplications& apps, const ShortString& currentFile);
   void ReloadIn(DWORD milliseconds);
   // How long the worker may wait before it looks at the foreground window; INFINITE: it need not.
@@ -65,7 +67,7 @@ class TAppMappings {
   std::mutex mutex_;
   TApplications apps_;
   ShortString currentFile_;
-  std::vector<ShortString> failures_;
+  std::vector<std::string> notices_;
 
   HWND mainWindow_ = nullptr;
   TableSetAreas current_;
@@ -86,9 +88,10 @@ class TAppMappings {
   std::shared_ptr<AppTableSets> prepared_;
   TablePublisher publisher_{[](const TableSets* sets) { return HookSetTables()(sets) != 0; }};
   std::vector<UniqueHandle> folderWatches_;
-  std::optional<DWORD> reloadAt_;      // the tick the files are read again at
+  std::optional<DWORD> reloadAt_;       // the tick the files are read again at
   std::optional<DWORD> retryingSince_;  // a file could not be read since this tick
   bool foregroundEvents_ = false;
+  bool windowsDropped_ = false;  // reported
   std::set<std::string> reported_;
 };
 

@@ -40,12 +40,9 @@ void TMainWin::MenuApplicationMappingsClick() {
   if (dialog.EditFile) OpenSaveFile(*dialog.EditFile);
 }
 
-void TMainWin::AppMappingFailedMsg() {
-  for (const ShortString& file : appMappings_.TakeFailures()) {
-    const std::string text = "The mapping file " + file.str() +
-                             " could not be read. The programs bound to it use the default mapping file.";
+void TMainWin::AppMappingNoticeMsg() {
+  for (const std::string& text : appMappings_.TakeNotices())
     ::MessageBoxA(hwnd(), text.c_str(), "Notice", MB_OK);
-  }
 }
 
 }  // namespace tvx

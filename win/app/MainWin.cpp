@@ -262,8 +262,8 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case PauseChangedMessage:
       PauseChangedMsg(wParam);
       return 0;
-    case AppMappingFailedMessage:
-      AppMappingFailedMsg();
+    case AppMappingNoticeMessage:
+      AppMappingNoticeMsg();
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));

@@ -121,7 +121,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
   void PauseChangedMsg(WPARAM wParam);
-  void AppMappingFailedMsg();
+  void AppMappingNoticeMsg();
 
   // Network mode, an object of win/files: the edit lock around every change of the tables.
   bool FileInUse() override { return network_.FileInUse(); }

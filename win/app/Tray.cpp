@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "win/app/HookExports.h"
 #include "win/app/ApplicationMappingsForm.h"
+#include "win/app/HookExports.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
 #include "win/files/NetworkConsiderations.h"

@@ -19,8 +19,8 @@ constexpr char InstanceMarkerName[] = "TVRX321Z";
 // run. Nothing when another instance holds the marker; a marker that cannot be created is no obstacle.
 std::optional<tvx::UniqueHandle> ClaimSingleInstance() {
   tvx::LogonSessionOnly security;
-  tvx::UniqueHandle marker(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE, 0,
-                                                10, InstanceMarkerName));
+  tvx::UniqueHandle marker(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE,
+                                                0, 10, InstanceMarkerName));
   if (marker && ::GetLastError() == ERROR_ALREADY_EXISTS) return std::nullopt;
   if (marker) tvx::MappedView view(::MapViewOfFile(marker.get(), FILE_MAP_WRITE, 0, 0, 0));
   return marker;

@@ -80,7 +80,8 @@ bool LogonSessionOnly::IsOurs(HANDLE object) const {
   const std::unique_ptr<void, decltype(&::LocalFree)> freed(descriptor, &::LocalFree);
   const auto sids = OwnSids();
   const auto ours = [&](PSID sid) {
-    return SameSid(sid, sid_) || std::any_of(sids.begin(), sids.end(), [&](const auto& own) { return SameSid(sid, own); });
+    return SameSid(sid, sid_) ||
+           std::any_of(sids.begin(), sids.end(), [&](const auto& own) { return SameSid(sid, own); });
   };
   if (!owner || !std::any_of(sids.begin(), sids.end(), [&](const auto& own) { return SameSid(owner, own); }))
     return false;

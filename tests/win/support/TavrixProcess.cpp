@@ -133,11 +133,12 @@ std::string WindowsPathOf(std::string unixPath) {
 
 UnixRun RunUnix(const std::string& command, std::chrono::seconds timeout) {
   static int count = 0;
-  const std::string base = "/tmp/tvx_unix_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++count);
+  const std::string base =
+      "/tmp/tvx_unix_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++count);
   const std::string script = base + ".sh", output = base + ".out", status = base + ".status";
   // The status is written beside and renamed into place, so a status file that exists is whole.
-  WriteFileText(WindowsPathOf(script), "( " + command + "\n) >" + output + " 2>&1 </dev/null\necho $? >" + status +
-                                           ".new && mv " + status + ".new " + status + "\n");
+  WriteFileText(WindowsPathOf(script), "( " + command + "\n) >" + output + " 2>&1 </dev/null\necho $? >" +
+                                           status + ".new && mv " + status + ".new " + status + "\n");
   const PROCESS_INFORMATION info = StartProgram("/bin/sh " + script);
   ::CloseHandle(info.hThread);
   ::CloseHandle(info.hProcess);
