@@ -1,12 +1,22 @@
 #include "core/app/AppSets.h"
 
+#include <algorithm>
+
 #include "core/common/IoError.h"
 #include "core/common/Text.h"
 
 namespace tvx {
 
 void AppTableSets::Prepare(const TApplications& apps, const ShortString& currentFile, TableSetAreas current,
-                           FileAccess& files) {
+                           FileAccess& files, std::optional<TableSetAreas> lastDefault) {
+  // Copied first: the tables may be this object's own.
+  std::unique_ptr<Loaded> kept;
+  if (lastDefault) {
+    kept = std::make_unique<Loaded>();
+    std::copy_n(lastDefault->hotKeys, AreaSize, kept->hotKeys.begin());
+    std::copy_n(lastDefault->remap, AreaSize, kept->remap.begin());
+  }
+  kept_.reset();
   loaded_.clear();
   programs_.clear();
   failed_.clear();
@@ -14,9 +24,12 @@ void AppTableSets::Prepare(const TApplications& apps, const ShortString& current
   current_ = current;
   sets_.sets[0] = current;
   sets_.setCount = 1;
-  // A default that cannot be read leaves the current file's tables in force for every other program.
-  if (const auto set = SetOfFile(apps.DefaultFile(currentFile), currentFile, files))
+  if (const auto set = SetOfFile(apps.DefaultFile(currentFile), currentFile, files)) {
     sets_.sets[0] = sets_.sets[*set];
+  } else if (kept) {
+    sets_.sets[0] = {kept->hotKeys.data(), kept->remap.data()};
+    kept_ = std::move(kept);
+  }
   for (const AppBinding& binding : apps.bindings)
     if (const auto set = SetOfFile(binding.file, currentFile, files))
       programs_.emplace_back(UpperCaseAscii(binding.program), *set);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +20,10 @@ namespace tvx {
 class AppTableSets {
  public:
   // Loads the default file and every bound file that is not current. A missing or damaged file has no
-  // set: its programs use the default, and it is listed in Failed().
+  // set: its programs use the default, and it is listed in Failed(). A default that cannot be read keeps
+  // `lastDefault`, the tables it had (copied), or failing those the current file's.
   void Prepare(const TApplications& apps, const ShortString& currentFile, TableSetAreas current,
-               FileAccess& files);
+               FileAccess& files, std::optional<TableSetAreas> lastDefault = std::nullopt);
 
   // The set of a program, given by its full path or file name; 0, the default's, when unbound.
   std::uint8_t SetOfProgram(std::string_view program) const;
@@ -41,6 +43,7 @@ class AppTableSets {
                                         FileAccess& files);
 
   std::vector<std::unique_ptr<Loaded>> loaded_;
+  std::unique_ptr<Loaded> kept_;  // the default's tables as they were, when its file cannot be read
   std::vector<std::pair<std::string, std::uint8_t>> programs_;  // upper-case file name, set
   std::vector<ShortString> failed_;
   TableSetAreas current_;

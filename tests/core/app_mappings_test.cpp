@@ -131,6 +131,27 @@ TEST(AppTableSets, EachFileLoadedOnceTheCurrentOneIsTheAreasAndAMissingOneUsesTh
   EXPECT_EQ(sets.Sets().sets[sets.SetOfProgram("NOTEPAD.EXE")].remap[remap_area::TablesBegin], 2);
 }
 
+// Held by a writer for a moment, say: the other programs keep the default's tables, not the current file's.
+TEST(AppTableSets, ADefaultThatCannotBeReadKeepsTheTablesItHad) {
+  FakeFiles files;
+  files.files["C:\\KEY.TVX"] = Record(1);
+  files.files["C:\\NOTE.TVX"] = Record(2);
+  SectionStore store;
+  TApplications apps;
+  BindProgram(apps, store, "NOTEPAD.EXE", "C:\\NOTE.TVX", "C:\\KEY.TVX");
+  std::array<std::uint8_t, AreaSize> hot{}, remap{};
+  const TableSetAreas areas{hot.data(), remap.data()};
+  AppTableSets sets;
+  sets.Prepare(apps, "C:\\NOTE.TVX", areas, files);
+  files.files.erase("C:\\KEY.TVX");
+  sets.Prepare(apps, "C:\\NOTE.TVX", areas, files, sets.Sets().sets[0]);
+  EXPECT_EQ(sets.Failed(), std::vector<ShortString>{"C:\\KEY.TVX"});
+  EXPECT_NE(sets.Sets().sets[0].remap, areas.remap);
+  EXPECT_EQ(sets.Sets().sets[0].remap[remap_area::TablesBegin], 1);
+  sets.Prepare(apps, "C:\\NOTE.TVX", areas, files);  // nothing to keep: the current file's, as before
+  EXPECT_EQ(sets.Sets().sets[0].remap, areas.remap);
+}
+
 TEST(AppTableSets, ThirtyTwoBoundFilesAndADefaultOfItsOwnAreAllInForce) {
   FakeFiles files;
   SectionStore store;

@@ -9,6 +9,10 @@ namespace tvx {
 namespace {
 
 constexpr UINT ConfigureMessage = WM_APP + 1;
+constexpr UINT HandOverMessage = WM_APP + 2;
+// The longest the user-interface thread waits for the worker to stop reading the areas (a worker blocked
+// on a dead share, say): the areas change then all the same.
+constexpr DWORD HandOverWait = 2000;
 // A save writes beside the file and renames it over: wait for the folder to settle before reloading.
 constexpr DWORD ReloadDelay = 100;
 constexpr std::size_t MaxKnownWindows = 2048;
@@ -73,9 +77,24 @@ void TAppMappings::Start(HWND mainWindow, TableSetAreas current) {
   mainWindow_ = mainWindow;
   current_ = current;
   ready_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  handedOverDone_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   thread_.reset(::CreateThread(nullptr, 0, &TAppMappings::ThreadProc, this, 0, &threadId_));
   // The worker's queue must exist before Configure posts to it.
   if (thread_ && ready_) ::WaitForSingleObject(ready_.get(), INFINITE);
+}
+
+void TAppMappings::HandOver() {
+  if (!thread_) return;
+  auto copy = std::make_shared<AreaCopy>();
+  std::copy_n(current_.hotKeys, AreaSize, copy->hotKeys.begin());
+  std::copy_n(current_.remap, AreaSize, copy->remap.begin());
+  {
+    const std::lock_guard lock(mutex_);
+    handedOver_ = std::move(copy);
+  }
+  ::ResetEvent(handedOverDone_.get());
+  ::PostThreadMessageA(threadId_, HandOverMessage, 0, 0);
+  ::WaitForSingleObject(handedOverDone_.get(), HandOverWait);
 }
 
 void TAppMappings::Configure(const TApplications& apps, const ShortString& currentFile) {
@@ -131,7 +150,18 @@ DWORD TAppMappings::Run() {
     if (PollInterval() != INFINITE) WindowEvent(EVENT_SYSTEM_FOREGROUND, ::GetForegroundWindow());
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) running = false;
-      if (msg.message == ConfigureMessage) Prepare();
+      if (msg.message == ConfigureMessage) {
+        outgoing_.reset();  // the areas hold the file now current
+        Prepare();
+      }
+      if (msg.message == HandOverMessage) {
+        {
+          const std::lock_guard lock(mutex_);
+          outgoing_ = std::move(handedOver_);
+        }
+        Publish();
+        ::SetEvent(handedOverDone_.get());
+      }
       ::DispatchMessageA(&msg);
     }
   }
@@ -157,8 +187,10 @@ void TAppMappings::Prepare() {
   // Watched before the files are read, so a change that lands meanwhile is not missed.
   WatchFolders(apps, currentFile);
   auto prepared = std::make_shared<AppTableSets>();
-  if (bound_) prepared->Prepare(apps, currentFile, current_, files_);
-  Report(prepared->Failed());
+  std::optional<TableSetAreas> lastDefault;
+  if (prepared_) lastDefault = InForce(prepared_->Sets().sets[0]);
+  if (bound_) prepared->Prepare(apps, currentFile, current_, files_, lastDefault);
+  Report(prepared->Failed(), apps.DefaultFile(currentFile));
   if (prepared->Failed().empty()) {
     retryingSince_.reset();
   } else {
@@ -170,7 +202,7 @@ void TAppMappings::Prepare() {
 }
 
 // Each file once, until it has been read again.
-void TAppMappings::Report(const std::vector<ShortString>& failedFiles) {
+void TAppMappings::Report(const std::vector<ShortString>& failedFiles, const ShortString& defaultFile) {
   std::vector<ShortString> failed;
   for (const ShortString& file : failedFiles)
     if (reported_.insert(UpperCaseAscii(file.str())).second) failed.push_back(file);
@@ -179,8 +211,11 @@ void TAppMappings::Report(const std::vector<ShortString>& failedFiles) {
                         [&](const ShortString& f) { return UpperCaseAscii(f.str()) == file; });
   });
   for (const ShortString& file : failed)
-    Notify("The mapping file " + file.str() +
-           " could not be read. The programs bound to it use the default mapping file.");
+    Notify(UpperCaseAscii(file.str()) == UpperCaseAscii(defaultFile.str())
+               ? "The default mapping file " + file.str() +
+                     " could not be read. The programs bound to no mapping file keep the tables it had."
+               : "The mapping file " + file.str() +
+                     " could not be read. The programs bound to it use the default mapping file.");
 }
 
 void TAppMappings::Notify(std::string text) {
@@ -224,7 +259,9 @@ void TAppMappings::Publish() {
     Publication next;
     if (!bound_ || !prepared_) return next;
     next.sets = std::make_unique<TableSets>(prepared_->Sets());
-    next.tables = prepared_;
+    for (TableSetAreas& set : next.sets->sets) set = InForce(set);
+    next.tables = std::make_shared<std::pair<std::shared_ptr<AppTableSets>, std::shared_ptr<AreaCopy>>>(
+        prepared_, outgoing_);
     bool dropped = false;
     for (const auto& [window, program] : windows_) {
       const std::uint8_t set = prepared_->SetOfProgram(program);
@@ -240,6 +277,12 @@ void TAppMappings::Publish() {
              " windows of bound programs are open. The others use the default mapping file.");
     return next;
   });
+}
+
+TableSetAreas TAppMappings::InForce(TableSetAreas set) const {
+  if (outgoing_ && set.hotKeys == current_.hotKeys)
+    return {outgoing_->hotKeys.data(), outgoing_->remap.data()};
+  return set;
 }
 
 void TAppMappings::WindowEvent(DWORD event, HWND window) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,12 @@ namespace tvx {
 // read, say); TakeNotices gives the texts.
 inline constexpr UINT AppMappingNoticeMessage = WM_APP + 5;
 
+// The two areas' bytes, copied.
+struct AreaCopy {
+  std::array<std::uint8_t, AreaSize> hotKeys{};
+  std::array<std::uint8_t, AreaSize> remap{};
+};
+
 class TAppMappings {
  public:
   TAppMappings() = default;
@@ -36,6 +43,9 @@ class TAppMappings {
 
   // `current` is the program's view of the shared areas, which hold the current file.
   void Start(HWND mainWindow, TableSetAreas current);
+  // The areas are about to take another file's tables: once this returns, no set reads the areas for the
+  // file going out, but a copy of its tables, until Configure names the new current file.
+  void HandOver();
   // The bindings or the current file changed: the worker prepares the sets again.
   void Configure(const TApplications& apps, const ShortString& currentFile);
   // The hook goes back to the areas and the worker ends; before the areas are unmapped.
@@ -53,7 +63,9 @@ class TAppMappings {
   DWORD Run();
   void Prepare();
   void Publish();
-  void Report(const std::vector<ShortString>& failedFiles);
+  // A set's tables as the hook is to read them: the outgoing copy where the set reads the areas.
+  TableSetAreas InForce(TableSetAreas set) const;
+  void Report(const std::vector<ShortString>& failedFiles, const ShortString& defaultFile);
   void Notify(std::string text);
   void WatchFolders(const TApplications& apps, const ShortString& currentFile);
   void ReloadIn(DWORD milliseconds);
@@ -68,12 +80,14 @@ class TAppMappings {
   TApplications apps_;
   ShortString currentFile_;
   std::vector<std::string> notices_;
+  std::shared_ptr<AreaCopy> handedOver_;
 
   HWND mainWindow_ = nullptr;
   TableSetAreas current_;
   UniqueHandle thread_;
   DWORD threadId_ = 0;
   UniqueHandle ready_;
+  UniqueHandle handedOverDone_;
 
   // The worker's own.
   struct Process {
@@ -86,6 +100,7 @@ class TAppMappings {
   std::map<std::uintptr_t, std::string> windows_;  // window, its program's full path
   HWND foreground_ = nullptr;
   std::shared_ptr<AppTableSets> prepared_;
+  std::shared_ptr<AreaCopy> outgoing_;  // in force where a set reads the areas, until the next Configure
   TablePublisher publisher_{[](const TableSets* sets) { return HookSetTables()(sets) != 0; }};
   std::vector<UniqueHandle> folderWatches_;
   std::optional<DWORD> reloadAt_;       // the tick the files are read again at
