@@ -138,10 +138,13 @@ class HookLibrary {
                              keyDown};
       // The program's sets, read once for this key, like the pause.
       const TableSets* sets = sets_.load(std::memory_order_acquire);
+      const std::uint8_t set = sets ? SetOfWindow(*sets, window, RootOwnerOf(foreground)) : 0;
       const KeyOutput out =
-          DecideKey(state_, event, system, sets ? TablesFor(*sets, window) : Tables(), LayoutOf(foreground));
+          DecideKey(state_, event, system, sets ? TablesOfSet(*sets, set) : Tables(), LayoutOf(foreground));
       if (out.injectedCount) Inject(out);
-      if (out.post && !sets)
+      // The current file's hot keys go as the message other programs watch for; another file's carry
+      // their action.
+      if (out.post && (!sets || IsAreaSet(*sets, set)))
         ::PostMessageA(MainWindow(), KeyActionMessage, out.postWParam, out.postLParam);
       else if (out.post)
         ::PostMessageA(MainWindow(), CarriedKeyActionMessage,
@@ -264,6 +267,16 @@ class HookLibrary {
     return layouts_.For(reinterpret_cast<std::uintptr_t>(hkl), FillLayout);
   }
 
+  // Asked once per foreground change, like the layout.
+  std::uintptr_t RootOwnerOf(HWND foreground) {
+    if (foreground != rootOwnerOf_) {
+      rootOwnerOf_ = foreground;
+      rootOwner_ =
+          reinterpret_cast<std::uintptr_t>(foreground ? ::GetAncestor(foreground, GA_ROOTOWNER) : nullptr);
+    }
+    return rootOwner_;
+  }
+
   HookTables Tables() const { return {HotKeyAreaView(hotKeys_.bytes()), RemapAreaView(remap_.bytes())}; }
   // Window handles keep their low 32 bits in the area.
   HWND MainWindow() const {
@@ -278,6 +291,8 @@ class HookLibrary {
   AreaMapping remap_;
   LayoutSlots layouts_;
   HWND layoutWindow_ = nullptr;
+  HWND rootOwnerOf_ = nullptr;
+  std::uintptr_t rootOwner_ = 0;
   DWORD layoutThread_ = 0;
   HookState state_;
   HookWatchdog watchdog_;

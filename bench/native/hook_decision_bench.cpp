@@ -109,7 +109,7 @@ void RemappedKey32Bindings(benchmark::State& bench) {
   const long before = allocations;
   std::size_t i = 0;
   for (auto _ : bench) {
-    benchmark::DoNotOptimize(DecideKey(state, events[i], system, TablesFor(sets, foreground), layout));
+    benchmark::DoNotOptimize(DecideKey(state, events[i], system, TablesOfSet(sets, SetOfWindow(sets, foreground)), layout));
     i = i + 1 == events.size() ? 0 : i + 1;
   }
   bench.counters["allocations"] = static_cast<double>(allocations - before);

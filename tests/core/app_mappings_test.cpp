@@ -199,6 +199,26 @@ struct TwoSets {
   }
 };
 
+// A window the program has not resolved yet (a dialog its program just opened) takes its root owner's set.
+TEST(AppTableSets, AnUnlistedWindowTakesItsRootOwnersSet) {
+  const TwoSets two;
+  const struct {
+    std::uintptr_t window, rootOwner;
+    std::uint8_t set;
+  } rows[] = {
+      {7, 0, 1},  // listed
+      {7, 5, 1},  // listed: its own entry, whatever its owner's
+      {8, 7, 1},  // unlisted: the owner's
+      {8, 5, 0},  //   the owner listed with the default
+      {8, 6, 0},  //   the owner unlisted too
+      {8, 9, 0},  //   the owner's entry names no set
+      {8, 8, 0},  //   its own root owner
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(SetOfWindow(two.sets, row.window, row.rootOwner), row.set)
+        << row.window << " " << row.rootOwner;
+}
+
 TEST(AppTableSets, KeysFollowTheForegroundWindowAndEndWithTheSetOfTheirPress) {
   const TwoSets two;
   const KeyLayout layout = UsLayout();

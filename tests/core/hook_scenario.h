@@ -188,7 +188,7 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
     if (!ours) session.userHolds[vk] = !event.up;
     session.system.keyDown = event.up && session.systemDown[vk];
     const KeyOutput out =
-        session.Decide(event, layout, sets ? TablesFor(*sets, session.system.foreground) : tables.views);
+        session.Decide(event, layout, sets ? TablesOfSet(*sets, SetOfWindow(*sets, session.system.foreground)) : tables.views);
     if (!out.suppress && !ours) session.Deliver(vk, event.up);  // the program's own keys are its matter
     for (int i = 0; i < out.injectedCount; ++i) {
       EXPECT_NE(out.injected[i].scan, 0) << "injected without a scan code";

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
+#include "core/hook/Messages.h"
 #include "tests/win/support/hook_harness.h"
+#include "win/app/MainWin.h"
 
 namespace tvx::test {
 namespace {
@@ -184,6 +186,74 @@ TEST_F(AppMappingsEditingTheBoundFile, AnEditIsInForceInTheBoundProgramAtOnce) {
   mark = LogSize(plain);
   Xdotool("key q alt+a");
   EXPECT_EQ(WaitForTyped(plain, mark, 2).typed, "za") << "the default file is KEY.TVX, not the current one";
+}
+
+// Inside the program's process, where the main window's messages can be watched: a hot key of the file in
+// the shared areas comes as WM_USER+1, the message other programs watch for, and only another file's as
+// WM_USER+5 with its action carried.
+std::vector<UINT>* watchedMessages = nullptr;
+
+LRESULT CALLBACK WatchKeyActions(int code, WPARAM removed, LPARAM lParam) {
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code == HC_ACTION && removed == PM_REMOVE && watchedMessages &&
+      (msg->message == KeyActionMessage || msg->message == CarriedKeyActionMessage))
+    watchedMessages->push_back(msg->message);
+  return ::CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+TEST(AppMappingsInProcess, TheCurrentFilesHotKeysComeAsTheMessageOtherProgramsKnow) {
+  TempDir folder;
+  const std::string keyFile = folder.File("KEY.TVX"), boundFile = folder.File("BOUND.TVX");
+  const std::string boundProgram = folder.File("BOUNDAPP.EXE");
+  WriteFileBytes(keyFile, TablesTyping('z', 'a').MappingFile());
+  WriteFileBytes(boundFile, TablesTyping('y', 'b').MappingFile());
+  ASSERT_TRUE(::CopyFileA((BuildDir() + "\\KeyTarget.exe").c_str(), boundProgram.c_str(), FALSE));
+  const std::string settings = SettingsFilePath();
+  ::WritePrivateProfileStringA("Applications", "boundapp.exe", boundFile.c_str(), settings.c_str());
+  ::WritePrivateProfileStringA("Applications", "Default", keyFile.c_str(), settings.c_str());
+  ::WritePrivateProfileStringA("Misc", "Current File", keyFile.c_str(), settings.c_str());
+  std::vector<UINT> messages;
+  watchedMessages = &messages;
+  const HHOOK watch = ::SetWindowsHookExA(WH_GETMESSAGE, WatchKeyActions, nullptr, ::GetCurrentThreadId());
+  {
+    TMainWin mainWin;
+    mainWin.Create({});
+    Target plain("plain");
+    Target bound("bound", boundProgram);
+    const struct {
+      const std::string& current;
+      const Target& target;
+      char q;
+      UINT message;
+    } rows[] = {
+        {keyFile, plain, 'z', KeyActionMessage},
+        {keyFile, bound, 'y', CarriedKeyActionMessage},
+        {boundFile, bound, 'y', KeyActionMessage},
+        {boundFile, plain, 'z', CarriedKeyActionMessage},
+    };
+    for (const auto& row : rows) {
+      SCOPED_TRACE(row.current + " " + row.target.log());
+      if (WindowText(mainWin.hwnd()).find(row.current == keyFile ? "(KEY)" : "(BOUND)") == std::string::npos)
+        mainWin.OpenSaveFile(row.current);
+      ASSERT_TRUE(row.target.Focus());
+      // Typed until the target's set is in force: the worker has resolved the window.
+      std::string typed;
+      WaitFor([&] {
+        const std::size_t mark = LogSize(row.target);
+        Xdotool("key q");
+        return (typed = WaitForTyped(row.target, mark, 1).typed) == std::string(1, row.q);
+      });
+      ASSERT_EQ(typed, std::string(1, row.q));
+      messages.clear();
+      Xdotool("key alt+a");
+      EXPECT_TRUE(WaitFor([&] { return !messages.empty(); }, 3s));
+      EXPECT_EQ(messages, std::vector<UINT>{row.message});
+    }
+    ::SendMessageA(mainWin.hwnd(), WM_CLOSE, 0, 0);
+  }
+  ::UnhookWindowsHookEx(watch);
+  watchedMessages = nullptr;
+  RemoveSettingsFile();
 }
 
 }  // namespace

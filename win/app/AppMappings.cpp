@@ -259,7 +259,11 @@ void TAppMappings::Publish() {
     Publication next;
     if (!bound_ || !prepared_) return next;
     next.sets = std::make_unique<TableSets>(prepared_->Sets());
-    for (TableSetAreas& set : next.sets->sets) set = InForce(set);
+    for (std::uint8_t i = 0; i < next.sets->setCount; ++i) {
+      TableSetAreas& set = next.sets->sets[i];
+      set = InForce(set);
+      if (set.hotKeys == current_.hotKeys) next.sets->areaSets |= std::uint64_t{1} << i;
+    }
     next.tables = std::make_shared<std::pair<std::shared_ptr<AppTableSets>, std::shared_ptr<AreaCopy>>>(
         prepared_, outgoing_);
     bool dropped = false;
