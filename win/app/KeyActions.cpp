@@ -29,6 +29,8 @@ void AppendTraceLine(const std::string& line) {
 }  // namespace
 
 void TMainWin::KeyActionMsg(WPARAM wParam, LPARAM lParam) {
+  // The message's time is when the library posted it, right as the key went down.
+  if (IsLate(static_cast<std::uint32_t>(::GetMessageTime()), ::GetTickCount())) return;
   Win32Keyboard keyboard;
   tvx::KeyActionMsg(wParam, lParam, HotKeys(), keyboard);
   keyboard.Send();
