@@ -48,7 +48,8 @@ Win32Keyboard::Win32Keyboard() {
   HWND foreground = ::GetForegroundWindow();
   const DWORD thread = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
   layout_ = ::GetKeyboardLayout(thread);
-  inputMethodOn_ = thread && InputMethodOn(thread);
+  // Only a layout with an input method can have one on; asking the window in front costs a round trip.
+  inputMethodOn_ = thread && ::ImmIsIME(layout_) && InputMethodOn(thread);
 }
 
 void Win32Keyboard::PostVKey(std::uint8_t key, bool up) {
