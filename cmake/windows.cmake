@@ -15,7 +15,7 @@ add_subdirectory(hook)
 file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS win/*.cpp)
 list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/win/app/WinMain.cpp)
 add_library(tavrix_win STATIC ${WIN_SOURCES})
-target_link_libraries(tavrix_win PUBLIC tavrix_core TavrixHook user32 gdi32 comctl32 comdlg32 shell32 ole32
+target_link_libraries(tavrix_win PUBLIC tavrix_core TavrixHook user32 gdi32 comctl32 comdlg32 shell32 ole32 imm32
                                         uxtheme winspool)
 
 file(GLOB WIN_RESOURCES CONFIGURE_DEPENDS win/*.rc)
@@ -71,6 +71,12 @@ set_tests_properties(kill_during_save_test PROPERTIES RESOURCE_LOCK desktop TIME
 # The layout on machines whose displays run at 144 and 192 DPI.
 add_test(NAME high_dpi_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/high_dpi_test.sh)
 set_tests_properties(high_dpi_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
+# Hot keys typing on the US, German and French keymaps, each on a machine of its own.
+add_executable(typing_scenario tests/win/typing_scenario.cpp)
+target_link_libraries(typing_scenario PRIVATE tavrix_win win_test_support)
+add_dependencies(typing_scenario Tavrix)
+add_test(NAME keyboard_layouts_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/keyboard_layouts_test.sh)
+set_tests_properties(keyboard_layouts_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 400)
 # The installer (make dist) on a fresh machine.
 add_test(NAME installer_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/installer_test.sh)
 set_tests_properties(installer_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)

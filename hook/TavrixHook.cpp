@@ -20,7 +20,7 @@ constexpr UINT SetTablesTimeout = 2000;
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam);
-void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
+void CALLBACK SystemEvent(HWINEVENTHOOK, DWORD event, HWND, LONG, LONG, DWORD, DWORD);
 
 // One shared area, opened by name.
 class AreaMapping {
@@ -90,7 +90,7 @@ class HookLibrary {
     }
     state_ = HookState{};
     paused_ = false;
-    state_.capsLock = (::GetKeyState(VK_CAPITAL) & 1) != 0;
+    state_.capsLock = CapsLockOn();
     quit_ = false;
     ready_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // The thread holds the library loaded until it has ended, whenever the program unloads it.
@@ -163,7 +163,11 @@ class HookLibrary {
   void OnDesktopSwitch() {
     ++switches_;
     ForgetReleasedKeys(state_, KeysDown());
+    ReadCapsLock();
   }
+  // Caps Lock turned where the hook sees no key (the lock screen, an elevation prompt, or Windows turning
+  // it off at a Shift press) would leave remapped letters in the wrong case until the next Caps Lock.
+  void OnForegroundChange() { ReadCapsLock(); }
   // From the program's thread. Each key reads the flag once and decides by that one reading.
   void Pause(bool paused) { paused_.store(paused, std::memory_order_relaxed); }
 
@@ -199,7 +203,9 @@ class HookLibrary {
     if (input) ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
     input_ = input;
     HWINEVENTHOOK desktop = ::SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH, nullptr,
-                                              DesktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT);
+                                              SystemEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+    HWINEVENTHOOK foreground = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                                 SystemEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
     const UINT_PTR timer = ::SetTimer(nullptr, 0, WatchdogPeriod, nullptr);
     ::SetEvent(ready_);
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -209,6 +215,7 @@ class HookLibrary {
     }
     ::KillTimer(nullptr, timer);
     if (desktop) ::UnhookWinEvent(desktop);
+    if (foreground) ::UnhookWinEvent(foreground);
     // No key runs after this: the program may free what it published without a round trip.
     Uninstall();
     input_ = nullptr;
@@ -236,9 +243,14 @@ class HookLibrary {
   void CheckHook() {
     if (!watchdog_.HookLost()) return;
     Uninstall();
-    RebuildKeyState(state_, KeysDown(), (::GetKeyState(VK_CAPITAL) & 1) != 0);
+    RebuildKeyState(state_, KeysDown(), CapsLockOn());
     Install();
   }
+
+  // The hook's thread takes no keyboard messages, so no message ever moves its key state on: the system
+  // copies its own into such a thread's when it asks, the Caps Lock toggle included.
+  static bool CapsLockOn() { return (::GetKeyState(VK_CAPITAL) & 1) != 0; }
+  void ReadCapsLock() { state_.capsLock = CapsLockOn(); }
 
   static std::array<bool, 256> KeysDown() {
     std::array<bool, 256> down{};
@@ -315,8 +327,11 @@ LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
 
 // Ctrl+Alt+Del, the lock screen and elevation prompts switch the input desktop; keys released there are
 // never seen here.
-void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
-  Library.OnDesktopSwitch();
+void CALLBACK SystemEvent(HWINEVENTHOOK, DWORD event, HWND, LONG, LONG, DWORD, DWORD) {
+  if (event == EVENT_SYSTEM_DESKTOPSWITCH)
+    Library.OnDesktopSwitch();
+  else
+    Library.OnForegroundChange();
 }
 
 }  // namespace

@@ -45,26 +45,29 @@ rm -f "$WINEPREFIX/drive_c/windows/TAVRIX.INI"
 # Three rounds, each hook in turn, so that a change in the machine's load falls on all of them alike.
 keys=300
 median3() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
-minimal() {  # mode vk char
+minimal() {  # mode measure vk char
   wine "$win/MinimalHook.exe" "$1" >/dev/null 2>&1 & local hook=$!
   sleep 2
-  bench latency "$2" $keys "$3"
+  bench "$2" "$3" $keys "$4"
   kill $hook 2>/dev/null; wait $hook 2>/dev/null; sleep 1
 }
-pass_base=() remap_base=() pass_tavrix=() remap_tavrix=()
+pass_base=() remap_base=() hotkey_base=() pass_tavrix=() remap_tavrix=() hotkey_tavrix=()
 for round in 1 2 3; do
-  pass_base+=("$(minimal pass 0x57 w)")
-  remap_base+=("$(minimal remap 0x51 z)")
+  pass_base+=("$(minimal pass latency 0x57 w)")
+  remap_base+=("$(minimal remap latency 0x51 z)")
+  hotkey_base+=("$(minimal hotkey hotkey 0x57 @)")
   (cd "$run" && wine TAVRIX.EXE >/dev/null 2>&1) & tavrix=$!
   sleep 4
   pass_tavrix+=("$(bench latency 0x57 $keys w)")
   remap_tavrix+=("$(bench latency 0x51 $keys z)")
+  hotkey_tavrix+=("$(bench hotkey 0x57 $keys @)")
   wine "$win/close_tavrix.exe" >/dev/null 2>&1 || kill $tavrix 2>/dev/null
   wait $tavrix 2>/dev/null
   rm -f "$WINEPREFIX/drive_c/windows/TAVRIX.INI"
 done
 pass_base=$(median3 "${pass_base[@]}") remap_base=$(median3 "${remap_base[@]}")
 pass_tavrix=$(median3 "${pass_tavrix[@]}") remap_tavrix=$(median3 "${remap_tavrix[@]}")
+hotkey_base=$(median3 "${hotkey_base[@]}") hotkey_tavrix=$(median3 "${hotkey_tavrix[@]}")
 
 # Per-application mappings: HookBench.exe bound to a file where Q types y, the default typing z.
 wine "$win/HookBench.exe" keyfile "$(winepath -w "$run/BOUND.TVX")" y >/dev/null 2>&1
@@ -117,6 +120,7 @@ echo
 echo "== Under Wine (microseconds, medians)           measured   baseline   ratio"
 row "SendInput to WM_CHAR, unmapped key" "$pass_tavrix" "$pass_base" "1.2, minimal pass-through hook"
 row "SendInput to WM_CHAR, remapped key" "$remap_tavrix" "$remap_base" "1.15, minimal remapping hook"
+row "SendInput to WM_CHAR, hot key Alt+W: @" "$hotkey_tavrix" "$hotkey_base" "2.0, minimal hook typing @"
 row "start-up to main window shown" "$start_tavrix" "$start_bare" "1.3, bare window program"
 
 # An edit in network mode on a file server of its own (sshd on the loopback, one sshfs session), against

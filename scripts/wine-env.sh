@@ -34,3 +34,24 @@ start_xvfb() {
   echo "Xvfb did not start" >&2
   return 1
 }
+
+# start_xvnc: a virtual display that takes the keymap setxkbmap gives it (Xvfb keeps its US one), on a
+# number it picks itself; sets DISPLAY and XVNC_PID.
+start_xvnc() {
+  local numberFile
+  numberFile=$(mktemp)
+  Xvnc -displayfd 3 -SecurityTypes None -rfbport 0 -nolisten tcp -geometry 1024x768 -depth 24 \
+    3>"$numberFile" >/dev/null 2>&1 &
+  XVNC_PID=$!
+  for _ in $(seq 100); do
+    if [ -s "$numberFile" ]; then
+      export DISPLAY=":$(tr -d '[:space:]' <"$numberFile")"
+      rm -f "$numberFile"
+      return 0
+    fi
+    sleep 0.1
+  done
+  rm -f "$numberFile"
+  echo "Xvnc did not start" >&2
+  return 1
+}

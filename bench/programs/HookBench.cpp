@@ -1,7 +1,8 @@
 // Measurements for scripts/bench.sh, printed as one number (the median, in microseconds):
 //   HookBench latency VK COUNT CHAR  SendInput of a key press to the WM_CHAR CHAR, in a focused window
+//   HookBench hotkey VK COUNT CHAR   the same with Alt held around the key
 //   HookBench startup TITLE EXE   CreateProcess of EXE to its window titled TITLE... shown (EXE closed then)
-//   HookBench keyfile PATH [CHAR] writes a mapping file with Q remapped to z (or CHAR) and no hot keys
+//   HookBench keyfile PATH [CHAR] writes a mapping file with Q remapped to z (or CHAR) and Alt+W typing "@"
 //   HookBench switch COUNT new|known  from the "Bare window" to a window of this program, bound to a file
 //                                 where Q types y: the time until Q does (milliseconds, "median p95")
 //   HookBench foreground          one GetForegroundWindow call, which the hook makes per key
@@ -26,12 +27,19 @@ double Median(std::vector<double> samples) {
   return samples.empty() ? 0 : samples[samples.size() / 2];
 }
 
-void Press(WORD vk) {
-  INPUT inputs[2] = {};
-  for (INPUT& input : inputs)
-    input = {INPUT_KEYBOARD, {.ki = {vk, static_cast<WORD>(::MapVirtualKeyA(vk, 0)), 0, 0, 0}}};
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ::SendInput(2, inputs, sizeof(INPUT));
+// The key pressed and released, inside Alt held when `alt`.
+void Press(WORD vk, bool alt = false) {
+  INPUT inputs[4] = {};
+  UINT count = 0;
+  const auto add = [&](WORD key, DWORD flags) {
+    inputs[count++] = {INPUT_KEYBOARD,
+                       {.ki = {key, static_cast<WORD>(::MapVirtualKeyA(key, 0)), flags, 0, 0}}};
+  };
+  if (alt) add(VK_LMENU, 0);
+  add(vk, 0);
+  add(vk, KEYEVENTF_KEYUP);
+  if (alt) add(VK_LMENU, KEYEVENTF_KEYUP);
+  ::SendInput(count, inputs, sizeof(INPUT));
 }
 
 // The character that arrived, 0 for none.
@@ -55,7 +63,7 @@ void Drain() {
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
 }
 
-int Latency(WORD vk, int count, char expected) {
+int Latency(WORD vk, int count, char expected, bool alt) {
   HWND window = ::CreateWindowExW(0, L"STATIC", L"HookBench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
                                   200, nullptr, nullptr, nullptr, nullptr);
   ::SetForegroundWindow(window);
@@ -65,7 +73,7 @@ int Latency(WORD vk, int count, char expected) {
   for (int i = 0; i < count; ++i) {
     LARGE_INTEGER start, end;
     ::QueryPerformanceCounter(&start);
-    Press(vk);
+    Press(vk, alt);
     const WPARAM typed = WaitForChar(2000);
     if (typed != static_cast<WPARAM>(expected))
       return std::printf("typed %u, not %c\n", unsigned(typed), expected), 1;
@@ -172,7 +180,8 @@ int Foreground() {
 }
 
 int KeyFile(const char* path, char q) {
-  std::string file(1078, '\0');  // five hot-key tables, all empty
+  std::string file(1078, '\0');  // five hot-key tables: the Alt column of the letters first, A to Z
+  file[2 * ('W' - 'A')] = '@';
   file += "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopzrstuvwxyz0123456789";
   file[1078 + 26 + 16] = q;
   file += " !\"#$%&'()*+,-./:;<=>?@[\\]^_`}~";
@@ -186,14 +195,15 @@ int KeyFile(const char* path, char q) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "latency" && argc == 5)
-    return Latency(static_cast<WORD>(std::strtol(argv[2], nullptr, 0)), std::atoi(argv[3]), argv[4][0]);
+  if ((mode == "latency" || mode == "hotkey") && argc == 5)
+    return Latency(static_cast<WORD>(std::strtol(argv[2], nullptr, 0)), std::atoi(argv[3]), argv[4][0],
+                   mode == "hotkey");
   if (mode == "startup" && argc == 4) return Startup(argv[2], argv[3]);
   if (mode == "keyfile" && (argc == 3 || argc == 4)) return KeyFile(argv[2], argc == 4 ? argv[3][0] : 'z');
   if (mode == "switch" && argc == 4) return Switch(std::atoi(argv[2]), std::string(argv[3]) == "new");
   if (mode == "foreground") return Foreground();
   std::puts(
-      "usage: HookBench latency VK COUNT CHAR | startup TITLE EXE | keyfile PATH [CHAR] | "
+      "usage: HookBench latency|hotkey VK COUNT CHAR | startup TITLE EXE | keyfile PATH [CHAR] | "
       "switch COUNT new|known | foreground");
   return 2;
 }

@@ -1,5 +1,6 @@
 // The least a low-level keyboard hook can do, as the baseline of the benchmarks: "pass" lets every key
-// through; "remap" turns Q into z with one SendInput, as the hook library does. Runs until closed.
+// through; "remap" turns Q into z with one SendInput, as the hook library does; "hotkey" turns Alt+W into
+// "@", releasing Alt first behind a neutral key (so no menu opens), as a hot key does. Runs until closed.
 #include <windows.h>
 
 #include <cstring>
@@ -8,15 +9,28 @@ namespace {
 
 constexpr ULONG_PTR Ours = 0x4D494E48;
 bool remap = false;
+bool hotKey = false;
+bool hotKeyDown = false;
+
+INPUT Key(WORD vk, WORD scan, DWORD flags) { return {INPUT_KEYBOARD, {.ki = {vk, scan, flags, 0, Ours}}}; }
 
 LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
   const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+  const bool up = (key->flags & LLKHF_UP) != 0;
   if (code == HC_ACTION && remap && key->vkCode == 'Q' && key->dwExtraInfo != Ours) {
-    if (!(key->flags & LLKHF_UP)) {
-      INPUT inputs[2] = {};
-      for (INPUT& input : inputs) input = {INPUT_KEYBOARD, {.ki = {0, u'z', KEYEVENTF_UNICODE, 0, Ours}}};
-      inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    if (!up) {
+      INPUT inputs[] = {Key(0, u'z', KEYEVENTF_UNICODE), Key(0, u'z', KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
       ::SendInput(2, inputs, sizeof(INPUT));
+    }
+    return 1;
+  }
+  if (code == HC_ACTION && hotKey && key->vkCode == 'W' && key->dwExtraInfo != Ours &&
+      (hotKeyDown || (::GetAsyncKeyState(VK_MENU) & 0x8000))) {
+    hotKeyDown = !up;
+    if (!up) {
+      INPUT inputs[] = {Key(0xE8, 0, 0), Key(0xE8, 0, KEYEVENTF_KEYUP), Key(VK_LMENU, 0x38, KEYEVENTF_KEYUP),
+                        Key(0, u'@', KEYEVENTF_UNICODE), Key(0, u'@', KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
+      ::SendInput(5, inputs, sizeof(INPUT));
     }
     return 1;
   }
@@ -27,6 +41,7 @@ LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   remap = std::strcmp(commandLine, "remap") == 0;
+  hotKey = std::strcmp(commandLine, "hotkey") == 0;
   HHOOK hook = ::SetWindowsHookExA(WH_KEYBOARD_LL, Hook, instance, 0);
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);

@@ -9,9 +9,6 @@ namespace tvx {
 namespace {
 
 constexpr std::uint8_t VkShift = 16;
-constexpr std::uint8_t VkMenu = 18;
-constexpr std::uint8_t VkCapital = 20;
-constexpr std::uint8_t VkNumpad0 = 96;
 constexpr unsigned CapsLockFlag = 0x8000;
 
 void Press(Keyboard& keyboard, std::uint8_t key) {
@@ -27,12 +24,14 @@ std::optional<HotKeyAction> ActionOf(unsigned w, std::int64_t lParam, const HotK
   return area.ActionByNumber(table, static_cast<int>(w & 0xFF), static_cast<int>(lParam));
 }
 
-void TypeScanned(Keyboard& keyboard, std::int16_t scanned) {
-  const auto key = static_cast<std::uint8_t>(scanned & 0xFF);
-  const bool shift = ((scanned >> 8) & 0xFF) == 1;
+// The key alone or with Shift alone; nothing for any other shift state or a dead key.
+bool TypeWithKey(Keyboard& keyboard, const LayoutKey& key, bool capsLock) {
+  const int shift = (key.scanned >> 8) & 0xFF;
+  if (key.scanned == -1 || shift > 1 || key.dead || (capsLock && key.capsLockChanges)) return false;
   if (shift) keyboard.PostVKey(VkShift, false);
-  Press(keyboard, key);
+  Press(keyboard, static_cast<std::uint8_t>(key.scanned & 0xFF));
   if (shift) keyboard.PostVKey(VkShift, true);
+  return true;
 }
 
 std::string Signed(std::int64_t value) { return std::to_string(static_cast<std::int32_t>(value)); }
@@ -63,11 +62,13 @@ bool IsExtendedKey(std::uint8_t vk) {
   }
 }
 
-void TypeAltCode(Keyboard& keyboard, std::string_view digits) {
-  keyboard.PostVKey(VkMenu, false);
-  for (char digit : digits) Press(keyboard, static_cast<std::uint8_t>(VkNumpad0 + (digit - '0')));
-  keyboard.PostVKey(VkMenu, true);
+void TypeCharacter(Keyboard& keyboard, char16_t ch, bool capsLock) {
+  if (TypeWithKey(keyboard, keyboard.KeyFor(ch), capsLock)) return;
+  keyboard.PostUnicode(ch, false);
+  keyboard.PostUnicode(ch, true);
 }
+
+bool IsLate(std::uint32_t pressedMs, std::uint32_t nowMs) { return nowMs - pressedMs > LateActionMs; }
 
 void KeyActionMsg(std::uint64_t wParam, std::int64_t lParam, const HotKeyAreaView& area, Keyboard& keyboard) {
   unsigned w = static_cast<unsigned>(wParam & 0xFFFF);
@@ -78,19 +79,11 @@ void KeyActionMsg(std::uint64_t wParam, std::int64_t lParam, const HotKeyAreaVie
   const auto carried = static_cast<HotKeyAction>((wParam >> 16) & 0xFFFF);
   const std::optional<HotKeyAction> action = carried ? std::optional(carried) : ActionOf(w, lParam, area);
   if (!action || *action == 0 || *action > LastKeyAction) return;
-  std::int16_t scanned = 0;
-  if (*action < 128) {
-    scanned = keyboard.VkKeyScanA(static_cast<char>(*action));
-    if ((scanned & 0xFF) == 0xFF) return;  // the layout has no key for it
-  }
-  if (capsLock) Press(keyboard, VkCapital);
-  if (const ActionKey* key = ActionKeyFor(*action))
+  if (const ActionKey* key = ActionKeyFor(*action)) {
     Press(keyboard, static_cast<std::uint8_t>(key->vk));
-  else if (*action >= 128)
-    TypeAltCode(keyboard, std::to_string(*action).insert(0, 1, '0'));
-  else
-    TypeScanned(keyboard, scanned);
-  if (capsLock) Press(keyboard, VkCapital);
+  } else if (const char16_t ch = keyboard.FromAnsi(static_cast<std::uint8_t>(*action))) {
+    TypeCharacter(keyboard, ch, capsLock);
+  }
 }
 
 std::string TraceParamsLine(std::uint64_t wParam, std::int64_t lParam) {

@@ -1,30 +1,40 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "core/app/KeyAction.h"
+#include "tests/core/xkb_layout.h"
 
 namespace tvx {
 namespace {
 
-// Records key events as "10v 41v 41^ 10^" (virtual key in hex, v down, ^ up) over a US layout.
+// Records key events as "10v 41v 41^ 10^" (virtual key in hex, v down, ^ up) and characters sent as
+// themselves as "u00E9v u00E9^", over a layout of the X keyboard database and Windows-1252.
 class RecordingKeyboard : public Keyboard {
  public:
+  explicit RecordingKeyboard(const std::string& layout = "us") : keys_(xkb::TypingKeys(layout)) {}
   std::string events;
 
-  void PostVKey(std::uint8_t key, bool up) override {
-    char text[8];
-    std::snprintf(text, sizeof text, "%s%02X%c", events.empty() ? "" : " ", key, up ? '^' : 'v');
-    events += text;
+  void PostVKey(std::uint8_t key, bool up) override { Add("%02X%c", key, up); }
+  void PostUnicode(char16_t ch, bool up) override { Add("u%04X%c", ch, up); }
+  char16_t FromAnsi(std::uint8_t ch) override {
+    return ch >= 0x80 && ch < 0xA0 ? xkb::Cp1252High[ch - 0x80] : ch;
   }
-  std::int16_t VkKeyScanA(char ch) override {
-    if (ch >= 'a' && ch <= 'z') return static_cast<std::int16_t>(ch - 'a' + 'A');
-    if (ch >= 'A' && ch <= 'Z') return static_cast<std::int16_t>(0x100 | ch);
-    if (ch == 1) return 0x0241;  // Ctrl+A
-    if (ch == 13) return 0x0D;
-    return -1;
+  LayoutKey KeyFor(char16_t ch) override {
+    const auto found = keys_.find(ch);
+    return found == keys_.end() ? LayoutKey{} : found->second;
   }
+
+ private:
+  void Add(const char* format, unsigned code, bool up) {
+    char text[16];
+    std::snprintf(text, sizeof text, format, code, up ? '^' : 'v');
+    events += (events.empty() ? "" : " ") + std::string(text);
+  }
+  std::map<char16_t, LayoutKey> keys_;
 };
 
 struct Area {
@@ -48,24 +58,25 @@ TEST(KeyActionMsg, EventSequences) {
   area.view.SetAction(alpha, Ctrl, 25, 256);
   area.view.SetAction(*TableByNumber(5), CtrlAlt, 2, 260);
   area.view.SetAction(alpha, Win, 0, 128);
-  area.view.SetAction(alpha, Win, 1, 1);
   area.view.SetAction(alpha, Win, 2, 400);
-  area.view.SetAction(alpha, Win, 3, 126);
   const Case cases[] = {
-      {"233 through its ANSI code", 0x0101, 0, "12v 60v 60^ 62v 62^ 63v 63^ 63v 63^ 12^"},
-      {"128, the lowest Alt code", 0x0103, 0, "12v 60v 60^ 61v 61^ 62v 62^ 68v 68^ 12^"},
+      {"233 as the character itself, never as an Alt code", 0x0101, 0, "u00E9v u00E9^"},
+      {"128 is the euro sign of the code page", 0x0103, 0, "u20ACv u20AC^"},
       {"capital A with Shift", 0x0101, 1, "10v 41v 41^ 10^"},
       {"small a without", 0x0101, 2, "41v 41^"},
       {"256 presses F1 alone", 0x0102, 25, "70v 70^"},
       {"Ctrl+Alt+Home bound to F5", 0x0504, 2, "74v 74^"},
-      {"Caps Lock flag wraps the action", 0x8504, 2, "14v 14^ 74v 74^ 14v 14^"},
+      {"the Caps Lock flag adds no Caps Lock press to a key", 0x8504, 2, "74v 74^"},
       {"table 0 carries B itself", 66, 0, "10v 42v 42^ 10^"},
-      {"table 0 with the Caps Lock flag", 0x8000 | 66, 0, "14v 14^ 10v 42v 42^ 10^ 14v 14^"},
+      {"table 0 with the Caps Lock flag: B as itself", 0x8000 | 66, 0, "u0042v u0042^"},
+      {"the Caps Lock flag leaves a digit on its key", 0x8000 | '1', 0, "31v 31^"},
+      {"Enter is a key", 13, 0, "0Dv 0D^"},
+      {"a control character no key types alone goes as itself", 1, 0, "u0001v u0001^"},
+      {"a byte the code page lacks does nothing", 0x81, 0, ""},
       {"a carried action wins over the entry named", 0x00410000ull | 0x0504, 2, "10v 41v 41^ 10^"},
-      {"a carried action with the Caps Lock flag", 0x01000000ull | 0x8504, 2, "14v 14^ 70v 70^ 14v 14^"},
+      {"a carried action with the Caps Lock flag", 0x01000000ull | 0x8504, 2, "70v 70^"},
       {"a carried action above 315 does nothing", 0xABCD0000ull | 66, 0, ""},
       {"bits above the low 32 are ignored", 0xABCD00000000ull | 66, 0, "10v 42v 42^ 10^"},
-      {"a shift state other than 1 adds no modifier", 0x0103, 1, "41v 41^"},
       {"empty entry", 0x0101, 3, ""},
       {"empty entry with the Caps Lock flag", 0x8101, 3, ""},
       {"column 0", 0x0100, 0, ""},
@@ -74,7 +85,6 @@ TEST(KeyActionMsg, EventSequences) {
       {"negative row", 0x0101, -1, ""},
       {"row beyond 32 bits", 0x0101, 0x100000000ll, ""},
       {"damaged entry above 315", 0x0103, 2, ""},
-      {"character the layout lacks", 0x8103, 3, ""},
       {"table 6 carries an action above 315", 0x0601, 0, ""},
       {"table 0 with code 0", 0, 0, ""},
   };
@@ -83,6 +93,68 @@ TEST(KeyActionMsg, EventSequences) {
     KeyActionMsg(c.wParam, c.lParam, area.view, keyboard);
     EXPECT_EQ(keyboard.events, c.events) << c.what;
   }
+}
+
+struct Typing {
+  const char* layout;  // in the X keyboard database
+  unsigned cell;       // the byte the cell holds, Windows-1252
+  bool capsLock;       // the message's Caps Lock flag
+  const char* events;
+};
+
+// The character the cell shows reaches the window as that character: on its key where the layout types it
+// alone or with Shift, as itself everywhere else.
+TEST(KeyActionMsg, TypingRuleOverLayouts) {
+  const Typing rows[] = {
+      // The key alone, and with Shift.
+      {"us", '@', false, "10v 32v 32^ 10^"},
+      {"de", 'y', false, "59v 59^"},
+      {"de", 'Q', false, "10v 51v 51^ 10^"},
+      {"de", 0xA7, false, "10v 33v 33^ 10^"},  // section sign, Shift+3
+      {"de", 0xFC, false, "DBv DB^"},          // u umlaut on its own key
+      {"fr", 'a', false, "41v 41^"},
+      {"fr", 0xE9, false, "32v 32^"},  // e acute on the 2 key
+      {"fr", '2', false, "10v 32v 32^ 10^"},
+      // AltGr: never a synthesised Ctrl+Alt.
+      {"de", '@', false, "u0040v u0040^"},
+      {"de", '{', false, "u007Bv u007B^"},
+      {"de", '\\', false, "u005Cv u005C^"},
+      {"de", 0x80, false, "u20ACv u20AC^"},
+      {"de", 0xB5, false, "u00B5v u00B5^"},
+      {"fr", '@', false, "u0040v u0040^"},
+      {"fr", '|', false, "u007Cv u007C^"},
+      // Dead keys, alone and with Shift: no dead-key state is left behind.
+      {"de", '^', false, "u005Ev u005E^"},
+      {"de", '`', false, "u0060v u0060^"},
+      {"fr", '^', false, "u005Ev u005E^"},
+      // No key of the layout.
+      {"us", 0xE9, false, "u00E9v u00E9^"},
+      {"us", 0x80, false, "u20ACv u20AC^"},
+      {"de", 0xE9, false, "u00E9v u00E9^"},
+      // Caps Lock on: a letter it would turn goes as itself, in the case the cell shows.
+      {"us", 'a', true, "u0061v u0061^"},
+      {"us", 'A', true, "u0041v u0041^"},
+      {"us", '@', true, "10v 32v 32^ 10^"},
+      {"de", 0xFC, true, "u00FCv u00FC^"},
+      {"de", '7', true, "37v 37^"},
+      {"fr", 'q', true, "u0071v u0071^"},
+  };
+  Area area;
+  for (const Typing& row : rows) {
+    RecordingKeyboard keyboard(row.layout);
+    KeyActionMsg((row.capsLock ? 0x8000 : 0) | row.cell, 0, area.view, keyboard);
+    EXPECT_EQ(keyboard.events, row.events)
+        << row.layout << " " << row.cell << (row.capsLock ? " Caps Lock" : "");
+  }
+}
+
+// The system's tick wraps after 49.7 days; an action is late only more than a second after its press.
+TEST(KeyActionMsg, LateIsMoreThanASecondOnAWrappingTick) {
+  EXPECT_FALSE(IsLate(5000, 5000));
+  EXPECT_FALSE(IsLate(5000, 6000));
+  EXPECT_TRUE(IsLate(5000, 6001));
+  EXPECT_FALSE(IsLate(0xFFFFFF00u, 0x2E8));
+  EXPECT_TRUE(IsLate(0xFFFFFF00u, 0x2E9));
 }
 
 // The grey keys and the arrows come from a real keyboard with the extended flag; an injected one without it

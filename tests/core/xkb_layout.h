@@ -1,7 +1,8 @@
 #pragma once
 // A keyboard layout's facts as Windows would report them, built from the X keyboard database
 // (/usr/share/X11/xkb/symbols): an independent source for what a German or French keyboard types.
-// Levels 1 and 2 give what VkKeyScanEx finds (no shift, Shift), level 3 what AltGr types.
+// Levels 1 and 2 give what VkKeyScanEx finds (no shift, Shift), level 3 what AltGr types, level 4 AltGr
+// with Shift.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/app/KeyAction.h"
 #include "core/hook/HotKeyConflicts.h"
 
 namespace tvx::xkb {
@@ -52,9 +54,11 @@ inline char16_t KeysymChar(const std::string& name) {
   if (name.size() == 1) return static_cast<unsigned char>(name[0]);
   if (name.size() == 5 && name[0] == 'U')
     return static_cast<char16_t>(std::stoul(name.substr(1), nullptr, 16));
+  if (name == "NoSymbol" || name == "VoidSymbol") return 0;
   const bool dead = name.rfind("dead_", 0) == 0;
   std::string spacing = dead ? name.substr(5) : name;
-  if (spacing == "circumflex" || spacing == "tilde") spacing = "ascii" + spacing;
+  if (spacing == "circumflex") spacing = "asciicircum";
+  if (spacing == "tilde") spacing = "asciitilde";
   const auto found = Keysyms().find(spacing);
   if (found == Keysyms().end() && !dead) ADD_FAILURE() << "keysym " << name << " has no character";
   return found == Keysyms().end() ? 0 : found->second;
@@ -67,8 +71,8 @@ inline constexpr std::array<const char*, 48> KeyCodes{
     "AD12", "AC01", "AC02", "AC03", "AC04", "AC05", "AC06", "AC07", "AC08", "AC09", "AC10", "AC11",
     "BKSL", "LSGT", "AB01", "AB02", "AB03", "AB04", "AB05", "AB06", "AB07", "AB08", "AB09", "AB10"};
 
-// Keysym names of the first three levels, by key code.
-using KeyLevels = std::map<std::string, std::array<std::string, 3>>;
+// Keysym names of the first four levels, by key code.
+using KeyLevels = std::map<std::string, std::array<std::string, 4>>;
 
 inline std::string ReadSymbols(const std::string& file) {
   std::ifstream in(SymbolsDir + file);
@@ -109,7 +113,7 @@ inline void ReadSection(const std::string& file, const std::string& section, Key
     at = end;
     if (open == std::string::npos) continue;
     std::istringstream levels(def.substr(open + 1, close - open - 1));
-    std::array<std::string, 3> names;
+    std::array<std::string, 4> names;
     for (std::string& name : names) {
       if (!std::getline(levels, name, ',')) break;
       name.erase(0, name.find_first_not_of(" \t\n"));
@@ -161,6 +165,38 @@ inline LayoutFacts Layout(const std::string& file, const std::string& name, KeyL
   }
   if (levels) *levels = keys;
   return facts;
+}
+
+// The capital of a small letter of Latin-1; 0 for anything else.
+inline char16_t Capital(char16_t c) {
+  if (c >= 'a' && c <= 'z') return static_cast<char16_t>(c - 'a' + 'A');
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 0x20);
+  return 0;
+}
+
+// Where the layout `file` puts each character, as Windows reports it to a program that types: the key
+// VkKeyScanEx finds (the lowest level first: no shift, Shift, AltGr as Ctrl+Alt, AltGr with Shift),
+// whether ToUnicodeEx finds it a dead key, and whether Caps Lock turns its case (a small letter with its
+// capital on Shift).
+inline std::map<char16_t, LayoutKey> TypingKeys(const std::string& file) {
+  KeyLevels keys;
+  ReadSection(file, "basic", keys);
+  std::map<char16_t, LayoutKey> found{{u' ', {0x20}}, {u'\r', {0x0D}}};
+  const int shiftStates[] = {0, 1, 6, 7};
+  for (int level = 0; level < 4; ++level) {
+    for (const char* code : KeyCodes) {
+      const auto names = keys.find(code);
+      if (names == keys.end() || names->second[level].empty()) continue;
+      const std::string &plain = names->second[0], &shifted = names->second[1];
+      const std::uint8_t vk = VirtualKey(code, KeysymChar(plain));
+      const char16_t typed = KeysymChar(names->second[level]);
+      if (vk == 0 || typed == 0 || found.count(typed)) continue;
+      const bool letter = !shifted.empty() && Capital(KeysymChar(plain)) == KeysymChar(shifted);
+      found[typed] = {static_cast<std::int16_t>(shiftStates[level] << 8 | vk),
+                      names->second[level].rfind("dead_", 0) == 0, level < 2 && letter};
+    }
+  }
+  return found;
 }
 
 }  // namespace tvx::xkb

@@ -1,5 +1,5 @@
 // A hot-key message with any parameters against any table contents: the action's key events stay
-// balanced (every key pressed is released again) and never come from outside the tables.
+// balanced (every key and character pressed is released again) and never come from outside the tables.
 #include <array>
 
 #include "core/app/KeyAction.h"
@@ -12,10 +12,13 @@ namespace {
 class CountingKeyboard : public Keyboard {
  public:
   std::array<int, 256> down{};
+  int unicodeDown = 0;
   void PostVKey(std::uint8_t key, bool up) override { down[key] += up ? -1 : 1; }
-  std::int16_t VkKeyScanA(char ch) override {
-    const auto c = static_cast<unsigned char>(ch);
-    return c >= 0x80 ? -1 : static_cast<std::int16_t>(c ^ scanMask);
+  void PostUnicode(char16_t, bool up) override { unicodeDown += up ? -1 : 1; }
+  char16_t FromAnsi(std::uint8_t ch) override { return ch == 0x81 ? 0 : ch; }
+  LayoutKey KeyFor(char16_t ch) override {
+    if (ch >= 0x80) return {};
+    return {static_cast<std::int16_t>(ch ^ scanMask), (scanMask & 0x80) != 0, (scanMask & 0x40) != 0};
   }
   std::uint16_t scanMask = 0;
 };
@@ -33,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto lParam = input.Value<std::int64_t>();
   KeyActionMsg(wParam, lParam, HotKeyAreaView(hotKeyBytes.data()), keyboard);
   for (const int balance : keyboard.down) fuzz::Require(balance == 0);
+  fuzz::Require(keyboard.unicodeDown == 0);
   TraceParamsLine(wParam, lParam);
   TraceCodeLine(wParam, lParam);
   return 0;

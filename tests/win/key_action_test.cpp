@@ -1,7 +1,9 @@
 // The real program carries out WM_USER+1 messages posted by another process: the focused window receives
-// the action's key events; WM_USER+2 and +3 append their lines to c:\test.
+// the action's key events, or the character itself where no key of its layout types it alone or with
+// Shift; an action that waited too long goes nowhere; WM_USER+2 and +3 append their lines to c:\test.
 #include <gtest/gtest.h>
 
+#include "core/app/KeyAction.h"
 #include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/hook_harness.h"
 
@@ -12,7 +14,8 @@ struct Posted {
   const char* what;
   WPARAM wParam;
   LPARAM lParam;
-  const char* keys;
+  const char* kind;  // what the target logs: "k" key events, "c" characters
+  const char* seen;
 };
 
 TEST(KeyAction, PostedMessagesReachTheFocusedWindow) {
@@ -29,24 +32,25 @@ TEST(KeyAction, PostedMessagesReachTheFocusedWindow) {
   Target target;
   ASSERT_TRUE(target.Focus());
   const Posted cases[] = {
-      {"233 as an Alt code", 0x0101, 0, "12v 60v 60^ 62v 62^ 63v 63^ 63v 63^ 12^"},
-      {"capital A", 0x0101, 1, "10v 41v 41^ 10^"},
-      {"small a", 0x0101, 2, "41v 41^"},
-      {"256 presses F1", 0x0402, 0, "70v 70^"},
-      {"Caps Lock flag around F5", 0x8504, 2, "14v 14^ 74v 74^ 14v 14^"},
-      {"table 0 carries B", 66, 0, "10v 42v 42^ 10^"},
-      {"bits above the low 16 are ignored", 0xABCD0000u | 0x0504, 2, "74v 74^"},
-      {"row outside the table", 0x0101, 26, ""},
-      {"column outside the table", 0x0108, 0, ""},
+      {"233 as the character itself", 0x0101, 0, "c", "00E9"},
+      {"and no key but the packet that carries it", 0x0101, 0, "k", "E7v E7^"},
+      {"capital A", 0x0101, 1, "k", "10v 41v 41^ 10^"},
+      {"small a", 0x0101, 2, "k", "41v 41^"},
+      {"256 presses F1", 0x0402, 0, "k", "70v 70^"},
+      {"no Caps Lock press around F5", 0x8504, 2, "k", "74v 74^"},
+      {"table 0 carries B", 66, 0, "k", "10v 42v 42^ 10^"},
+      {"bits above the low 16 are ignored", 0xABCD0000u | 0x0504, 2, "k", "74v 74^"},
+      {"row outside the table", 0x0101, 26, "k", ""},
+      {"column outside the table", 0x0108, 0, "k", ""},
   };
   for (const Posted& c : cases) {
     const std::size_t mark = target.Mark();
     ::PostMessageA(tavrix.MainWindow(), WM_USER + 1, c.wParam, c.lParam);
     // A message that types nothing is followed by one that types "a": handled in order, it shows that the
     // first was handled too.
-    const bool nothing = *c.keys == '\0';
+    const bool nothing = *c.seen == '\0';
     if (nothing) ::PostMessageA(tavrix.MainWindow(), WM_USER + 1, 0x0101, 2);
-    EXPECT_EQ(target.Since(mark, "k"), nothing ? "41v 41^" : c.keys) << c.what;
+    EXPECT_EQ(target.Since(mark, c.kind), nothing ? "41v 41^" : c.seen) << c.what;
   }
   const std::size_t mark = target.Mark();
   ::PostMessageA(tavrix.MainWindow(), WM_USER + 1, 0x0101, 1);
@@ -59,6 +63,32 @@ TEST(KeyAction, PostedMessagesReachTheFocusedWindow) {
   EXPECT_EQ(target.Since(arrow, "k"), "26v 26^ 74v 74^");
   EXPECT_EQ(target.Since(arrow, "e"), "26");
   EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
+}
+
+// The program's thread held up past a second (a slow save, say): the action pressed before goes nowhere,
+// not into whatever window is in front by then; the next one, pressed after, is typed.
+TEST(KeyAction, AnActionThatWaitedOverASecondIsDropped) {
+  Tables tables;
+  tables.Identity();
+  tables.Bind(Alphabetic, Alt, 1, 'b');
+  tables.Bind(Alphabetic, Alt, 2, 'a');
+  TavrixRun tavrix(tables);
+  ASSERT_TRUE(tavrix.loaded());
+  Target target("late");
+  ASSERT_TRUE(target.Focus());
+  const UniqueHandle thread(
+      ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, ::GetWindowThreadProcessId(tavrix.MainWindow(), nullptr)));
+  ASSERT_TRUE(thread);
+  const std::size_t mark = target.Mark();
+  ASSERT_NE(::SuspendThread(thread.get()), static_cast<DWORD>(-1));
+  ::PostMessageA(tavrix.MainWindow(), WM_USER + 1, 0x0101, 1);
+  ::Sleep(LateActionMs + 200);  // the message ages; nothing is awaited here
+  ::ResumeThread(thread.get());
+  // Handled in order: once "a" is there, the late "b" has had its turn.
+  ::PostMessageA(tavrix.MainWindow(), WM_USER + 1, 0x0101, 2);
+  EXPECT_TRUE(WaitFor([&] { return Typed(target, mark).find('a') != std::string::npos; }, 5s));
+  EXPECT_EQ(Typed(target, mark), "a");
+  EXPECT_EQ(target.KeysDown(), "");
 }
 
 TEST(KeyAction, TraceMessagesAppendLines) {
