@@ -20,7 +20,7 @@ constexpr UINT SetTablesTimeout = 2000;
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam);
-void CALLBACK SystemEvent(HWINEVENTHOOK, DWORD event, HWND, LONG, LONG, DWORD, DWORD);
+void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
 
 // One shared area, opened by name.
 class AreaMapping {
@@ -132,6 +132,7 @@ class HookLibrary {
       const KeyEvent event{static_cast<std::uint8_t>(key->vkCode), static_cast<std::uint16_t>(key->scanCode),
                            (key->flags & LLKHF_UP) != 0, (key->flags & LLKHF_EXTENDED) != 0, false};
       HWND foreground = ::GetForegroundWindow();
+      const KeyLayout& layout = LayoutOf(foreground);
       const auto window = reinterpret_cast<std::uintptr_t>(foreground);
       const bool keyDown = ReleaseAsksSystem(state_, event) && (::GetAsyncKeyState(event.vk) & 0x8000);
       const KeySystem system{ModifiersDown(), now, window, switches_, paused_.load(std::memory_order_relaxed),
@@ -140,7 +141,7 @@ class HookLibrary {
       const TableSets* sets = sets_.load(std::memory_order_acquire);
       const std::uint8_t set = sets ? SetOfWindow(*sets, window, RootOwnerOf(foreground)) : 0;
       const KeyOutput out =
-          DecideKey(state_, event, system, sets ? TablesOfSet(*sets, set) : Tables(), LayoutOf(foreground));
+          DecideKey(state_, event, system, sets ? TablesOfSet(*sets, set) : Tables(), layout);
       if (out.injectedCount) Inject(out);
       // The current file's hot keys go as the message other programs watch for; another file's carry
       // their action.
@@ -165,9 +166,6 @@ class HookLibrary {
     ForgetReleasedKeys(state_, KeysDown());
     ReadCapsLock();
   }
-  // Caps Lock turned where the hook sees no key (the lock screen, an elevation prompt, or Windows turning
-  // it off at a Shift press) would leave remapped letters in the wrong case until the next Caps Lock.
-  void OnForegroundChange() { ReadCapsLock(); }
   // From the program's thread. Each key reads the flag once and decides by that one reading.
   void Pause(bool paused) { paused_.store(paused, std::memory_order_relaxed); }
 
@@ -203,9 +201,7 @@ class HookLibrary {
     if (input) ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
     input_ = input;
     HWINEVENTHOOK desktop = ::SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH, nullptr,
-                                              SystemEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
-    HWINEVENTHOOK foreground = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
-                                                 SystemEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+                                              DesktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT);
     const UINT_PTR timer = ::SetTimer(nullptr, 0, WatchdogPeriod, nullptr);
     ::SetEvent(ready_);
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -215,7 +211,6 @@ class HookLibrary {
     }
     ::KillTimer(nullptr, timer);
     if (desktop) ::UnhookWinEvent(desktop);
-    if (foreground) ::UnhookWinEvent(foreground);
     // No key runs after this: the program may free what it published without a round trip.
     Uninstall();
     input_ = nullptr;
@@ -269,11 +264,14 @@ class HookLibrary {
   }
 
   // The layout of the thread the keys go to, not the one at start-up. The thread is asked for only when
-  // another window comes to the front: each question costs a trip into the system.
+  // another window comes to the front: each question costs a trip into the system. Caps Lock is read again
+  // then too: turned where the hook saw no key of it (the lock screen, an elevation prompt, Windows turning
+  // it off at a Shift press), it would leave remapped letters in the wrong case until the next Caps Lock.
   const KeyLayout& LayoutOf(HWND foreground) {
     if (foreground != layoutWindow_) {
       layoutWindow_ = foreground;
       layoutThread_ = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
+      ReadCapsLock();
     }
     const HKL hkl = ::GetKeyboardLayout(layoutThread_);
     return layouts_.For(reinterpret_cast<std::uintptr_t>(hkl), FillLayout);
@@ -327,11 +325,8 @@ LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
 
 // Ctrl+Alt+Del, the lock screen and elevation prompts switch the input desktop; keys released there are
 // never seen here.
-void CALLBACK SystemEvent(HWINEVENTHOOK, DWORD event, HWND, LONG, LONG, DWORD, DWORD) {
-  if (event == EVENT_SYSTEM_DESKTOPSWITCH)
-    Library.OnDesktopSwitch();
-  else
-    Library.OnForegroundChange();
+void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+  Library.OnDesktopSwitch();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // bound hot keys carry out their action, everything else arrives unchanged.
 #include <gtest/gtest.h>
 
+#include "core/hook/KeyMarker.h"
 #include "tests/win/support/hook_harness.h"
 
 namespace tvx::test {
@@ -128,6 +129,44 @@ TEST(HookKeys, KeysFlowWhileTheProgramIsBusy) {
   typed.erase(std::remove(typed.begin(), typed.end(), 'x'), typed.end());
   EXPECT_EQ(typed, "zwz");
   EXPECT_EQ(target.KeysDown(), "");
+}
+
+}  // namespace
+}  // namespace tvx::test
+
+namespace tvx::test {
+namespace {
+
+void SendKey(WORD vk, ULONG_PTR extra) {
+  INPUT inputs[2] = {};
+  for (INPUT& input : inputs)
+    input = {INPUT_KEYBOARD, {.ki = {vk, static_cast<WORD>(::MapVirtualKeyA(vk, 0)), 0, 0, extra}}};
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+// Caps Lock turned where the hook sees no key of it (here: a key it lets by as Tavrix's own; on Windows the
+// lock screen or an elevation prompt): from the first key in another window on, remapped letters follow the
+// system's Caps Lock again.
+TEST(HookKeys, CapsLockTurnedUnseenIsReadAgainInTheNextWindow) {
+  Tables tables;
+  tables.Identity();
+  tables.Remap(RemapTableId::Lower, 'q', 'z');
+  tables.Remap(RemapTableId::Upper, 'Q', 'W');
+  TavrixRun tavrix(tables);
+  ASSERT_TRUE(tavrix.loaded());
+  Target other("other");
+  Target target("caps");
+  ASSERT_EQ(::GetKeyState(VK_CAPITAL) & 1, 0);
+  for (const auto& [window, typed] : {std::pair{&target, "z"}, {&other, "W"}, {&target, "z"}}) {
+    ASSERT_TRUE(window->Focus());
+    const std::size_t mark = window->Mark();
+    SendKey('Q', 0);
+    EXPECT_EQ(Typed(*window, mark), typed) << window->log();
+    SendKey(VK_CAPITAL, TavrixKeyMarker);
+  }
+  EXPECT_EQ(::GetKeyState(VK_CAPITAL) & 1, 1);
+  SendKey(VK_CAPITAL, TavrixKeyMarker);
 }
 
 }  // namespace
