@@ -11,7 +11,7 @@ void AppTableSets::Prepare(const TApplications& apps, const ShortString& current
                            FileAccess& files, std::optional<TableSetAreas> lastDefault) {
   // Copied first: the tables may be this object's own.
   std::unique_ptr<Loaded> kept;
-  if (lastDefault) {
+  if (lastDefault && lastDefault->hotKeys && lastDefault->remap) {
     kept = std::make_unique<Loaded>();
     std::copy_n(lastDefault->hotKeys, AreaSize, kept->hotKeys.begin());
     std::copy_n(lastDefault->remap, AreaSize, kept->remap.begin());

@@ -188,7 +188,7 @@ void TAppMappings::Prepare() {
   WatchFolders(apps, currentFile);
   auto prepared = std::make_shared<AppTableSets>();
   std::optional<TableSetAreas> lastDefault;
-  if (prepared_) lastDefault = InForce(prepared_->Sets().sets[0]);
+  if (prepared_ && prepared_->Sets().sets[0].hotKeys) lastDefault = InForce(prepared_->Sets().sets[0]);
   if (bound_) prepared->Prepare(apps, currentFile, current_, files_, lastDefault);
   Report(prepared->Failed(), apps.DefaultFile(currentFile));
   if (prepared->Failed().empty()) {
