@@ -13,6 +13,8 @@ constexpr UINT HandOverMessage = WM_APP + 2;
 // The longest the user-interface thread waits for the worker to stop reading the areas (a worker blocked
 // on a dead share, say): the areas change then all the same.
 constexpr DWORD HandOverWait = 2000;
+// The longest a close waits for the worker.
+constexpr DWORD StopWait = 2000;
 // A save writes beside the file and renames it over: wait for the folder to settle before reloading.
 constexpr DWORD ReloadDelay = 100;
 constexpr std::size_t MaxKnownWindows = 2048;
@@ -78,7 +80,10 @@ void TAppMappings::Start(HWND mainWindow, TableSetAreas current) {
   current_ = current;
   ready_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   handedOverDone_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  thread_.reset(::CreateThread(nullptr, 0, &TAppMappings::ThreadProc, this, 0, &threadId_));
+  // The worker holds its object: one it was left running in may end after the program let go of it.
+  auto* held = new std::shared_ptr<TAppMappings>(shared_from_this());
+  thread_.reset(::CreateThread(nullptr, 0, &TAppMappings::ThreadProc, held, 0, &threadId_));
+  if (!thread_) delete held;
   // The worker's queue must exist before Configure posts to it.
   if (thread_ && ready_) ::WaitForSingleObject(ready_.get(), INFINITE);
 }
@@ -109,7 +114,12 @@ void TAppMappings::Configure(const TApplications& apps, const ShortString& curre
 void TAppMappings::Stop() {
   if (!thread_) return;
   ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-  ::WaitForSingleObject(thread_.get(), INFINITE);
+  if (::WaitForSingleObject(thread_.get(), StopWait) == WAIT_TIMEOUT) {
+    // Blocked in a file call on a share that stopped answering: left behind, and from now on it touches
+    // neither the areas nor the library. The hook goes back to the areas before they are unmapped.
+    abandoned_ = true;
+    HookSetTables()(nullptr);
+  }
   thread_.reset();
 }
 
@@ -118,7 +128,11 @@ std::vector<std::string> TAppMappings::TakeNotices() {
   return std::exchange(notices_, {});
 }
 
-DWORD WINAPI TAppMappings::ThreadProc(void* self) { return static_cast<TAppMappings*>(self)->Run(); }
+DWORD WINAPI TAppMappings::ThreadProc(void* held) {
+  const std::unique_ptr<std::shared_ptr<TAppMappings>> self(
+      static_cast<std::shared_ptr<TAppMappings>*>(held));
+  return (*self)->Run();
+}
 
 DWORD TAppMappings::Run() {
   WorkerOfThread = this;
@@ -133,7 +147,7 @@ DWORD TAppMappings::Run() {
       ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnWinEvent, 0, 0,
                         WINEVENT_OUTOFCONTEXT),
   };
-  for (bool running = true; running;) {
+  for (bool running = true; running && !abandoned_;) {
     std::vector<HANDLE> waits;
     for (const UniqueHandle& watch : folderWatches_) waits.push_back(watch.get());
     DWORD timeout = PollInterval();
@@ -189,7 +203,8 @@ void TAppMappings::Prepare() {
   auto prepared = std::make_shared<AppTableSets>();
   std::optional<TableSetAreas> lastDefault;
   if (prepared_ && prepared_->Sets().sets[0].hotKeys) lastDefault = InForce(prepared_->Sets().sets[0]);
-  if (bound_) prepared->Prepare(apps, currentFile, current_, files_, lastDefault);
+  if (bound_ && !abandoned_) prepared->Prepare(apps, currentFile, current_, files_, lastDefault);
+  if (abandoned_) return;  // the program closed while the files were read
   Report(prepared->Failed(), apps.DefaultFile(currentFile));
   if (prepared->Failed().empty()) {
     retryingSince_.reset();
@@ -255,6 +270,7 @@ DWORD TAppMappings::PollInterval() const {
 
 // The sets with every known window of a bound program; the library swaps them in between two keys.
 void TAppMappings::Publish() {
+  if (abandoned_) return;
   publisher_.Publish([this] {
     Publication next;
     if (!bound_ || !prepared_) return next;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <array>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -34,7 +35,7 @@ struct AreaCopy {
   std::array<std::uint8_t, AreaSize> remap{};
 };
 
-class TAppMappings {
+class TAppMappings : public std::enable_shared_from_this<TAppMappings> {
  public:
   TAppMappings() = default;
   TAppMappings(const TAppMappings&) = delete;
@@ -48,7 +49,8 @@ class TAppMappings {
   void HandOver();
   // The bindings or the current file changed: the worker prepares the sets again.
   void Configure(const TApplications& apps, const ShortString& currentFile);
-  // The hook goes back to the areas and the worker ends; before the areas are unmapped.
+  // The hook goes back to the areas and the worker ends; before the areas are unmapped. A worker blocked
+  // longer than two seconds (a bound file on a dead share) is left behind and does nothing more.
   void Stop();
   // What the user is to be told since the last call, each thing once.
   std::vector<std::string> TakeNotices();
@@ -106,6 +108,7 @@ class TAppMappings {
   std::optional<DWORD> reloadAt_;       // the tick the files are read again at
   std::optional<DWORD> retryingSince_;  // a file could not be read since this tick
   bool foregroundEvents_ = false;
+  std::atomic<bool> abandoned_ = false;
   bool windowsDropped_ = false;  // reported
   std::set<std::string> reported_;
 };

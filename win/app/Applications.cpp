@@ -12,26 +12,26 @@ namespace tvx {
 void TMainWin::StartAppMappings() {
   if (settingsStore_) apps_ = LoadApplications(*settingsStore_);
   // An older hook library cannot take the tables: the bindings are kept, and nothing publishes them.
-  if (HookSetTables()) appMappings_.Start(hwnd(), {HotKeys().data(), Remaps().data()});
+  if (HookSetTables()) appMappings_->Start(hwnd(), {HotKeys().data(), Remaps().data()});
   CurrentFileChanged();
 }
 
 void TMainWin::CurrentFileChanged() {
   if (settingsStore_) NoteCurrentFile(apps_, *settingsStore_, Settings.CurrentFile);
-  appMappings_.Configure(apps_, Settings.CurrentFile);
+  appMappings_->Configure(apps_, Settings.CurrentFile);
 }
 
 bool TMainWin::BindApplication(const std::string& program, const ShortString& file) {
   if (!settingsStore_ || !BindProgram(apps_, *settingsStore_, program, file, Settings.CurrentFile))
     return false;
-  appMappings_.Configure(apps_, Settings.CurrentFile);
+  appMappings_->Configure(apps_, Settings.CurrentFile);
   return true;
 }
 
 void TMainWin::UnbindApplication(const std::string& program) {
   if (!settingsStore_) return;
   UnbindProgram(apps_, *settingsStore_, program);
-  appMappings_.Configure(apps_, Settings.CurrentFile);
+  appMappings_->Configure(apps_, Settings.CurrentFile);
 }
 
 void TMainWin::MenuApplicationMappingsClick() {
@@ -41,7 +41,7 @@ void TMainWin::MenuApplicationMappingsClick() {
 }
 
 void TMainWin::AppMappingNoticeMsg() {
-  for (const std::string& text : appMappings_.TakeNotices())
+  for (const std::string& text : appMappings_->TakeNotices())
     ::MessageBoxA(hwnd(), text.c_str(), "Notice", MB_OK);
 }
 

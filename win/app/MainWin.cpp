@@ -185,7 +185,7 @@ void TMainWin::FormActivate() {
 
 void TMainWin::FormClose() {
   Reported([this] { SaveSettings(); });
-  appMappings_.Stop();
+  appMappings_->Stop();
   if (HotKeyArea) TavrixHookTerm(HotKeys().HookHandle());
   HotKeyArea.reset();
   RemapArea.reset();

@@ -206,7 +206,8 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   bool TrayCapable = false;
   std::unique_ptr<ProfileStore> settingsStore_;
   TApplications apps_;
-  TAppMappings appMappings_;
+  // Shared with its worker, which may outlive the window when a close leaves it behind.
+  std::shared_ptr<TAppMappings> appMappings_ = std::make_shared<TAppMappings>();
   TTrayIcon TaskIcon1;
   TFileDialog MyOpenDialog{FileDialogKind::Open, "Open Tavrix File"};
   TFileDialog MySaveDialog{FileDialogKind::Save, "New Tavrix File"};
