@@ -15,8 +15,6 @@ constexpr UINT HandOverMessage = WM_APP + 2;
 constexpr DWORD HandOverWait = 2000;
 // The longest a close waits for the worker.
 constexpr DWORD StopWait = 2000;
-// A save writes beside the file and renames it over: wait for the folder to settle before reloading.
-constexpr DWORD ReloadDelay = 100;
 constexpr std::size_t MaxKnownWindows = 2048;
 constexpr std::size_t MaxKnownProcesses = 64;  // then the ended ones are dropped, their handles closed
 // Not every system sends WinEvents across processes (Wine sends none): until one has come, the foreground
@@ -25,10 +23,7 @@ constexpr std::size_t MaxKnownProcesses = 64;  // then the ended ones are droppe
 constexpr DWORD FastPoll = 10;
 constexpr DWORD SlowPoll = 200;
 constexpr DWORD RecentInput = 2000;
-// A bound file that could not be read (another program writing it, say) is tried again this often, for
-// this long, and at each foreground change.
-constexpr DWORD RetryEvery = 3000;
-constexpr DWORD RetryFor = 60000;
+
 constexpr char FrameHost[] = "APPLICATIONFRAMEHOST.EXE";
 
 thread_local TAppMappings* WorkerOfThread = nullptr;
@@ -40,11 +35,6 @@ void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
   if (event == EVENT_SYSTEM_FOREGROUND && process != ::GetCurrentProcessId())
     WorkerOfThread->ForegroundEventsArrive();
   WorkerOfThread->WindowEvent(event, window);
-}
-
-// Milliseconds from now until `tick`, 0 once it has passed.
-DWORD TicksUntil(DWORD tick) {
-  return static_cast<DWORD>(std::max<LONG>(0, static_cast<LONG>(tick - ::GetTickCount())));
 }
 
 std::string FolderOf(const ShortString& file) {
@@ -151,14 +141,13 @@ DWORD TAppMappings::Run() {
     std::vector<HANDLE> waits;
     for (const UniqueHandle& watch : folderWatches_) waits.push_back(watch.get());
     DWORD timeout = PollInterval();
-    if (reloadAt_) timeout = std::min(timeout, TicksUntil(*reloadAt_));
+    if (const auto wait = reload_.Wait(::GetTickCount())) timeout = std::min<DWORD>(timeout, *wait);
     const DWORD woken = ::MsgWaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
                                                     timeout, QS_ALLINPUT);
     if (woken < WAIT_OBJECT_0 + waits.size()) {
       ::FindNextChangeNotification(waits[woken - WAIT_OBJECT_0]);
-      ReloadIn(ReloadDelay);
-    } else if (reloadAt_ && TicksUntil(*reloadAt_) == 0) {
-      reloadAt_.reset();
+      reload_.FolderChanged(::GetTickCount());
+    } else if (reload_.TakeDue(::GetTickCount())) {
       Prepare();
     }
     if (PollInterval() != INFINITE) WindowEvent(EVENT_SYSTEM_FOREGROUND, ::GetForegroundWindow());
@@ -206,12 +195,7 @@ void TAppMappings::Prepare() {
   if (bound_ && !abandoned_) prepared->Prepare(apps, currentFile, current_, files_, lastDefault);
   if (abandoned_) return;  // the program closed while the files were read
   Report(prepared->Failed(), apps.DefaultFile(currentFile));
-  if (prepared->Failed().empty()) {
-    retryingSince_.reset();
-  } else {
-    if (!retryingSince_) retryingSince_ = ::GetTickCount();
-    if (::GetTickCount() - *retryingSince_ < RetryFor) ReloadIn(RetryEvery);
-  }
+  reload_.Read(::GetTickCount(), prepared->Failed().empty());
   prepared_ = std::move(prepared);
   Publish();
 }
@@ -254,11 +238,6 @@ void TAppMappings::WatchFolders(const TApplications& apps, const ShortString& cu
     UniqueHandle owned(watch);
     if (folderWatches_.size() < MAXIMUM_WAIT_OBJECTS - 1) folderWatches_.push_back(std::move(owned));
   }
-}
-
-void TAppMappings::ReloadIn(DWORD milliseconds) {
-  const DWORD at = ::GetTickCount() + milliseconds;
-  if (!reloadAt_ || static_cast<LONG>(at - *reloadAt_) < 0) reloadAt_ = at;
 }
 
 DWORD TAppMappings::PollInterval() const {
@@ -311,7 +290,7 @@ void TAppMappings::WindowEvent(DWORD event, HWND window) {
     case EVENT_SYSTEM_FOREGROUND:
       if (window == foreground_) return;  // seen already; a window handle reused comes with its show
       foreground_ = window;
-      if (retryingSince_) ReloadIn(0);
+      reload_.ForegroundChanged(::GetTickCount());
       break;
     case EVENT_OBJECT_SHOW:  // resolved before it comes to the front
       if (::GetAncestor(window, GA_PARENT) != ::GetDesktopWindow()) return;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/app/AppSets.h"
+#include "core/app/ReloadSchedule.h"
 #include "core/app/TablePublisher.h"
 #include "core/settings/Applications.h"
 #include "win/app/HookExports.h"
@@ -70,7 +71,6 @@ class TAppMappings : public std::enable_shared_from_this<TAppMappings> {
   void Report(const std::vector<ShortString>& failedFiles, const ShortString& defaultFile);
   void Notify(std::string text);
   void WatchFolders(const TApplications& apps, const ShortString& currentFile);
-  void ReloadIn(DWORD milliseconds);
   // How long the worker may wait before it looks at the foreground window; INFINITE: it need not.
   DWORD PollInterval() const;
   void Resolve(HWND window);
@@ -105,8 +105,7 @@ class TAppMappings : public std::enable_shared_from_this<TAppMappings> {
   std::shared_ptr<AreaCopy> outgoing_;  // in force where a set reads the areas, until the next Configure
   TablePublisher publisher_{[](const TableSets* sets) { return HookSetTables()(sets) != 0; }};
   std::vector<UniqueHandle> folderWatches_;
-  std::optional<DWORD> reloadAt_;       // the tick the files are read again at
-  std::optional<DWORD> retryingSince_;  // a file could not be read since this tick
+  ReloadSchedule reload_;
   bool foregroundEvents_ = false;
   std::atomic<bool> abandoned_ = false;
   bool windowsDropped_ = false;  // reported
