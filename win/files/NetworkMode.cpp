@@ -8,13 +8,12 @@ namespace {
 
 constexpr UINT SyncTimerInterval = 60000;  // one tick is one minute of the automatic synchronisation
 constexpr UINT NetTimerInterval = 30000;   // the lock's heartbeat while this instance holds it
-constexpr DWORD SaveRetryMilliseconds = 2000;
-constexpr DWORD SaveRetryPause = 50;
 
 constexpr char InUseText[] = "Tavrix File in use by another user.  Please try again later.";
 constexpr char ChangedText[] =
     "Tavrix File has changed by another user.  Changed Tavrix file will be reloaded after clicking \"ok\".";
 constexpr char NotSavedText[] = "Tavrix File could not be saved.  Please try again later.";
+constexpr char TakenOverText[] = "Another user has taken over the Tavrix File.  Your change was not saved.";
 
 }  // namespace
 
@@ -26,6 +25,7 @@ bool TNetworkMode::FileInUse() {
       host_.ReloadKeepingCells(NetworkHost::Grids::All);
       [[fallthrough]];
     case EditPermission::Granted:
+      lostReported_ = false;
       ::SetTimer(host_.Owner(), NetTimer, NetTimerInterval, nullptr);
       return false;
     case EditPermission::InUse:
@@ -39,10 +39,34 @@ bool TNetworkMode::FileInUse() {
   return true;
 }
 
+// A release the share refused keeps the lock, and its heartbeat tries it again. A lock found taken over
+// here was kept until after the save: the file holds the edit, and the tables are brought up to date.
 void TNetworkMode::ReleaseSyncFile(int changed) {
   if (!Settings.NetworkMode) return;
-  // A release the share refused keeps the lock, and its heartbeat tries it again.
-  if (sync_.ReleaseSyncFile(changed)) ::KillTimer(host_.Owner(), NetTimer);
+  if (!sync_.Holding()) {
+    ::KillTimer(host_.Owner(), NetTimer);  // lost already, and reloaded then
+    return;
+  }
+  switch (sync_.ReleaseSyncFile(changed)) {
+    case LockResult::Done:
+      ::KillTimer(host_.Owner(), NetTimer);
+      break;
+    case LockResult::Lost:
+      LockLost(false);
+      break;
+    case LockResult::NotNow:
+      break;
+  }
+}
+
+// Nothing more is written for this lock: the heartbeat stops and the tables come back from the file, which
+// holds the other user's edits; the entry this edit stored goes with them.
+void TNetworkMode::LockLost(bool notice) {
+  ::KillTimer(host_.Owner(), NetTimer);
+  host_.ReloadKeepingCells(NetworkHost::Grids::All);
+  if (!notice || lostReported_) return;
+  lostReported_ = true;
+  ::MessageBoxA(host_.Owner(), TakenOverText, "Notice", MB_OK);
 }
 
 // A heartbeat still trying to release the previous file's lock ends with it.
@@ -78,27 +102,37 @@ void TNetworkMode::SyncTimerTimer() {
 
 // An edit attempt may have finished a pending release itself: the heartbeat then stops here.
 void TNetworkMode::NetTimerTimer() {
-  if (sync_.ReleasePending())
-    sync_.RetryRelease();
-  else
-    sync_.RefreshLock();
+  const bool releasing = sync_.ReleasePending();
+  const LockResult result = releasing ? sync_.RetryRelease() : sync_.RefreshLock();
+  if (result == LockResult::Lost) return LockLost(!releasing);
   if (!sync_.NeedsHeartbeat()) ::KillTimer(host_.Owner(), NetTimer);
 }
 
-// In network mode an edit counts as saved only once the file holds it: a save refused while another
-// instance reads the file is tried again for a moment, and otherwise reported, never counted.
+// An edit counts as saved only once the file holds it; in network mode, only while the lock on the share
+// is still ours. A save the file refuses is reported, in local mode once per file until a save succeeds;
+// the edit stays in force and the next save that succeeds writes it.
 bool TNetworkMode::SaveEdit() {
   if (!Settings.NetworkMode) {
-    host_.SaveTavrix(Settings.CurrentFile);
-    return true;
+    const bool saved = host_.SaveTavrix(Settings.CurrentFile);
+    if (saved) {
+      refusedFile_.reset();
+    } else if (refusedFile_ != Settings.CurrentFile) {
+      refusedFile_ = Settings.CurrentFile;
+      ::MessageBoxA(host_.Owner(), NotSavedText, "Error", MB_OK);
+    }
+    return saved;
   }
-  for (const DWORD start = ::GetTickCount(); !host_.SaveTavrix(Settings.CurrentFile);
-       ::Sleep(SaveRetryPause)) {
-    if (::GetTickCount() - start < SaveRetryMilliseconds) continue;
-    ::MessageBoxA(host_.Owner(), NotSavedText, "Error", MB_OK);
-    return false;
+  switch (sync_.SaveUnderLock([&] { return host_.SaveTavrix(Settings.CurrentFile); })) {
+    case LockResult::Done:
+      return true;
+    case LockResult::Lost:
+      LockLost(true);
+      return false;
+    case LockResult::NotNow:
+      break;
   }
-  return true;
+  ::MessageBoxA(host_.Owner(), NotSavedText, "Error", MB_OK);
+  return false;
 }
 
 // The lock taken by FileInUse is given back whatever happens, with 1 when the edit stored an entry and

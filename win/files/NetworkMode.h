@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "core/files/SyncFile.h"
 #include "core/settings/Settings.h"
@@ -58,6 +59,8 @@ class TNetworkMode {
   void EnableSyncTimer(bool enabled);
   void SyncTimerTimer();
   void NetTimerTimer();
+  // Another instance took the lock over: `notice` tells the user an edit was not saved (once an edit).
+  void LockLost(bool notice);
 
   NetworkHost& host_;
   TSettings& Settings;
@@ -65,6 +68,9 @@ class TNetworkMode {
   SyncSession sync_;
   std::int32_t SyncMinuteCount = 0;
   bool syncTimerEnabled_ = false;
+  bool lostReported_ = false;
+  // The file whose refused save was reported in local mode, until a save succeeds.
+  std::optional<ShortString> refusedFile_;
   // Per timer: its error report is up (the box pumps messages, and the timer must not stack reports).
   std::map<UINT_PTR, bool> reportShowing_;
 };
