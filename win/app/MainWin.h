@@ -10,9 +10,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/common/ShortString.h"
+#include "core/files/MappingFile.h"
 #include "core/hook/HotKeyConflicts.h"
 #include "core/hook/Messages.h"
 #include "core/keymap/Areas.h"
@@ -22,6 +24,7 @@
 #include "win/app/ApplicationWindow.h"
 #include "win/files/FileDialogs.h"
 #include "win/files/NetworkMode.h"
+#include "win/files/Win32Clock.h"
 #include "win/files/Win32FileAccess.h"
 #include "win/keymap/EditorHost.h"
 #include "win/keymap/HotKeyEditor.h"
@@ -137,6 +140,9 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void DoNew();
   void DoOpen();
   void OpenSaveFile(ShortString fileName);
+  // The tables of a file about to become current; nothing, the user told, when it cannot be read (a
+  // missing file told unless `missingSilently`).
+  std::optional<MappingRecord> ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently);
   void DoLastFiles(const ShortString& oldName, const ShortString& newName);
   void SetMenuLastFiles();
   void MenuLastFileClick(int number);  // 1 to 5
@@ -189,7 +195,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void ShowTrayIcon(bool shown);
   void ShowPaused();
   void SetCaption(const ShortString& fileName);
-  bool ChooseCurrentFile(TFileDialog& dialog);
+  std::optional<ShortString> ChooseTavrixFile(TFileDialog& dialog);
   HWND FirstGrid() const;
   void FocusFirstGrid();
   void RememberFocus();
@@ -212,6 +218,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   std::vector<ShortString> arguments_;
 
   Win32FileAccess files_;
+  Win32Clock clock_;
   TNetworkMode network_;
   // Per trace message that can come again while its report is on screen: that report is up.
   std::map<UINT_PTR, bool> reportShowing_;
