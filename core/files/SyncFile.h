@@ -67,8 +67,9 @@ enum class EditPermission {
   Changed,    // another instance saved a change: reload before editing
 };
 
-// Every edit attempt answers within this, whatever the share does.
-inline constexpr int EditDeadlineMilliseconds = 5000;
+// Every edit attempt answers within this, whatever the share does: before the window's wait for a file
+// call gives up (5 s), which then only catches a call stuck inside one system call.
+inline constexpr int EditDeadlineMilliseconds = 4500;
 // The same stamp for this long on this instance's tick: its holder is gone.
 inline constexpr std::int64_t LockAbandonedMilliseconds = 60000;
 

@@ -79,8 +79,9 @@ on_machine() {
 drive() {
   local prefix=$1 name limit=60
   shift
-  # A soak runs for the seconds it is given.
+  # A soak, or a stall, runs for the seconds it is given.
   [ "$1" = soak ] && limit=$(($2 + 60))
+  [ "$1" = stall ] && limit=$(($3 + 60))
   name="driver-$BASHPID-$RANDOM.txt"
   on_machine "$prefix" "$limit" "$windows_build/machine_driver.exe" "C:\\$name" "$@" || true
   cat "$prefix/drive_c/$name" 2>/dev/null || true

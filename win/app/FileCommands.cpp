@@ -50,10 +50,22 @@ std::optional<ShortString> TMainWin::ChooseTavrixFile(TFileDialog& dialog) {
 // it). A short file raises its I/O error.
 std::optional<MappingRecord> TMainWin::ReadToBecomeCurrent(const ShortString& fileName,
                                                            bool missingSilently) {
-  const TavrixRead read = ReadTavrixFile(files_, clock_, fileName);
+  struct Answer {
+    TavrixRead read;
+    bool exists;
+  };
+  const auto answer = calls_.Run<Answer>(hwnd(), [fileName](TFileCalls::Parts& parts) {
+    const TavrixRead read = ReadTavrixFile(parts.files, parts.clock, fileName);
+    return Answer{read, read.record || parts.files.Exists(fileName.str())};
+  });
+  if (!answer) {
+    ShowError(hwnd(), SystemErrorText(ERROR_TIMEOUT).c_str());
+    return std::nullopt;
+  }
+  const TavrixRead& read = answer->read;
   if (read.record) return read.record;
   // Missing: no such file, folder or name at all (an empty "/F").
-  if (read.refusal != FileNotFound && files_.Exists(fileName.str()))
+  if (read.refusal != FileNotFound && answer->exists)
     ShowError(hwnd(), SystemErrorText(read.refusal).c_str());
   else if (!missingSilently)
     ShowError(hwnd(), "File does not exist.");

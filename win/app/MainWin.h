@@ -22,9 +22,9 @@
 #include "core/settings/Settings.h"
 #include "win/app/AppMappings.h"
 #include "win/app/ApplicationWindow.h"
+#include "win/files/FileCalls.h"
 #include "win/files/FileDialogs.h"
 #include "win/files/NetworkMode.h"
-#include "win/files/Win32Clock.h"
 #include "win/files/Win32FileAccess.h"
 #include "win/keymap/EditorHost.h"
 #include "win/keymap/HotKeyEditor.h"
@@ -101,8 +101,10 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void SaveSettings() override;
 
   // Mapping file.
-  void LoadTavrix(const ShortString& fileName);
-  bool SaveTavrix(const ShortString& fileName) override;  // true when it wrote the file
+  // Each on the file worker. False when the file did not answer in time (a load of a file that cannot be
+  // opened keeps the tables, and is true).
+  bool LoadTavrix(const ShortString& fileName);
+  bool SaveTavrix(const ShortString& fileName);  // true when it wrote the file
   void InitTavrix();
   void OpenCurrentFile();
 
@@ -134,7 +136,8 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   bool SaveEdit() override { return network_.SaveEdit(); }
   void EditUnderLock(const std::function<bool()>& edit) override { network_.EditUnderLock(edit); }
   HWND Owner() const override { return hwnd(); }
-  void ReloadKeepingCells(Grids grids) override;
+  bool ReloadKeepingCells(Grids grids) override;
+  MappingRecord CurrentTables() const override { return RecordFromAreas(HotKeys(), Remaps()); }
 
   // File commands and the recent-files list.
   void DoNew();
@@ -217,8 +220,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   TPrintDialog MyPrintDialog;
   std::vector<ShortString> arguments_;
 
-  Win32FileAccess files_;
-  Win32Clock clock_;
+  TFileCalls calls_;
   TNetworkMode network_;
   // Per trace message that can come again while its report is on screen: that report is up.
   std::map<UINT_PTR, bool> reportShowing_;
