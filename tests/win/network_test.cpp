@@ -139,6 +139,16 @@ TEST_F(Network, TheDialogTheLockAndAnotherMachinesEdits) {
   ASSERT_TRUE(Handled(tavrix_.MainWindow(), WM_TIMER, 2, 0));  // NetTimer
   EXPECT_EQ(Sync().ChangeCount, 4);
   EXPECT_EQ(Sync().LockState, LockFree);
+
+  // A sync file that may not be written is reported at once with the system's number, not waited on as
+  // another program's hold.
+  ASSERT_TRUE(::SetFileAttributesA(sync_.c_str(), FILE_ATTRIBUTE_READONLY));
+  const ULONGLONG start = ::GetTickCount64();
+  EXPECT_EQ(TryEdit(), nullptr);
+  ExpectMessage("Tavrix 98", "I/O error 5");
+  EXPECT_LE(::GetTickCount64() - start, 1000u);
+  ::SetFileAttributesA(sync_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(Sync().LockState, LockFree);
 }
 
 // Another machine takes the lock over while the picker is open (this one slept past a minute): the next
