@@ -4,6 +4,8 @@
 //   edit ROW CODE      double-clicks the upper-case row ROW and picks the character CODE: "saved", or
 //                      "message CAPTION|TEXT" for the box that came instead (answered with OK)
 //   hold ROW           opens the picker of row ROW and leaves it open: "holding", or the message
+//   box SECONDS        waits that long for the program's message box: "message CAPTION|TEXT" (answered with
+//                      OK), or "nothing"
 //   byte ROW           "byte N": the character the upper-case row ROW makes now, from the shared area
 //   soak SECONDS ROWS  edits the given rows (e.g. 0,4,8) with ever new characters for SECONDS, checking
 //                      after each attempt that every edit it saw saved is still in force; then the figures
@@ -245,6 +247,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     result = OpenPicker(program, value, message) ? "holding" : message;
   }
   if (command == "byte") result = "byte " + std::to_string(UpperByte(value));
+  if (command == "box") {
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindProcessWindow(program.processId, "#32770", true)) != nullptr; },
+            value * 1000);
+    result = box ? AnswerMessage(program, box) : "nothing";
+  }
   if (command == "soak" && __argc > 4) result = Soak(program, value, Rows(__argv[4]));
   if (command == "stall" && __argc > 4) result = Stall(program, value, std::atoi(__argv[4]));
   return WriteResult(result);

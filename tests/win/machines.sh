@@ -88,6 +88,16 @@ drive() {
   rm -f "$prefix/drive_c/$name"
 }
 
+# signal_tavrix PREFIX SIGNAL: sends SIGNAL (STOP, CONT) to the program's processes on that machine, by
+# their ids: STOP is a machine that sleeps, CONT one that wakes up.
+signal_tavrix() {
+  local pid
+  for pid in $(grep -lai 'TAVRIX\.EXE' /proc/[0-9]*/cmdline 2>/dev/null | cut -d/ -f3); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$1" && kill -s "$2" "$pid"
+  done
+  return 0
+}
+
 # close_tavrix PREFIX: closes the program there the way its user would, if it runs.
 close_tavrix() {
   on_machine "$1" 30 "$windows_build/close_tavrix.exe" || true
