@@ -58,7 +58,10 @@ int main(int argc, char** argv) {
     bool granted = false;
     edits.push_back(Timed([&] {
       granted = session.FileInUse() == tvx::EditPermission::Granted;
-      if (granted) granted = tvx::SaveRecord(files, path, record) && session.ReleaseSyncFile(1);
+      if (granted)
+        granted = session.SaveUnderLock([&] { return tvx::SaveRecord(files, path, record); }) ==
+                      tvx::LockResult::Done &&
+                  session.ReleaseSyncFile(1) == tvx::LockResult::Done;
     }));
     if (!granted) return 1;
   }

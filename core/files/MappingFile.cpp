@@ -63,7 +63,7 @@ bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8
 }
 
 bool SaveRecord(FileAccess& files, const std::string& name, std::span<const std::uint8_t> bytes) {
-  if (!files.CanWrite(name)) return false;
+  if (files.WriteRefusal(name) != 0) return false;
   if (WriteBesideAndReplace(files, name, bytes)) return true;
   // A folder that lets files be changed but not created (a network share, say), or a target another
   // program holds open without delete sharing: the save must not fail where the plain write works. The
@@ -90,6 +90,19 @@ void RecordToAreas(const MappingRecord& record, const HotKeyAreaView& hotKeys, c
         hotKeys.SetAction(table, column, row, action);
       },
       [&](RemapTableId table, int row, std::size_t at) { remap.SetByte(table, row, record[at]); });
+}
+
+TavrixRead ReadTavrixFile(FileAccess& files, Clock& clock, const ShortString& fileName) {
+  constexpr std::int64_t WriterHoldMilliseconds = 1000;
+  constexpr int RetryMilliseconds = 50;
+  const std::int64_t until = clock.Tick() + WriterHoldMilliseconds;
+  for (;;) {
+    MappingRecord record;
+    if (LoadRecord(files, fileName.str(), record)) return {record, 0};
+    const unsigned long refusal = files.ReadRefusal();
+    if (refusal != SharingViolation || clock.Tick() >= until) return {std::nullopt, refusal};
+    clock.Sleep(RetryMilliseconds);
+  }
 }
 
 void InitTavrix(const HotKeyAreaView& hotKeys, const RemapAreaView& remap) {

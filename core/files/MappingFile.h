@@ -31,6 +31,9 @@ class FileAccess {
  public:
   virtual ~FileAccess() = default;
   virtual bool Exists(const std::string& name) = 0;
+  // Why the last Read that found nothing could not open its file: the system's error number (2 for a
+  // missing file, 32 for one another process writes).
+  virtual unsigned long ReadRefusal() const = 0;
   // How a reader shares the file. A mapping file is read only while nobody writes it (others may read);
   // the sync file and its guard are read while others may write, replace or remove them, so that one
   // instance's read never refuses another's save.
@@ -39,9 +42,10 @@ class FileAccess {
   // (missing, no access, or written by another process where others may only read).
   virtual std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::size_t size,
                                                         Sharing sharing) = 0;
-  // Whether `name` could be opened for writing with others only reading, or does not exist yet in an
-  // existing folder. False for a read-only file or one another process has open.
-  virtual bool CanWrite(const std::string& name) = 0;
+  // 0 when `name` could be opened for writing with others only reading, or does not exist yet in an
+  // existing folder; otherwise the system's error number (5 for a read-only file, 32 for one another
+  // process has open).
+  virtual unsigned long WriteRefusal(const std::string& name) = 0;
   // A new empty file in the folder of `name`, to be written and then put in its place; nothing when
   // none can be created there.
   virtual std::optional<std::string> CreateBeside(const std::string& name) = 0;
@@ -62,6 +66,19 @@ class FileAccess {
   virtual CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) = 0;
 };
 
+// Local time as an OLE date (days since 30 December 1899), a monotonic tick in milliseconds, and a way to
+// wait. Ages are only ever taken on the tick: the local time may be set anywhere at any moment.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual double Now() = 0;
+  virtual std::int64_t Tick() = 0;
+  virtual void Sleep(int milliseconds) = 0;
+};
+
+inline constexpr unsigned long FileNotFound = 2;
+inline constexpr unsigned long SharingViolation = 32;
+
 // Reads a whole record of `into.size()` bytes into `into`. False when the file cannot be opened; IoError
 // ("Read beyond end of file") when it is shorter. Bytes after the record are ignored.
 bool LoadRecord(FileAccess& files, const std::string& name, std::span<std::uint8_t> into,
@@ -75,6 +92,15 @@ bool SaveRecord(FileAccess& files, const std::string& name, std::span<const std:
 MappingRecord RecordFromAreas(const HotKeyAreaView& hotKeys, const RemapAreaView& remap);
 // Word by word, so the hook library reading the areas meanwhile never sees half of an entry.
 void RecordToAreas(const MappingRecord& record, const HotKeyAreaView& hotKeys, const RemapAreaView& remap);
+
+// A mapping file read for it to become current: its record, or why it could not be opened (the system's
+// error number, FileNotFound for a missing file). A file another program is writing (another instance's
+// save, say) is tried again for up to a second. A short file raises IoError.
+struct TavrixRead {
+  std::optional<MappingRecord> record;
+  unsigned long refusal = 0;
+};
+TavrixRead ReadTavrixFile(FileAccess& files, Clock& clock, const ShortString& fileName);
 
 void InitTavrix(const HotKeyAreaView& hotKeys, const RemapAreaView& remap);
 void LoadTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,

@@ -13,13 +13,12 @@
 namespace tvx {
 namespace {
 
-constexpr double MillisecondsPerDay = 86400000.0;
-constexpr double GuardWaitDays = 2000 / MillisecondsPerDay;    // then the lock counts as in use
-constexpr double GuardStaleDays = 10000 / MillisecondsPerDay;  // twice the longest attempt that holds one
+constexpr std::int64_t GuardWaitMilliseconds = 2000;    // then the lock counts as in use
+constexpr std::int64_t GuardStaleMilliseconds = 10000;  // twice the longest attempt that holds one
 constexpr std::uint32_t GuardStaleSpreadMilliseconds = 2000;
+constexpr std::int64_t SaveRetryMilliseconds = 2000;
 constexpr int RetryMilliseconds = 50;
 constexpr std::size_t GuardReadSize = 256;
-constexpr unsigned long SharingViolation = 32;
 
 template <typename T>
 void Put(std::uint8_t* at, T value) {
@@ -52,20 +51,13 @@ ShortString ReplaceLastThree(const ShortString& text, std::string_view ending) {
   return ShortString(whole.substr(0, whole.size() - std::min<std::size_t>(3, whole.size()))) + ending;
 }
 
-// The time of day of the elapsed time, rounded to milliseconds as a clock shows it.
-bool OneMinuteOrMore(double elapsedDays) {
-  const double timeOfDay = std::fabs(elapsedDays - std::trunc(elapsedDays));
-  const auto milliseconds = std::llround(timeOfDay * MillisecondsPerDay);
-  return milliseconds % static_cast<long long>(MillisecondsPerDay) >= 60000;
-}
-
 // Held while one instance reads, decides and writes the sync file. Its content is unique to its creator,
 // and whether another's guard is stale is judged by that content alone, on this instance's clock: the
 // creator's clock may be anything.
 class SyncGuard {
  public:
-  SyncGuard(SyncSession& session, double deadline) : session_(session) {
-    held_ = Acquire(std::min(deadline, session_.clock_.Now() + GuardWaitDays));
+  SyncGuard(SyncSession& session, std::int64_t deadline) : session_(session) {
+    held_ = Acquire(std::min(deadline, session_.clock_.Tick() + GuardWaitMilliseconds));
   }
   SyncGuard(const SyncGuard&) = delete;
   SyncGuard& operator=(const SyncGuard&) = delete;
@@ -80,7 +72,7 @@ class SyncGuard {
   FileAccess& files() { return session_.files_; }
   const std::string& name() const { return session_.guardFileName_.str(); }
 
-  bool Acquire(double until) {
+  bool Acquire(std::int64_t until) {
     std::optional<Content> removed, lastLook;
     for (;;) {
       const auto content = session_.NewGuardContent();
@@ -94,7 +86,7 @@ class SyncGuard {
         case FileAccess::CreateResult::Exists:
           break;
       }
-      const double now = session_.clock_.Now();
+      const std::int64_t now = session_.clock_.Tick();
       const Content found = files().Read(name(), GuardReadSize, FileAccess::Sharing::OthersAnything);
       // A guard that cannot be removed is passed by, so that no attempt waits on it again. Wine reports a
       // removal the server then refuses: the same guard is still there. (Whether a file of that name is
@@ -116,16 +108,16 @@ class SyncGuard {
     }
   }
 
-  // The same content for 10 s of this clock, across attempts in which no other was seen and none was
-  // missing. A clock set back starts the watch again.
-  bool Stale(const Content& found, double now) {
-    if (!session_.guardSeen_ || found != session_.seenGuard_ || now < session_.seenGuardSince_) {
+  // The same content for 10 s of this tick, across attempts in which no other was seen and none was
+  // missing.
+  bool Stale(const Content& found, std::int64_t now) {
+    if (!session_.guardSeen_ || found != session_.seenGuard_) {
       session_.seenGuard_ = found;
       session_.guardSeen_ = true;
       session_.seenGuardSince_ = now;
       return false;
     }
-    return now - session_.seenGuardSince_ >= session_.guardStaleDays_;
+    return now - session_.seenGuardSince_ >= session_.guardStaleMilliseconds_;
   }
 
   // Only while it still holds our content: another instance may have judged ours stale and made its own.
@@ -151,15 +143,16 @@ SyncSession::SyncSession(FileAccess& files, Clock& clock, std::string machine)
       clock_(clock),
       machine_(std::move(machine)),
       random_(std::random_device{}()),
-      guardStaleDays_(GuardStaleDays + (random_ % GuardStaleSpreadMilliseconds) / MillisecondsPerDay) {}
+      guardStaleMilliseconds_(GuardStaleMilliseconds + random_ % GuardStaleSpreadMilliseconds) {}
 
 // Time, machine and process, and a random part: two processes with the same number on two machines (or
 // two Wine prefixes) still make different guards.
 std::vector<std::uint8_t> SyncSession::NewGuardContent() {
   random_ = random_ * 1664525u + 1013904223u;
   char text[GuardReadSize];
-  const int length = std::snprintf(text, sizeof text, "%.9f %s %08x", clock_.Now(),
-                                   machine_.substr(0, GuardReadSize / 2).c_str(), static_cast<unsigned>(random_));
+  const int length =
+      std::snprintf(text, sizeof text, "%.9f %s %08x", clock_.Now(),
+                    machine_.substr(0, GuardReadSize / 2).c_str(), static_cast<unsigned>(random_));
   return std::vector<std::uint8_t>(text, text + std::max(0, length));
 }
 
@@ -168,6 +161,7 @@ std::vector<std::uint8_t> SyncSession::NewGuardContent() {
 void SyncSession::AttachSyncFile(const ShortString& mappingFile) {
   if (releasePending_) FinishRelease(Deadline());
   releasePending_ = false;
+  tookOver_ = false;
   syncFileName_ = ReplaceLastThree(mappingFile, "TVS");
   guardFileName_ = ReplaceLastThree(mappingFile, "TVK");
   ReadSyncFile();
@@ -200,33 +194,43 @@ bool SyncSession::ReadSyncFile() {
   return false;
 }
 
-void SyncSession::WriteSyncFile(double deadline) {
+void SyncSession::WriteSyncFile(std::int64_t deadline) {
   const auto bytes = EncodeSyncRecord(record_);
   const std::string& name = syncFileName_.str();
   while (!SaveRecord(files_, name, bytes)) {
+    // Only another process's hold passes: a file that may not be written is reported at once.
+    if (const unsigned long refusal = files_.WriteRefusal(name); refusal != 0 && refusal != SharingViolation)
+      throw IoError::System(refusal);
     // Refused until the deadline: reported as the sharing violation it was, never by a plain write over
     // the file, which could leave it short.
-    if (clock_.Now() >= deadline) throw IoError::System(SharingViolation);
-    if (!files_.Exists(name)) return files_.Write(name, bytes);  // a folder that lets no file be made beside it
+    if (clock_.Tick() >= deadline) throw IoError::System(SharingViolation);
+    if (!files_.Exists(name))
+      return files_.Write(name, bytes);  // a folder that lets no file be made beside it
     clock_.Sleep(RetryMilliseconds);
   }
 }
 
+// A release still pending is finished first; where it finds the lock taken over, the tables are
+// reloaded before the edit.
 EditPermission SyncSession::FileInUse() {
-  const double deadline = Deadline();
-  if (releasePending_ && !FinishRelease(deadline)) return EditPermission::InUse;
+  const std::int64_t deadline = Deadline();
+  if (releasePending_) {
+    const LockResult release = FinishRelease(deadline);
+    if (release == LockResult::NotNow) return EditPermission::InUse;
+    if (release == LockResult::Lost) return EditPermission::Changed;
+  }
   const SyncGuard guard(*this, deadline);
   if (!guard.held()) return EditPermission::InUse;
   return Decide(deadline);
 }
 
 // A record that cannot be read is never decided on: the one in memory may be a minute old.
-EditPermission SyncSession::Decide(double deadline) {
+EditPermission SyncSession::Decide(std::int64_t deadline) {
   while (!ReadSyncFile()) {
-    if (clock_.Now() >= deadline) return EditPermission::InUse;
+    if (clock_.Tick() >= deadline) return EditPermission::InUse;
     clock_.Sleep(RetryMilliseconds);
   }
-  const double now = clock_.Now();
+  const std::int64_t now = clock_.Tick();
   if (record_.LockState == LockHeld) {
     // A stamp not seen before: the holder is alive, or new. The same stamp for a minute: it died.
     if (record_.LockStamp != SeenLockStamp) {
@@ -234,8 +238,9 @@ EditPermission SyncSession::Decide(double deadline) {
       SeenLockSince = now;
       return EditPermission::InUse;
     }
-    if (!OneMinuteOrMore(now - SeenLockSince)) return EditPermission::InUse;
+    if (now - SeenLockSince < LockAbandonedMilliseconds) return EditPermission::InUse;
     TakeLock(deadline);
+    tookOver_ = true;
     knownChangeCount_ = record_.ChangeCount;
     return EditPermission::TakenOver;
   }
@@ -244,70 +249,101 @@ EditPermission SyncSession::Decide(double deadline) {
     return EditPermission::Changed;
   }
   TakeLock(deadline);
+  tookOver_ = false;
   return EditPermission::Granted;
 }
 
-void SyncSession::TakeLock(double deadline) {
+// The stamp always differs from the one on the share, so that a holder taken over never finds its own
+// there (two clocks can read the same).
+void SyncSession::TakeLock(std::int64_t deadline) {
+  double stamp = clock_.Now();
+  if (stamp == record_.LockStamp) stamp = std::nextafter(stamp, stamp + 1);
   record_.LockState = LockHeld;
-  RefreshLock(deadline);
+  record_.LockStamp = stamp;
+  WriteSyncFile(deadline);
+  heldStamp_ = stamp;
   holding_ = true;
 }
 
-void SyncSession::RefreshLock(double deadline) {
-  record_.LockStamp = clock_.Now();
-  WriteSyncFile(deadline);
-  heldStamp_ = record_.LockStamp;
-}
-
-// Only while this instance holds the lock: the record in memory is otherwise the last one read, which may
-// be another instance's lock, and writing it back would undo what was written since.
-void SyncSession::RefreshLock() {
-  if (holding_) RefreshLock(Deadline());
-}
-
-// The in-memory record goes back as it is, with the last stamp written: the file is not read first.
-bool SyncSession::ReleaseSyncFile(int delta) {
-  holding_ = false;
-  record_.ChangeCount += delta;
-  knownChangeCount_ = record_.ChangeCount;
-  record_.LockState = LockFree;
-  releasePending_ = true;
-  return WriteRelease(Deadline());
-}
-
-bool SyncSession::WriteRelease(double deadline) {
-  try {
-    WriteSyncFile(deadline);
-  } catch (const IoError&) {
-    return false;
+bool SyncSession::ReadOwnLock(std::int64_t deadline, bool& ours) {
+  while (!ReadSyncFile()) {
+    if (clock_.Tick() >= deadline) return false;
+    clock_.Sleep(RetryMilliseconds);
   }
-  releasePending_ = false;
+  ours = record_.LockState == LockHeld && record_.LockStamp == heldStamp_;
   return true;
 }
 
-bool SyncSession::RetryRelease() { return FinishRelease(Deadline()); }
+// Nothing more is written for this lock; the caller reloads the tables, which match the share's count.
+LockResult SyncSession::LoseLock() {
+  holding_ = false;
+  releasePending_ = false;
+  tookOver_ = false;
+  knownChangeCount_ = record_.ChangeCount;
+  return LockResult::Lost;
+}
 
-// A late release is written only over our own lock. Where another instance took the lock over meanwhile
-// (it reloaded the file, which holds our edit), the release is dropped and our tables are reloaded
-// before our next edit, since theirs may hold the other's edit by then.
-bool SyncSession::FinishRelease(double deadline) {
-  const SyncRecord release = record_;
+LockResult SyncSession::RefreshLock() {
+  if (!holding_) return LockResult::Lost;
+  const std::int64_t deadline = Deadline();
+  const SyncGuard guard(*this, deadline);
+  bool ours = false;
+  if (!guard.held() || !ReadOwnLock(deadline, ours)) return LockResult::NotNow;
+  if (!ours) return LoseLock();
+  double stamp = clock_.Now();
+  if (stamp == heldStamp_) stamp = std::nextafter(stamp, stamp + 1);
+  record_.LockStamp = stamp;
+  WriteSyncFile(deadline);
+  heldStamp_ = stamp;
+  return LockResult::Done;
+}
+
+// The guard stays while the file is written, so nobody takes the lock over between the look and the save.
+LockResult SyncSession::SaveUnderLock(const std::function<bool()>& save) {
+  if (!holding_) return LockResult::Lost;
+  const std::int64_t deadline = Deadline();
+  const SyncGuard guard(*this, deadline);
+  bool ours = false;
+  if (!guard.held() || !ReadOwnLock(deadline, ours)) return LockResult::NotNow;
+  if (!ours) return LoseLock();
+  // Another instance reading the file refuses the save for a moment.
+  const std::int64_t until = std::min(deadline, clock_.Tick() + SaveRetryMilliseconds);
+  while (!save()) {
+    if (clock_.Tick() >= until) return LockResult::NotNow;
+    clock_.Sleep(RetryMilliseconds);
+  }
+  return LockResult::Done;
+}
+
+LockResult SyncSession::ReleaseSyncFile(int delta) {
+  if (!holding_) return LockResult::Lost;
+  holding_ = false;
+  releasePending_ = true;
+  releaseDelta_ = tookOver_ ? 1 : delta;
+  return FinishRelease(Deadline());
+}
+
+LockResult SyncSession::RetryRelease() { return FinishRelease(Deadline()); }
+
+// Written only over our own lock: where another instance took it over meanwhile (it reloaded the file,
+// which holds our edit), nothing is written.
+LockResult SyncSession::FinishRelease(std::int64_t deadline) {
   try {
     const SyncGuard guard(*this, deadline);
-    if (guard.held() && ReadSyncFile()) {
-      if (record_.LockState == LockHeld && record_.LockStamp == heldStamp_) {
-        record_ = release;
-        WriteSyncFile(deadline);
-      } else {
-        knownChangeCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(record_.ChangeCount) - 1);
-      }
-      releasePending_ = false;
-      return true;
-    }
+    bool ours = false;
+    if (!guard.held() || !ReadOwnLock(deadline, ours)) return LockResult::NotNow;
+    if (!ours) return LoseLock();
+    record_.ChangeCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(record_.ChangeCount) +
+                                                    static_cast<std::uint32_t>(releaseDelta_));
+    record_.LockState = LockFree;
+    WriteSyncFile(deadline);
   } catch (const IoError&) {
+    return LockResult::NotNow;
   }
-  record_ = release;
-  return false;
+  knownChangeCount_ = record_.ChangeCount;
+  releasePending_ = false;
+  tookOver_ = false;
+  return LockResult::Done;
 }
 
 NetworkChoices ReadNetworkChoices(bool networkOption, bool autoSync, std::string_view minutes) {

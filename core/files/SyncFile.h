@@ -4,10 +4,19 @@
 // sync file is guarded by a short-lived guard file (".TVK") created exclusively, so two instances that
 // check in the same instant cannot both take the lock. The clock and the files are injected.
 //
+// The lock is this instance's only while the share says so: the heartbeat, the save and the release each
+// read the record under the guard first, and write nothing once another instance's stamp is there (it
+// took the lock over while this one slept or lost the share).
+//
+// One clock rule for the guard and the lock: ages are measured on this instance's monotonic tick, from
+// the moment it first saw a stamp or a guard's content unchanged; a stamp on the share is only compared
+// for equality. A change of the wall clock (daylight saving, a time zone, a step after a resume) never
+// makes a live lock or guard look old.
+//
 // The guard rules, for a file server whose clients' clocks differ and die at any moment:
 // - a guard holds its creator's time, machine, process and a random part, so no two are alike;
 // - a guard is stale when its content (empty or unreadable counts as content) has stayed the same for
-//   10 s of this instance's own clock (and a random part of up to 2 s, so that instances watching one
+//   10 s of this instance's tick (and a random part of up to 2 s, so that instances watching one
 //   guard seldom judge it in the same instant), across edit attempts; a guard is held at most one
 //   attempt (5 s);
 // - an instance removes a guard only when it still holds the content judged stale, or its own;
@@ -22,6 +31,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -50,18 +60,6 @@ SyncRecord DecodeSyncRecord(std::span<const std::uint8_t, SyncRecordSize> bytes)
 // `text` without its last three characters (whatever they are), then `ending`.
 ShortString ReplaceLastThree(const ShortString& text, std::string_view ending);
 
-// Local time as an OLE date (days since 30 December 1899), and a way to wait. Elapsed times are only ever
-// taken on one instance's own clock.
-class Clock {
- public:
-  virtual ~Clock() = default;
-  virtual double Now() = 0;
-  virtual void Sleep(int milliseconds) = 0;
-};
-
-// Whether an elapsed time (in days) reaches one minute, whole days not counted.
-bool OneMinuteOrMore(double elapsedDays);
-
 enum class EditPermission {
   Granted,    // this instance holds the lock now
   TakenOver,  // this instance took a dead holder's lock: reload silently, then edit (it may have saved)
@@ -69,8 +67,18 @@ enum class EditPermission {
   Changed,    // another instance saved a change: reload before editing
 };
 
-// Every edit attempt answers within this, whatever the share does.
-inline constexpr int EditDeadlineMilliseconds = 5000;
+// Every edit attempt answers within this, whatever the share does: before the window's wait for a file
+// call gives up (5 s), which then only catches a call stuck inside one system call.
+inline constexpr int EditDeadlineMilliseconds = 4500;
+// The same stamp for this long on this instance's tick: its holder is gone.
+inline constexpr std::int64_t LockAbandonedMilliseconds = 60000;
+
+// What the heartbeat, the save and the release found on the share.
+enum class LockResult {
+  Done,    // written (refreshed, saved, given back)
+  NotNow,  // the share could not be asked or refused the write: nothing written, try again later
+  Lost,    // another instance holds the lock now: nothing written, the tables are to be reloaded
+};
 
 // One instance's side of the protocol, for the current mapping file.
 class SyncSession {
@@ -80,15 +88,20 @@ class SyncSession {
 
   void AttachSyncFile(const ShortString& mappingFile);
   EditPermission FileInUse();
-  void RefreshLock();
-  // False when the release could not be written yet: the lock stays held by this instance, and
-  // RetryRelease goes on trying (on every heartbeat) until it is written.
-  bool ReleaseSyncFile(int delta);
+  // The heartbeat: a new stamp, while the lock on the share is still ours.
+  LockResult RefreshLock();
+  // Runs `save` (true when it wrote the mapping file) under the guard while the lock on the share is
+  // still ours; a save refused is tried again for a moment. NotNow when it did not save.
+  LockResult SaveUnderLock(const std::function<bool()>& save);
+  // NotNow when the release could not be written yet: the lock stays held by this instance, and
+  // RetryRelease goes on trying (on every heartbeat) until it is written. A release after a takeover
+  // counts a change whatever `delta` says: the holder taken over may have saved before it could count.
+  LockResult ReleaseSyncFile(int delta);
   bool Holding() const { return holding_; }
   bool ReleasePending() const { return releasePending_; }
   // Holding the lock, or still giving it back: the heartbeat has work to do.
   bool NeedsHeartbeat() const { return holding_ || releasePending_; }
-  bool RetryRelease();
+  LockResult RetryRelease();
   void ForgetSeenLock() { SeenLockStamp = 0; }
 
   const ShortString& SyncFileName() const { return syncFileName_; }
@@ -100,37 +113,41 @@ class SyncSession {
   // Creates a missing sync file (count 1, lock free). False when it is there but cannot be read now; the
   // record in memory then stays as it was.
   bool ReadSyncFile();
-  // Writes beside the sync file and replaces it, or in place where that is refused; a refusal is tried
-  // again until `deadline` (local clock), then raises IoError: a lock that was not written must not be
-  // taken.
-  void WriteSyncFile(double deadline);
-  EditPermission Decide(double deadline);
-  void TakeLock(double deadline);
-  void RefreshLock(double deadline);
-  bool WriteRelease(double deadline);
-  bool FinishRelease(double deadline);
-  double Deadline() { return clock_.Now() + EditDeadlineMilliseconds / 86400000.0; }
+  // Writes beside the sync file and replaces it, or in place where that is refused. A sharing violation
+  // is tried again until `deadline` (tick), then raises IoError: a lock that was not written must not be
+  // taken. Any other refusal (a read-only file, a folder the user may not write) raises it at once.
+  void WriteSyncFile(std::int64_t deadline);
+  EditPermission Decide(std::int64_t deadline);
+  void TakeLock(std::int64_t deadline);
+  // Under the guard, the record on the share read: whether the lock there is still the one we wrote.
+  // False when the share could not be asked.
+  bool ReadOwnLock(std::int64_t deadline, bool& ours);
+  LockResult LoseLock();
+  LockResult FinishRelease(std::int64_t deadline);
+  std::int64_t Deadline() { return clock_.Tick() + EditDeadlineMilliseconds; }
   std::vector<std::uint8_t> NewGuardContent();
 
   FileAccess& files_;
   Clock& clock_;
   std::string machine_;
   std::uint32_t random_;
-  double guardStaleDays_;
+  std::int64_t guardStaleMilliseconds_;
   ShortString syncFileName_;
   ShortString guardFileName_;
   SyncRecord record_;
   std::int32_t knownChangeCount_ = 0;
   double SeenLockStamp = 0;
-  double SeenLockSince = 0;
-  // The guard content last seen in another's guard, and since when on this clock.
+  std::int64_t SeenLockSince = 0;  // tick
+  // The guard content last seen in another's guard, and since when on this tick.
   std::optional<std::vector<std::uint8_t>> seenGuard_;
   bool guardSeen_ = false;
-  double seenGuardSince_ = 0;
+  std::int64_t seenGuardSince_ = 0;
   // A guard of ours that could not be removed: ours to remove at the next attempt.
   std::vector<std::uint8_t> leftGuard_;
-  bool holding_ = false;  // from a lock written until its release
+  bool holding_ = false;  // from a lock written until its release, or until another took it
   bool releasePending_ = false;
+  bool tookOver_ = false;  // the lock held was taken over from another instance
+  int releaseDelta_ = 0;
   double heldStamp_ = 0;  // the stamp of the lock this instance holds or is releasing
 };
 

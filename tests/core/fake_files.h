@@ -2,9 +2,12 @@
 // A folder of files in memory for the core's tests of file rules.
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,40 @@
 namespace tvx {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Time passes only in Sleep, so a loop that waits without sleeping shows as many calls of the clock. The
+// tick follows the local time except where it jumps.
+class FakeClock : public Clock {
+ public:
+  static constexpr double Second = 1.0 / 86400;
+  double now = 45000.5;  // a day in 2023, at noon
+  double jumped = 0;     // days the local time was set forward (or back) by
+  int calls = 0;
+  double slept = 0;                     // seconds
+  std::function<void(double)> onSleep;  // sees the seconds slept so far
+  double Now() override {
+    Called();
+    return now;
+  }
+  std::int64_t Tick() override {
+    Called();
+    return std::llround((now - jumped) * 86400000.0);
+  }
+  void Sleep(int milliseconds) override {
+    now += milliseconds * Second / 1000;
+    slept += milliseconds / 1000.0;
+    if (onSleep) onSleep(slept);
+  }
+  void Jump(double days) {
+    now += days;
+    jumped += days;
+  }
+
+ private:
+  void Called() {
+    if (++calls > 100000) throw std::runtime_error("a loop that never sleeps");
+  }
+};
 
 // The process ending in the middle of a save: whatever the step has done by then stays done.
 struct Killed {};
@@ -31,17 +68,25 @@ class FakeFiles : public FileAccess {
   bool removalsRefused = false;              // files may be created and changed but not removed
   bool removalsIgnored = false;              // a removal reports success and the file stays
   std::set<std::string> heldForReading;      // another program reads them, sharing neither write nor delete
+  std::set<std::string> readOnly;            // may be read, never written
   int created = 0;
+  unsigned long readRefusal = 0;
 
   bool Exists(const std::string& name) override { return files.count(name) != 0; }
+  unsigned long ReadRefusal() const override { return readRefusal; }
   // A file open for writing elsewhere counts as unreadable whatever the reader shares: the real sharing
   // rules are the Win32 tests' to check.
   std::optional<Bytes> Read(const std::string& name, std::size_t size, Sharing) override {
-    if (!files.count(name) || openForWriting.count(name)) return std::nullopt;
+    if (!files.count(name) || openForWriting.count(name)) {
+      readRefusal = files.count(name) ? SharingViolation : FileNotFound;
+      return std::nullopt;
+    }
     const Bytes& all = files.at(name);
     return Bytes(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(size, all.size())));
   }
-  bool CanWrite(const std::string&) override { return true; }
+  unsigned long WriteRefusal(const std::string& name) override {
+    return readOnly.count(name) ? AccessDenied : 0;
+  }
   std::optional<std::string> CreateBeside(const std::string& name) override {
     if (refusesNewFiles) return std::nullopt;
     const std::string temporary = name + ".tmp" + std::to_string(++created);
@@ -66,7 +111,8 @@ class FakeFiles : public FileAccess {
     return true;
   }
   bool WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) override {
-    if (!files.count(name) || inPlaceRefused || openForWriting.count(name) || heldForReading.count(name))
+    if (!files.count(name) || inPlaceRefused || openForWriting.count(name) || heldForReading.count(name) ||
+        readOnly.count(name))
       return false;
     Bytes& file = files[name];
     const bool killed = Step();
@@ -90,7 +136,7 @@ class FakeFiles : public FileAccess {
   }
 
  private:
-  static constexpr unsigned long SharingViolation = 32;
+  static constexpr unsigned long AccessDenied = 5;
   bool Step() { return killedAtStep && --*killedAtStep == 0; }
 };
 

@@ -17,24 +17,6 @@ const std::string Mapping = "S:\\KEYS\\OFFICE.TVX";
 const std::string Sync = "S:\\KEYS\\OFFICE.TVS";
 const std::string Guard = "S:\\KEYS\\OFFICE.TVK";
 
-// Time passes only in Sleep, so a loop that waits without sleeping shows as many calls of Now.
-class FakeClock : public Clock {
- public:
-  double now = 45000.5;  // a day in 2023, at noon
-  int calls = 0;
-  double slept = 0;                     // seconds
-  std::function<void(double)> onSleep;  // sees the seconds slept so far
-  double Now() override {
-    if (++calls > 100000) throw std::runtime_error("a loop that never sleeps");
-    return now;
-  }
-  void Sleep(int milliseconds) override {
-    now += milliseconds * Second / 1000;
-    slept += milliseconds / 1000.0;
-    if (onSleep) onSleep(slept);
-  }
-};
-
 // A shared folder that can let a second instance in at the moment the first reads the sync file.
 class SharedFolder : public FakeFiles {
  public:
@@ -68,21 +50,12 @@ struct Instance {
   }
 };
 
-TEST(SyncFile, RecordLayoutNamesAndTheMinuteRule) {
+TEST(SyncFile, RecordLayoutAndNames) {
   const auto bytes = EncodeSyncRecord({0x01020304, 2, 1.5});
   EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 6), (Bytes{4, 3, 2, 1, 2, 0}));
   EXPECT_EQ(DecodeSyncRecord(bytes), (SyncRecord{0x01020304, 2, 1.5}));
   EXPECT_EQ(ReplaceLastThree("C:\\KEYS\\OFFICE.TVX", "TVS"), "C:\\KEYS\\OFFICE.TVS");
   EXPECT_EQ(ReplaceLastThree("AB", "TVS"), "TVS");
-
-  struct Case {
-    double elapsed;
-    bool minute;
-  };
-  const Case cases[] = {{59.9 * Second, false}, {60 * Second, true},       {1 + 30 * Second, false},
-                        {1 + 61 * Second, true}, {2.0 / 24, true},         {-61 * Second, true},
-                        {0, false},              {3 + 59 * Second, false}};
-  for (const Case& c : cases) EXPECT_EQ(OneMinuteOrMore(c.elapsed), c.minute) << c.elapsed;
 }
 
 TEST(SyncFile, TheFirstEditAfterAttachingTakesTheLockAndCountsWhatItSaved) {
@@ -124,11 +97,11 @@ TEST(SyncFile, ALiveHolderKeepsOthersOutAndADeadOneIsTakenOverAfterAMinute) {
     a.session.RefreshLock();
     b.clock.now += 31 * Second;
   }
-  // A dies: the same stamp for a minute on B's clock; a day and 30 seconds counts as 30 seconds.
+  // A dies: the same stamp for a minute on B's clock.
   EXPECT_EQ(b.session.FileInUse(), EditPermission::InUse);
-  b.clock.now += 1 + 30 * Second;
+  b.clock.now += 59 * Second;
   EXPECT_EQ(b.session.FileInUse(), EditPermission::InUse);
-  b.clock.now += 31 * Second;
+  b.clock.now += 1 * Second;
   EXPECT_EQ(b.session.FileInUse(), EditPermission::TakenOver);
   EXPECT_EQ(folder.Record(), (SyncRecord{1, LockHeld, b.clock.now}));
 }
@@ -141,7 +114,7 @@ TEST(SyncFile, TwoInstancesCheckingInTheSameInstantDoNotBothGoAhead) {
   EXPECT_EQ(a.session.FileInUse(), EditPermission::Granted);
   EXPECT_EQ(second, EditPermission::InUse);
   EXPECT_EQ(folder.Record().LockStamp, a.clock.now);
-  EXPECT_GE(b.clock.now - 45000.5, 2 * Second);  // B waited for the guard before giving up
+  EXPECT_GE(b.clock.slept, 2);  // B waited for the guard before giving up
 }
 
 TEST(SyncFile, FailuresOfTheSyncFile) {
@@ -169,11 +142,22 @@ TEST(SyncFile, FailuresOfTheSyncFile) {
   // release can be written.
   folder.refusesNewFiles = false;
   folder.diskFullAfter = 5;
-  EXPECT_FALSE(b.session.ReleaseSyncFile(1));
+  EXPECT_EQ(b.session.ReleaseSyncFile(1), LockResult::NotNow);
   EXPECT_EQ(folder.Record().LockState, LockHeld);
   folder.diskFullAfter.reset();
-  EXPECT_TRUE(b.session.RetryRelease());
+  EXPECT_EQ(b.session.RetryRelease(), LockResult::Done);
   EXPECT_EQ(folder.Record(), (SyncRecord{2, LockFree, folder.Record().LockStamp}));
+  // Read-only: reported at once with the system's number, not waited on as a sharing violation.
+  folder.readOnly.insert(Sync);
+  a.clock.slept = 0;
+  try {
+    a.Attempt();
+    ADD_FAILURE() << "a read-only sync file took the lock";
+  } catch (const IoError& error) {
+    EXPECT_STREQ(error.what(), "I/O error 5");
+  }
+  EXPECT_LE(a.clock.slept, 0.1);
+  EXPECT_EQ(folder.Record().LockState, LockFree);
 }
 
 // Guards that stay: each case is tried once a second until an attempt goes through. A guard with the
@@ -268,11 +252,12 @@ TEST(SyncFile, ClocksAnHourApartNeverLetTwoInstancesIn) {
     Instance& holder = turn % 2 ? b : a;
     Instance& other = turn % 2 ? a : b;
     EXPECT_EQ(other.Attempt(), EditPermission::InUse) << turn;
-    holder.session.ReleaseSyncFile(1);
+    EXPECT_EQ(holder.session.ReleaseSyncFile(1), LockResult::Done) << turn;
     EXPECT_EQ(other.Attempt(), EditPermission::Changed) << turn;
     EXPECT_EQ(other.Attempt(), EditPermission::Granted) << turn;
   }
-  b.session.ReleaseSyncFile(1);
+  EXPECT_EQ(b.session.ReleaseSyncFile(1), LockResult::Lost);  // A holds it now: B's old record stays home
+  EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::Done);
   EXPECT_EQ(folder.Record().ChangeCount, 6);
 }
 
@@ -291,7 +276,7 @@ TEST(SyncFile, RefusedWritesOfTheSyncFileAreTriedAgainAndNoEditIsLost) {
       EXPECT_EQ(a.Attempt(), EditPermission::Granted);
       EXPECT_EQ(folder.Record().LockState, LockHeld);
     } else {
-      EXPECT_TRUE(a.session.ReleaseSyncFile(1));
+      EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::Done);
       EXPECT_EQ(folder.Record(), (SyncRecord{2, LockFree, folder.Record().LockStamp}));
     }
     EXPECT_GE(a.clock.slept, 1);
@@ -302,15 +287,15 @@ TEST(SyncFile, RefusedWritesOfTheSyncFileAreTriedAgainAndNoEditIsLost) {
   // Refused for a minute: the lock stays A's, B cannot take it over, and the heartbeat releases it later.
   ASSERT_EQ(a.Attempt(), EditPermission::Granted);
   folder.heldForReading.insert(Sync);
-  EXPECT_FALSE(a.session.ReleaseSyncFile(1));
+  EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::NotNow);
   EXPECT_TRUE(a.session.ReleasePending());
   EXPECT_EQ(folder.Record().LockState, LockHeld);
   EXPECT_EQ(b.Attempt(), EditPermission::InUse);
   b.clock.now += 61 * Second;
   EXPECT_THROW(b.session.FileInUse(), IoError);  // the takeover cannot be written either
-  EXPECT_FALSE(a.session.RetryRelease());
+  EXPECT_EQ(a.session.RetryRelease(), LockResult::NotNow);
   folder.heldForReading.clear();
-  EXPECT_TRUE(a.session.RetryRelease());
+  EXPECT_EQ(a.session.RetryRelease(), LockResult::Done);
   EXPECT_EQ(folder.Record(), (SyncRecord{3, LockFree, folder.Record().LockStamp}));
   EXPECT_EQ(b.Attempt(), EditPermission::Changed);
 
@@ -318,12 +303,12 @@ TEST(SyncFile, RefusedWritesOfTheSyncFileAreTriedAgainAndNoEditIsLost) {
   // reloads before its next edit.
   ASSERT_EQ(a.Attempt(), EditPermission::Granted);
   folder.heldForReading.insert(Sync);
-  EXPECT_FALSE(a.session.ReleaseSyncFile(1));
+  EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::NotNow);
   EXPECT_EQ(b.Attempt(), EditPermission::InUse);
   b.clock.now += 61 * Second;
   folder.heldForReading.clear();
   EXPECT_EQ(b.Attempt(), EditPermission::TakenOver);
-  EXPECT_TRUE(a.session.RetryRelease());
+  EXPECT_EQ(a.session.RetryRelease(), LockResult::Lost);
   EXPECT_EQ(folder.Record().LockState, LockHeld);
   b.session.ReleaseSyncFile(1);
   EXPECT_EQ(a.Attempt(), EditPermission::Changed);
@@ -334,7 +319,7 @@ TEST(SyncFile, RefusedWritesOfTheSyncFileAreTriedAgainAndNoEditIsLost) {
   ASSERT_EQ(b.Attempt(), EditPermission::Granted);
   const SyncRecord theirs = folder.Record();
   a.clock.now += 30 * Second;
-  a.session.RefreshLock();
+  EXPECT_EQ(a.session.RefreshLock(), LockResult::Lost);
   EXPECT_EQ(folder.Record(), theirs);
 }
 
@@ -350,6 +335,123 @@ TEST(SyncFile, ATakeoverAsksForAReloadAndTheEditGoesAhead) {
   b.session.ReleaseSyncFile(1);
   EXPECT_EQ(folder.Record().ChangeCount, 2);
   EXPECT_EQ(b.session.KnownChangeCount(), 2);
+  // A takeover that is then cancelled still counts a change: the holder taken over may have saved, and a
+  // third instance must reload before it saves its own tables over that edit.
+  Instance c(folder, "PC3 7");
+  ASSERT_EQ(b.Attempt(), EditPermission::Granted);
+  EXPECT_EQ(c.Attempt(), EditPermission::InUse);
+  c.clock.now += 60 * Second;
+  EXPECT_EQ(c.Attempt(), EditPermission::TakenOver);
+  EXPECT_EQ(c.session.ReleaseSyncFile(0), LockResult::Done);
+  EXPECT_EQ(folder.Record().ChangeCount, 3);
+  EXPECT_EQ(a.Attempt(), EditPermission::Changed);
+}
+
+// A holds the lock and stops (a laptop asleep, a share gone) for 90 s; B takes it over, saves and holds
+// it again. Whichever of A's heartbeat, save and release comes first, none of them writes anything: B's
+// lock and edit stand, and A is told to reload.
+TEST(SyncFile, AHolderThatLostItsLockWritesNothing) {
+  enum class First { Heartbeat, Save, Release };
+  for (const First first : {First::Heartbeat, First::Save, First::Release}) {
+    SharedFolder folder;
+    Instance a(folder, "PC1 7"), b(folder, "PC2 7");
+    folder.files[Mapping] = Bytes(4, 'A');
+    ASSERT_EQ(a.Attempt(), EditPermission::Granted);
+    EXPECT_EQ(b.Attempt(), EditPermission::InUse);
+    b.clock.now += 61 * Second;
+    ASSERT_EQ(b.Attempt(), EditPermission::TakenOver);
+    auto saveOf = [&](std::uint8_t who) {
+      return [&folder, who] {
+        folder.files[Mapping] = Bytes(4, who);
+        return true;
+      };
+    };
+    ASSERT_EQ(b.session.SaveUnderLock(saveOf('B')), LockResult::Done);
+    ASSERT_EQ(b.session.ReleaseSyncFile(1), LockResult::Done);
+    ASSERT_EQ(b.Attempt(), EditPermission::Granted);
+    const SyncRecord theirs = folder.Record();
+    EXPECT_EQ(theirs.ChangeCount, 2);
+
+    a.clock.now += 90 * Second;
+    const LockResult found = first == First::Heartbeat ? a.session.RefreshLock()
+                             : first == First::Save    ? a.session.SaveUnderLock(saveOf('A'))
+                                                       : a.session.ReleaseSyncFile(1);
+    EXPECT_EQ(found, LockResult::Lost);
+    EXPECT_FALSE(a.session.NeedsHeartbeat());
+    EXPECT_EQ(a.session.KnownChangeCount(), 2);  // the tables reloaded now match the share
+    EXPECT_EQ(a.session.RefreshLock(), LockResult::Lost);
+    EXPECT_EQ(a.session.SaveUnderLock(saveOf('A')), LockResult::Lost);
+    EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::Lost);
+    EXPECT_EQ(folder.Record(), theirs);
+    EXPECT_EQ(folder.files.at(Mapping), Bytes(4, 'B'));
+    EXPECT_EQ(folder.files.count(Guard), 0u);
+    EXPECT_EQ(a.Attempt(), EditPermission::InUse);  // B still holds it
+    ASSERT_EQ(b.session.ReleaseSyncFile(0), LockResult::Done);
+    EXPECT_EQ(a.Attempt(), EditPermission::Granted);
+  }
+}
+
+// Ages are taken on each instance's tick: the wall clock jumping an hour either way, on the holder's
+// machine or on the one waiting, never makes a live lock look abandoned.
+TEST(SyncFile, AWallClockJumpNeverTakesALiveLockOver) {
+  struct Case {
+    bool holderJumps;
+    double jump;
+  };
+  for (const Case c :
+       {Case{false, 1.0 / 24}, Case{false, -1.0 / 24}, Case{true, 1.0 / 24}, Case{true, -1.0 / 24}}) {
+    SharedFolder folder;
+    Instance a(folder, "PC1 7"), b(folder, "PC2 7");
+    ASSERT_EQ(a.Attempt(), EditPermission::Granted);
+    EXPECT_EQ(b.Attempt(), EditPermission::InUse);
+    (c.holderJumps ? a : b).clock.Jump(c.jump);
+    for (int beat = 0; beat < 4; ++beat) {
+      a.clock.now += 30 * Second;
+      b.clock.now += 30 * Second;
+      EXPECT_EQ(a.session.RefreshLock(), LockResult::Done) << c.holderJumps << c.jump;
+      EXPECT_EQ(b.Attempt(), EditPermission::InUse) << c.holderJumps << c.jump;
+    }
+    EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::Done);
+    EXPECT_EQ(b.Attempt(), EditPermission::Changed);
+  }
+}
+
+// A file to be made current is read first: one that another program writes for a moment is waited for
+// up to a second; a missing one, or one held longer, is refused with the system's reason.
+TEST(MappingFile, AFileBecomingCurrentIsReadFirst) {
+  struct Case {
+    const char* what;
+    bool present;
+    double heldSeconds;
+    unsigned long refusal;
+    double waited;  // seconds, at most
+  };
+  const Case cases[] = {
+      {"readable", true, 0, 0, 0},
+      {"written by another instance for half a second", true, 0.5, 0, 0.6},
+      {"held open for writing", true, 30, SharingViolation, 1.1},
+      {"missing", false, 0, FileNotFound, 0},
+  };
+  for (const Case& c : cases) {
+    SharedFolder folder;
+    FakeClock clock;
+    if (c.present) folder.files[Mapping] = Bytes(MappingRecordSize, 7);
+    if (c.heldSeconds > 0) folder.openForWriting.insert(Mapping);
+    clock.onSleep = [&](double slept) {
+      if (slept >= c.heldSeconds) folder.openForWriting.clear();
+    };
+    const TavrixRead read = ReadTavrixFile(folder, clock, Mapping);
+    EXPECT_EQ(read.record.has_value(), c.refusal == 0) << c.what;
+    EXPECT_EQ(read.refusal, c.refusal) << c.what;
+    EXPECT_LE(clock.slept, c.waited) << c.what;
+    if (read.record) {
+      EXPECT_EQ((*read.record)[0], 7) << c.what;
+    }
+  }
+  SharedFolder folder;
+  FakeClock clock;
+  folder.files[Mapping] = Bytes(100, 0);
+  EXPECT_THROW(ReadTavrixFile(folder, clock, Mapping), IoError);
 }
 
 TEST(SyncFile, TheNetworkDialogsChoices) {
@@ -359,11 +461,12 @@ TEST(SyncFile, TheNetworkDialogsChoices) {
     NetworkChoices expected;
   };
   const Case cases[] = {
-      {" 5 ", true, {true, true, 5}},   {"", true, {true, false, 0}},       {"0", true, {true, false, 0}},
-      {"$1E", true, {true, true, 30}},  {"70000", true, {true, true, 4464}}, {"7x", false, {true, false, 7}},
+      {" 5 ", true, {true, true, 5}},    {"", true, {true, false, 0}},        {"0", true, {true, false, 0}},
+      {"$1E", true, {true, true, 30}},   {"70000", true, {true, true, 4464}}, {"7x", false, {true, false, 7}},
       {"-1", true, {true, true, 65535}},
   };
-  for (const Case& c : cases) EXPECT_EQ(ReadNetworkChoices(true, c.autoSync, c.minutes), c.expected) << c.minutes;
+  for (const Case& c : cases)
+    EXPECT_EQ(ReadNetworkChoices(true, c.autoSync, c.minutes), c.expected) << c.minutes;
   EXPECT_EQ(FormatNumberGrouped(10, 1), "10");
   EXPECT_EQ(FormatNumberGrouped(65535, 1), "65,535");
   EXPECT_EQ(FormatNumberGrouped(1234567, 10), " 1,234,567");

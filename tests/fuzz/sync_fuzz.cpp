@@ -2,9 +2,11 @@
 // that jump anywhere, a share that refuses writes, removals or new files, and another program that writes
 // anything into the sync file or the guard file, removes them or holds them. No step may crash, read out
 // of bounds or wait past its deadline; a failure is an I/O error. Until another program changes the sync
-// file itself, two instances are never granted the lock at once, and the change count is one more than
-// the releases with a change that were written.
+// file itself, two instances are never granted the lock at once (one takes over a lock the other lost),
+// a holder that lost its lock writes nothing more, and the change count moves only when a release is
+// written, by its change (always one after a takeover).
 #include <cmath>
+#include <optional>
 
 #include "core/common/IoError.h"
 #include "core/files/SyncFile.h"
@@ -22,18 +24,31 @@ constexpr double Millisecond = 1 / 86400000.0;
 class FakeClock : public Clock {
  public:
   double now = 45000.5;
+  double tick = 0;
   double Now() override { return now; }
-  void Sleep(int milliseconds) override { now += milliseconds * Millisecond; }
+  std::int64_t Tick() override { return static_cast<std::int64_t>(tick); }
+  void Sleep(int milliseconds) override {
+    now += milliseconds * Millisecond;
+    tick += milliseconds;
+  }
 };
 
 struct Machine {
   FakeClock clock;
   SyncSession session;
   bool holding = false;  // granted, and not yet released
-  bool dead = false;     // its lock was taken over: it stops, as a machine that died does
-  int pendingChange = 0;
+  bool lost = false;     // its lock was taken over while it held it or was giving it back
+  bool tookOver = false;
+  int delta = 0;  // of the release being written
   explicit Machine(FakeFiles& folder, const char* name) : session(folder, clock, name) {}
 };
+
+std::optional<SyncRecord> OnShare(const FakeFiles& folder) {
+  const auto bytes = folder.files.find(Sync);
+  if (bytes == folder.files.end() || bytes->second.size() != SyncRecordSize) return std::nullopt;
+  return DecodeSyncRecord(
+      std::span<const std::uint8_t, SyncRecordSize>(bytes->second.data(), SyncRecordSize));
+}
 
 }  // namespace
 
@@ -43,13 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Machine machines[2] = {Machine(folder, "PC1 1"), Machine(folder, "PC2 1")};
   for (Machine& m : machines) m.session.AttachSyncFile(Mapping);
   bool tampered = false;
-  int changesWritten = 0;
   for (int steps = 0; !input.empty() && steps < 64; ++steps) {
     const std::uint8_t step = input.Byte();
     Machine& m = machines[step & 1];
     Machine& other = machines[~step & 1];
-    if (m.dead) continue;
     const bool pending = m.session.ReleasePending();
+    const bool otherHolds = (other.holding || other.session.ReleasePending()) && !other.lost;
+    const std::optional<SyncRecord> before = OnShare(folder);
+    bool releasing = pending;
     try {
       switch (step >> 1 & 15) {
         case 0:
@@ -59,26 +75,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           break;
         case 1: {
           if (m.holding) break;
-          const double start = m.clock.now;
+          const std::int64_t start = m.clock.Tick();
           const EditPermission permission = m.session.FileInUse();
-          Require(m.clock.now - start <= (EditDeadlineMilliseconds + 100) * Millisecond);
+          Require(m.clock.Tick() - start <= EditDeadlineMilliseconds + 100);
           if (permission != EditPermission::Granted && permission != EditPermission::TakenOver) break;
           m.holding = true;
-          if (!other.holding) break;
-          Require(tampered || permission == EditPermission::TakenOver);
-          other.dead = true;
-          other.holding = false;
+          m.tookOver = permission == EditPermission::TakenOver;
+          if (!otherHolds) break;
+          // Never two holders at once: the other's lock was taken over, and it writes nothing from now.
+          Require(tampered || m.tookOver);
+          other.lost = true;
           break;
         }
         case 2:
-          if (m.holding) m.session.RefreshLock();
+          if (!m.holding) break;
+          if (m.session.RefreshLock() == LockResult::Done) Require(tampered || !m.lost);
           break;
-        case 3:
+        case 3: {
           if (!m.holding) break;
           m.holding = false;
-          m.pendingChange = input.Byte() & 1;
-          m.session.ReleaseSyncFile(m.pendingChange);
+          const int change = input.Byte() & 1;
+          m.delta = m.tookOver ? 1 : change;
+          releasing = true;
+          m.session.ReleaseSyncFile(change);
           break;
+        }
         case 4:
           folder.files[Sync] = input.Bytes(input.Byte() % 20);
           tampered = true;
@@ -91,8 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           folder.files.erase(Guard);
           break;
         case 7: {
+          // The local time set anywhere; with the top bit, that much time passed too.
+          const bool passes = input.Byte() & 0x80;
           const double jump = input.Value<double>();
-          if (std::isfinite(jump) && std::fabs(jump) < 1e6) m.clock.now += jump;
+          if (!std::isfinite(jump) || std::fabs(jump) >= 1e6) break;
+          m.clock.now += jump;
+          if (passes) m.clock.tick += std::fabs(jump) / Millisecond;
           break;
         }
         case 8:
@@ -122,15 +147,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     } catch (const IoError&) {
     }
-    if (pending || (step >> 1 & 15) == 3) {
-      if (!m.session.ReleasePending()) changesWritten += m.pendingChange, m.pendingChange = 0;
-    }
     if (tampered) continue;
-    const auto bytes = folder.files.find(Sync);
-    Require(bytes == folder.files.end() || (bytes->second.size() == SyncRecordSize &&
-                                            DecodeSyncRecord(std::span<const std::uint8_t, SyncRecordSize>(
-                                                bytes->second.data(), SyncRecordSize))
-                                                    .ChangeCount == 1 + changesWritten));
+    const std::optional<SyncRecord> after = OnShare(folder);
+    if (!before || !after) continue;
+    // The count moves only when a release is written, by that release's change; a lost holder's release
+    // is never written, and only a lost holder's release is dropped.
+    const bool resolved = releasing && !m.session.ReleasePending();
+    const auto raised =
+        static_cast<std::uint32_t>(after->ChangeCount) - static_cast<std::uint32_t>(before->ChangeCount);
+    if (!resolved) {
+      Require(raised == 0);
+      continue;
+    }
+    Require(raised == (m.lost ? 0u : static_cast<std::uint32_t>(m.delta)));
+    if (!m.lost && !m.holding) Require(after->LockState == LockFree);
+    m.lost = false;
   }
   return 0;
 }

@@ -4,6 +4,8 @@
 //   edit ROW CODE      double-clicks the upper-case row ROW and picks the character CODE: "saved", or
 //                      "message CAPTION|TEXT" for the box that came instead (answered with OK)
 //   hold ROW           opens the picker of row ROW and leaves it open: "holding", or the message
+//   box SECONDS        waits that long for the program's message box: "message CAPTION|TEXT" (answered with
+//                      OK), or "nothing"
 //   byte ROW           "byte N": the character the upper-case row ROW makes now, from the shared area
 //   soak SECONDS ROWS  edits the given rows (e.g. 0,4,8) with ever new characters for SECONDS, checking
 //                      after each attempt that every edit it saw saved is still in force; then the figures
@@ -12,6 +14,9 @@
 //                      answer in milliseconds), an "other ATTEMPT MS OUTCOME" line for each attempt that
 //                      ended neither saved nor refused as in use or changed, and a "cell ROW CODE" line for
 //                      the last saved character of each row.
+//   stall ROW SECONDS  double-clicks the upper-case row ROW and sends the window round trips for SECONDS:
+//                      "longest MS answer MS OUTCOME", the longest round trip, and how long the attempt
+//                      took to a picker ("picker", cancelled) or a box (its text, answered with OK).
 //   read FILE MS       opens FILE for reading as another program would, sharing it for reading only,
 //                      and holds it MS milliseconds: "read", or "refused".
 #include <windows.h>
@@ -69,9 +74,15 @@ void DoubleClick(HWND window, int x, int y) {
     ::PostMessageA(window, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
 }
 
+// Answered once the window is not waiting for a file call either (its wait answers messages too).
 void RoundTrip(HWND window) {
   DWORD_PTR result = 0;
   ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+  WaitFor([&] { return !::GetPropA(window, tvx::FileCallProperty); });
+}
+
+long long MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
 // The box the program shows, answered with OK: "message CAPTION|TEXT".
@@ -160,6 +171,34 @@ std::string Soak(const Program& program, int seconds, const std::vector<int>& ro
   return out.str();
 }
 
+std::string Stall(const Program& program, int row, int seconds) {
+  ::SendMessageA(program.grid, WM_VSCROLL, SB_TOP, 0);
+  const auto clicked = Clock::now();
+  DoubleClick(program.grid, 21 + 20, row * 21 + 10);
+  long long longest = 0, answer = -1;
+  std::string outcome = "nothing";
+  while (MillisecondsSince(clicked) < seconds * 1000LL) {
+    const auto sent = Clock::now();
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(program.main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+    longest = std::max(longest, MillisecondsSince(sent));
+    if (answer < 0) {
+      if (const HWND picker = FindProcessWindow(program.processId, tvx::SelectCharacterClassName, true)) {
+        answer = MillisecondsSince(clicked);
+        outcome = "picker";
+        ::PostMessageA(picker, WM_CLOSE, 0, 0);
+      } else if (const HWND box = FindProcessWindow(program.processId, "#32770", true)) {
+        answer = MillisecondsSince(clicked);
+        outcome = Text(::GetDlgItem(box, 0xFFFF));
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+      }
+    }
+    Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return "longest " + std::to_string(longest) + " answer " + std::to_string(answer) + " " + outcome;
+}
+
 std::string HoldForReading(const char* name, int milliseconds) {
   const HANDLE file = ::CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -208,6 +247,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     result = OpenPicker(program, value, message) ? "holding" : message;
   }
   if (command == "byte") result = "byte " + std::to_string(UpperByte(value));
+  if (command == "box") {
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindProcessWindow(program.processId, "#32770", true)) != nullptr; },
+            value * 1000);
+    result = box ? AnswerMessage(program, box) : "nothing";
+  }
   if (command == "soak" && __argc > 4) result = Soak(program, value, Rows(__argv[4]));
+  if (command == "stall" && __argc > 4) result = Stall(program, value, std::atoi(__argv[4]));
   return WriteResult(result);
 }

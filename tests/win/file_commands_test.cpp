@@ -6,6 +6,8 @@
 #include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
+#include "win/sys/Handles.h"
+#include "win/sys/SystemError.h"
 
 namespace tvx::test {
 namespace {
@@ -78,7 +80,8 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
   EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)");
   EXPECT_EQ(TablesInForce(), defaults);
 
-  // A file too short to be a mapping file: the name is current already, the tables stay.
+  // A file that cannot be read never becomes current: one too short to be a mapping file, one another
+  // program holds open for writing (opened, and as a recent file). Nothing changes, and the error is shown.
   const std::string shortFile = tavrix.folder().File("SHORT.TVX");
   WriteFileBytes(shortFile, Bytes(100, 'x'));
   Command(tavrix, IdOpenFile1);
@@ -86,8 +89,26 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
   ASSERT_NE(open, nullptr);
   ChooseFile(open, shortFile);
   ExpectMessage(tavrix, "Tavrix 98", "Read beyond end of file");
-  EXPECT_EQ(WindowText(main), "Tavrix 98 (SHORT)");
+  EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)");
   EXPECT_EQ(TablesInForce(), defaults);
+  WriteFileBytes(officeFile, office);
+  {
+    const UniqueFile writer(::CreateFileA(officeFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(writer);
+    const std::string reason = SystemErrorText(ERROR_SHARING_VIOLATION);
+    for (const int id : {IdOpenFile1, IdMenuLastFile1}) {
+      Command(tavrix, id);
+      if (id == IdOpenFile1) {
+        open = WaitForDialog(tavrix.id(), "Open Tavrix File");
+        ASSERT_NE(open, nullptr);
+        ChooseFile(open, officeFile);
+      }
+      ExpectMessage(tavrix, "Error", reason.c_str());
+      EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)") << id;
+      EXPECT_EQ(TablesInForce(), defaults) << id;
+    }
+  }
 
   // New over an existing file: the replace prompt, then the default tables in it and in force.
   const std::string existing = tavrix.folder().File("EXISTING.TVX");
@@ -104,14 +125,15 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
   EXPECT_EQ(ReadFileBytes(existing), defaults);
   EXPECT_EQ(TablesInForce(), defaults);
 
-  // The list as the settings file keeps it: the files left, newest first; the missing one stays.
+  // The list as the settings file keeps it: the files left, newest first; none that could not be read.
   ASSERT_EQ(tavrix.Close(), 0);
   const std::string settings = SettingsFilePath();
   EXPECT_EQ(ProfileString(settings, "Misc", "Current File"), existing);
-  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 1"), shortFile);
-  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 2"), tavrix.KeyFile());
-  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 3"), officeFile);
-  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 4"), "");
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 1"), tavrix.KeyFile());
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 2"), officeFile);
+  EXPECT_EQ(ProfileString(settings, "Misc", "Last File 3"), "");
+  EXPECT_EQ(ReadFileBytes(officeFile), office);
+  EXPECT_EQ(ReadFileBytes(shortFile), Bytes(100, 'x'));
 }
 
 }  // namespace

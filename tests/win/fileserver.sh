@@ -57,6 +57,16 @@ mount_share() {
   fileserver_mounts+=("$1")
 }
 
+# signal_fileserver SIGNAL: sends SIGNAL (STOP, CONT) to the server and every session it serves, by their
+# ids: STOP is a server that stops answering, its clients' calls hanging until CONT.
+signal_fileserver() {
+  local pids pid
+  pids=$(cat "$fileserver_dir/sshd.pid")
+  for pid in $pids; do pids+=" $(ps -o pid= --ppid "$pid" | tr '\n' ' ')"; done
+  for pid in $pids; do pids+=" $(ps -o pid= --ppid "$pid" | tr '\n' ' ')"; done
+  for pid in $(echo "$pids" | tr ' ' '\n' | sort -u); do kill -s "$1" "$pid" 2>/dev/null || true; done
+}
+
 # stop_fileserver: every mount of this run, then the server.
 stop_fileserver() {
   local mount

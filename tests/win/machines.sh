@@ -79,12 +79,23 @@ on_machine() {
 drive() {
   local prefix=$1 name limit=60
   shift
-  # A soak runs for the seconds it is given.
+  # A soak, or a stall, runs for the seconds it is given.
   [ "$1" = soak ] && limit=$(($2 + 60))
+  [ "$1" = stall ] && limit=$(($3 + 60))
   name="driver-$BASHPID-$RANDOM.txt"
   on_machine "$prefix" "$limit" "$windows_build/machine_driver.exe" "C:\\$name" "$@" || true
   cat "$prefix/drive_c/$name" 2>/dev/null || true
   rm -f "$prefix/drive_c/$name"
+}
+
+# signal_tavrix PREFIX SIGNAL: sends SIGNAL (STOP, CONT) to the program's processes on that machine, by
+# their ids: STOP is a machine that sleeps, CONT one that wakes up.
+signal_tavrix() {
+  local pid
+  for pid in $(grep -lai 'TAVRIX\.EXE' /proc/[0-9]*/cmdline 2>/dev/null | cut -d/ -f3); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$1" && kill -s "$2" "$pid"
+  done
+  return 0
 }
 
 # close_tavrix PREFIX: closes the program there the way its user would, if it runs.

@@ -125,8 +125,8 @@ TEST_F(Network, TheDialogTheLockAndAnotherMachinesEdits) {
   picker = TryEdit();
   ASSERT_NE(picker, nullptr);
   {
-    const UniqueFile reader(::CreateFileA(sync_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile reader(::CreateFileA(sync_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(reader);
     const HWND grid = ::GetDlgItem(picker, picker::SymbolGrid);
     PostDoubleClick(grid, CellCentre(grid, SymbolColumnWidths, 10, 3));
@@ -139,11 +139,76 @@ TEST_F(Network, TheDialogTheLockAndAnotherMachinesEdits) {
   ASSERT_TRUE(Handled(tavrix_.MainWindow(), WM_TIMER, 2, 0));  // NetTimer
   EXPECT_EQ(Sync().ChangeCount, 4);
   EXPECT_EQ(Sync().LockState, LockFree);
+
+  // A sync file that may not be written is reported at once with the system's number, not waited on as
+  // another program's hold.
+  ASSERT_TRUE(::SetFileAttributesA(sync_.c_str(), FILE_ATTRIBUTE_READONLY));
+  const ULONGLONG start = ::GetTickCount64();
+  EXPECT_EQ(TryEdit(), nullptr);
+  ExpectMessage("Tavrix 98", "I/O error 5");
+  EXPECT_LE(::GetTickCount64() - start, 1000u);
+  ::SetFileAttributesA(sync_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(Sync().LockState, LockFree);
+}
+
+// Another machine takes the lock over while the picker is open (this one slept past a minute): the next
+// heartbeat finds it, writes nothing, reloads and tells the user; the choice made then is not saved, and no
+// second notice comes.
+TEST_F(Network, ALockTakenOverWhileThePickerIsOpen) {
+  SwitchNetworkModeOn();
+  const HWND main = tavrix_.MainWindow();
+  const HWND picker = TryEdit();
+  ASSERT_NE(picker, nullptr);
+  ASSERT_EQ(Sync().LockState, LockHeld);
+  auto theirs = ReadFileBytes(tavrix_.KeyFile());
+  theirs.at(1130 + 2) = '@';
+  WriteFileBytes(tavrix_.KeyFile(), theirs);
+  const SyncRecord takenOver{2, LockHeld, 12345.5};
+  WriteSync(takenOver);
+  ::PostMessageA(main, WM_TIMER, 2, 0);  // NetTimer
+  ExpectMessage("Notice", "Another user has taken over the Tavrix File.  Your change was not saved.");
+  EXPECT_EQ(TablesInForce(), theirs);
+  const HWND symbols = ::GetDlgItem(picker, picker::SymbolGrid);
+  PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 10, 3));
+  ASSERT_TRUE(WaitUntilGone(picker));
+  RoundTrip(main);
+  EXPECT_EQ(FindMessageBox(tavrix_.id()).window, nullptr);
+  EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()), theirs);
+  EXPECT_EQ(Sync(), takenOver);
+  EXPECT_EQ(TablesInForce(), theirs);
 }
 
 TEST_F(Network, AutomaticReloadsAndASaveTheFileRefuses) {
-  SwitchNetworkModeOn();  // every 5 minutes
   const HWND main = tavrix_.MainWindow();
+  // Local mode: a save the file refuses is reported once for that file, the edit staying in force, until a
+  // save succeeds; that save writes every edit.
+  {
+    const auto before = ReadFileBytes(tavrix_.KeyFile());
+    const UniqueFile held(::CreateFileA(tavrix_.KeyFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    for (const bool reported : {true, false}) {
+      const HWND picker = TryEdit();
+      ASSERT_NE(picker, nullptr);
+      const HWND symbols = ::GetDlgItem(picker, picker::SymbolGrid);
+      PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 10, 3));
+      if (reported) ExpectMessage("Error", "Tavrix File could not be saved.  Please try again later.");
+      ASSERT_TRUE(WaitUntilGone(picker));
+      RoundTrip(main);
+      EXPECT_EQ(FindMessageBox(tavrix_.id()).window, nullptr);
+      EXPECT_EQ(TablesInForce().at(1130 + 1), '~') << reported;
+    }
+    EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()), before);
+  }
+  HWND picker = TryEdit();
+  ASSERT_NE(picker, nullptr);
+  HWND symbols = ::GetDlgItem(picker, picker::SymbolGrid);
+  PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 10, 3));
+  ASSERT_TRUE(WaitUntilGone(picker));
+  RoundTrip(main);
+  EXPECT_EQ(ReadFileBytes(tavrix_.KeyFile()), TablesInForce());
+
+  SwitchNetworkModeOn();  // every 5 minutes
   auto theirs = ReadFileBytes(tavrix_.KeyFile());
   theirs.at(1130 + 2) = '@';
   WriteFileBytes(tavrix_.KeyFile(), theirs);
@@ -157,11 +222,11 @@ TEST_F(Network, AutomaticReloadsAndASaveTheFileRefuses) {
   const UniqueFile held(::CreateFileA(tavrix_.KeyFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(held);
-  const HWND picker = TryEdit();
+  picker = TryEdit();
   ASSERT_NE(picker, nullptr);
   const SyncRecord locked = Sync();
   EXPECT_EQ(locked.LockState, LockHeld);
-  const HWND symbols = ::GetDlgItem(picker, picker::SymbolGrid);
+  symbols = ::GetDlgItem(picker, picker::SymbolGrid);
   PostDoubleClick(symbols, CellCentre(symbols, SymbolColumnWidths, 10, 3));
   ExpectMessage("Error", "Tavrix File could not be saved.  Please try again later.");
   EXPECT_EQ(Sync(), (SyncRecord{1, LockFree, locked.LockStamp}));

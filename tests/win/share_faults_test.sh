@@ -77,4 +77,34 @@ expect "A has B's edits before its next one" "$(drive "$a" edit 10 33)" \
 expect "and then edits" "$(drive "$a" edit 7 63)" saved
 expect "the file holds every edit" "$(od -A n -t u1 -j 1082 -N 4 "$shared/SHARED.TVX" | tr -s ' ')" " 60 61 62 63"
 
+# The server stops answering for 20 s while B tries an edit: B's window answers every round trip at once,
+# the attempt ends at 5 s with the in-use message, and its late answer is honoured (a lock it took is
+# given back), so the next edit after the server is back goes through.
+signal_fileserver STOP
+drive "$b" stall 8 25 >"$work/stall.txt" &
+stall_driver=$!
+sleep 20
+signal_fileserver CONT
+wait "$stall_driver" || true
+read -r _ longest _ answer outcome <"$work/stall.txt"
+echo "server stopped for 20 s: longest round trip $longest ms, the attempt answered after $answer ms: $outcome"
+expect "B's window answered every round trip within 200 ms" "$([ "$longest" -le 200 ] && echo yes)" yes
+expect "the attempt ended by 5 s" "$([ "$answer" -ge 0 ] && [ "$answer" -le 5600 ] && echo yes)" yes
+expect "with the in-use message" "$outcome" "Tavrix File in use by another user.  Please try again later."
+free=no
+for attempt in $(seq 60); do
+  [ "$(sync_record "$shared/SHARED.TVS" | cut -d' ' -f2)" = 2 ] && free=yes && break
+  sleep 1
+done
+expect "a lock the late answer took is given back" "$free" yes
+# B has not seen A's last edit: the late answer may have brought it in, or the next attempt does.
+outcome=$(drive "$b" edit 8 64)
+if [ "$outcome" != saved ]; then
+  expect "B is told of A's change first" "$outcome" \
+    'message Notice|Tavrix File has changed by another user.  Changed Tavrix file will be reloaded after clicking "ok".'
+  outcome=$(drive "$b" edit 8 64)
+fi
+expect "B edits again once the server is back" "$outcome" saved
+expect "the file holds it, and A's edit" "$(od -A n -t u1 -j 1085 -N 2 "$shared/SHARED.TVX" | tr -s ' ')" " 63 64"
+
 expectations_met

@@ -6,6 +6,8 @@
 #include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/app/MainWin.h"
+#include "win/sys/Handles.h"
+#include "win/sys/SystemError.h"
 
 namespace tvx::test {
 namespace {
@@ -57,17 +59,27 @@ TEST(StartupOptions, SettingsOptionsLastAndBrowseOnlyDoesNot) {
 }
 
 // An unreadable "/F" file is reported on its own: the current file stays, and the options after it apply.
-TEST(StartupOptions, AShortFileCostsNeitherTheCurrentFileNorTheOptionsAfterIt) {
+// Unreadable: too short, or held open for writing by another program for longer than a save takes.
+TEST(StartupOptions, AnUnreadableFileCostsNeitherTheCurrentFileNorTheOptionsAfterIt) {
   TavrixProcess tavrix;
   const auto tables = TablesInForce();
   ASSERT_EQ(tavrix.Close(), 0);
-  WriteFileBytes(tavrix.folder().File("X.TVX"), std::vector<std::uint8_t>(10, 0x41));
+  const std::string shortFile = tavrix.folder().File("X.TVX"), heldFile = tavrix.folder().File("HELD.TVX");
+  WriteFileBytes(shortFile, std::vector<std::uint8_t>(10, 0x41));
+  WriteFileBytes(heldFile, std::vector<std::uint8_t>(1171, 0x42));
+  const UniqueFile writer(::CreateFileA(heldFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(writer);
 
-  tavrix.Restart("/FX.TVX /BA");
-  MessageBoxInfo box;
-  ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix.id())).window != nullptr; }));
-  EXPECT_EQ(box.text, "Read beyond end of file");
-  PressOk(box);
+  tavrix.Restart("/FX.TVX /FHELD.TVX /BA");
+  for (const std::string& expected :
+       {std::string("Read beyond end of file"), SystemErrorText(ERROR_SHARING_VIOLATION)}) {
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix.id())).window != nullptr; }));
+    EXPECT_EQ(box.text, expected);
+    PressOk(box);
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindow(box.window) == FALSE; }));
+  }
   EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(tavrix.MainWindow()) != FALSE; }));
   EXPECT_EQ(WindowText(tavrix.MainWindow()), "Tavrix 98 (KEY)  [Browse Only Mode]");
   EXPECT_EQ(TablesInForce(), tables);
@@ -76,7 +88,7 @@ TEST(StartupOptions, AShortFileCostsNeitherTheCurrentFileNorTheOptionsAfterIt) {
   EXPECT_EQ(TrayIconCount(), 0);
   ASSERT_EQ(tavrix.Close(), 0);
   EXPECT_EQ(Upper(Setting("Misc", "Current File")), Upper(tavrix.KeyFile()));
-  EXPECT_EQ(ReadFileBytes(tavrix.folder().File("X.TVX")), std::vector<std::uint8_t>(10, 0x41));
+  EXPECT_EQ(ReadFileBytes(shortFile), std::vector<std::uint8_t>(10, 0x41));
 }
 
 // A double-click on a cell of either page: in a browse-only mode each is handled at once and opens no

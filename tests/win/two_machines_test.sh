@@ -43,4 +43,25 @@ expect "the count holds both counted edits" "$(sync_record "$shared/SHARED.TVS")
 expect "the file holds every edit, the uncounted one too" \
   "$(od -A n -t u1 -j 1079 -N 5 "$shared/SHARED.TVX" | tr -s ' ')" " 126 67 35 69 68"
 
+# A holds the lock and its program stops (a laptop asleep) for 100 s. B takes the lock over a minute
+# later, saves and opens another edit. When A goes on, its heartbeat, save and release write nothing: the
+# file keeps B's edit, the sync file B's lock, and A is told.
+start_tavrix "$a"
+expect "A opens an edit again" "$(drive "$a" hold 6)" "holding"
+signal_tavrix "$a" STOP
+stopped=$SECONDS
+expect "B is kept out while A sleeps" "$(drive "$b" edit 6 36)" \
+  "message Error|Tavrix File in use by another user.  Please try again later."
+sleep 61
+expect "a minute later B takes the lock over" "$(drive "$b" edit 6 36)" "saved"
+expect "and B opens another edit" "$(drive "$b" hold 7)" "holding"
+left=$((100 - (SECONDS - stopped)))
+[ "$left" -le 0 ] || sleep "$left"
+signal_tavrix "$a" CONT
+expect "A is told its lock was taken over" "$(drive "$a" box 40)" \
+  "message Notice|Another user has taken over the Tavrix File.  Your change was not saved."
+expect "the file keeps B's edit" "$(od -A n -t u1 -j 1084 -N 1 "$shared/SHARED.TVX" | tr -s ' ')" " 36"
+expect "the sync file keeps B's lock" "$(sync_record "$shared/SHARED.TVS")" "4 1"
+expect "A has B's tables" "$(drive "$a" byte 6)" "byte 36"
+
 expectations_met

@@ -21,10 +21,11 @@ void TMainWin::ProcessParam(const ShortString& param) {
       FullBrowseOnly = true;
       break;
     case OptionKind::File:
-      if (!files_.Exists(option.fileName.str())) break;
       // A file that cannot be read leaves the current one current: the next edit must not overwrite it.
-      LoadTavrix(option.fileName);
-      Settings.CurrentFile = option.fileName;
+      if (const std::optional<MappingRecord> record = ReadToBecomeCurrent(option.fileName, true)) {
+        RecordToAreas(*record, HotKeys(), Remaps());
+        Settings.CurrentFile = option.fileName;
+      }
       break;
     case OptionKind::NetworkMode:
       Settings.NetworkMode = true;

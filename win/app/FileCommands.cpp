@@ -7,6 +7,7 @@
 #include "core/files/RecentFiles.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
+#include "win/sys/SystemError.h"
 
 namespace tvx {
 namespace {
@@ -16,44 +17,72 @@ void ShowError(HWND owner, const char* text) { ::MessageBoxA(owner, text, "Error
 }  // namespace
 
 void TMainWin::DoOpen() {
-  if (!ChooseCurrentFile(MyOpenDialog)) return;
-  LoadTavrix(Settings.CurrentFile);
-  UpdateGrid();
+  if (const std::optional<ShortString> chosen = ChooseTavrixFile(MyOpenDialog)) OpenSaveFile(*chosen);
 }
 
 void TMainWin::DoNew() {
-  if (!ChooseCurrentFile(MySaveDialog)) return;
+  const std::optional<ShortString> chosen = ChooseTavrixFile(MySaveDialog);
+  if (!chosen) return;
+  const ShortString oldName = Settings.CurrentFile;
+  Settings.CurrentFile = *chosen;
+  if (Settings.NetworkMode) AttachSyncFile();
+  SetCaption(Settings.CurrentFile);
+  DoLastFiles(oldName, Settings.CurrentFile);
   InitTavrix();
   SaveTavrix(Settings.CurrentFile);
   CurrentFileChanged();
   UpdateGrid();
 }
 
-// What New and Open share: the dialog, the extension check, then the chosen file is current, attached in
-// network mode, in the caption and out of the recent list. False when the user cancelled or was refused.
-bool TMainWin::ChooseCurrentFile(TFileDialog& dialog) {
+// What New and Open share: the dialog and the extension check. Nothing when the user cancelled or was
+// refused.
+std::optional<ShortString> TMainWin::ChooseTavrixFile(TFileDialog& dialog) {
   const std::optional<ShortString> chosen = dialog.Execute(hwnd());
-  if (!chosen) return false;
-  if (!HasTavrixExtension(*chosen)) {
+  if (chosen && !HasTavrixExtension(*chosen)) {
     ShowError(hwnd(), "Invalid file type selected.");
-    return false;
+    return std::nullopt;
   }
-  const ShortString oldName = Settings.CurrentFile;
-  Settings.CurrentFile = *chosen;
-  if (Settings.NetworkMode) AttachSyncFile();
-  SetCaption(Settings.CurrentFile);
-  DoLastFiles(oldName, Settings.CurrentFile);
-  return true;
+  return chosen;
+}
+
+// Open, a recent file and "/F" read the file before anything else: one that cannot be read changes
+// nothing (its tables would otherwise be those of the file left, and the next edit would save them over
+// it). A short file raises its I/O error.
+std::optional<MappingRecord> TMainWin::ReadToBecomeCurrent(const ShortString& fileName,
+                                                           bool missingSilently) {
+  struct Answer {
+    TavrixRead read;
+    bool exists;
+  };
+  const auto answer = calls_.Run<Answer>(hwnd(), [fileName](TFileCalls::Parts& parts) {
+    const TavrixRead read = ReadTavrixFile(parts.files, parts.clock, fileName);
+    return Answer{read, read.record || parts.files.Exists(fileName.str())};
+  });
+  if (!answer) {
+    ShowError(hwnd(), SystemErrorText(ERROR_TIMEOUT).c_str());
+    return std::nullopt;
+  }
+  const TavrixRead& read = answer->read;
+  if (read.record) return read.record;
+  // Missing: no such file, folder or name at all (an empty "/F").
+  if (read.refusal != FileNotFound && answer->exists)
+    ShowError(hwnd(), SystemErrorText(read.refusal).c_str());
+  else if (!missingSilently)
+    ShowError(hwnd(), "File does not exist.");
+  return std::nullopt;
 }
 
 // Taken by value: the name is a copy of a list entry that DoLastFiles is about to move.
 void TMainWin::OpenSaveFile(ShortString fileName) {
-  if (!files_.Exists(fileName.str())) return ShowError(hwnd(), "File does not exist.");
-  SetCaption(fileName);
-  DoLastFiles(Settings.CurrentFile, fileName);
+  const std::optional<MappingRecord> record = ReadToBecomeCurrent(fileName, false);
+  if (!record) return;
+  RecordToAreas(*record, HotKeys(), Remaps());
+  const ShortString oldName = Settings.CurrentFile;
   Settings.CurrentFile = fileName;
+  SetCaption(fileName);
+  DoLastFiles(oldName, fileName);
+  CurrentFileChanged();
   if (Settings.NetworkMode) AttachSyncFile();
-  LoadTavrix(Settings.CurrentFile);
   UpdateGrid();
 }
 

@@ -38,7 +38,7 @@ std::uint32_t Low32(HWND window) {
 
 }  // namespace
 
-TMainWin::TMainWin() : network_(*this, Settings, files_), hotKeyEditor_(*this, Settings) {}
+TMainWin::TMainWin() : network_(*this, Settings, calls_), hotKeyEditor_(*this, Settings) {}
 
 HWND TMainWin::Control(int id) const {
   const auto found = controls_.find(id);
@@ -185,6 +185,7 @@ void TMainWin::FormActivate() {
 
 void TMainWin::FormClose() {
   Reported([this] { SaveSettings(); });
+  calls_.Close();
   appMappings_->Stop();
   if (HotKeyArea) TavrixHookTerm(HotKeys().HookHandle());
   HotKeyArea.reset();
@@ -213,18 +214,44 @@ void TMainWin::SaveSettings() {
   if (settingsStore_) tvx::SaveSettings(Settings, *settingsStore_);
 }
 
-void TMainWin::LoadTavrix(const ShortString& fileName) {
-  tvx::LoadTavrix(files_, fileName, HotKeys(), Remaps());
+// Nothing reaches the areas until the whole record has been read, and only this thread writes them.
+bool TMainWin::LoadTavrix(const ShortString& fileName) {
+  const std::string name = fileName.str();
+  const auto loaded = calls_.Run<std::optional<MappingRecord>>(
+      hwnd(), [name](TFileCalls::Parts& parts) -> std::optional<MappingRecord> {
+        MappingRecord record;
+        if (!LoadRecord(parts.files, name, record)) return std::nullopt;
+        return record;
+      });
+  if (!loaded) return false;
+  if (*loaded) RecordToAreas(**loaded, HotKeys(), Remaps());
   CurrentFileChanged();
+  return true;
 }
 
 bool TMainWin::SaveTavrix(const ShortString& fileName) {
-  return tvx::SaveTavrix(files_, fileName, HotKeys(), Remaps());
+  const std::string name = fileName.str();
+  const MappingRecord record = CurrentTables();
+  return calls_
+      .Run<bool>(hwnd(),
+                 [name, record](TFileCalls::Parts& parts) { return SaveRecord(parts.files, name, record); })
+      .value_or(false);
 }
 
 void TMainWin::InitTavrix() { tvx::InitTavrix(HotKeys(), Remaps()); }
 
-void TMainWin::OpenCurrentFile() { LoadOrCreateTavrix(files_, Settings.CurrentFile, HotKeys(), Remaps()); }
+// Start-up: the current file, or the default tables written to it when it does not exist.
+void TMainWin::OpenCurrentFile() {
+  const std::string name = Settings.CurrentFile.str();
+  const std::optional<bool> exists =
+      calls_.Run<bool>(hwnd(), [name](TFileCalls::Parts& parts) { return parts.files.Exists(name); });
+  if (exists.value_or(true)) {
+    LoadTavrix(Settings.CurrentFile);
+    return;
+  }
+  InitTavrix();
+  SaveTavrix(Settings.CurrentFile);
+}
 
 // The keyboard works on the grids: the focus comes back to where it was when the window is activated
 // again, and to the page's first grid when that control is gone from view.

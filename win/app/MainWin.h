@@ -10,9 +10,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/common/ShortString.h"
+#include "core/files/MappingFile.h"
 #include "core/hook/HotKeyConflicts.h"
 #include "core/hook/Messages.h"
 #include "core/keymap/Areas.h"
@@ -20,6 +22,7 @@
 #include "core/settings/Settings.h"
 #include "win/app/AppMappings.h"
 #include "win/app/ApplicationWindow.h"
+#include "win/files/FileCalls.h"
 #include "win/files/FileDialogs.h"
 #include "win/files/NetworkMode.h"
 #include "win/files/Win32FileAccess.h"
@@ -98,8 +101,10 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void SaveSettings() override;
 
   // Mapping file.
-  void LoadTavrix(const ShortString& fileName);
-  bool SaveTavrix(const ShortString& fileName) override;  // true when it wrote the file
+  // Each on the file worker. False when the file did not answer in time (a load of a file that cannot be
+  // opened keeps the tables, and is true).
+  bool LoadTavrix(const ShortString& fileName);
+  bool SaveTavrix(const ShortString& fileName);  // true when it wrote the file
   void InitTavrix();
   void OpenCurrentFile();
 
@@ -131,12 +136,16 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   bool SaveEdit() override { return network_.SaveEdit(); }
   void EditUnderLock(const std::function<bool()>& edit) override { network_.EditUnderLock(edit); }
   HWND Owner() const override { return hwnd(); }
-  void ReloadKeepingCells(Grids grids) override;
+  bool ReloadKeepingCells(Grids grids) override;
+  MappingRecord CurrentTables() const override { return RecordFromAreas(HotKeys(), Remaps()); }
 
   // File commands and the recent-files list.
   void DoNew();
   void DoOpen();
   void OpenSaveFile(ShortString fileName);
+  // The tables of a file about to become current; nothing, the user told, when it cannot be read (a
+  // missing file told unless `missingSilently`).
+  std::optional<MappingRecord> ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently);
   void DoLastFiles(const ShortString& oldName, const ShortString& newName);
   void SetMenuLastFiles();
   void MenuLastFileClick(int number);  // 1 to 5
@@ -191,7 +200,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void ShowTrayIcon(bool shown);
   void ShowPaused();
   void SetCaption(const ShortString& fileName);
-  bool ChooseCurrentFile(TFileDialog& dialog);
+  std::optional<ShortString> ChooseTavrixFile(TFileDialog& dialog);
   HWND FirstGrid() const;
   void FocusFirstGrid();
   void RememberFocus();
@@ -214,7 +223,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   TPrintDialog MyPrintDialog;
   std::vector<ShortString> arguments_;
 
-  Win32FileAccess files_;
+  TFileCalls calls_;
   TNetworkMode network_;
   // Per trace message that can come again while its report is on screen: that report is up.
   std::map<UINT_PTR, bool> reportShowing_;

@@ -68,7 +68,7 @@ void TMainWin::PageClick(int id) {
 }
 
 // Every grid keeps its current cell across the reload.
-void TMainWin::ReloadKeepingCells(Grids grids) {
+bool TMainWin::ReloadKeepingCells(Grids grids) {
   static constexpr int AllGrids[] = {IdNewGrid, IdUpperGrid, IdLowerGrid, IdPunctGrid, IdNumGrid};
   const std::span<const int> gridIds =
       grids == Grids::All ? std::span<const int>(AllGrids) : std::span(AllGrids, 1);
@@ -77,10 +77,11 @@ void TMainWin::ReloadKeepingCells(Grids grids) {
     const DrawGrid& grid = *DrawGrid::From(Control(id));
     cells.push_back({grid.Col(), grid.Row()});
   }
-  LoadTavrix(Settings.CurrentFile);
+  if (!LoadTavrix(Settings.CurrentFile)) return false;
   UpdateGrid();
   for (std::size_t i = 0; i < gridIds.size(); ++i)
     DrawGrid::From(Control(gridIds[i]))->SetCurrent(cells[i].x, cells[i].y);
+  return true;
 }
 
 void TMainWin::MenuNetworkClick() {

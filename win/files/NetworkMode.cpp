@@ -1,5 +1,7 @@
 #include "win/files/NetworkMode.h"
 
+#include <utility>
+
 #include "core/common/IoError.h"
 #include "win/files/NetworkConsiderations.h"
 
@@ -8,24 +10,72 @@ namespace {
 
 constexpr UINT SyncTimerInterval = 60000;  // one tick is one minute of the automatic synchronisation
 constexpr UINT NetTimerInterval = 30000;   // the lock's heartbeat while this instance holds it
-constexpr DWORD SaveRetryMilliseconds = 2000;
-constexpr DWORD SaveRetryPause = 50;
 
 constexpr char InUseText[] = "Tavrix File in use by another user.  Please try again later.";
 constexpr char ChangedText[] =
     "Tavrix File has changed by another user.  Changed Tavrix file will be reloaded after clicking \"ok\".";
 constexpr char NotSavedText[] = "Tavrix File could not be saved.  Please try again later.";
+constexpr char TakenOverText[] = "Another user has taken over the Tavrix File.  Your change was not saved.";
 
 }  // namespace
 
+template <typename Result>
+std::optional<Result> TNetworkMode::OnSession(std::function<Result(SyncSession&)> call,
+                                              std::function<void(SyncSession&, Result&)> late) {
+  struct Answer {
+    Result result;
+    bool holding, needsHeartbeat;
+  };
+  const auto answer = calls_.Run<Answer>(
+      host_.Owner(),
+      [call = std::move(call)](TFileCalls::Parts& parts) {
+        Result result = call(parts.sync);
+        return Answer{result, parts.sync.Holding(), parts.sync.NeedsHeartbeat()};
+      },
+      [late = std::move(late)](TFileCalls::Parts& parts, Answer& answer) {
+        if (late) late(parts.sync, answer.result);
+      });
+  if (!answer) return std::nullopt;
+  holding_ = answer->holding;
+  needsHeartbeat_ = answer->needsHeartbeat;
+  return answer->result;
+}
+
+bool TNetworkMode::Attached() {
+  if (!attachDue_) return true;
+  AttachSyncFile();
+  return !attachDue_;
+}
+
+// An attempt the share does not answer in 5 s ends with the in-use message; should it take the lock
+// after all, the worker gives it back, and a reload it asked for is made before the next edit.
 bool TNetworkMode::FileInUse() {
   if (!Settings.NetworkMode) return false;
-  switch (sync_.FileInUse()) {
+  if (reloadDue_->exchange(false) && !Reload()) {
+    ::MessageBoxA(host_.Owner(), InUseText, "Error", MB_OK);
+    return true;
+  }
+  std::optional<EditPermission> permission;
+  if (Attached())
+    permission =
+        OnSession<EditPermission>([](SyncSession& sync) { return sync.FileInUse(); },
+                                  [reload = reloadDue_](SyncSession& sync, EditPermission& late) {
+                                    if (late == EditPermission::Changed || late == EditPermission::TakenOver)
+                                      *reload = true;
+                                    if (late == EditPermission::Granted || late == EditPermission::TakenOver)
+                                      sync.ReleaseSyncFile(0);
+                                  });
+  switch (permission.value_or(EditPermission::InUse)) {
     case EditPermission::TakenOver:
-      // The dead holder may have saved before it could count its change.
-      host_.ReloadKeepingCells(NetworkHost::Grids::All);
+      // The dead holder may have saved before it could count its change: no edit on tables without it.
+      if (!Reload()) {
+        ReleaseSyncFile(0);
+        ::MessageBoxA(host_.Owner(), InUseText, "Error", MB_OK);
+        return true;
+      }
       [[fallthrough]];
     case EditPermission::Granted:
+      lostReported_ = false;
       ::SetTimer(host_.Owner(), NetTimer, NetTimerInterval, nullptr);
       return false;
     case EditPermission::InUse:
@@ -33,26 +83,79 @@ bool TNetworkMode::FileInUse() {
       return true;
     case EditPermission::Changed:
       ::MessageBoxA(host_.Owner(), ChangedText, "Notice", MB_OK);
-      host_.ReloadKeepingCells(NetworkHost::Grids::All);
+      Reload();
       return true;
   }
   return true;
 }
 
+// A release the share refused keeps the lock, and its heartbeat tries it again; so does one that could
+// not start while an earlier call still ran. A lock found taken over here was kept until after the save:
+// the file holds the edit, and the tables are brought up to date.
 void TNetworkMode::ReleaseSyncFile(int changed) {
   if (!Settings.NetworkMode) return;
-  // A release the share refused keeps the lock, and its heartbeat tries it again.
-  if (sync_.ReleaseSyncFile(changed)) ::KillTimer(host_.Owner(), NetTimer);
+  if (std::exchange(releaseLeftToSave_, false) || !holding_) {
+    ::KillTimer(host_.Owner(), NetTimer);  // given back by the save left behind, or lost and reloaded then
+    return;
+  }
+  switch (Release(changed)) {
+    case LockResult::Done:
+      ::KillTimer(host_.Owner(), NetTimer);
+      break;
+    case LockResult::Lost:
+      LockLost(false);
+      break;
+    case LockResult::NotNow:
+      break;
+  }
 }
 
-// A heartbeat still trying to release the previous file's lock ends with it.
+// A release that did not answer in time is the session's to finish (it keeps it pending).
+LockResult TNetworkMode::Release(int changed) {
+  releaseDue_.reset();
+  if (calls_.Busy()) {
+    releaseDue_ = changed;
+    return LockResult::NotNow;
+  }
+  return OnSession<LockResult>([changed](SyncSession& sync) { return sync.ReleaseSyncFile(changed); })
+      .value_or(LockResult::NotNow);
+}
+
+// A reload the file did not answer is made before the next edit: the session counts it as done.
+bool TNetworkMode::Reload() {
+  if (host_.ReloadKeepingCells(NetworkHost::Grids::All)) return true;
+  *reloadDue_ = true;
+  return false;
+}
+
+// Nothing more is written for this lock: the heartbeat stops and the tables come back from the file, which
+// holds the other user's edits; the entry this edit stored goes with them.
+void TNetworkMode::LockLost(bool notice) {
+  holding_ = false;
+  ::KillTimer(host_.Owner(), NetTimer);
+  Reload();
+  if (!notice || lostReported_) return;
+  lostReported_ = true;
+  ::MessageBoxA(host_.Owner(), TakenOverText, "Notice", MB_OK);
+}
+
+// A heartbeat still trying to release the previous file's lock ends with it. An attach that did not get
+// through is made again before the next edit.
 void TNetworkMode::AttachSyncFile() {
-  sync_.AttachSyncFile(Settings.CurrentFile);
+  const ShortString file = Settings.CurrentFile;
+  attachDue_ = !OnSession<bool>([file](SyncSession& sync) {
+    sync.AttachSyncFile(file);
+    return true;
+  });
+  releaseDue_.reset();
   ::KillTimer(host_.Owner(), NetTimer);
 }
 
 void TNetworkMode::Start() {
-  sync_.ForgetSeenLock();
+  OnSession<bool>([](SyncSession& sync) {
+    sync.ForgetSeenLock();
+    return true;
+  });
   if (Settings.NetworkMode && Settings.AutoSync) StartSyncTimer();
 }
 
@@ -77,28 +180,62 @@ void TNetworkMode::SyncTimerTimer() {
 }
 
 // An edit attempt may have finished a pending release itself: the heartbeat then stops here.
+// A beat that comes while a call still runs is left out; a release that could not start is made here.
 void TNetworkMode::NetTimerTimer() {
-  if (sync_.ReleasePending())
-    sync_.RetryRelease();
-  else
-    sync_.RefreshLock();
-  if (!sync_.NeedsHeartbeat()) ::KillTimer(host_.Owner(), NetTimer);
+  if (calls_.Busy()) return;
+  if (releaseDue_) {
+    if (Release(*releaseDue_) == LockResult::Lost) LockLost(false);
+  } else {
+    const auto beat = OnSession<std::pair<bool, LockResult>>([](SyncSession& sync) {
+      const bool releasing = sync.ReleasePending();
+      return std::pair{releasing, releasing ? sync.RetryRelease() : sync.RefreshLock()};
+    });
+    if (beat && beat->second == LockResult::Lost) return LockLost(!beat->first);
+  }
+  if (!needsHeartbeat_ && !releaseDue_ && !calls_.Busy()) ::KillTimer(host_.Owner(), NetTimer);
 }
 
-// In network mode an edit counts as saved only once the file holds it: a save refused while another
-// instance reads the file is tried again for a moment, and otherwise reported, never counted.
+// An edit counts as saved only once the file holds it; in network mode, only while the lock on the share
+// is still ours. A save the file refuses is reported, in local mode once per file until a save succeeds;
+// the edit stays in force and the next save that succeeds writes it.
 bool TNetworkMode::SaveEdit() {
+  const std::string file = Settings.CurrentFile.str();
+  const MappingRecord record = host_.CurrentTables();
+  auto save = [file, record](Win32FileAccess& files) { return SaveRecord(files, file, record); };
   if (!Settings.NetworkMode) {
-    host_.SaveTavrix(Settings.CurrentFile);
-    return true;
+    const bool saved =
+        calls_.Run<bool>(host_.Owner(), [save](TFileCalls::Parts& parts) { return save(parts.files); })
+            .value_or(false);
+    if (saved) {
+      refusedFile_.reset();
+    } else if (refusedFile_ != Settings.CurrentFile) {
+      refusedFile_ = Settings.CurrentFile;
+      ::MessageBoxA(host_.Owner(), NotSavedText, "Error", MB_OK);
+    }
+    return saved;
   }
-  for (const DWORD start = ::GetTickCount(); !host_.SaveTavrix(Settings.CurrentFile);
-       ::Sleep(SaveRetryPause)) {
-    if (::GetTickCount() - start < SaveRetryMilliseconds) continue;
-    ::MessageBoxA(host_.Owner(), NotSavedText, "Error", MB_OK);
-    return false;
+  // A save left behind counts once it completes: the worker then gives the lock back with its change.
+  const bool started = !calls_.Busy();
+  const auto saved = calls_.Run<LockResult>(
+      host_.Owner(),
+      [save](TFileCalls::Parts& parts) {
+        return parts.sync.SaveUnderLock([&] { return save(parts.files); });
+      },
+      [](TFileCalls::Parts& parts, LockResult& late) {
+        if (late != LockResult::Lost) parts.sync.ReleaseSyncFile(late == LockResult::Done ? 1 : 0);
+      });
+  if (!saved) releaseLeftToSave_ = started;
+  switch (saved.value_or(LockResult::NotNow)) {
+    case LockResult::Done:
+      return true;
+    case LockResult::Lost:
+      LockLost(true);
+      return false;
+    case LockResult::NotNow:
+      break;
   }
-  return true;
+  ::MessageBoxA(host_.Owner(), NotSavedText, "Error", MB_OK);
+  return false;
 }
 
 // The lock taken by FileInUse is given back whatever happens, with 1 when the edit stored an entry and
@@ -128,10 +265,13 @@ void TNetworkMode::MenuNetworkClick(DialogContext context) {
 // nobody is left to answer a report.
 void TNetworkMode::EndSession() {
   try {
-    if (sync_.Holding())
-      ReleaseSyncFile(0);
-    else if (sync_.ReleasePending())
-      sync_.RetryRelease();
+    OnSession<bool>([](SyncSession& sync) {
+      if (sync.Holding())
+        sync.ReleaseSyncFile(0);
+      else if (sync.ReleasePending())
+        sync.RetryRelease();
+      return true;
+    });
   } catch (const IoError&) {
     // The other instances take a lock left behind once it has gone stale.
   }

@@ -5,13 +5,16 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 
 #include "core/files/SyncFile.h"
 #include "core/settings/Settings.h"
-#include "win/files/Win32Clock.h"
+#include "win/files/FileCalls.h"
 #include "win/ui/Form.h"
 
 namespace tvx {
@@ -21,10 +24,11 @@ class NetworkHost {
   // The window that owns the boxes and the timers.
   virtual HWND Owner() const = 0;
   // The current file read again, each grid keeping its current cell: every grid, or the hot-key grid.
+  // False when the file did not answer in time: the tables stay as they were.
   enum class Grids { All, HotKeys };
-  virtual void ReloadKeepingCells(Grids grids) = 0;
-  // True when it wrote the file.
-  virtual bool SaveTavrix(const ShortString& fileName) = 0;
+  virtual bool ReloadKeepingCells(Grids grids) = 0;
+  // The tables in force, as the mapping file holds them.
+  virtual MappingRecord CurrentTables() const = 0;
 
  protected:
   ~NetworkHost() = default;
@@ -32,8 +36,8 @@ class NetworkHost {
 
 class TNetworkMode {
  public:
-  TNetworkMode(NetworkHost& host, TSettings& settings, FileAccess& files)
-      : host_(host), Settings(settings), sync_(files, clock_, MachineAndProcess()) {}
+  TNetworkMode(NetworkHost& host, TSettings& settings, TFileCalls& calls)
+      : host_(host), Settings(settings), calls_(calls) {}
 
   // True when the edit must not go ahead (the user has been told); otherwise the lock is held.
   bool FileInUse();
@@ -58,13 +62,33 @@ class TNetworkMode {
   void EnableSyncTimer(bool enabled);
   void SyncTimerTimer();
   void NetTimerTimer();
+  // Another instance took the lock over: `notice` tells the user an edit was not saved (once an edit).
+  void LockLost(bool notice);
+  // Runs a call on the sync session; nothing when it did not answer in time (or could not start).
+  template <typename Result>
+  std::optional<Result> OnSession(std::function<Result(SyncSession&)> call,
+                                  std::function<void(SyncSession&, Result&)> late = nullptr);
+  // Brings the session to the current file, when an attach did not get through.
+  bool Attached();
+  LockResult Release(int changed);
+  bool Reload();
 
   NetworkHost& host_;
   TSettings& Settings;
-  Win32Clock clock_;
-  SyncSession sync_;
+  TFileCalls& calls_;
+  // What an earlier call left undone because the worker did not answer in time.
+  bool attachDue_ = false;
+  std::optional<int> releaseDue_;   // the change of an edit whose release could not start
+  bool releaseLeftToSave_ = false;  // a save left behind gives the lock back itself
+  std::shared_ptr<std::atomic<bool>> reloadDue_ = std::make_shared<std::atomic<bool>>(false);
+  // What the session said at its last answer, read on this thread.
+  bool holding_ = false;
+  bool needsHeartbeat_ = false;
   std::int32_t SyncMinuteCount = 0;
   bool syncTimerEnabled_ = false;
+  bool lostReported_ = false;
+  // The file whose refused save was reported in local mode, until a save succeeds.
+  std::optional<ShortString> refusedFile_;
   // Per timer: its error report is up (the box pumps messages, and the timer must not stack reports).
   std::map<UINT_PTR, bool> reportShowing_;
 };

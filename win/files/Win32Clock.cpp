@@ -6,7 +6,7 @@ namespace tvx {
 namespace {
 
 constexpr double FileTimeUnitsPerDay = 864000000000.0;  // 100 ns units
-constexpr double DaysFrom1601To1899 = 109205.0;          // 1 January 1601 to 30 December 1899
+constexpr double DaysFrom1601To1899 = 109205.0;         // 1 January 1601 to 30 December 1899
 
 }  // namespace
 
@@ -17,6 +17,8 @@ double Win32Clock::Now() {
   const ULARGE_INTEGER units{{local.dwLowDateTime, local.dwHighDateTime}};
   return static_cast<double>(units.QuadPart) / FileTimeUnitsPerDay - DaysFrom1601To1899;
 }
+
+std::int64_t Win32Clock::Tick() { return static_cast<std::int64_t>(::GetTickCount64()); }
 
 void Win32Clock::Sleep(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
 

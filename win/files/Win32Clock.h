@@ -1,6 +1,7 @@
 #pragma once
-// The local clock as network mode reads it.
+// The local clock and the monotonic tick as network mode reads them.
 
+#include <cstdint>
 #include <string>
 
 #include "core/files/SyncFile.h"
@@ -10,6 +11,7 @@ namespace tvx {
 class Win32Clock : public Clock {
  public:
   double Now() override;  // local time as an OLE date
+  std::int64_t Tick() override;
   void Sleep(int milliseconds) override;
 };
 

@@ -68,7 +68,10 @@ std::optional<std::vector<std::uint8_t>> Win32FileAccess::Read(const std::string
                                                      : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
+  if (!file) {
+    readRefusal_ = ::GetLastError();
+    return std::nullopt;
+  }
   std::vector<std::uint8_t> bytes(size);
   std::size_t got = 0;
   while (got < size) {
@@ -83,13 +86,15 @@ std::optional<std::vector<std::uint8_t>> Win32FileAccess::Read(const std::string
   return bytes;
 }
 
-bool Win32FileAccess::CanWrite(const std::string& name) {
+unsigned long Win32FileAccess::WriteRefusal(const std::string& name) {
   const DWORD attributes = ::GetFileAttributesA(name.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    return ERROR_ACCESS_DENIED;
   // The share mode of a save: refused while another process reads or writes the file.
   const UniqueFile file(::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  const DWORD error = file ? ERROR_SUCCESS : ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
 }
 
 std::optional<std::string> Win32FileAccess::CreateBeside(const std::string& name) {

@@ -13,15 +13,19 @@ namespace tvx {
 class Win32FileAccess : public FileAccess {
  public:
   bool Exists(const std::string& name) override;
+  unsigned long ReadRefusal() const override { return readRefusal_; }
   std::optional<std::vector<std::uint8_t>> Read(const std::string& name, std::size_t size,
                                                 Sharing sharing) override;
-  bool CanWrite(const std::string& name) override;
+  unsigned long WriteRefusal(const std::string& name) override;
   std::optional<std::string> CreateBeside(const std::string& name) override;
   void Write(const std::string& name, std::span<const std::uint8_t> bytes) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool WriteInPlace(const std::string& name, std::span<const std::uint8_t> bytes) override;
   bool Remove(const std::string& name) noexcept override;
   CreateResult CreateNew(const std::string& name, std::span<const std::uint8_t> bytes) override;
+
+ private:
+  DWORD readRefusal_ = 0;
 };
 
 }  // namespace tvx

@@ -1,6 +1,7 @@
 #include "tests/win/support/EditorTest.h"
 
 #include "tests/win/support/GridDriving.h"
+#include "tests/win/support/ShellDriving.h"
 #include "win/app/MainWin.h"
 #include "win/keymap/Pickers.h"
 
@@ -19,12 +20,14 @@ void EditorTest::Finish(HWND dialog) {
 
 // All the program's windows share one thread, whose posted messages are handled in order: once a
 // highlight posted now shows, everything posted before it has been handled. A sent message would not do,
-// since it overtakes posted ones.
+// since it overtakes posted ones. The wait for a file call handles them too: a save is done once the
+// round trip after it is.
 void EditorTest::Settle() {
   const HWND button = tavrix_->Control(IdRemap);
   ::PostMessageA(button, BM_SETSTATE, TRUE, 0);
   EXPECT_TRUE(WaitFor([&] { return (::SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; }));
   ::SendMessageA(button, BM_SETSTATE, FALSE, 0);
+  RoundTrip(tavrix_->MainWindow());
 }
 
 void EditorTest::CancelBothWays(const std::function<HWND()>& open, int escapeTargetId) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "tests/win/support/TavrixProcess.h"
+#include "win/files/FileCalls.h"
 
 namespace tvx::test {
 namespace {
@@ -59,9 +60,15 @@ void ChooseFile(HWND dialog, const std::string& name) {
 
 void PressButton(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
+// A file call's wait answers messages too: the round trip counts once that wait is over.
 void RoundTrip(HWND window) {
   DWORD_PTR result = 0;
   ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+  for (const ULONGLONG until = ::GetTickCount64() + 10000;
+       ::GetPropA(window, FileCallProperty) && ::GetTickCount64() < until;) {
+    ::Sleep(10);
+    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+  }
 }
 
 bool Handled(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

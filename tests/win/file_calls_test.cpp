@@ -1,0 +1,111 @@
+// The file worker and the wait of the user-interface thread: a call that hangs (a file server that
+// stopped answering) never freezes the window, its late answer is honoured, and a close waits for it at
+// most 2 s.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <vector>
+
+#include "core/hook/Messages.h"
+#include "win/files/FileCalls.h"
+#include "win/sys/BoundedWorker.h"
+#include "win/sys/Handles.h"
+#include "win/ui/PumpingWait.h"
+
+namespace tvx::test {
+namespace {
+
+// A window of this thread that records what reaches it.
+struct Recorder {
+  static inline std::vector<UINT> seen;
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND || message == WM_KEYDOWN || message == KeyActionMessage || message == WM_TIMER)
+      seen.push_back(message);
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+  HWND window;
+  Recorder() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = Proc;
+    windowClass.lpszClassName = "FileCallsRecorder";
+    ::RegisterClassA(&windowClass);
+    window = ::CreateWindowA("FileCallsRecorder", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                             nullptr, nullptr);
+    seen.clear();
+  }
+  ~Recorder() { ::DestroyWindow(window); }
+};
+
+ULONGLONG Since(ULONGLONG start) { return ::GetTickCount64() - start; }
+
+TEST(FileCalls, AHangingCallKeepsTheWindowAnsweringEndsAtFiveSecondsAndIsHonouredLate) {
+  Recorder owner;
+  TFileCalls calls;
+  const UniqueHandle release(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const HANDLE server = release.get();
+  auto lateAnswers = std::make_shared<std::atomic<int>>(0);
+
+  // Meanwhile: a key action is carried out at once, input to the window is dropped, a command is held back
+  // until the wait ends.
+  ::PostMessageA(owner.window, WM_KEYDOWN, 'A', 0);
+  ::PostMessageA(owner.window, WM_COMMAND, 1, 0);
+  ::PostMessageA(owner.window, KeyActionMessage, 0, 0);
+  const ULONGLONG start = ::GetTickCount64();
+  const std::optional<int> answer = calls.Run<int>(
+      owner.window,
+      [server](TFileCalls::Parts&) {
+        ::WaitForSingleObject(server, INFINITE);
+        return 7;
+      },
+      [lateAnswers](TFileCalls::Parts&, int& late) { *lateAnswers = late; });
+  const ULONGLONG waited = Since(start);
+  EXPECT_FALSE(answer);
+  EXPECT_GE(waited, 4900u);
+  EXPECT_LE(waited, 5500u);
+  EXPECT_EQ(Recorder::seen, std::vector<UINT>{KeyActionMessage});
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  EXPECT_EQ(Recorder::seen, (std::vector<UINT>{KeyActionMessage, WM_COMMAND}));
+
+  // One call at a time: another call does not start while the first hangs.
+  EXPECT_TRUE(calls.Busy());
+  EXPECT_FALSE(calls.Run<int>(owner.window, [](TFileCalls::Parts&) { return 1; }));
+  ::SetEvent(server);
+  for (int i = 0; i < 200 && calls.Busy(); ++i) ::Sleep(10);
+  EXPECT_EQ(*lateAnswers, 7);
+
+  // A call that answers in time gives its answer, and its error.
+  EXPECT_EQ(calls.Run<int>(owner.window, [](TFileCalls::Parts&) { return 3; }), 3);
+  EXPECT_THROW(calls.Run<int>(owner.window, [](TFileCalls::Parts&) -> int { throw IoError::System(5); }),
+               IoError);
+}
+
+TEST(FileCalls, AClosingProgramWaitsAtMostTwoSecondsForAHangingCall) {
+  const UniqueHandle release(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const HANDLE server = release.get();
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  {
+    BoundedWorker worker(2000);
+    ASSERT_TRUE(worker.Start([server, ended] {
+      ::WaitForSingleObject(server, INFINITE);
+      *ended = true;
+    }));
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_FALSE(worker.Close());
+    EXPECT_GE(Since(start), 1900u);
+    EXPECT_LE(Since(start), 2500u);
+    EXPECT_FALSE(worker.Start([] {}));
+  }
+  // Left behind, the call ends when the server answers, with what it holds still there.
+  ::SetEvent(server);
+  for (int i = 0; i < 200 && !*ended; ++i) ::Sleep(10);
+  EXPECT_TRUE(*ended);
+  BoundedWorker quick(2000);
+  ASSERT_TRUE(quick.Start([] {}));
+  const ULONGLONG start = ::GetTickCount64();
+  EXPECT_TRUE(quick.Close());
+  EXPECT_LE(Since(start), 500u);
+}
+
+}  // namespace
+}  // namespace tvx::test
