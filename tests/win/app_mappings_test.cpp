@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/hook/Messages.h"
+#include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/hook_harness.h"
 #include "win/app/MainWin.h"
 
@@ -158,6 +159,44 @@ TEST_F(AppMappings, ABoundFileChangedOnDiskIsInForceWithinASecond) {
   }
   std::printf("the changed bound file in force after at most %lu ms\n", static_cast<unsigned long>(inForce));
   EXPECT_EQ(typed, "v");
+}
+
+// The bound file open in the main window, and the default opened again from the recent list: while the
+// areas change over, the bound program keeps typing with its own file's tables, never the incoming ones.
+TEST_F(AppMappings, OpeningAnotherFileLeavesTheProgramsOfTheFileGoingOutAlone) {
+  const HWND main = tavrix_.MainWindow();
+  ::PostMessageA(main, WM_COMMAND, IdOpenFile1, 0);
+  const HWND open = WaitForDialog(tavrix_.id(), "Open Tavrix File");
+  ASSERT_NE(open, nullptr);
+  ChooseFile(open, boundFile_);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(main) == "Tavrix 98 (BOUND)"; }));
+  Target bound("bound", boundProgram_);
+  ASSERT_TRUE(bound.Focus());
+  ASSERT_TRUE(WaitFor([&] {
+    const std::size_t mark = LogSize(bound);
+    Xdotool("key q");
+    return WaitForTyped(bound, mark, 1).typed == "y";
+  }));
+
+  // A hundred keys typed while the recent list switches the files over ten times.
+  const std::size_t mark = LogSize(bound);
+  std::string keys = "key --delay 10";
+  for (int i = 0; i < 100; ++i) keys += " q";
+  const std::string script = "/tmp/tvx_switch_keys_" + std::to_string(::GetCurrentProcessId());
+  WriteFileText(WindowsPathOf(script), keys + "\n");
+  const PROCESS_INFORMATION xdotool = StartProgram("/usr/bin/xdotool " + script);
+  ::CloseHandle(xdotool.hThread);
+  ::CloseHandle(xdotool.hProcess);
+  ASSERT_TRUE(WaitFor([&] { return WaitForTyped(bound, mark, 1).typed.size() >= 1; }));
+  for (int i = 0; i < 10; ++i) {
+    ::PostMessageA(main, WM_COMMAND, IdMenuLastFile1, 0);
+    WaitFor([] { return false; }, 80ms);
+  }
+  std::string typed;
+  WaitFor([&] { return (typed = WaitForTyped(bound, mark, 100).typed).size() >= 100; }, 10s);
+  EXPECT_EQ(typed, std::string(100, 'y'));
+  EXPECT_EQ(WindowText(main), "Tavrix 98 (BOUND)");
+  ::DeleteFileA(WindowsPathOf(script).c_str());
 }
 
 // The bound file open in the main window: an edit stored into the shared area, as the editors store it,

@@ -28,6 +28,7 @@ void TMainWin::DoNew() {
   if (Settings.NetworkMode) AttachSyncFile();
   SetCaption(Settings.CurrentFile);
   DoLastFiles(oldName, Settings.CurrentFile);
+  appMappings_->HandOver();
   InitTavrix();
   SaveTavrix(Settings.CurrentFile);
   CurrentFileChanged();
@@ -76,6 +77,8 @@ std::optional<MappingRecord> TMainWin::ReadToBecomeCurrent(const ShortString& fi
 void TMainWin::OpenSaveFile(ShortString fileName) {
   const std::optional<MappingRecord> record = ReadToBecomeCurrent(fileName, false);
   if (!record) return;
+  // The programs that use the file going out keep its tables while the areas take the new one's.
+  appMappings_->HandOver();
   RecordToAreas(*record, HotKeys(), Remaps());
   const ShortString oldName = Settings.CurrentFile;
   Settings.CurrentFile = fileName;
