@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/app/FileCaption.h"
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 #include "hook/TavrixHook.h"
 #include "win/app/Program.h"
@@ -214,17 +215,35 @@ void TMainWin::SaveSettings() {
 }
 
 void TMainWin::LoadTavrix(const ShortString& fileName) {
-  tvx::LoadTavrix(files_, fileName, HotKeys(), Remaps());
+  LoadMappingFile(fileName);
   CurrentFileChanged();
 }
 
-bool TMainWin::SaveTavrix(const ShortString& fileName) {
-  return tvx::SaveTavrix(files_, fileName, HotKeys(), Remaps());
+// The record and the characters beyond it, with a notice the first time an extension cannot be used.
+void TMainWin::LoadMappingFile(const ShortString& fileName) {
+  const auto read = LoadMapping(files_, fileName, HotKeys(), Remaps(), characters_);
+  if (!read) return;
+  if (const std::string notice = extensionReports_.NoticeFor(fileName.str(), *read); !notice.empty())
+    ::MessageBoxA(hwnd(), notice.c_str(), "Notice", MB_OK);
 }
 
-void TMainWin::InitTavrix() { tvx::InitTavrix(HotKeys(), Remaps()); }
+bool TMainWin::SaveTavrix(const ShortString& fileName) {
+  return SaveMapping(files_, fileName, HotKeys(), Remaps(), characters_);
+}
 
-void TMainWin::OpenCurrentFile() { LoadOrCreateTavrix(files_, Settings.CurrentFile, HotKeys(), Remaps()); }
+void TMainWin::InitTavrix() {
+  tvx::InitTavrix(HotKeys(), Remaps());
+  characters_ = {};
+}
+
+void TMainWin::OpenCurrentFile() {
+  if (files_.Exists(Settings.CurrentFile.str())) {
+    LoadMappingFile(Settings.CurrentFile);
+    return;
+  }
+  InitTavrix();
+  SaveTavrix(Settings.CurrentFile);
+}
 
 // The keyboard works on the grids: the focus comes back to where it was when the window is activated
 // again, and to the page's first grid when that control is gone from view.

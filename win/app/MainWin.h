@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/common/ShortString.h"
+#include "core/files/MappingExtension.h"
 #include "core/hook/HotKeyConflicts.h"
 #include "core/hook/Messages.h"
 #include "core/keymap/Areas.h"
@@ -102,6 +103,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   bool SaveTavrix(const ShortString& fileName) override;  // true when it wrote the file
   void InitTavrix();
   void OpenCurrentFile();
+  void LoadMappingFile(const ShortString& fileName);
 
   // The editor pages, each an object of win/keymap: the category buttons, and the grids redrawn.
   void AlphaClick() { hotKeyEditor_.AlphaClick(); }
@@ -214,6 +216,9 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   std::vector<ShortString> arguments_;
 
   Win32FileAccess files_;
+  // The current file's characters beyond its record, and the extensions already reported.
+  MappingCharacters characters_;
+  ExtensionReports extensionReports_;
   TNetworkMode network_;
   // Per trace message that can come again while its report is on screen: that report is up.
   std::map<UINT_PTR, bool> reportShowing_;
