@@ -37,8 +37,8 @@ struct MappingCharacters {
   std::array<char32_t, CellCount> cells{};
 
   bool Empty() const {
-    for (const char32_t code : cells)
-      if (code) return false;
+    for (int cell = 0; cell < CellCount; ++cell)
+      if (At(cell)) return false;
     return true;
   }
   char32_t At(int cell) const {
@@ -50,7 +50,7 @@ struct MappingCharacters {
     std::atomic_ref<char32_t>(cells[static_cast<std::size_t>(cell)]).store(code, std::memory_order_relaxed);
   }
   void SetAll(const MappingCharacters& other) {
-    for (int cell = 0; cell < CellCount; ++cell) Set(cell, other.cells[static_cast<std::size_t>(cell)]);
+    for (int cell = 0; cell < CellCount; ++cell) Set(cell, other.At(cell));
   }
   bool operator==(const MappingCharacters&) const = default;
 };

@@ -88,6 +88,7 @@ void TAppMappings::HandOver() {
   auto copy = std::make_shared<AreaCopy>();
   std::copy_n(current_.hotKeys, AreaSize, copy->hotKeys.begin());
   std::copy_n(current_.remap, AreaSize, copy->remap.begin());
+  if (current_.characters) copy->characters.SetAll(*current_.characters);
   {
     const std::lock_guard lock(mutex_);
     handedOver_ = std::move(copy);
@@ -168,7 +169,7 @@ DWORD TAppMappings::Run() {
   for (HWINEVENTHOOK hook : hooks)
     if (hook) ::UnhookWinEvent(hook);
   bound_ = false;
-  Publish();
+  publisher_.Publish([] { return Publication{}; });  // the areas again, before they are unmapped
   WorkerOfThread = nullptr;
   return 0;
 }
@@ -188,9 +189,13 @@ void TAppMappings::Prepare() {
   WatchFolders(apps, currentFile);
   auto prepared = std::make_shared<AppTableSets>();
   std::optional<TableSetAreas> lastDefault;
-  if (prepared_) lastDefault = InForce(prepared_->Sets().sets[0]);
+  // Sets prepared without bindings hold no tables to keep.
+  if (prepared_ && prepared_->Sets().sets[0].hotKeys) lastDefault = InForce(prepared_->Sets().sets[0]);
   if (bound_) prepared->Prepare(apps, currentFile, current_, files_, lastDefault);
   Report(prepared->Failed(), apps.DefaultFile(currentFile));
+  for (const auto& [file, read] : prepared->ExtensionProblems())
+    if (std::string notice = extensionReports_.NoticeFor(file.str(), read); !notice.empty())
+      Notify(std::move(notice));
   if (prepared->Failed().empty()) {
     retryingSince_.reset();
   } else {
@@ -257,7 +262,8 @@ DWORD TAppMappings::PollInterval() const {
 void TAppMappings::Publish() {
   publisher_.Publish([this] {
     Publication next;
-    if (!bound_ || !prepared_) return next;
+    if (!bound_) return CurrentFileAlone();
+    if (!prepared_) return next;
     next.sets = std::make_unique<TableSets>(prepared_->Sets());
     for (std::uint8_t i = 0; i < next.sets->setCount; ++i) {
       TableSetAreas& set = next.sets->sets[i];
@@ -283,9 +289,22 @@ void TAppMappings::Publish() {
   });
 }
 
+// Without bindings: the current file's set alone where it has characters beyond the record, which the
+// areas cannot show the library; none otherwise.
+Publication TAppMappings::CurrentFileAlone() const {
+  Publication next;
+  const TableSetAreas current = InForce(current_);
+  if (!current.characters || current.characters->Empty()) return next;
+  next.sets = std::make_unique<TableSets>();
+  next.sets->sets[0] = current;
+  next.sets->areaSets = 1;
+  next.tables = outgoing_;
+  return next;
+}
+
 TableSetAreas TAppMappings::InForce(TableSetAreas set) const {
   if (outgoing_ && set.hotKeys == current_.hotKeys)
-    return {outgoing_->hotKeys.data(), outgoing_->remap.data()};
+    return {outgoing_->hotKeys.data(), outgoing_->remap.data(), &outgoing_->characters};
   return set;
 }
 

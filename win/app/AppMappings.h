@@ -28,10 +28,11 @@ namespace tvx {
 // read, say); TakeNotices gives the texts.
 inline constexpr UINT AppMappingNoticeMessage = WM_APP + 5;
 
-// The two areas' bytes, copied.
+// The two areas' bytes and the characters beyond them, copied.
 struct AreaCopy {
   std::array<std::uint8_t, AreaSize> hotKeys{};
   std::array<std::uint8_t, AreaSize> remap{};
+  MappingCharacters characters;
 };
 
 class TAppMappings {
@@ -41,7 +42,9 @@ class TAppMappings {
   TAppMappings& operator=(const TAppMappings&) = delete;
   ~TAppMappings() { Stop(); }
 
-  // `current` is the program's view of the shared areas, which hold the current file.
+  // `current` is the program's view of the shared areas, which hold the current file, and its characters
+  // beyond the record. Without bindings the areas serve every window, and sets are published only for
+  // those characters: the current file's alone.
   void Start(HWND mainWindow, TableSetAreas current);
   // The areas are about to take another file's tables: once this returns, no set reads the areas for the
   // file going out, but a copy of its tables, until Configure names the new current file.
@@ -63,6 +66,7 @@ class TAppMappings {
   DWORD Run();
   void Prepare();
   void Publish();
+  Publication CurrentFileAlone() const;
   // A set's tables as the hook is to read them: the outgoing copy where the set reads the areas.
   TableSetAreas InForce(TableSetAreas set) const;
   void Report(const std::vector<ShortString>& failedFiles, const ShortString& defaultFile);
@@ -108,6 +112,7 @@ class TAppMappings {
   bool foregroundEvents_ = false;
   bool windowsDropped_ = false;  // reported
   std::set<std::string> reported_;
+  ExtensionReports extensionReports_;
 };
 
 }  // namespace tvx

@@ -12,7 +12,7 @@ namespace tvx {
 void TMainWin::StartAppMappings() {
   if (settingsStore_) apps_ = LoadApplications(*settingsStore_);
   // An older hook library cannot take the tables: the bindings are kept, and nothing publishes them.
-  if (HookSetTables()) appMappings_.Start(hwnd(), {HotKeys().data(), Remaps().data()});
+  if (HookSetTables()) appMappings_.Start(hwnd(), {HotKeys().data(), Remaps().data(), &characters_});
   CurrentFileChanged();
 }
 

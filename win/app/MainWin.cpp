@@ -272,6 +272,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case CarriedKeyActionMessage:
       KeyActionMsg(wParam, lParam);
       return 0;
+    case CharacterHotKeyMessage:
+      CharacterHotKeyMsg(wParam, lParam);
+      return 0;
     case TraceParamsMessage:
       ReportedOnce(reportShowing_[message], [&] { TraceParamsMsg(wParam, lParam); });
       return 0;

@@ -120,6 +120,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
 
   // Hook library messages.
   void KeyActionMsg(WPARAM wParam, LPARAM lParam);
+  void CharacterHotKeyMsg(WPARAM wParam, LPARAM lParam);
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
   void PauseChangedMsg(WPARAM wParam);
