@@ -7,6 +7,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "core/keymap/Areas.h"
 
@@ -29,6 +32,13 @@ inline int RemapCellNumber(RemapTableId table, int row) {
 inline bool IsCellCharacter(char32_t code) {
   return code >= 0x20 && (code < 0x7F || code > 0x9F) && (code < 0xD800 || code > 0xDFFF) && code <= 0x10FFFF;
 }
+
+// What the user typed or pasted for a character: the one character itself (a surrogate pair counting as
+// one), or "U+" and four to six hexadecimal digits, blanks around either ignored. Nothing when it is
+// neither, or no character a cell can hold.
+std::optional<char32_t> CharacterFromInput(std::u16string_view text);
+// The character as UTF-16, for drawing: one unit, or a surrogate pair.
+std::u16string Utf16Of(char32_t code);
 
 // A character for each cell, 0 where the record's value is in force. The program changes them on its
 // thread while the hook reads them on its own: the hook reads each entry with At, the program writes with

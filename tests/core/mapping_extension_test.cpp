@@ -299,5 +299,27 @@ TEST(MappingExtension, CellNumbersFollowTheRecord) {
   EXPECT_EQ(CellCount, 632);
 }
 
+// What the "Other" box of the Select Character dialogs takes.
+TEST(CharacterInput, TypedPastedOrWrittenAsItsCode) {
+  struct Case {
+    std::u16string text;
+    char32_t code;  // 0: refused
+  };
+  const Case cases[] = {
+      {u"α", U'α'},           {u" → ", U'→'},        {u"😀", 0x1F600},      {u"U+03B1", U'α'},
+      {u"u+1f600", 0x1F600},  {u"U+10FFFF", 0x10FFFF}, {u"U+3B1", 0},      {u"U+0010FFFF", 0},
+      {u"U+110000", 0},       {u"U+D800", 0},         {u"U+001F", 0},      {u"U+00G1", 0},
+      {u"ab", 0},             {u"", 0},               {u"  ", 0},          {u"\xD83D", 0},
+      {std::u16string(1, u'\xD83D'), 0},               {u"\u0085", 0},     {u"x", U'x'},
+  };
+  for (const Case& c : cases) {
+    const std::optional<char32_t> code = CharacterFromInput(c.text);
+    EXPECT_EQ(code.value_or(0), c.code) << static_cast<std::uint32_t>(c.code);
+  }
+  EXPECT_EQ(Utf16Of(U'α'), u"α");
+  EXPECT_EQ(Utf16Of(0x1F600), u"😀");
+  EXPECT_EQ(Utf16Of(0x10FFFF), (std::u16string{0xDBFF, 0xDFFF}));
+}
+
 }  // namespace
 }  // namespace tvx

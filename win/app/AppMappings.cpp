@@ -10,6 +10,7 @@ namespace {
 
 constexpr UINT ConfigureMessage = WM_APP + 1;
 constexpr UINT HandOverMessage = WM_APP + 2;
+constexpr UINT PublishMessage = WM_APP + 3;
 // The longest the user-interface thread waits for the worker to stop reading the areas (a worker blocked
 // on a dead share, say): the areas change then all the same.
 constexpr DWORD HandOverWait = 2000;
@@ -107,6 +108,10 @@ void TAppMappings::Configure(const TApplications& apps, const ShortString& curre
   if (thread_) ::PostThreadMessageA(threadId_, ConfigureMessage, 0, 0);
 }
 
+void TAppMappings::CharactersChanged() {
+  if (thread_) ::PostThreadMessageA(threadId_, PublishMessage, 0, 0);
+}
+
 void TAppMappings::Stop() {
   if (!thread_) return;
   ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
@@ -155,6 +160,7 @@ DWORD TAppMappings::Run() {
         outgoing_.reset();  // the areas hold the file now current
         Prepare();
       }
+      if (msg.message == PublishMessage) Publish();
       if (msg.message == HandOverMessage) {
         {
           const std::lock_guard lock(mutex_);

@@ -51,6 +51,9 @@ class TAppMappings {
   void HandOver();
   // The bindings or the current file changed: the worker prepares the sets again.
   void Configure(const TApplications& apps, const ShortString& currentFile);
+  // A character beyond the record was set or cleared in the current file: the sets are published again,
+  // so that the library has the current file's set where it needs one.
+  void CharactersChanged();
   // The hook goes back to the areas and the worker ends; before the areas are unmapped.
   void Stop();
   // What the user is to be told since the last call, each thing once.

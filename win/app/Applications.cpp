@@ -16,6 +16,8 @@ void TMainWin::StartAppMappings() {
   CurrentFileChanged();
 }
 
+MappingCharacters* TMainWin::Characters() { return HookSetTables() ? &characters_ : nullptr; }
+
 void TMainWin::CurrentFileChanged() {
   if (settingsStore_) NoteCurrentFile(apps_, *settingsStore_, Settings.CurrentFile);
   appMappings_.Configure(apps_, Settings.CurrentFile);

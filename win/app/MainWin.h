@@ -131,7 +131,12 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void ReleaseSyncFile(int changed) override { network_.ReleaseSyncFile(changed); }
   void AttachSyncFile() { network_.AttachSyncFile(); }
   void MenuNetworkClick();
-  bool SaveEdit() override { return network_.SaveEdit(); }
+  // The hook learns at once of a character beyond the record set or cleared.
+  bool SaveEdit() override {
+    appMappings_.CharactersChanged();
+    return network_.SaveEdit();
+  }
+  MappingCharacters* Characters() override;
   void EditUnderLock(const std::function<bool()>& edit) override { network_.EditUnderLock(edit); }
   HWND Owner() const override { return hwnd(); }
   void ReloadKeepingCells(Grids grids) override;

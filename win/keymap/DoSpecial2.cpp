@@ -18,6 +18,7 @@ const ControlSpec HotKeyActionControls[] = {
     {ControlKind::Grid, picker::SymbolGrid, "", 4, 16, 591, 171, GridFont},
     {ControlKind::DefaultButton, picker::OkButton, "Select &Character", 240, 190, 121, 23, FormFont, 0,
      BS_NOTIFY},
+    {ControlKind::Button, picker::OtherButton, "&Other...", 370, 190, 91, 23, FormFont, 0, BS_NOTIFY},
     {ControlKind::Label, picker::Label2, "Select a Keyboard Key", 4, 216, 161, 15, LabelFont},
     {ControlKind::Grid, picker::KeyGrid, "", 4, 232, 583, 129, GridFont},
     {ControlKind::Button, picker::NoneButton, "&Select \"none\"", 4, 366, 105, 23, FormFont, 0, BS_NOTIFY},
@@ -55,6 +56,7 @@ void TDoSpecial2::Create(HWND owner) {
 void TDoSpecial2::FormShow() {
   PlaceBelowCell(HotKeyActionMargins);
   Choice = ShortString();
+  ShowOtherButton();
   if (Code > 255) {
     Code -= 256;
     if (Code < static_cast<int>(ActionKeyTable.size())) {
@@ -90,6 +92,9 @@ void TDoSpecial2::Command(int id, int code) {
       break;
     case picker::CancelButton:
       CancelButtonClick();
+      break;
+    case picker::OtherButton:
+      OtherButtonClick();
       break;
   }
 }

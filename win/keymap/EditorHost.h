@@ -8,6 +8,7 @@
 
 #include "core/hook/HotKeyConflicts.h"
 #include "core/keymap/Areas.h"
+#include "core/keymap/CellCharacters.h"
 #include "win/ui/Form.h"
 
 namespace tvx {
@@ -16,6 +17,9 @@ class EditorHost {
  public:
   virtual HotKeyAreaView HotKeys() const = 0;
   virtual RemapAreaView Remaps() const = 0;
+  // The current file's characters beyond the record; null where the hook library cannot take them (an
+  // older one), so that no editor offers them.
+  virtual MappingCharacters* Characters() = 0;
   // "/B" or "/BA": the tables are shown, never edited.
   virtual bool BrowsingOnly() const = 0;
   // True when the edit must not go ahead (the user has been told); otherwise the lock is held until
