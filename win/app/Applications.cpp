@@ -16,7 +16,7 @@ void TMainWin::StartAppMappings() {
   CurrentFileChanged();
 }
 
-MappingCharacters* TMainWin::Characters() { return HookSetTables() ? &characters_ : nullptr; }
+bool TMainWin::OffersCharacters() const { return HookSetTables() != nullptr; }
 
 void TMainWin::CurrentFileChanged() {
   if (settingsStore_) NoteCurrentFile(apps_, *settingsStore_, Settings.CurrentFile);

@@ -136,7 +136,8 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
     appMappings_.CharactersChanged();
     return network_.SaveEdit();
   }
-  MappingCharacters* Characters() override;
+  MappingCharacters& Characters() override { return characters_; }
+  bool OffersCharacters() const override;
   void EditUnderLock(const std::function<bool()>& edit) override { network_.EditUnderLock(edit); }
   HWND Owner() const override { return hwnd(); }
   void ReloadKeepingCells(Grids grids) override;

@@ -18,12 +18,13 @@ const ControlSpec HotKeyActionControls[] = {
     {ControlKind::Grid, picker::SymbolGrid, "", 4, 16, 591, 171, GridFont},
     {ControlKind::DefaultButton, picker::OkButton, "Select &Character", 240, 190, 121, 23, FormFont, 0,
      BS_NOTIFY},
-    {ControlKind::Button, picker::OtherButton, "&Other...", 370, 190, 91, 23, FormFont, 0, BS_NOTIFY},
     {ControlKind::Label, picker::Label2, "Select a Keyboard Key", 4, 216, 161, 15, LabelFont},
     {ControlKind::Grid, picker::KeyGrid, "", 4, 232, 583, 129, GridFont},
     {ControlKind::Button, picker::NoneButton, "&Select \"none\"", 4, 366, 105, 23, FormFont, 0, BS_NOTIFY},
     {ControlKind::Button, picker::OkKey, "Select &Key", 240, 366, 121, 23, FormFont, 0, BS_NOTIFY},
     {ControlKind::Button, picker::CancelButton, "&Cancel", 504, 366, 91, 23, FormFont, 0, BS_NOTIFY},
+    // Last in the tab order, which the two grids and their buttons lead.
+    {ControlKind::Button, picker::OtherButton, "&Other...", 370, 190, 91, 23, FormFont, 0, BS_NOTIFY},
 };
 
 int KeyIndex(const DrawGrid& grid) { return grid.Row() * KeyColumns + grid.Col(); }
