@@ -41,6 +41,36 @@ class UnicodeEditing : public EditorTest {
   }
 };
 
+// Typed from the keyboard into the box: a character outside the code page arrives whole.
+TEST_F(UnicodeEditing, ACharacterTypedIntoTheBoxArrivesWhole) {
+  tavrix_ = std::make_unique<TavrixProcess>(std::vector<std::uint8_t>{});
+  const HWND upper = tavrix_->Control(IdUpperGrid);
+  PostDoubleClick(upper, CellCentre(upper, RemapColumns, 1, 0));  // "A"
+  const HWND select = WaitForWindow(tavrix_->id(), "TDoSpecial");
+  ASSERT_NE(select, nullptr);
+  ::PostMessageA(::GetDlgItem(select, picker::OtherButton), BM_CLICK, 0, 0);
+  const HWND other = WaitForWindow(tavrix_->id(), OtherCharacterClassName);
+  ASSERT_NE(other, nullptr);
+  const HWND box = ::GetDlgItem(other, other_character::CharacterBox);
+  ASSERT_TRUE(TakeForeground(other));
+  ASSERT_TRUE(WaitFor([&] { return ::GetWindowTextLengthW(box) == 0 && TakeForeground(other); }));
+  INPUT keys[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wScan = 0x03A9;  // Ω
+    keys[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+  }
+  ::SendInput(2, keys, sizeof(INPUT));
+  wchar_t typed[8] = {};
+  EXPECT_TRUE(
+      WaitFor([&] { return ::SendMessageW(box, WM_GETTEXT, 8, reinterpret_cast<LPARAM>(typed)) > 0; }));
+  EXPECT_EQ(std::wstring(typed), L"\u03A9");
+  ::PostMessageA(::GetDlgItem(other, other_character::OkButton), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntilGone(other));
+  Finish(select);
+  EXPECT_EQ(Extension().characters.At(RemapCellNumber(RemapTableId::Upper, 0)), U'Ω');
+}
+
 TEST_F(UnicodeEditing, OtherCharactersGoIntoTheFileAndIntoForce) {
   tavrix_ = std::make_unique<TavrixProcess>(std::vector<std::uint8_t>{});
   const HWND lower = tavrix_->Control(IdLowerGrid);
