@@ -47,5 +47,25 @@ TEST(UnicodeCharacters, ARemappedKeyAndHotKeysTypeCharactersBeyondTheCodePage) {
   EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
 }
 
+// An older version saved the file since: its record is in force, and the program says once why the
+// characters are gone.
+TEST(UnicodeCharacters, AStaleExtensionIsIgnoredAndReported) {
+  Tables tables;
+  tables.Identity();
+  tables.RemapCharacter(RemapTableId::Lower, 'q', U'α');
+  std::vector<std::uint8_t> file = tables.MappingFile();
+  file[1078] = 'C';  // the older version remapped A to C and saved the record alone over the first bytes
+  TavrixProcess tavrix(file);
+  MessageBoxInfo box;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix.id())).window != nullptr; }, 20s));
+  EXPECT_EQ(box.caption, "Notice");
+  EXPECT_NE(box.text.find("an older version of Tavrix 98 has saved the file since"), std::string::npos)
+      << box.text;
+  EXPECT_EQ(AnswerMessageBoxes(tavrix.id()), 1);
+  EXPECT_TRUE(WaitFor([&] {
+    return TablesInForce() == std::vector<std::uint8_t>(file.begin(), file.begin() + 1171);
+  })) << "the record as the older version left it";
+}
+
 }  // namespace
 }  // namespace tvx::test
