@@ -145,7 +145,11 @@ class HookLibrary {
       if (out.injectedCount) Inject(out);
       // The current file's hot keys go as the message other programs watch for; another file's carry
       // their action.
-      if (out.post && (!sets || IsAreaSet(*sets, set)))
+      // A character beyond the record goes as itself, whichever set it came from.
+      if (out.post && out.postCharacter)
+        ::PostMessageA(MainWindow(), CharacterHotKeyMessage, out.postCharacter,
+                       (out.postWParam & 0x8000) != 0);
+      else if (out.post && (!sets || IsAreaSet(*sets, set)))
         ::PostMessageA(MainWindow(), KeyActionMessage, out.postWParam, out.postLParam);
       else if (out.post)
         ::PostMessageA(MainWindow(), CarriedKeyActionMessage,

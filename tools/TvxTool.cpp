@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 #include "core/files/MappingText.h"
 #include "core/keymap/Catalogue.h"
@@ -23,6 +24,32 @@ MappingRecord RecordOf(const std::vector<std::uint8_t>& file) {
   MappingRecord record;
   std::copy_n(file.begin(), MappingRecordSize, record.begin());
   return record;
+}
+
+// A file long enough to hold a record: the record, and what its extension gave.
+struct FileContent {
+  Mapping mapping;
+  ExtensionRead extension;
+};
+
+FileContent ContentOf(const std::vector<std::uint8_t>& file) {
+  const MappingRecord record = RecordOf(file);
+  ExtensionRead extension = ReadExtension(record, std::span(file).subspan(MappingRecordSize));
+  return {{record, extension.characters}, std::move(extension)};
+}
+
+// Why the program leaves a file's extension out; empty when it loads it or there is none.
+std::string ExtensionFinding(const ExtensionRead& extension) {
+  switch (extension.state) {
+    case ExtensionState::Stale:
+      return "the extension with the characters beyond the record is stale (" + extension.problem +
+             "); the program ignores it";
+    case ExtensionState::Damaged:
+      return "the extension with the characters beyond the record is damaged: " + extension.problem +
+             "; the program loads the record alone";
+    default:
+      return {};
+  }
 }
 
 // The tables of a file, in areas of their own so the catalogue's views can read them.
@@ -98,8 +125,8 @@ std::string ShortFileFinding(std::size_t size) {
          " bytes); the program reports \"Read beyond end of file\"";
 }
 
-// The file as a record, when it is long enough to hold one; the reason on standard error otherwise.
-std::optional<MappingRecord> ReadRecord(const char* path) {
+// The file's content, when it is long enough to hold a record; the reason on standard error otherwise.
+std::optional<FileContent> ReadContent(const char* path) {
   const auto file = ReadWhole(path);
   if (!file) {
     std::cerr << "tvxtool: cannot open " << path << "\n";
@@ -109,14 +136,16 @@ std::optional<MappingRecord> ReadRecord(const char* path) {
     std::cerr << path << ": " << ShortFileFinding(file->size()) << "\n";
     return std::nullopt;
   }
-  return RecordOf(*file);
+  return ContentOf(*file);
 }
 
 int Export(const char* path) {
-  const auto record = ReadRecord(path);
-  if (!record) return 1;
+  const auto content = ReadContent(path);
+  if (!content) return 1;
   std::vector<std::string> problems;
-  for (const std::string& line : ExportMapping(*record, problems)) std::printf("%s\n", line.c_str());
+  if (const std::string finding = ExtensionFinding(content->extension); !finding.empty())
+    problems.push_back(finding);
+  for (const std::string& line : ExportMapping(content->mapping, problems)) std::printf("%s\n", line.c_str());
   for (const std::string& problem : problems) std::cerr << path << ": not exported: " << problem << "\n";
   return problems.empty() ? 0 : 1;
 }
@@ -133,13 +162,16 @@ int Import(const char* textPath, const char* outPath) {
     lines.push_back(line);
   }
   std::string error;
-  const auto record = ImportMapping(lines, error);
-  if (!record) {
+  const auto mapping = ImportMapping(lines, error);
+  if (!mapping) {
     std::cerr << textPath << ": " << error << "\n";
     return 1;
   }
+  std::vector<std::uint8_t> bytes(mapping->record.begin(), mapping->record.end());
+  const std::vector<std::uint8_t> extension = ExtensionBytes(mapping->record, mapping->characters);
+  bytes.insert(bytes.end(), extension.begin(), extension.end());
   std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(record->data()), static_cast<std::streamsize>(record->size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) {
     std::cerr << "tvxtool: cannot write " << outPath << "\n";
@@ -149,13 +181,16 @@ int Import(const char* textPath, const char* outPath) {
 }
 
 int Diff(const char* firstPath, const char* secondPath) {
-  const auto first = ReadRecord(firstPath), second = ReadRecord(secondPath);
+  const auto first = ReadContent(firstPath), second = ReadContent(secondPath);
   if (!first || !second) return 2;
   bool differ = false;
   for (const MappingCell& cell : MappingCells()) {
-    const std::uint16_t before = CellValue(*first, cell), after = CellValue(*second, cell);
+    const std::string before =
+        CellLine(cell, CellValue(first->mapping.record, cell), CellCharacter(first->mapping, cell));
+    const std::string after =
+        CellLine(cell, CellValue(second->mapping.record, cell), CellCharacter(second->mapping, cell));
     if (before == after) continue;
-    std::printf("- %s\n+ %s\n", CellLine(cell, before).c_str(), CellLine(cell, after).c_str());
+    std::printf("- %s\n+ %s\n", before.c_str(), after.c_str());
     differ = true;
   }
   return differ ? 1 : 0;
@@ -178,21 +213,32 @@ int Dump(const char* path, const std::vector<std::uint8_t>& file) {
     return 1;
   }
   MappingImage image(file);
+  const FileContent content = ContentOf(file);
+  const MappingCharacters& characters = content.mapping.characters;
   std::printf("%s\n", path);
+  if (const std::string finding = ExtensionFinding(content.extension); !finding.empty())
+    std::printf("Note: %s\n", finding.c_str());
   std::printf("Hot keys:\n");
   bool any = false;
-  for (const HotKeyEntry& entry : HotKeyEntries(image)) {
-    if (entry.action == 0) continue;
+  const std::vector<HotKeyEntry> hotKeys = HotKeyEntries(image);
+  for (std::size_t cell = 0; cell < hotKeys.size(); ++cell) {
+    const HotKeyEntry& entry = hotKeys[cell];
+    if (entry.action == 0 && characters.cells[cell] == 0) continue;
     std::printf("  %-14s %-20s %s\n", entry.category, entry.combination.c_str(),
-                ActionWords(entry.action).c_str());
+                characters.cells[cell] ? ("character " + CodePointText(characters.cells[cell])).c_str()
+                                       : ActionWords(entry.action).c_str());
     any = true;
   }
   if (!any) std::printf("  none\n");
   std::printf("Remapped characters:\n");
   any = false;
-  for (const RemapEntry& entry : RemapEntries(image)) {
-    if (entry.code == entry.own) continue;
-    std::printf("  %-14s %-6s -> %s\n", entry.table, entry.key.c_str(), QuotedCharacter(entry.code).c_str());
+  const std::vector<RemapEntry> remaps = RemapEntries(image);
+  for (std::size_t row = 0; row < remaps.size(); ++row) {
+    const RemapEntry& entry = remaps[row];
+    const char32_t character = characters.cells[hotKeys.size() + row];
+    if (entry.code == entry.own && character == 0) continue;
+    std::printf("  %-14s %-6s -> %s\n", entry.table, entry.key.c_str(),
+                character ? CodePointText(character).c_str() : QuotedCharacter(entry.code).c_str());
     any = true;
   }
   if (!any) std::printf("  none\n");
@@ -208,7 +254,10 @@ int Check(const char* path, const std::vector<std::uint8_t>& file) {
   if (file.size() < MappingRecordSize) {
     report(true, ShortFileFinding(file.size()));
   } else {
-    if (file.size() > MappingRecordSize)
+    const FileContent content = ContentOf(file);
+    if (const std::string finding = ExtensionFinding(content.extension); !finding.empty())
+      report(true, finding);
+    if (file.size() > MappingRecordSize && content.extension.state == ExtensionState::None)
       report(false, std::to_string(file.size()) + " bytes; the " +
                         std::to_string(file.size() - MappingRecordSize) + " bytes after the first " +
                         std::to_string(MappingRecordSize) + " are ignored");

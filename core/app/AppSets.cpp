@@ -15,11 +15,13 @@ void AppTableSets::Prepare(const TApplications& apps, const ShortString& current
     kept = std::make_unique<Loaded>();
     std::copy_n(lastDefault->hotKeys, AreaSize, kept->hotKeys.begin());
     std::copy_n(lastDefault->remap, AreaSize, kept->remap.begin());
+    if (lastDefault->characters) kept->characters.SetAll(*lastDefault->characters);
   }
   kept_.reset();
   loaded_.clear();
   programs_.clear();
   failed_.clear();
+  extensionProblems_.clear();
   sets_ = TableSets{};
   current_ = current;
   sets_.sets[0] = current;
@@ -27,7 +29,7 @@ void AppTableSets::Prepare(const TApplications& apps, const ShortString& current
   if (const auto set = SetOfFile(apps.DefaultFile(currentFile), currentFile, files)) {
     sets_.sets[0] = sets_.sets[*set];
   } else if (kept) {
-    sets_.sets[0] = {kept->hotKeys.data(), kept->remap.data()};
+    sets_.sets[0] = kept->Areas();
     kept_ = std::move(kept);
   }
   for (const AppBinding& binding : apps.bindings)
@@ -47,19 +49,20 @@ std::optional<std::uint8_t> AppTableSets::SetOfFile(const ShortString& file, con
   tables->file = file;
   TableSetAreas areas = current_;
   if (name != UpperCaseAscii(currentFile.str())) {
-    MappingRecord record{};
-    bool read = false;
+    std::optional<ExtensionRead> read;
     try {
-      read = LoadRecord(files, file.str(), record);
+      read = LoadMapping(files, file, HotKeyAreaView(tables->hotKeys.data()),
+                         RemapAreaView(tables->remap.data()), tables->characters);
     } catch (const IoError&) {
-      read = false;  // shorter than a mapping file: damaged
+      read.reset();  // shorter than a mapping file: damaged
     }
     if (!read) {
       failed_.push_back(file);
       return std::nullopt;
     }
-    RecordToAreas(record, HotKeyAreaView(tables->hotKeys.data()), RemapAreaView(tables->remap.data()));
-    areas = {tables->hotKeys.data(), tables->remap.data()};
+    if (read->state == ExtensionState::Stale || read->state == ExtensionState::Damaged)
+      extensionProblems_.emplace_back(file, *read);
+    areas = tables->Areas();
   }
   loaded_.push_back(std::move(tables));
   const std::uint8_t set = sets_.setCount++;

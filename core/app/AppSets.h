@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 #include "core/hook/TableSets.h"
 #include "core/settings/Applications.h"
@@ -30,6 +31,11 @@ class AppTableSets {
   // The sets, with no window listed yet.
   const TableSets& Sets() const { return sets_; }
   const std::vector<ShortString>& Failed() const { return failed_; }
+  // The bound files whose characters beyond the record could not be used (stale or damaged): their
+  // records are in force.
+  const std::vector<std::pair<ShortString, ExtensionRead>>& ExtensionProblems() const {
+    return extensionProblems_;
+  }
 
  private:
   // One per set after the default's; the current file's keeps no tables of its own.
@@ -37,6 +43,8 @@ class AppTableSets {
     ShortString file;
     std::array<std::uint8_t, AreaSize> hotKeys{};
     std::array<std::uint8_t, AreaSize> remap{};
+    MappingCharacters characters;
+    TableSetAreas Areas() { return {hotKeys.data(), remap.data(), &characters}; }
   };
   // The set of `file`, adding it when it is new; nothing when it cannot be loaded.
   std::optional<std::uint8_t> SetOfFile(const ShortString& file, const ShortString& currentFile,
@@ -46,6 +54,7 @@ class AppTableSets {
   std::unique_ptr<Loaded> kept_;  // the default's tables as they were, when its file cannot be read
   std::vector<std::pair<std::string, std::uint8_t>> programs_;  // upper-case file name, set
   std::vector<ShortString> failed_;
+  std::vector<std::pair<ShortString, ExtensionRead>> extensionProblems_;
   TableSetAreas current_;
   TableSets sets_;
 };

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/CellCharacters.h"
 
 namespace tvx {
 namespace {
@@ -83,6 +84,20 @@ void KeyActionMsg(std::uint64_t wParam, std::int64_t lParam, const HotKeyAreaVie
     Press(keyboard, static_cast<std::uint8_t>(key->vk));
   } else if (const char16_t ch = keyboard.FromAnsi(static_cast<std::uint8_t>(*action))) {
     TypeCharacter(keyboard, ch, capsLock);
+  }
+}
+
+void CharacterHotKeyMsg(std::uint64_t wParam, std::int64_t lParam, Keyboard& keyboard) {
+  if (wParam > 0x10FFFF || !IsCellCharacter(static_cast<char32_t>(wParam))) return;
+  const auto code = static_cast<char32_t>(wParam);
+  if (code <= 0xFFFF) {
+    TypeCharacter(keyboard, static_cast<char16_t>(code), lParam == 1);
+    return;
+  }
+  for (const char16_t unit : {static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)),
+                              static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF))}) {
+    keyboard.PostUnicode(unit, false);
+    keyboard.PostUnicode(unit, true);
   }
 }
 

@@ -54,6 +54,11 @@ bool IsLate(std::uint32_t pressedMs, std::uint32_t nowMs);
 // An action carried in bits 16 to 31 of `wParam` is carried out in place of the entry the message names.
 void KeyActionMsg(std::uint64_t wParam, std::int64_t lParam, const HotKeyAreaView& area, Keyboard& keyboard);
 
+// A CharacterHotKeyMessage: types the character in `wParam` by TypeCharacter, with the Caps Lock flag in
+// `lParam`; one beyond U+FFFF goes as its surrogate pair, each half as a character of its own. A value
+// that is no character a cell can hold does nothing.
+void CharacterHotKeyMsg(std::uint64_t wParam, std::int64_t lParam, Keyboard& keyboard);
+
 // The lines the trace messages append, carriage return and line feed included.
 std::string TraceParamsLine(std::uint64_t wParam, std::int64_t lParam);
 std::string TraceCodeLine(std::uint64_t wParam, std::int64_t lParam);

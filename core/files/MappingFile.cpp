@@ -97,10 +97,16 @@ TavrixRead ReadTavrixFile(FileAccess& files, Clock& clock, const ShortString& fi
   constexpr int RetryMilliseconds = 50;
   const std::int64_t until = clock.Tick() + WriterHoldMilliseconds;
   for (;;) {
-    MappingRecord record;
-    if (LoadRecord(files, fileName.str(), record)) return {record, 0};
+    // One more byte than the longest extension, so that a longer one shows as such.
+    if (const auto bytes = files.Read(fileName.str(), MappingRecordSize + MaxExtensionSize + 1,
+                                      FileAccess::Sharing::OthersRead)) {
+      if (bytes->size() < MappingRecordSize) throw IoError(IoError::ReadBeyondEndOfFile);
+      TavrixRead read{MappingRecord{}, {bytes->begin() + MappingRecordSize, bytes->end()}, 0};
+      std::copy_n(bytes->begin(), MappingRecordSize, read.record->begin());
+      return read;
+    }
     const unsigned long refusal = files.ReadRefusal();
-    if (refusal != SharingViolation || clock.Tick() >= until) return {std::nullopt, refusal};
+    if (refusal != SharingViolation || clock.Tick() >= until) return {std::nullopt, {}, refusal};
     clock.Sleep(RetryMilliseconds);
   }
 }

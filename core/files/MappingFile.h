@@ -17,6 +17,8 @@
 namespace tvx {
 
 inline constexpr std::size_t MappingRecordSize = 1171;
+// The most a mapping file holds after its record (core/files/MappingExtension.h).
+inline constexpr std::size_t MaxExtensionSize = 1 << 20;
 // Bytes 8 to 1085 of HotKeyArea, then bytes 8 to 100 of RemapArea.
 inline constexpr std::size_t HotKeyRunSize = hotkey_area::TablesEnd - hotkey_area::TablesBegin;
 inline constexpr std::size_t RemapRunSize = remap_area::TablesEnd - remap_area::TablesBegin;
@@ -98,6 +100,7 @@ void RecordToAreas(const MappingRecord& record, const HotKeyAreaView& hotKeys, c
 // save, say) is tried again for up to a second. A short file raises IoError.
 struct TavrixRead {
   std::optional<MappingRecord> record;
+  std::vector<std::uint8_t> after;  // what follows the record: its extension, if any
   unsigned long refusal = 0;
 };
 TavrixRead ReadTavrixFile(FileAccess& files, Clock& clock, const ShortString& fileName);

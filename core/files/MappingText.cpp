@@ -1,5 +1,6 @@
 #include "core/files/MappingText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <map>
@@ -36,6 +37,20 @@ std::string ValueText(const MappingCell& cell, std::uint16_t value) {
   if (const ActionKey* key = cell.hotKey ? ActionKeyFor(value) : nullptr)
     return "key " + std::string(key->name);
   return "char " + std::to_string(value);
+}
+
+// A "char U+XXXX" value: the character, or nothing when the text is not one a cell can hold.
+std::optional<char32_t> ReadCharacter(const std::string& text) {
+  if (!text.starts_with("char U+")) return std::nullopt;
+  const char* first = text.data() + 7;
+  const char* last = text.data() + text.size();
+  std::uint32_t code = 0;
+  const auto [end, error] = std::from_chars(first, last, code, 16);
+  const auto digits = last - first;
+  if (error != std::errc() || end != last || digits < 4 || digits > 6 ||
+      std::any_of(first, last, [](char c) { return c >= 'a' && c <= 'f'; }) || !IsCellCharacter(code))
+    return std::nullopt;
+  return code;
 }
 
 std::optional<std::uint16_t> ReadValue(const MappingCell& cell, const std::string& text) {
@@ -83,6 +98,10 @@ std::uint16_t CellValue(const MappingRecord& record, const MappingCell& cell) {
   return value;
 }
 
+char32_t CellCharacter(const Mapping& mapping, const MappingCell& cell) {
+  return mapping.characters.cells[static_cast<std::size_t>(&cell - MappingCells().data())];
+}
+
 std::string CellProblem(const MappingCell& cell, std::uint16_t value) {
   if (value == cell.own) return {};
   if (cell.hotKey && IsReserved(cell.category, cell.column, cell.row))
@@ -94,8 +113,8 @@ std::string CellProblem(const MappingCell& cell, std::uint16_t value) {
   return {};
 }
 
-std::string CellLine(const MappingCell& cell, std::uint16_t value) {
-  return cell.names + "\t" + ValueText(cell, value);
+std::string CellLine(const MappingCell& cell, std::uint16_t value, char32_t character) {
+  return cell.names + "\t" + (character ? "char " + CodePointText(character) : ValueText(cell, value));
 }
 
 MappingRecord DefaultRecord() {
@@ -104,10 +123,15 @@ MappingRecord DefaultRecord() {
   return record;
 }
 
-std::vector<std::string> ExportMapping(const MappingRecord& record, std::vector<std::string>& problems) {
+std::vector<std::string> ExportMapping(const Mapping& mapping, std::vector<std::string>& problems) {
   std::vector<std::string> lines{MappingTextHeader};
   for (const MappingCell& cell : MappingCells()) {
-    const std::uint16_t value = CellValue(record, cell);
+    if (const char32_t character = CellCharacter(mapping, cell)) {
+      lines.front() = UnicodeMappingTextHeader;
+      lines.push_back(CellLine(cell, cell.own, character));
+      continue;
+    }
+    const std::uint16_t value = CellValue(mapping.record, cell);
     if (value == cell.own) continue;
     if (const std::string problem = CellProblem(cell, value); !problem.empty())
       problems.push_back(cell.names + ": " + problem);
@@ -117,7 +141,7 @@ std::vector<std::string> ExportMapping(const MappingRecord& record, std::vector<
   return lines;
 }
 
-std::optional<MappingRecord> ImportMapping(const std::vector<std::string>& lines, std::string& error) {
+std::optional<Mapping> ImportMapping(const std::vector<std::string>& lines, std::string& error) {
   static const std::map<std::string, const MappingCell*> byNames = [] {
     std::map<std::string, const MappingCell*> names;
     for (const MappingCell& cell : MappingCells()) names[cell.names] = &cell;
@@ -127,9 +151,11 @@ std::optional<MappingRecord> ImportMapping(const std::vector<std::string>& lines
     error = "line " + std::to_string(number) + ": " + text;
     return std::nullopt;
   };
-  if (lines.empty() || lines.front() != MappingTextHeader)
-    return fail(1, std::string("not a mapping text (the first line must be \"tavrix-mapping<TAB>1\")"));
-  MappingRecord record = DefaultRecord();
+  const bool unicode = !lines.empty() && lines.front() == UnicodeMappingTextHeader;
+  if (lines.empty() || (lines.front() != MappingTextHeader && !unicode))
+    return fail(1, std::string("not a mapping text (the first line must be \"tavrix-mapping<TAB>1\" or "
+                               "\"tavrix-mapping<TAB>2\")"));
+  Mapping mapping{DefaultRecord(), {}};
   std::map<const MappingCell*, std::size_t> given;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::size_t number = i + 1;
@@ -138,14 +164,22 @@ std::optional<MappingRecord> ImportMapping(const std::vector<std::string>& lines
     const auto found = byNames.find(names);
     if (found == byNames.end()) return fail(number, "no such key or table: " + names);
     const MappingCell& cell = *found->second;
-    const std::optional<std::uint16_t> value = ReadValue(cell, valueText);
+    const std::optional<char32_t> character = ReadCharacter(valueText);
+    if (character && !unicode)
+      return fail(number, "a character beyond the record needs the first line \"tavrix-mapping<TAB>2\"");
+    const std::optional<std::uint16_t> value = character ? cell.own : ReadValue(cell, valueText);
     if (!value) return fail(number, "not a value this entry can hold: " + valueText);
-    if (const std::string problem = CellProblem(cell, *value); !problem.empty()) return fail(number, problem);
+    // A character beyond the record leaves the cell's default there, and is refused where a value is.
+    const std::uint16_t checked = character && cell.hotKey ? FirstCharacter : *value;
+    if (const std::string problem = CellProblem(cell, checked); !problem.empty())
+      return fail(number, problem);
     if (const auto [earlier, first] = given.emplace(&cell, number); !first)
       return fail(number, "the same entry as line " + std::to_string(earlier->second));
-    SetValue(record, cell, *value);
+    SetValue(mapping.record, cell, *value);
+    if (character)
+      mapping.characters.cells[static_cast<std::size_t>(&cell - MappingCells().data())] = *character;
   }
-  return record;
+  return mapping;
 }
 
 }  // namespace tvx

@@ -5,18 +5,22 @@
 //   hotkey <TAB> CATEGORY <TAB> MODIFIERS <TAB> KEY <TAB> ACTION     ACTION: "char N", "key NAME" or "none"
 //   remap <TAB> TABLE <TAB> KEY <TAB> char N
 // N is a character code from 32 to 255; the names are those the program shows ("Editing", "Ctrl+Alt",
-// "Home", "Upper Case", "space").
+// "Home", "Upper Case", "space"). A character beyond the record (see MappingExtension.h) is "char U+XXXX",
+// four to six hexadecimal digits, and only under the header "tavrix-mapping <TAB> 2", which an export
+// writes exactly when it has such a line, so that a text without one still reads everywhere.
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 
 namespace tvx {
 
 inline constexpr char MappingTextHeader[] = "tavrix-mapping\t1";
+inline constexpr char UnicodeMappingTextHeader[] = "tavrix-mapping\t2";
 
 inline constexpr std::array<const char*, 6> CategoryNames{
     "", "Alphabetic", "Punctuation", "Function keys", "Numeric", "Editing"};
@@ -35,21 +39,29 @@ struct MappingCell {
   std::uint16_t own;  // the default: 0, or the key's own character
 };
 
-// Every entry of the record, in file order.
+// A whole mapping file: the record and the characters beyond it.
+struct Mapping {
+  MappingRecord record;
+  MappingCharacters characters;
+  bool operator==(const Mapping&) const = default;
+};
+
+// Every entry of the record, in file order: the index is the cell's number (HotKeyCell, RemapCell).
 const std::vector<MappingCell>& MappingCells();
 std::uint16_t CellValue(const MappingRecord& record, const MappingCell& cell);
+char32_t CellCharacter(const Mapping& mapping, const MappingCell& cell);
 // Empty when the program could have written the value; otherwise why it could not.
 std::string CellProblem(const MappingCell& cell, std::uint16_t value);
-// The entry's line: its names and its value.
-std::string CellLine(const MappingCell& cell, std::uint16_t value);
+// The entry's line: its names and its value, or its character beyond the record where it has one.
+std::string CellLine(const MappingCell& cell, std::uint16_t value, char32_t character = 0);
 
-// The lines of a record's entries that differ from the defaults (header first); the entries the program
+// The lines of a file's entries that differ from the defaults (header first); the entries the program
 // would refuse go to `problems` instead, one text each.
-std::vector<std::string> ExportMapping(const MappingRecord& record, std::vector<std::string>& problems);
+std::vector<std::string> ExportMapping(const Mapping& mapping, std::vector<std::string>& problems);
 
-// The record the lines describe, on top of the default tables. Nothing when a line is wrong; then
-// `error` says which ("line 3: ...").
-std::optional<MappingRecord> ImportMapping(const std::vector<std::string>& lines, std::string& error);
+// The file the lines describe, on top of the default tables. Nothing when a line is wrong; then `error`
+// says which ("line 3: ...").
+std::optional<Mapping> ImportMapping(const std::vector<std::string>& lines, std::string& error);
 
 MappingRecord DefaultRecord();
 

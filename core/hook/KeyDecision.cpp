@@ -75,20 +75,33 @@ int ColumnOf(std::uint8_t held) {
   return win ? Win : 0;
 }
 
+struct RemapRow {
+  RemapTableId table;
+  int row;
+};
+
+// The remap table row of a character, if the remapper covers it.
+std::optional<RemapRow> RemapRowOf(std::uint8_t ch) {
+  if (ch >= 'A' && ch <= 'Z') return RemapRow{RemapTableId::Upper, ch - 'A'};
+  if (ch >= 'a' && ch <= 'z') return RemapRow{RemapTableId::Lower, ch - 'a'};
+  if (ch >= '0' && ch <= '9') return RemapRow{RemapTableId::Numeric, ch - '0'};
+  if (const auto row = ch != 0 ? PunctRemapRows.find(static_cast<char>(ch)) : PunctRemapRows.npos;
+      row != PunctRemapRows.npos)
+    return RemapRow{RemapTableId::Punct, static_cast<int>(row)};
+  return std::nullopt;
+}
+
 std::uint8_t RemappedCharacter(std::uint8_t ch, const RemapAreaView& remap) {
-  std::optional<std::uint8_t> byte;
-  if (ch >= 'A' && ch <= 'Z') {
-    byte = remap.Byte(RemapTableId::Upper, ch - 'A');
-  } else if (ch >= 'a' && ch <= 'z') {
-    byte = remap.Byte(RemapTableId::Lower, ch - 'a');
-  } else if (ch >= '0' && ch <= '9') {
-    byte = remap.Byte(RemapTableId::Numeric, ch - '0');
-  } else if (const auto row = ch != 0 ? PunctRemapRows.find(static_cast<char>(ch)) : PunctRemapRows.npos;
-             row != PunctRemapRows.npos) {
-    byte = remap.Byte(RemapTableId::Punct, static_cast<int>(row));
-  }
+  const std::optional<RemapRow> row = RemapRowOf(ch);
+  const std::optional<std::uint8_t> byte = row ? remap.Byte(row->table, row->row) : std::nullopt;
   // Bytes below 32 never come from the editor: a zeroed or damaged table leaves the key alone.
   return byte && *byte >= 32 ? *byte : ch;
+}
+
+// The character beyond the record that a character's key is remapped to; 0 for none.
+char32_t RemappedBeyond(std::uint8_t ch, const HookTables& tables) {
+  const std::optional<RemapRow> row = tables.characters ? RemapRowOf(ch) : std::nullopt;
+  return row ? tables.characters->At(RemapCellNumber(row->table, row->row)) : 0;
 }
 
 HotKeyCell CellOfCharacter(std::uint8_t ch) {
@@ -127,11 +140,23 @@ void Post(KeyOutput& out, const HookState& state, const KeyRecord& record) {
   out.postWParam = static_cast<std::uint16_t>(record.value | (state.capsLock ? CapsLockFlag : 0));
   out.postLParam = record.row;
   out.postAction = record.action;
+  out.postCharacter = record.character;
 }
 
-void InjectCharacter(KeyOutput& out, char16_t ch) {
-  out.Inject({true, 0, ch, false, false});
-  out.Inject({true, 0, ch, true, false});
+void InjectUnit(KeyOutput& out, char16_t unit) {
+  out.Inject({true, 0, unit, false, false});
+  out.Inject({true, 0, unit, true, false});
+}
+
+// A character beyond U+FFFF goes as its surrogate pair, each half pressed and released.
+void InjectCharacter(KeyOutput& out, char32_t ch) {
+  if (ch <= 0xFFFF) {
+    InjectUnit(out, static_cast<char16_t>(ch));
+    return;
+  }
+  const char32_t rest = ch - 0x10000;
+  InjectUnit(out, static_cast<char16_t>(0xD800 + (rest >> 10)));
+  InjectUnit(out, static_cast<char16_t>(0xDC00 + (rest & 0x3FF)));
 }
 
 // The user's modifiers would reach the action with it: release the ones the system holds down.
@@ -171,11 +196,14 @@ bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t 
   const HotKeyTable* table = TableByNumber(cell.table);
   if (!table || IsReserved(table->category, column, cell.row)) return false;
   const std::optional<HotKeyAction> action = tables.hotKeys.Action(*table, column, cell.row);
-  if (!action || *action == 0 || *action > LastKeyAction) return false;
+  const char32_t character =
+      tables.characters ? tables.characters->At(HotKeyCellNumber(*table, column, cell.row)) : 0;
+  if (!character && (!action || *action == 0 || *action > LastKeyAction)) return false;
   ReleaseModifiers(state, out, held);
   KeyRecord& record = state.keys[vk];
   record = {KeyFate::HotKey, static_cast<std::uint8_t>(cell.row),
-            static_cast<std::uint16_t>(cell.table << 8 | column), *action};
+            static_cast<std::uint16_t>(cell.table << 8 | column), character ? HotKeyAction{0} : *action,
+            character};
   Post(out, state, record);
   out.suppress = true;
   return true;
@@ -186,7 +214,7 @@ bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t 
 bool TogglePause(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held) {
   if (vk != VkScroll || ColumnOf(held) != CtrlAlt) return false;
   ReleaseModifiers(state, out, held);
-  state.keys[vk] = {KeyFate::PauseKey, 0, 0, 0};
+  state.keys[vk] = {KeyFate::PauseKey, 0, 0, 0, 0};
   out.togglePause = true;
   out.suppress = true;
   return true;
@@ -198,10 +226,14 @@ bool Remap(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t held,
   const int shift = ((held & ShiftBits) != 0) != (state.capsLock && layout.CapsLockActsOn(vk));
   const std::uint8_t typed = layout.chars[vk][shift];
   if (typed == 0) return false;
-  const std::uint8_t replacement = RemappedCharacter(typed, tables.remap);
-  const char16_t ch = layout.unicode[replacement];
-  if (replacement == typed || ch == 0) return false;
-  state.keys[vk] = {KeyFate::Remapped, 0, static_cast<std::uint16_t>(ch), 0};
+  char32_t ch = RemappedBeyond(typed, tables);
+  if (!ch) {
+    const std::uint8_t replacement = RemappedCharacter(typed, tables.remap);
+    if (replacement == typed) return false;
+    ch = layout.unicode[replacement];
+  }
+  if (ch == 0) return false;
+  state.keys[vk] = {KeyFate::Remapped, 0, 0, 0, ch};
   InjectCharacter(out, ch);
   out.suppress = true;
   return true;
@@ -221,7 +253,7 @@ KeyOutput Press(HookState& state, const KeyEvent& event, std::uint8_t vk, std::u
         (FireHotKey(state, out, vk, held, tables, layout) || Remap(state, out, vk, held, tables, layout)))
       return out;
   }
-  state.keys[vk] = {KeyFate::Passed, 0, 0, 0};
+  state.keys[vk] = {KeyFate::Passed, 0, 0, 0, 0};
   // The modifier records are written for modifiers alone: most keys leave them as they are.
   if (modifier) state.heldModifiers |= modifier;
   if (vk == VkCapital) state.capsLock = !state.capsLock;
@@ -236,7 +268,7 @@ KeyOutput Repeat(HookState& state, std::uint8_t vk, const KeyRecord& record) {
       Post(out, state, record);
       break;
     case KeyFate::Remapped:
-      InjectCharacter(out, static_cast<char16_t>(record.value));
+      InjectCharacter(out, record.character);
       break;
     default:
       break;
@@ -334,7 +366,7 @@ void RebuildKeyState(HookState& state, const std::array<bool, 256>& down, bool c
     KeyRecord& record = state.keys[vk];
     const bool generic = vk >= 0x10 && vk <= 0x12;
     const bool altGr = vk == VkLeftCtrl && state.altGrControl;
-    if (down[vk] && record.fate == KeyFate::Up && !generic && !altGr) record = {KeyFate::Passed, 0, 0, 0};
+    if (down[vk] && record.fate == KeyFate::Up && !generic && !altGr) record = {KeyFate::Passed, 0, 0, 0, 0};
     if (altGr) record = {};
   }
   ForgetReleasedKeys(state, down);

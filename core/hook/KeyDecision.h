@@ -8,6 +8,7 @@
 
 #include "core/hook/KeyLayout.h"
 #include "core/keymap/Areas.h"
+#include "core/keymap/CellCharacters.h"
 
 namespace tvx {
 
@@ -58,6 +59,9 @@ struct KeyOutput {
   // The action found when the key was pressed, carried in the message beside its cell: the main window
   // carries out the action of the tables that matched, which need not be the current file's.
   std::uint16_t postAction = 0;
+  // A cell whose action is a character beyond the record: posted as CharacterHotKeyMessage with this
+  // character instead of the cell.
+  char32_t postCharacter = 0;
 
   void Inject(const InjectedKey& key) {
     if (injectedCount < MaxInjected) injected[injectedCount++] = key;
@@ -72,8 +76,9 @@ enum class KeyFate : std::uint8_t { Up, Passed, HotKey, Remapped, PauseKey };
 struct KeyRecord {
   KeyFate fate = KeyFate::Up;
   std::uint8_t row = 0;      // HotKey: the row reported
-  std::uint16_t value = 0;   // HotKey: table number and column; Remapped: the character typed
+  std::uint16_t value = 0;   // HotKey: table number and column
   std::uint16_t action = 0;  // HotKey: the action of the tables that decided the press
+  char32_t character = 0;    // Remapped: the character typed; HotKey: the character beyond the record
 };
 
 struct HookState {
@@ -96,6 +101,9 @@ inline constexpr std::uint32_t ReleasedModifierLife = 3000;
 struct HookTables {
   HotKeyAreaView hotKeys;
   RemapAreaView remap;
+  // The characters beyond the record, where the program published them; they take precedence over the
+  // fallbacks the tables hold for them.
+  const MappingCharacters* characters = nullptr;
 };
 
 // A cell of the hot-key tables: its table number (1 to 5; 0 for none) and row.

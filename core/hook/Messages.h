@@ -16,5 +16,8 @@ inline constexpr unsigned PauseChangedMessage = 0x0400 + 4;
 // LParam, with the action of the sets that matched in bits 16 to 31 of WParam (it need not be the current
 // file's).
 inline constexpr unsigned CarriedKeyActionMessage = 0x0400 + 5;
+// Posted instead of either for a hot key whose action is a character beyond the mapping record (any
+// Unicode character): WParam the character's code point, LParam 1 when Caps Lock was on, else 0.
+inline constexpr unsigned CharacterHotKeyMessage = 0x0400 + 6;
 
 }  // namespace tvx

@@ -26,7 +26,7 @@ std::uint8_t SetOfWindow(const TableSets& sets, std::uintptr_t window, std::uint
 
 HookTables TablesOfSet(const TableSets& sets, std::uint8_t set) {
   const TableSetAreas& areas = sets.sets[set < sets.setCount ? set : 0];
-  return {HotKeyAreaView(areas.hotKeys), RemapAreaView(areas.remap)};
+  return {HotKeyAreaView(areas.hotKeys), RemapAreaView(areas.remap), areas.characters};
 }
 
 }  // namespace tvx

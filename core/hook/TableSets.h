@@ -12,10 +12,12 @@ namespace tvx {
 
 inline constexpr int MaxBindings = 32;
 
-// One mapping file's two areas (the program's views of the shared areas for the current file).
+// One mapping file's two areas (the program's views of the shared areas for the current file), and its
+// characters beyond the record, if it has them.
 struct TableSetAreas {
   std::uint8_t* hotKeys = nullptr;
   std::uint8_t* remap = nullptr;
+  const MappingCharacters* characters = nullptr;
 };
 
 struct WindowSet {

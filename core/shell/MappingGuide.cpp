@@ -51,7 +51,8 @@ class TableCells {
 
   // Centred across the cell, a tenth of a row below its middle; a text wider than the cell starts
   // left of it.
-  void CellText(int col, int row, std::string_view text, TextBackground background) const {
+  template <typename Text>
+  void CellText(int col, int row, Text text, TextBackground background) const {
     const TextSize size = canvas_.TextExtent(text);
     canvas_.Text(Left(col) + (m_.colWidth - size.width) / 2,
                  Top(row) + m_.rowHeight / 10 + (m_.rowHeight - size.height) / 2, text, background);
@@ -86,7 +87,13 @@ class TableCells {
   int x_, y_;
 };
 
-void DrawHotKeyTable(const TableCells& cells, const HotKeyTable& table, const HotKeyAreaView& hotKeys) {
+// The cell's character beyond the record; 0 for none.
+char32_t Beyond(const MappingCharacters* characters, int cell) {
+  return characters ? characters->At(cell) : 0;
+}
+
+void DrawHotKeyTable(const TableCells& cells, const HotKeyTable& table, const HotKeyAreaView& hotKeys,
+                     const MappingCharacters* characters) {
   cells.Header(HotKeyUpperCaptions, HotKeyLowerCaptions);
   for (int row = 0; row < table.keys; ++row) {
     cells.RowLabel(row, RowLabel(table.category, row));
@@ -96,33 +103,43 @@ void DrawHotKeyTable(const TableCells& cells, const HotKeyTable& table, const Ho
         continue;
       }
       const HotKeyAction action = hotKeys.Action(table, col, row).value_or(0);
-      cells.CellText(col, row, action ? HotKeyCellText(action) : "none", TextBackground::OpaqueWhite);
+      if (const char32_t beyond = Beyond(characters, HotKeyCellNumber(table, col, row)))
+        cells.CellText(col, row, std::u16string_view(Utf16Of(beyond)), TextBackground::OpaqueWhite);
+      else
+        cells.CellText(col, row, std::string_view(action ? HotKeyCellText(action) : "none"),
+                       TextBackground::OpaqueWhite);
     }
   }
   cells.Lines(ModifierColumnCount + 1, table.keys);
 }
 
-void DrawRemapTable(const TableCells& cells, RemapTableId table, const RemapAreaView& remaps) {
+void DrawRemapTable(const TableCells& cells, RemapTableId table, const RemapAreaView& remaps,
+                    const MappingCharacters* characters) {
   cells.Header(RemapUpperCaptions, RemapLowerCaptions);
   const std::string_view rows = RemapRows(table);
   for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
     cells.RowLabel(row, rows.substr(static_cast<std::size_t>(row), 1));
     const std::uint8_t code = remaps.Byte(table, row).value_or(0);
-    cells.CellText(1, row, code ? CharacterText(code) : "none", TextBackground::OpaqueWhite);
+    if (const char32_t beyond = Beyond(characters, RemapCellNumber(table, row)))
+      cells.CellText(1, row, std::u16string_view(Utf16Of(beyond)), TextBackground::OpaqueWhite);
+    else
+      cells.CellText(1, row, std::string_view(code ? CharacterText(code) : "none"),
+                     TextBackground::OpaqueWhite);
   }
   cells.Lines(2, static_cast<int>(rows.size()));
 }
 
 void DrawPage(GuideCanvas& canvas, const GuideMetrics& m, const ShortString& title,
-              const HotKeyAreaView& hotKeys, const RemapAreaView& remaps) {
+              const HotKeyAreaView& hotKeys, const RemapAreaView& remaps,
+              const MappingCharacters* characters) {
   canvas.Text((m.pageWidth - canvas.TextExtent(title.str()).width) / 2, m.marginY, title.str(),
               TextBackground::OpaqueWhite);
   for (const GuideTable& table : GuideTables) {
     const TableCells cells(canvas, m, table);
     if (table.hotKeyTable)
-      DrawHotKeyTable(cells, *TableByNumber(table.hotKeyTable), hotKeys);
+      DrawHotKeyTable(cells, *TableByNumber(table.hotKeyTable), hotKeys, characters);
     else
-      DrawRemapTable(cells, table.remap, remaps);
+      DrawRemapTable(cells, table.remap, remaps, characters);
   }
 }
 
@@ -139,10 +156,10 @@ ShortString GuideTitle(const ShortString& currentFile) {
 
 void DrawMappingGuide(GuideCanvas& canvas, const GuideMetrics& metrics, int copies,
                       const ShortString& currentFile, const HotKeyAreaView& hotKeys,
-                      const RemapAreaView& remaps) {
+                      const RemapAreaView& remaps, const MappingCharacters* characters) {
   const ShortString title = GuideTitle(currentFile);
   for (int copy = 1; copy <= copies; ++copy) {
-    DrawPage(canvas, metrics, title, hotKeys, remaps);
+    DrawPage(canvas, metrics, title, hotKeys, remaps, characters);
     if (copy < copies) canvas.NewPage();
   }
 }

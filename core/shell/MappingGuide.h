@@ -8,6 +8,7 @@
 
 #include "core/common/ShortString.h"
 #include "core/keymap/Areas.h"
+#include "core/keymap/CellCharacters.h"
 
 namespace tvx {
 
@@ -33,6 +34,9 @@ class GuideCanvas {
   virtual ~GuideCanvas() = default;
   virtual TextSize TextExtent(std::string_view text) = 0;
   virtual void Text(int x, int y, std::string_view text, TextBackground background) = 0;
+  // A character beyond the code page, as Unicode text.
+  virtual TextSize TextExtent(std::u16string_view text) = 0;
+  virtual void Text(int x, int y, std::u16string_view text, TextBackground background) = 0;
   virtual void Fill(const GuideRect& rect, std::uint32_t colour) = 0;
   virtual void Line(int x1, int y1, int x2, int y2) = 0;
   virtual void NewPage() = 0;
@@ -47,9 +51,10 @@ GuideMetrics MeasureGuide(GuideCanvas& canvas, int pageWidth, int pageHeight);
 ShortString GuideTitle(const ShortString& currentFile);
 
 // Draws `copies` pages (nothing below 1), a new page between two: copies are drawn, not left to the
-// printer driver. Nothing checks that the layout fits the page.
+// printer driver. Nothing checks that the layout fits the page. A cell with a character beyond the record
+// in `characters` shows that character.
 void DrawMappingGuide(GuideCanvas& canvas, const GuideMetrics& metrics, int copies,
                       const ShortString& currentFile, const HotKeyAreaView& hotKeys,
-                      const RemapAreaView& remaps);
+                      const RemapAreaView& remaps, const MappingCharacters* characters = nullptr);
 
 }  // namespace tvx

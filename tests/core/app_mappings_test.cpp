@@ -131,6 +131,45 @@ TEST(AppTableSets, EachFileLoadedOnceTheCurrentOneIsTheAreasAndAMissingOneUsesTh
   EXPECT_EQ(sets.Sets().sets[sets.SetOfProgram("NOTEPAD.EXE")].remap[remap_area::TablesBegin], 2);
 }
 
+// A bound file's characters beyond its record come with its set; the current file's set carries the
+// program's own; a stale extension leaves the record in force and is listed once for the notice.
+TEST(AppTableSets, EachSetCarriesItsFilesCharacters) {
+  FakeFiles files;
+  Bytes withCharacters = Record('A');
+  MappingRecord record;
+  std::copy_n(withCharacters.begin(), MappingRecordSize, record.begin());
+  MappingCharacters characters;
+  characters.Set(HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 6), U'→');
+  const std::vector<std::uint8_t> extension = ExtensionBytes(record, characters);
+  withCharacters.insert(withCharacters.end(), extension.begin(), extension.end());
+  files.files["C:\\GREEK.TVX"] = withCharacters;
+  Bytes stale = withCharacters;
+  stale[HotKeyRunSize] = 'B';
+  files.files["C:\\STALE.TVX"] = stale;
+  files.files["C:\\KEY.TVX"] = Record('A');
+  SectionStore store;
+  TApplications apps;
+  BindProgram(apps, store, "GREEK.EXE", "C:\\GREEK.TVX", "C:\\KEY.TVX");
+  BindProgram(apps, store, "STALE.EXE", "C:\\STALE.TVX", "C:\\KEY.TVX");
+  std::array<std::uint8_t, AreaSize> hot{}, remap{};
+  MappingCharacters current;
+  const TableSetAreas areas{hot.data(), remap.data(), &current};
+
+  AppTableSets sets;
+  sets.Prepare(apps, "C:\\KEY.TVX", areas, files);
+  const TableSetAreas& greek = sets.Sets().sets[sets.SetOfProgram("GREEK.EXE")];
+  ASSERT_NE(greek.characters, nullptr);
+  EXPECT_EQ(*greek.characters, characters);
+  EXPECT_EQ(TablesOfSet(sets.Sets(), sets.SetOfProgram("GREEK.EXE")).characters, greek.characters);
+  EXPECT_EQ(sets.Sets().sets[0].characters, &current);
+  const TableSetAreas& staleSet = sets.Sets().sets[sets.SetOfProgram("STALE.EXE")];
+  EXPECT_TRUE(staleSet.characters->Empty());
+  EXPECT_EQ(staleSet.remap[remap_area::TablesBegin], 'B');
+  ASSERT_EQ(sets.ExtensionProblems().size(), 1u);
+  EXPECT_EQ(sets.ExtensionProblems()[0].first, ShortString("C:\\STALE.TVX"));
+  EXPECT_EQ(sets.ExtensionProblems()[0].second.state, ExtensionState::Stale);
+}
+
 // Held by a writer for a moment, say: the other programs keep the default's tables, not the current file's.
 TEST(AppTableSets, ADefaultThatCannotBeReadKeepsTheTablesItHad) {
   FakeFiles files;

@@ -65,7 +65,7 @@ TEST(HookDecision, RemapTables) {
                            {"punctuation", "+semi", "swallow '#'v '#'^"},
                            {"shifted punctuation", "+rshift +semi", "pass | swallow '@'v '@'^"},
                            {"space", "+space", "swallow '_'v '_'^"},
-                           {"a character above 127 through the code page", "+e", "swallow '?'v '?'^"},
+                           {"a character above 127 through the code page", "+e", "swallow U+20ACv U+20AC^"},
                            {"a byte below 32 leaves the key alone", "+b -b", "pass | pass"},
                            {"a key that types itself", "+a -a", "pass | pass"},
                            {"not with Ctrl", "+lctrl +q", "pass | pass"},
@@ -83,6 +83,51 @@ TEST(HookDecision, RemapTables) {
           {"Caps Lock pressed again turns it off", "+caps -caps +q", "pass | pass | swallow 'z'v 'z'^"},
       },
       true);
+}
+
+// Characters beyond the record take precedence over the fallbacks the tables hold for them: a remapped
+// key types its character, a pair of surrogates beyond U+FFFF, on every repeat; a hot key posts the
+// character itself, from whichever set it came.
+TEST(HookDecision, CharactersBeyondTheRecord) {
+  Tables tables;
+  tables.Identity();
+  tables.RemapCharacter(RemapTableId::Lower, 'q', U'α');
+  tables.RemapCharacter(RemapTableId::Upper, 'Q', 0x1F600);
+  tables.RemapCharacter(RemapTableId::Punct, ';', U'→');
+  tables.BindCharacter(Alphabetic, CtrlAlt, 6, U'→');
+  tables.BindCharacter(Alphabetic, Alt, 7, 0x1F600);
+  tables.BindCharacter(Alphabetic, Win, 3, U'x');  // Win+D is reserved: never fired
+  tables.Bind(Alphabetic, Alt, 0, 'x');
+  RunScenarios(
+      tables,
+      {
+          {"q types alpha", "+q *q -q", "swallow U+03B1v U+03B1^ | swallow U+03B1v U+03B1^ | swallow"},
+          {"Shift+Q types the pair", "+lshift +q -q",
+           "pass | swallow U+D83Dv U+D83D^ U+DE00v U+DE00^ | swallow"},
+          {"punctuation", "+semi", "swallow U+2192v U+2192^"},
+          {"Ctrl+Alt+G posts the arrow", "+lctrl +lalt +g *g -g",
+           "pass | pass | swallow E8v E8^ A2^ A4^ post 0104/6 char U+2192 | swallow post 0104/6 char U+2192 "
+           "| swallow"},
+          {"Alt+H posts the emoji", "+lalt +h", "pass | swallow E8v E8^ A4^ post 0101/7 char U+1F600"},
+          {"a cell of the record beside them", "+lalt +a", "pass | swallow E8v E8^ A4^ post 0101/0"},
+          {"a reserved cell stays the system's", "+lwin +d -d", "pass | pass | pass"},
+          {"a key without one types itself", "+w -w", "pass | pass"},
+          {"paused, nothing", "pause +q -q +lalt +h", "pass | pass | pass | pass"},
+      });
+  // The same tables as a bound program's set: the characters come with the set.
+  Tables areas;
+  areas.Identity();
+  TableSets sets;
+  sets.sets[0] = {areas.hot.data(), areas.remap.data()};
+  sets.sets[1] = {tables.hot.data(), tables.remap.data(), tables.characters.get()};
+  sets.setCount = 2;
+  sets.windows[0] = {7, 1};
+  sets.windowCount = 1;
+  Session session;
+  const KeyLayout layout = UsLayout();
+  EXPECT_EQ(Play(session, areas, "+q -q focus7 +q -q +lalt +h", layout, &sets),
+            "pass | pass | swallow U+03B1v U+03B1^ | swallow | pass | swallow E8v E8^ A4^ post 0101/7 =0 "
+            "char U+1F600");
 }
 
 TEST(HookDecision, ZeroedAreasLeaveEveryKeyAlone) {

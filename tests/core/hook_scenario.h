@@ -72,17 +72,18 @@ inline Key KeyNamed(const std::string& name) {
   return KeyNames().at(name);
 }
 
-// Output of one event: "pass" or "swallow", then injected keys (hex virtual key or 'c' for a character,
-// v down, ^ up), "post WWWW/row" for a hot key reported to the main window and "toggle" for the pause
-// turned over.
+// Output of one event: "pass" or "swallow", then injected keys (hex virtual key, 'c' for a character or
+// U+XXXX for one beyond ASCII, v down, ^ up), "post WWWW/row" for a hot key reported to the main window,
+// with "char U+XXXX" for a character beyond the record, and "toggle" for the pause turned over.
 inline std::string Describe(const KeyOutput& out, bool withAction = false) {
   std::string text = out.suppress ? "swallow" : "pass";
   char part[32];
   for (int i = 0; i < out.injectedCount; ++i) {
     const InjectedKey& key = out.injected[i];
     if (key.unicode)
-      std::snprintf(part, sizeof part, " '%c'%c", key.scan < 128 ? static_cast<char>(key.scan) : '?',
-                    key.up ? '^' : 'v');
+      key.scan < 128
+          ? std::snprintf(part, sizeof part, " '%c'%c", static_cast<char>(key.scan), key.up ? '^' : 'v')
+          : std::snprintf(part, sizeof part, " U+%04X%c", key.scan, key.up ? '^' : 'v');
     else
       std::snprintf(part, sizeof part, " %02X%c", key.vk, key.up ? '^' : 'v');
     text += part;
@@ -91,6 +92,10 @@ inline std::string Describe(const KeyOutput& out, bool withAction = false) {
     std::snprintf(part, sizeof part, " post %04X/%d", out.postWParam, out.postLParam);
     text += part;
     if (withAction) text += " =" + std::to_string(out.postAction);
+    if (out.postCharacter) {
+      std::snprintf(part, sizeof part, " char U+%04X", static_cast<unsigned>(out.postCharacter));
+      text += part;
+    }
   }
   if (out.togglePause) text += " toggle";
   return text;

@@ -149,6 +149,27 @@ TEST(KeyActionMsg, TypingRuleOverLayouts) {
 }
 
 // The system's tick wraps after 49.7 days; an action is late only more than a second after its press.
+// A character beyond the record, as the hook posts it: by its key where the layout has one, as itself
+// otherwise, as two halves beyond U+FFFF; a value no cell can hold types nothing.
+TEST(KeyActionMsg, CharacterHotKeyMessages) {
+  const Case cases[] = {
+      {"a character of the layout goes as its key", 'x', 0, "58v 58^"},
+      {"Caps Lock on: as itself", 'x', 1, "u0078v u0078^"},
+      {"an arrow as itself", 0x2192, 0, "u2192v u2192^"},
+      {"an emoji as its surrogate pair", 0x1F600, 0, "uD83Dv uD83D^ uDE00v uDE00^"},
+      {"the last code point", 0x10FFFD, 0, "uDBFFv uDBFF^ uDFFDv uDFFD^"},
+      {"a surrogate alone", 0xD83D, 0, ""},
+      {"beyond Unicode", 0x110000, 0, ""},
+      {"a control code", 0x1B, 0, ""},
+      {"bits above 32", 0x100000041ull, 0, ""},
+  };
+  for (const Case& c : cases) {
+    RecordingKeyboard keyboard;
+    CharacterHotKeyMsg(c.wParam, c.lParam, keyboard);
+    EXPECT_EQ(keyboard.events, c.events) << c.what;
+  }
+}
+
 TEST(KeyActionMsg, LateIsMoreThanASecondOnAWrappingTick) {
   EXPECT_FALSE(IsLate(5000, 5000));
   EXPECT_FALSE(IsLate(5000, 6000));

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 #include "core/keymap/Catalogue.h"
 #include "core/shell/MappingGuide.h"
@@ -34,6 +35,11 @@ class RecordingCanvas : public GuideCanvas {
   void Text(int x, int y, std::string_view text, TextBackground background) override {
     ops.push_back({Op::Text, {x, y, 0, 0}, std::string(text), background == TextBackground::OpaqueWhite});
   }
+  // A character beyond the code page is recorded as its code, "U+03B1", and measured so.
+  TextSize TextExtent(std::u16string_view text) override { return TextExtent(Recorded(text)); }
+  void Text(int x, int y, std::u16string_view text, TextBackground background) override {
+    Text(x, y, Recorded(text), background);
+  }
   void Fill(const GuideRect& rect, std::uint32_t colour) override {
     ops.push_back({Op::Fill, rect, {}, false, colour});
   }
@@ -41,6 +47,13 @@ class RecordingCanvas : public GuideCanvas {
   void NewPage() override { ops.push_back({Op::NewPage, {}, {}}); }
 
   std::vector<Op> ops;
+
+ private:
+  static std::string Recorded(std::u16string_view text) {
+    const char32_t code =
+        text.size() == 2 ? 0x10000 + ((text[0] - 0xD800u) << 10) + (text[1] - 0xDC00u) : text[0];
+    return CodePointText(code);
+  }
 };
 
 // Where the guide's tables stand: TableX in half columns, TableY in rows, their body rows.
@@ -66,7 +79,7 @@ class MappingGuide : public ::testing::Test {
   std::vector<Op> Draw(int copies = 1, const ShortString& file = "C:\\KEYS\\OFFICE.TVX") {
     RecordingCanvas canvas;
     const GuideMetrics metrics = MeasureGuide(canvas, PageWidth, PageHeight);
-    DrawMappingGuide(canvas, metrics, copies, file, hotKeys_, remaps_);
+    DrawMappingGuide(canvas, metrics, copies, file, hotKeys_, remaps_, &characters_);
     return canvas.ops;
   }
   // The text drawn in a cell, centred as the guide centres it; empty when none was.
@@ -92,6 +105,7 @@ class MappingGuide : public ::testing::Test {
   std::array<std::uint8_t, AreaSize> hotKeyBytes_{}, remapBytes_{};
   HotKeyAreaView hotKeys_{hotKeyBytes_.data()};
   RemapAreaView remaps_{remapBytes_.data()};
+  MappingCharacters characters_;
 };
 
 TEST_F(MappingGuide, MeasuresInRowsAndColumnsOfThePrintFontAndCentresTheTitleOnThePage) {
@@ -154,6 +168,18 @@ TEST_F(MappingGuide, HotKeyCellsPrintAsTheGridShowsThem) {
   const auto body = std::find_if(ops.begin(), ops.end(), [](const Op& op) { return op.text == "PrtScr"; });
   ASSERT_NE(body, ops.end());
   EXPECT_TRUE(body->opaque);
+}
+
+TEST_F(MappingGuide, CharactersBeyondTheCodePagePrintAsThemselves) {
+  characters_.Set(HotKeyCellNumber(*TableByNumber(1), CtrlAlt, 6), U'→');
+  characters_.Set(HotKeyCellNumber(*TableByNumber(1), Alt, 7), 0x1F600);
+  characters_.Set(RemapCellNumber(RemapTableId::Lower, 16), U'α');
+  const std::vector<Op> ops = Draw();
+  EXPECT_EQ(TextIn(ops, Cell(AlphaHot, CtrlAlt, 6)), "U+2192");
+  EXPECT_EQ(TextIn(ops, Cell(AlphaHot, Alt, 7)), "U+1F600");
+  EXPECT_EQ(TextIn(ops, Cell(LowerRemap, 1, 16)), "U+03B1");
+  EXPECT_EQ(TextIn(ops, Cell(LowerRemap, 1, 15)), "p");
+  EXPECT_EQ(TextIn(ops, Cell(AlphaHot, CtrlAlt, 5)), "none");
 }
 
 TEST_F(MappingGuide, ReservedCellsAreDarkGreyWithNoText) {

@@ -8,7 +8,7 @@ namespace {
 
 std::vector<std::string> Export(const MappingRecord& record, std::vector<std::string>* problems = nullptr) {
   std::vector<std::string> found;
-  auto lines = ExportMapping(record, problems ? *problems : found);
+  auto lines = ExportMapping({record, {}}, problems ? *problems : found);
   EXPECT_TRUE(problems || found.empty());
   return lines;
 }
@@ -41,7 +41,7 @@ TEST(MappingText, ExportThenImportGivesBackEveryValidFile) {
     std::string error;
     const auto back = ImportMapping(Export(record), error);
     ASSERT_TRUE(back) << error;
-    EXPECT_EQ(*back, record);
+    EXPECT_EQ(*back, (Mapping{record, {}}));
   }
   EXPECT_EQ(Export(DefaultRecord()), std::vector<std::string>{MappingTextHeader});
   MappingRecord edited = DefaultRecord();
@@ -88,12 +88,56 @@ TEST(MappingText, ImportRefusesWhatTheProgramWouldWithTheLineNumber) {
     EXPECT_FALSE(ImportMapping({MappingTextHeader, c.line}, error)) << c.line;
     EXPECT_EQ(error, c.error);
   }
+  const Case unicodeCases[] = {
+      {"remap\tLower Case\tq\tchar U+D800", "line 2: not a value this entry can hold: char U+D800"},
+      {"remap\tLower Case\tq\tchar U+110000", "line 2: not a value this entry can hold: char U+110000"},
+      {"remap\tLower Case\tq\tchar U+001F", "line 2: not a value this entry can hold: char U+001F"},
+      {"remap\tLower Case\tq\tchar U+3B1", "line 2: not a value this entry can hold: char U+3B1"},
+      {"remap\tLower Case\tq\tchar U+03b1", "line 2: not a value this entry can hold: char U+03b1"},
+      {"remap\tLower Case\tq\tchar U+0010FFFF", "line 2: not a value this entry can hold: char U+0010FFFF"},
+      {"hotkey\tAlphabetic\tWin\tD\tchar U+2192",
+       "line 2: a combination the operating system keeps for itself"},
+  };
+  for (const Case& c : unicodeCases) {
+    std::string error;
+    EXPECT_FALSE(ImportMapping({UnicodeMappingTextHeader, c.line}, error)) << c.line;
+    EXPECT_EQ(error, c.error);
+  }
   std::string error;
   EXPECT_FALSE(ImportMapping({"hotkey\tAlphabetic\tAlt\tA\tchar 65"}, error));
   EXPECT_EQ(error.rfind("line 1: not a mapping text", 0), 0u);
   EXPECT_FALSE(ImportMapping(
       {MappingTextHeader, "remap\tUpper Case\tA\tchar 66", "", "remap\tUpper Case\tA\tchar 67"}, error));
   EXPECT_EQ(error, "line 4: the same entry as line 2");
+  EXPECT_FALSE(ImportMapping({MappingTextHeader, "remap\tLower Case\tq\tchar U+03B1"}, error));
+  EXPECT_EQ(error, "line 2: a character beyond the record needs the first line \"tavrix-mapping<TAB>2\"");
+  EXPECT_FALSE(ImportMapping(
+      {UnicodeMappingTextHeader, "remap\tLower Case\tq\tchar 66", "remap\tLower Case\tq\tchar U+03B1"},
+      error));
+  EXPECT_EQ(error, "line 3: the same entry as line 2");
+}
+
+TEST(MappingText, CharactersBeyondTheRecordExportUnderTheSecondHeaderAndComeBack) {
+  Mapping mapping{DefaultRecord(), {}};
+  Set(mapping.record, CellNamed("hotkey\tAlphabetic\tAlt\tA"), 'x');
+  mapping.characters.cells[static_cast<std::size_t>(RemapCellNumber(RemapTableId::Lower, 16))] = U'α';
+  mapping.characters
+      .cells[static_cast<std::size_t>(HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 6))] = U'→';
+  mapping.characters
+      .cells[static_cast<std::size_t>(HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 16))] = 0x1F600;
+  mapping.characters.cells[static_cast<std::size_t>(RemapCellNumber(RemapTableId::Punct, 30))] = 0x10FFFF;
+  std::vector<std::string> problems;
+  const std::vector<std::string> lines = ExportMapping(mapping, problems);
+  EXPECT_TRUE(problems.empty());
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{
+                UnicodeMappingTextHeader, "hotkey\tAlphabetic\tAlt\tA\tchar 120",
+                "hotkey\tAlphabetic\tAlt\tQ\tchar U+1F600", "hotkey\tAlphabetic\tCtrl+Alt\tG\tchar U+2192",
+                "remap\tLower Case\tq\tchar U+03B1", "remap\tPunctuation\t~\tchar U+10FFFF"}));
+  std::string error;
+  const auto back = ImportMapping(lines, error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(*back, mapping);
 }
 
 }  // namespace

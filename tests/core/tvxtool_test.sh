@@ -104,6 +104,34 @@ expect "diff of different files" 1 "- remap	Upper Case	A	char 65" "+ remap	Upper
   diff "$dir/default.tvx" "$dir/edited.tvx"
 expect "diff with a short file" 2 "shorter than a mapping file" -- diff "$dir/default.tvx" "$dir/short.tvx"
 
+# Characters beyond the record: the text under the second header makes a file with an extension, which
+# exports to the same text; the record alone holds the fallbacks; an older version's save leaves the
+# extension stale, a cut one is damaged, and check names either.
+printf 'tavrix-mapping\t2\nhotkey\tAlphabetic\tAlt\tQ\tchar U+1F600\nhotkey\tAlphabetic\tCtrl+Alt\tG\tchar U+2192\nremap\tUpper Case\tA\tchar 66\nremap\tLower Case\tq\tchar U+03B1\n' >"$dir/unicode.txt"
+expect "import of characters beyond the record" 0 -- import "$dir/unicode.txt" "$dir/unicode.tvx"
+"$tool" export "$dir/unicode.tvx" >"$dir/unicode-again.txt"
+cmp -s "$dir/unicode.txt" "$dir/unicode-again.txt" || { echo "export did not give the imported text back"; failures=$((failures + 1)); }
+expect "import of the export" 0 -- import "$dir/unicode-again.txt" "$dir/unicode-again.tvx"
+cmp -s "$dir/unicode.tvx" "$dir/unicode-again.tvx" || { echo "export then import changed the file"; failures=$((failures + 1)); }
+head -c 1171 "$dir/unicode.tvx" | cmp -s - <(cp "$dir/default.tvx" "$dir/fallback.tvx"; put "$dir/fallback.tvx" 1078 'B'; cat "$dir/fallback.tvx") ||
+  { echo "the record does not hold the fallbacks"; failures=$((failures + 1)); }
+expect "check of a file with an extension" 0 "unicode.tvx: OK" -- check "$dir/unicode.tvx"
+expect "dump of a file with an extension" 0 "Alphabetic     Alt+Q                character U+1F600" \
+  "Lower Case     q      -> U+03B1" -- dump "$dir/unicode.tvx"
+expect "diff against the record alone" 1 "- hotkey	Alphabetic	Ctrl+Alt	G	none" \
+  "+ hotkey	Alphabetic	Ctrl+Alt	G	char U+2192" -- diff "$dir/fallback.tvx" "$dir/unicode.tvx"
+cp "$dir/unicode.tvx" "$dir/stale.tvx"
+put "$dir/stale.tvx" 1079 'C'
+expect "check of a stale extension" 1 "error: the extension with the characters beyond the record is stale" \
+  "1 error(s), 0 warning(s)" -- check "$dir/stale.tvx"
+expect "export of a stale extension" 1 "is stale" "!U+2192" "remap	Upper Case	B	char 67" -- export "$dir/stale.tvx"
+head -c -1 "$dir/unicode.tvx" >"$dir/cut.tvx"
+expect "check of a cut extension" 1 "error: the extension with the characters beyond the record is damaged: the extension is cut short" \
+  -- check "$dir/cut.tvx"
+printf 'tavrix-mapping\t1\nremap\tLower Case\tq\tchar U+03B1\n' >"$dir/v1.txt"
+expect "a character under the first header" 1 "needs the first line" -- import "$dir/v1.txt" "$dir/v1.tvx"
+expect "export without such characters keeps the first header" 0 "tavrix-mapping	1" -- export "$dir/edited.tvx"
+
 expect "no arguments" 2 "usage: tvxtool" --
 expect "unknown command" 2 "usage: tvxtool" -- show "$dir/default.tvx"
 expect "missing file argument" 2 "usage: tvxtool" -- check

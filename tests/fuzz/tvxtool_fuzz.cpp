@@ -13,12 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   fuzz::Input input(data, size);
   std::vector<std::string> lines = input.Split('\n');
-  lines.insert(lines.begin(), MappingTextHeader);
+  lines.insert(lines.begin(), UnicodeMappingTextHeader);
   std::string error;
-  const auto record = ImportMapping(lines, error);
-  if (!record) return 0;
+  const auto mapping = ImportMapping(lines, error);
+  if (!mapping) return 0;
   std::vector<std::string> problems;
-  const auto again = ImportMapping(ExportMapping(*record, problems), error);
-  fuzz::Require(problems.empty() && again && *again == *record);
+  const auto again = ImportMapping(ExportMapping(*mapping, problems), error);
+  fuzz::Require(problems.empty() && again && *again == *mapping);
   return 0;
 }

@@ -17,6 +17,7 @@
 
 #include "core/common/IoError.h"
 #include "core/shell/MappingGuide.h"
+#include "tests/support/Tables.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/TavrixProcess.h"
@@ -208,6 +209,35 @@ TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
   EXPECT_NEAR(grey(5, 4, 0, 0, 0.5, 0.5), 192, 16);
 }
 
+// Characters beyond the code page print as themselves, drawn as Unicode text.
+TEST_F(PrintGuide, CharactersBeyondTheCodePagePrintAsThemselves) {
+  Tables tables;
+  tables.Identity();
+  tables.RemapCharacter(RemapTableId::Lower, 'q', U'α');
+  tables.BindCharacter(Alphabetic, CtrlAlt, 6, U'→');
+  TavrixProcess tavrix(tables.MappingFile());
+  const int jobsBefore = CompletedJobs(pdfDir_);
+  ASSERT_GE(jobsBefore, 0);
+  const HWND main = tavrix.MainWindow();
+  ASSERT_TRUE(::PostMessageA(main, WM_COMMAND, IdMenuOutput, 0));
+  const HWND dialog = WaitForDialog(tavrix.id(), "Print");
+  ASSERT_NE(dialog, nullptr);
+  PressButton(dialog, IDOK);
+  ASSERT_TRUE(WaitUntilGone(dialog));
+  ASSERT_TRUE(WaitFor([main] { return Handled(main, WM_NULL, 0, 0); }, std::chrono::seconds(60)));
+  WaitForPrintJobs(pdfDir_, jobsBefore);
+  const std::vector<std::string> pdfs = Matching(WindowsPathOf(pdfDir_) + "\\*.pdf");
+  ASSERT_EQ(pdfs.size(), 1u);
+  const std::string pdf = pdfDir_ + "/" + pdfs.front();
+  const std::string text = UnixPath(BuildDir()) + "/../mapping-guide-unicode.txt";
+  RunToEnd("/usr/bin/pdftotext -enc UTF-8 \"" + pdf + "\" \"" + text + "\"");
+  const std::string page = ReadFileText(WindowsPathOf(text));
+  EXPECT_NE(page.find("\xCE\xB1"), std::string::npos) << "alpha";
+  EXPECT_NE(page.find("\xE2\x86\x92"), std::string::npos) << "the arrow";
+  RunToEnd("/usr/bin/pdftoppm -png -r 100 -f 1 -l 1 -singlefile \"" + pdf + "\" \"" + UnixPath(BuildDir()) +
+           "/../screenshots/mapping-guide-unicode\"");
+}
+
 // A job that cannot start reports an input/output error and leaves nothing open; a job that is open
 // refuses a second printout before its print dialog.
 TEST_F(PrintGuide, AFailedStartIsReportedAndAnOpenJobRefusesAnotherPrintout) {
@@ -232,7 +262,7 @@ TEST_F(PrintGuide, AFailedStartIsReportedAndAnOpenJobRefusesAnotherPrintout) {
     TPrintDialog dialog;
     std::array<std::uint8_t, AreaSize> hotKeyBytes{}, remapBytes{};
     DoOutput(nullptr, dialog, "C:\\KEY.TVX", HotKeyAreaView(hotKeyBytes.data()),
-             RemapAreaView(remapBytes.data()));
+             RemapAreaView(remapBytes.data()), nullptr);
     answer.join();
   }
   EXPECT_EQ(seen, "Error: Other print job currently in progress.");
@@ -259,7 +289,7 @@ TEST_F(PrintGuide, APrintoutStartedInsideAnotherIsRefused) {
   TPrintDialog dialog;
   const auto print = [&] {
     DoOutput(nullptr, dialog, "C:\\KEY.TVX", HotKeyAreaView(hotKeyBytes.data()),
-             RemapAreaView(remapBytes.data()));
+             RemapAreaView(remapBytes.data()), nullptr);
   };
   printAgain = print;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {

@@ -10,6 +10,7 @@ namespace {
 
 constexpr UINT ConfigureMessage = WM_APP + 1;
 constexpr UINT HandOverMessage = WM_APP + 2;
+constexpr UINT PublishMessage = WM_APP + 3;
 // The longest the user-interface thread waits for the worker to stop reading the areas (a worker blocked
 // on a dead share, say): the areas change then all the same.
 constexpr DWORD HandOverWait = 2000;
@@ -83,6 +84,7 @@ void TAppMappings::HandOver() {
   auto copy = std::make_shared<AreaCopy>();
   std::copy_n(current_.hotKeys, AreaSize, copy->hotKeys.begin());
   std::copy_n(current_.remap, AreaSize, copy->remap.begin());
+  if (current_.characters) copy->characters.SetAll(*current_.characters);
   {
     const std::lock_guard lock(mutex_);
     handedOver_ = std::move(copy);
@@ -99,6 +101,10 @@ void TAppMappings::Configure(const TApplications& apps, const ShortString& curre
     currentFile_ = currentFile;
   }
   if (thread_) ::PostThreadMessageA(threadId_, ConfigureMessage, 0, 0);
+}
+
+void TAppMappings::CharactersChanged() {
+  if (thread_) ::PostThreadMessageA(threadId_, PublishMessage, 0, 0);
 }
 
 void TAppMappings::Stop() {
@@ -157,6 +163,7 @@ DWORD TAppMappings::Run() {
         outgoing_.reset();  // the areas hold the file now current
         Prepare();
       }
+      if (msg.message == PublishMessage) Publish();
       if (msg.message == HandOverMessage) {
         {
           const std::lock_guard lock(mutex_);
@@ -171,7 +178,7 @@ DWORD TAppMappings::Run() {
   for (HWINEVENTHOOK hook : hooks)
     if (hook) ::UnhookWinEvent(hook);
   bound_ = false;
-  Publish();
+  publisher_.Publish([] { return Publication{}; });  // the areas again, before they are unmapped
   WorkerOfThread = nullptr;
   return 0;
 }
@@ -195,6 +202,9 @@ void TAppMappings::Prepare() {
   if (bound_ && !abandoned_) prepared->Prepare(apps, currentFile, current_, files_, lastDefault);
   if (abandoned_) return;  // the program closed while the files were read
   Report(prepared->Failed(), apps.DefaultFile(currentFile));
+  for (const auto& [file, read] : prepared->ExtensionProblems())
+    if (std::string notice = extensionReports_.NoticeFor(file.str(), read); !notice.empty())
+      Notify(std::move(notice));
   reload_.Read(::GetTickCount(), prepared->Failed().empty());
   prepared_ = std::move(prepared);
   Publish();
@@ -252,7 +262,8 @@ void TAppMappings::Publish() {
   if (abandoned_) return;
   publisher_.Publish([this] {
     Publication next;
-    if (!bound_ || !prepared_) return next;
+    if (!bound_) return CurrentFileAlone();
+    if (!prepared_) return next;
     next.sets = std::make_unique<TableSets>(prepared_->Sets());
     for (std::uint8_t i = 0; i < next.sets->setCount; ++i) {
       TableSetAreas& set = next.sets->sets[i];
@@ -278,9 +289,22 @@ void TAppMappings::Publish() {
   });
 }
 
+// Without bindings: the current file's set alone where it has characters beyond the record, which the
+// areas cannot show the library; none otherwise.
+Publication TAppMappings::CurrentFileAlone() const {
+  Publication next;
+  const TableSetAreas current = InForce(current_);
+  if (!current.characters || current.characters->Empty()) return next;
+  next.sets = std::make_unique<TableSets>();
+  next.sets->sets[0] = current;
+  next.sets->areaSets = 1;
+  next.tables = outgoing_;
+  return next;
+}
+
 TableSetAreas TAppMappings::InForce(TableSetAreas set) const {
   if (outgoing_ && set.hotKeys == current_.hotKeys)
-    return {outgoing_->hotKeys.data(), outgoing_->remap.data()};
+    return {outgoing_->hotKeys.data(), outgoing_->remap.data(), &outgoing_->characters};
   return set;
 }
 

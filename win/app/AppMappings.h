@@ -30,10 +30,11 @@ namespace tvx {
 // read, say); TakeNotices gives the texts.
 inline constexpr UINT AppMappingNoticeMessage = WM_APP + 5;
 
-// The two areas' bytes, copied.
+// The two areas' bytes and the characters beyond them, copied.
 struct AreaCopy {
   std::array<std::uint8_t, AreaSize> hotKeys{};
   std::array<std::uint8_t, AreaSize> remap{};
+  MappingCharacters characters;
 };
 
 class TAppMappings : public std::enable_shared_from_this<TAppMappings> {
@@ -43,13 +44,18 @@ class TAppMappings : public std::enable_shared_from_this<TAppMappings> {
   TAppMappings& operator=(const TAppMappings&) = delete;
   ~TAppMappings() { Stop(); }
 
-  // `current` is the program's view of the shared areas, which hold the current file.
+  // `current` is the program's view of the shared areas, which hold the current file, and its characters
+  // beyond the record. Without bindings the areas serve every window, and sets are published only for
+  // those characters: the current file's alone.
   void Start(HWND mainWindow, TableSetAreas current);
   // The areas are about to take another file's tables: once this returns, no set reads the areas for the
   // file going out, but a copy of its tables, until Configure names the new current file.
   void HandOver();
   // The bindings or the current file changed: the worker prepares the sets again.
   void Configure(const TApplications& apps, const ShortString& currentFile);
+  // A character beyond the record was set or cleared in the current file: the sets are published again,
+  // so that the library has the current file's set where it needs one.
+  void CharactersChanged();
   // The hook goes back to the areas and the worker ends; before the areas are unmapped. A worker blocked
   // longer than two seconds (a bound file on a dead share) is left behind and does nothing more.
   void Stop();
@@ -66,6 +72,7 @@ class TAppMappings : public std::enable_shared_from_this<TAppMappings> {
   DWORD Run();
   void Prepare();
   void Publish();
+  Publication CurrentFileAlone() const;
   // A set's tables as the hook is to read them: the outgoing copy where the set reads the areas.
   TableSetAreas InForce(TableSetAreas set) const;
   void Report(const std::vector<ShortString>& failedFiles, const ShortString& defaultFile);
@@ -110,6 +117,7 @@ class TAppMappings : public std::enable_shared_from_this<TAppMappings> {
   std::atomic<bool> abandoned_ = false;
   bool windowsDropped_ = false;  // reported
   std::set<std::string> reported_;
+  ExtensionReports extensionReports_;
 };
 
 }  // namespace tvx

@@ -12,9 +12,11 @@ namespace tvx {
 void TMainWin::StartAppMappings() {
   if (settingsStore_) apps_ = LoadApplications(*settingsStore_);
   // An older hook library cannot take the tables: the bindings are kept, and nothing publishes them.
-  if (HookSetTables()) appMappings_->Start(hwnd(), {HotKeys().data(), Remaps().data()});
+  if (HookSetTables()) appMappings_->Start(hwnd(), {HotKeys().data(), Remaps().data(), &characters_});
   CurrentFileChanged();
 }
+
+bool TMainWin::OffersCharacters() const { return HookSetTables() != nullptr; }
 
 void TMainWin::CurrentFileChanged() {
   if (settingsStore_) NoteCurrentFile(apps_, *settingsStore_, Settings.CurrentFile);

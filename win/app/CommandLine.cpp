@@ -22,8 +22,8 @@ void TMainWin::ProcessParam(const ShortString& param) {
       break;
     case OptionKind::File:
       // A file that cannot be read leaves the current one current: the next edit must not overwrite it.
-      if (const std::optional<MappingRecord> record = ReadToBecomeCurrent(option.fileName, true)) {
-        RecordToAreas(*record, HotKeys(), Remaps());
+      if (const std::optional<TavrixRead> read = ReadToBecomeCurrent(option.fileName, true)) {
+        PutInForce(*read, option.fileName);
         Settings.CurrentFile = option.fileName;
       }
       break;

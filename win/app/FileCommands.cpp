@@ -49,8 +49,7 @@ std::optional<ShortString> TMainWin::ChooseTavrixFile(TFileDialog& dialog) {
 // Open, a recent file and "/F" read the file before anything else: one that cannot be read changes
 // nothing (its tables would otherwise be those of the file left, and the next edit would save them over
 // it). A short file raises its I/O error.
-std::optional<MappingRecord> TMainWin::ReadToBecomeCurrent(const ShortString& fileName,
-                                                           bool missingSilently) {
+std::optional<TavrixRead> TMainWin::ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently) {
   struct Answer {
     TavrixRead read;
     bool exists;
@@ -64,7 +63,7 @@ std::optional<MappingRecord> TMainWin::ReadToBecomeCurrent(const ShortString& fi
     return std::nullopt;
   }
   const TavrixRead& read = answer->read;
-  if (read.record) return read.record;
+  if (read.record) return read;
   // Missing: no such file, folder or name at all (an empty "/F").
   if (read.refusal != FileNotFound && answer->exists)
     ShowError(hwnd(), SystemErrorText(read.refusal).c_str());
@@ -75,11 +74,11 @@ std::optional<MappingRecord> TMainWin::ReadToBecomeCurrent(const ShortString& fi
 
 // Taken by value: the name is a copy of a list entry that DoLastFiles is about to move.
 void TMainWin::OpenSaveFile(ShortString fileName) {
-  const std::optional<MappingRecord> record = ReadToBecomeCurrent(fileName, false);
-  if (!record) return;
+  const std::optional<TavrixRead> read = ReadToBecomeCurrent(fileName, false);
+  if (!read) return;
   // The programs that use the file going out keep its tables while the areas take the new one's.
   appMappings_->HandOver();
-  RecordToAreas(*record, HotKeys(), Remaps());
+  PutInForce(*read, fileName);
   const ShortString oldName = Settings.CurrentFile;
   Settings.CurrentFile = fileName;
   SetCaption(fileName);

@@ -28,12 +28,27 @@ void AppendTraceLine(const std::string& line) {
 
 }  // namespace
 
+namespace {
+
+// A posted message's time is when the library posted it, right as the key went down; a message sent by
+// another program has no time of its own and is carried out.
+bool ActionIsLate() {
+  return !::InSendMessage() && IsLate(static_cast<std::uint32_t>(::GetMessageTime()), ::GetTickCount());
+}
+
+}  // namespace
+
 void TMainWin::KeyActionMsg(WPARAM wParam, LPARAM lParam) {
-  // A posted message's time is when the library posted it, right as the key went down; a message sent by
-  // another program has no time of its own and is carried out.
-  if (!::InSendMessage() && IsLate(static_cast<std::uint32_t>(::GetMessageTime()), ::GetTickCount())) return;
+  if (ActionIsLate()) return;
   Win32Keyboard keyboard;
   tvx::KeyActionMsg(wParam, lParam, HotKeys(), keyboard);
+  keyboard.Send();
+}
+
+void TMainWin::CharacterHotKeyMsg(WPARAM wParam, LPARAM lParam) {
+  if (ActionIsLate()) return;
+  Win32Keyboard keyboard;
+  tvx::CharacterHotKeyMsg(wParam, lParam, keyboard);
   keyboard.Send();
 }
 

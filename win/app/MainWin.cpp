@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/app/FileCaption.h"
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 #include "hook/TavrixHook.h"
 #include "win/app/Program.h"
@@ -214,31 +215,38 @@ void TMainWin::SaveSettings() {
   if (settingsStore_) tvx::SaveSettings(Settings, *settingsStore_);
 }
 
-// Nothing reaches the areas until the whole record has been read, and only this thread writes them.
+// Nothing reaches the areas until the whole file has been read, and only this thread writes them.
 bool TMainWin::LoadTavrix(const ShortString& fileName) {
-  const std::string name = fileName.str();
-  const auto loaded = calls_.Run<std::optional<MappingRecord>>(
-      hwnd(), [name](TFileCalls::Parts& parts) -> std::optional<MappingRecord> {
-        MappingRecord record;
-        if (!LoadRecord(parts.files, name, record)) return std::nullopt;
-        return record;
-      });
-  if (!loaded) return false;
-  if (*loaded) RecordToAreas(**loaded, HotKeys(), Remaps());
+  const auto read = calls_.Run<TavrixRead>(hwnd(), [fileName](TFileCalls::Parts& parts) {
+    return ReadTavrixFile(parts.files, parts.clock, fileName);
+  });
+  if (!read) return false;
+  if (read->record) PutInForce(*read, fileName);
   CurrentFileChanged();
   return true;
 }
 
+void TMainWin::PutInForce(const TavrixRead& read, const ShortString& fileName) {
+  const ExtensionRead extension = ReadExtension(*read.record, read.after);
+  RecordToAreas(*read.record, HotKeys(), Remaps());
+  characters_.SetAll(extension.characters);
+  if (const std::string notice = extensionReports_.NoticeFor(fileName.str(), extension); !notice.empty())
+    ::MessageBoxA(hwnd(), notice.c_str(), "Notice", MB_OK);
+}
+
 bool TMainWin::SaveTavrix(const ShortString& fileName) {
   const std::string name = fileName.str();
-  const MappingRecord record = CurrentTables();
+  const std::vector<std::uint8_t> bytes = CurrentFileBytes();
   return calls_
       .Run<bool>(hwnd(),
-                 [name, record](TFileCalls::Parts& parts) { return SaveRecord(parts.files, name, record); })
+                 [name, bytes](TFileCalls::Parts& parts) { return SaveRecord(parts.files, name, bytes); })
       .value_or(false);
 }
 
-void TMainWin::InitTavrix() { tvx::InitTavrix(HotKeys(), Remaps()); }
+void TMainWin::InitTavrix() {
+  tvx::InitTavrix(HotKeys(), Remaps());
+  characters_ = {};
+}
 
 // Start-up: the current file, or the default tables written to it when it does not exist.
 void TMainWin::OpenCurrentFile() {
@@ -279,6 +287,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case CarriedKeyActionMessage:
       KeyActionMsg(wParam, lParam);
+      return 0;
+    case CharacterHotKeyMessage:
+      CharacterHotKeyMsg(wParam, lParam);
       return 0;
     case TraceParamsMessage:
       ReportedOnce(reportShowing_[message], [&] { TraceParamsMsg(wParam, lParam); });

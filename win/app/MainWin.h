@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/common/ShortString.h"
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 #include "core/hook/HotKeyConflicts.h"
 #include "core/hook/Messages.h"
@@ -107,6 +108,9 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   bool SaveTavrix(const ShortString& fileName);  // true when it wrote the file
   void InitTavrix();
   void OpenCurrentFile();
+  // A file read: its record into the areas, its characters beyond the record in force, and a notice the
+  // first time its extension cannot be used.
+  void PutInForce(const TavrixRead& read, const ShortString& fileName);
 
   // The editor pages, each an object of win/keymap: the category buttons, and the grids redrawn.
   void AlphaClick() { hotKeyEditor_.AlphaClick(); }
@@ -123,6 +127,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
 
   // Hook library messages.
   void KeyActionMsg(WPARAM wParam, LPARAM lParam);
+  void CharacterHotKeyMsg(WPARAM wParam, LPARAM lParam);
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
   void PauseChangedMsg(WPARAM wParam);
@@ -133,11 +138,19 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void ReleaseSyncFile(int changed) override { network_.ReleaseSyncFile(changed); }
   void AttachSyncFile() { network_.AttachSyncFile(); }
   void MenuNetworkClick();
-  bool SaveEdit() override { return network_.SaveEdit(); }
+  // The hook learns at once of a character beyond the record set or cleared.
+  bool SaveEdit() override {
+    appMappings_->CharactersChanged();
+    return network_.SaveEdit();
+  }
+  MappingCharacters& Characters() override { return characters_; }
+  bool OffersCharacters() const override;
   void EditUnderLock(const std::function<bool()>& edit) override { network_.EditUnderLock(edit); }
   HWND Owner() const override { return hwnd(); }
   bool ReloadKeepingCells(Grids grids) override;
-  MappingRecord CurrentTables() const override { return RecordFromAreas(HotKeys(), Remaps()); }
+  std::vector<std::uint8_t> CurrentFileBytes() const override {
+    return MappingBytes(RecordFromAreas(HotKeys(), Remaps()), characters_);
+  }
 
   // File commands and the recent-files list.
   void DoNew();
@@ -145,7 +158,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void OpenSaveFile(ShortString fileName);
   // The tables of a file about to become current; nothing, the user told, when it cannot be read (a
   // missing file told unless `missingSilently`).
-  std::optional<MappingRecord> ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently);
+  std::optional<TavrixRead> ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently);
   void DoLastFiles(const ShortString& oldName, const ShortString& newName);
   void SetMenuLastFiles();
   void MenuLastFileClick(int number);  // 1 to 5
@@ -224,6 +237,9 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   std::vector<ShortString> arguments_;
 
   TFileCalls calls_;
+  // The current file's characters beyond its record, and the extensions already reported.
+  MappingCharacters characters_;
+  ExtensionReports extensionReports_;
   TNetworkMode network_;
   // Per trace message that can come again while its report is on screen: that report is up.
   std::map<UINT_PTR, bool> reportShowing_;

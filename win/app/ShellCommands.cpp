@@ -10,7 +10,7 @@ namespace tvx {
 
 void TMainWin::MenuOutputClick() { DoOutput(); }
 
-void TMainWin::DoOutput() { tvx::DoOutput(hwnd(), MyPrintDialog, Settings.CurrentFile, HotKeys(), Remaps()); }
+void TMainWin::DoOutput() { tvx::DoOutput(hwnd(), MyPrintDialog, Settings.CurrentFile, HotKeys(), Remaps(), &characters_); }
 
 void TMainWin::MenuContentsClick() { DoHelp(); }
 

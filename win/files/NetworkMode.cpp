@@ -200,8 +200,8 @@ void TNetworkMode::NetTimerTimer() {
 // the edit stays in force and the next save that succeeds writes it.
 bool TNetworkMode::SaveEdit() {
   const std::string file = Settings.CurrentFile.str();
-  const MappingRecord record = host_.CurrentTables();
-  auto save = [file, record](Win32FileAccess& files) { return SaveRecord(files, file, record); };
+  const std::vector<std::uint8_t> bytes = host_.CurrentFileBytes();
+  auto save = [file, bytes](Win32FileAccess& files) { return SaveRecord(files, file, bytes); };
   if (!Settings.NetworkMode) {
     const bool saved =
         calls_.Run<bool>(host_.Owner(), [save](TFileCalls::Parts& parts) { return save(parts.files); })

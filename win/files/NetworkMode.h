@@ -27,8 +27,8 @@ class NetworkHost {
   // False when the file did not answer in time: the tables stay as they were.
   enum class Grids { All, HotKeys };
   virtual bool ReloadKeepingCells(Grids grids) = 0;
-  // The tables in force, as the mapping file holds them.
-  virtual MappingRecord CurrentTables() const = 0;
+  // The tables in force, as the mapping file holds them: the record and what follows it.
+  virtual std::vector<std::uint8_t> CurrentFileBytes() const = 0;
 
  protected:
   ~NetworkHost() = default;

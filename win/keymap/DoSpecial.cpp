@@ -10,6 +10,7 @@ const ControlSpec SelectCharacterControls[] = {
     {ControlKind::Grid, picker::SymbolGrid, "", 4, 4, 591, 171, {15, true}},
     {ControlKind::DefaultButton, picker::OkButton, "&Ok", 208, 178, 91, 23, FormFont, 0, BS_NOTIFY},
     {ControlKind::Button, picker::CancelButton, "&Cancel", 312, 178, 91, 23, FormFont, 0, BS_NOTIFY},
+    {ControlKind::Button, picker::OtherButton, "&Other...", 504, 178, 91, 23, FormFont, 0, BS_NOTIFY},
 };
 
 }  // namespace
@@ -26,6 +27,7 @@ void TDoSpecial::Create(HWND owner) {
 void TDoSpecial::FormShow() {
   PlaceBelowCell(SelectCharacterMargins);
   Choice = ShortString();
+  ShowOtherButton();
   const int code = Code >= 0 && Code < SymbolCount ? Code : 0;
   Grid(picker::SymbolGrid).SetCurrent(code % SymbolColumns, code / SymbolColumns);
   FocusControl(picker::SymbolGrid);
@@ -35,6 +37,7 @@ void TDoSpecial::Command(int id, int code) {
   if (ButtonFocusChanged(code) || code != BN_CLICKED) return;
   if (id == picker::OkButton) OkButtonClick();
   if (id == picker::CancelButton) CancelButtonClick();
+  if (id == picker::OtherButton) OtherButtonClick();
 }
 
 void TDoSpecial::SymbolGridDblClick() { OkButtonClick(); }

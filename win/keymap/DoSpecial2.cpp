@@ -23,6 +23,8 @@ const ControlSpec HotKeyActionControls[] = {
     {ControlKind::Button, picker::NoneButton, "&Select \"none\"", 4, 366, 105, 23, FormFont, 0, BS_NOTIFY},
     {ControlKind::Button, picker::OkKey, "Select &Key", 240, 366, 121, 23, FormFont, 0, BS_NOTIFY},
     {ControlKind::Button, picker::CancelButton, "&Cancel", 504, 366, 91, 23, FormFont, 0, BS_NOTIFY},
+    // Last in the tab order, which the two grids and their buttons lead.
+    {ControlKind::Button, picker::OtherButton, "&Other...", 370, 190, 91, 23, FormFont, 0, BS_NOTIFY},
 };
 
 int KeyIndex(const DrawGrid& grid) { return grid.Row() * KeyColumns + grid.Col(); }
@@ -55,6 +57,7 @@ void TDoSpecial2::Create(HWND owner) {
 void TDoSpecial2::FormShow() {
   PlaceBelowCell(HotKeyActionMargins);
   Choice = ShortString();
+  ShowOtherButton();
   if (Code > 255) {
     Code -= 256;
     if (Code < static_cast<int>(ActionKeyTable.size())) {
@@ -90,6 +93,9 @@ void TDoSpecial2::Command(int id, int code) {
       break;
     case picker::CancelButton:
       CancelButtonClick();
+      break;
+    case picker::OtherButton:
+      OtherButtonClick();
       break;
   }
 }

@@ -8,6 +8,7 @@
 
 #include "core/hook/HotKeyConflicts.h"
 #include "core/keymap/Areas.h"
+#include "core/keymap/CellCharacters.h"
 #include "win/ui/Form.h"
 
 namespace tvx {
@@ -16,6 +17,11 @@ class EditorHost {
  public:
   virtual HotKeyAreaView HotKeys() const = 0;
   virtual RemapAreaView Remaps() const = 0;
+  // The current file's characters beyond the record. An edit that stores a value of the table clears the
+  // cell's character, so that the record keeps its fallback only where the extension has a character.
+  virtual MappingCharacters& Characters() = 0;
+  // Whether the hook library can take them (an older one cannot): only then are they offered.
+  virtual bool OffersCharacters() const = 0;
   // "/B" or "/BA": the tables are shown, never edited.
   virtual bool BrowsingOnly() const = 0;
   // True when the edit must not go ahead (the user has been told); otherwise the lock is held until

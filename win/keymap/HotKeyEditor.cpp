@@ -88,6 +88,15 @@ void THotKeyEditor::NewGridDrawCell(const GridCellPaint& cell) {
     return;
   }
   PaintCellBackground(cell, keyColumn);
+  const HotKeyTable* table = TableByCategory(category);
+  const char32_t beyond = keyColumn || !table || cell.row >= table->keys
+                              ? 0
+                              : host_.Characters().At(HotKeyCellNumber(*table, cell.col, cell.row));
+  if (beyond) {
+    ::SelectObject(cell.dc, fonts_->Get({::MulDiv(LargePoints, LayoutDpi, 72), true}));
+    DrawCentredText(cell, Utf16Of(beyond));
+    return;
+  }
   std::string text =
       keyColumn ? RowLabel(category, cell.row)
                 : HotKeyCellText(host_.HotKeys().ActionByCategory(category, cell.col, cell.row).value_or(0));
@@ -115,11 +124,16 @@ void THotKeyEditor::NewGridDblClick() {
     TDoSpecial2 dialog(host_.HotKeyActionDialog());
     dialog.Code = action < 256 ? std::max(action - 32, 0) : action;
     dialog.CellRect = grid.CellRect(col, row);
+    dialog.OtherCharacters = host_.OffersCharacters();
     dialog.ShowModal(form_);
-    if (dialog.Choice.empty()) return false;
-    const int value = dialog.Code > 255 ? dialog.Code : static_cast<unsigned char>(dialog.Choice[0]);
-    if (value != 0 && !host_.ConfirmHotKey({category, col, row})) return false;
+    if (dialog.Choice.empty() && !dialog.Character) return false;
+    // A character beyond the code page leaves no action in the table, for readers that know only it.
+    const int value = dialog.Character    ? 0
+                      : dialog.Code > 255 ? dialog.Code
+                                          : static_cast<unsigned char>(dialog.Choice[0]);
+    if ((value != 0 || dialog.Character) && !host_.ConfirmHotKey({category, col, row})) return false;
     host_.HotKeys().SetAction(*table, col, row, static_cast<HotKeyAction>(value));
+    host_.Characters().Set(HotKeyCellNumber(*table, col, row), dialog.Character);
     grid.Invalidate();
     return host_.SaveEdit();
   });

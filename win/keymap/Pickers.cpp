@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "win/keymap/OtherCharacter.h"
 #include "win/keymap/PageIds.h"
 #include "win/ui/CellPainting.h"
 
@@ -14,7 +15,8 @@ namespace {
 constexpr UINT SettleDefaultMessage = WM_APP + 1;
 constexpr DWORD PickerStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD PickerExStyle = WS_EX_DLGMODALFRAME;
-constexpr int PickerButtons[] = {picker::OkButton, picker::NoneButton, picker::OkKey, picker::CancelButton};
+constexpr int PickerButtons[] = {picker::OkButton, picker::NoneButton, picker::OkKey, picker::CancelButton,
+                                 picker::OtherButton};
 
 int TopWithinParent(HWND control) {
   RECT rect;
@@ -74,6 +76,19 @@ void PickerForm::PlaceBelowCell(PickerMargins margins) {
   margins = {layout_.Scaled(margins.aboveMargin), layout_.Scaled(margins.belowSlack)};
   const POINT position = PickerPosition(Screen().cx, Screen().cy, size, y, margins);
   ::SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PickerForm::ShowOtherButton() {
+  Character = 0;
+  ::EnableWindow(controls_.at(picker::OtherButton), OtherCharacters);
+}
+
+void PickerForm::OtherButtonClick() {
+  TOtherCharacter other({nullptr, Screen()});
+  other.ShowModal(hwnd());
+  if (!other.Character) return;
+  Character = other.Character;
+  Close();
 }
 
 // The dialog manager moves the default look onto a button reached by Tab, but leaves no button looking

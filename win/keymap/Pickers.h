@@ -21,6 +21,7 @@ enum Id : int {
   NoneButton,
   OkKey,
   CancelButton,
+  OtherButton,
 };
 }  // namespace picker
 
@@ -48,6 +49,10 @@ class PickerForm : public ModalForm {
  public:
   using ModalForm::ModalForm;
   ShortString Choice;  // empty: nothing picked
+  // In: whether "&Other..." may offer any character (the hook library can take them); out: the character
+  // picked there, or 0 (then Choice says what was picked).
+  bool OtherCharacters = false;
+  char32_t Character = 0;
   int Code = 0;        // in: what to preselect; out: see each picker
   RECT CellRect{};     // the clicked cell; its bottom places the dialog
 
@@ -57,6 +62,10 @@ class PickerForm : public ModalForm {
   DrawGrid& Grid(int id) const;
   void FocusControl(int id);
   void PlaceBelowCell(PickerMargins margins);
+  // "&Other..." enabled as OtherCharacters says, and no character picked yet; for FormShow.
+  void ShowOtherButton();
+  // "&Other...": the character dialog; a character picked there closes the picker with it.
+  void OtherButtonClick();
   // Handles the focus notifications of the buttons; true when `code` was one.
   bool ButtonFocusChanged(int code);
 

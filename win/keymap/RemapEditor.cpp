@@ -85,9 +85,13 @@ void TRemapEditor::RemapGridDrawCell(RemapTableId table, const GridCellPaint& ce
   const std::string_view rows = RemapRows(table);
   const auto code = keyColumn ? static_cast<std::uint8_t>(rows.at(static_cast<std::size_t>(cell.row)))
                               : host_.Remaps().Byte(table, cell.row).value_or(0);
-  const bool none = code == 0;
+  const char32_t beyond = keyColumn ? 0 : host_.Characters().At(RemapCellNumber(table, cell.row));
+  const bool none = code == 0 && !beyond;
   ::SelectObject(cell.dc, fonts_->Get({GridFont.pixelHeight, !none}));
-  DrawCentredText(cell, none ? std::string("none") : CharacterText(code));
+  if (beyond)
+    DrawCentredText(cell, Utf16Of(beyond));
+  else
+    DrawCentredText(cell, none ? std::string("none") : CharacterText(code));
 }
 
 void TRemapEditor::RemapGridDblClick(RemapTableId table) {
@@ -101,9 +105,14 @@ void TRemapEditor::RemapGridDblClick(RemapTableId table) {
     // Read after FileInUse, which may have reloaded the tables.
     dialog.Code = std::max(*host_.Remaps().Byte(table, row) - 32, 0);
     dialog.CellRect = grid.CellRect(col, row);
+    dialog.OtherCharacters = host_.OffersCharacters();
     dialog.ShowModal(form_);
-    if (dialog.Choice.empty()) return false;
-    host_.Remaps().SetByte(table, row, static_cast<std::uint8_t>(dialog.Choice[0]));
+    if (dialog.Choice.empty() && !dialog.Character) return false;
+    // A character beyond the code page leaves the key's own character in the table, for readers that
+    // know only the table.
+    const auto own = static_cast<std::uint8_t>(RemapRows(table).at(static_cast<std::size_t>(row)));
+    host_.Remaps().SetByte(table, row, dialog.Character ? own : static_cast<std::uint8_t>(dialog.Choice[0]));
+    host_.Characters().Set(RemapCellNumber(table, row), dialog.Character);
     grid.Invalidate();
     return host_.SaveEdit();
   });

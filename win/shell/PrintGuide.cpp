@@ -116,6 +116,18 @@ void GdiCanvas::Text(int x, int y, std::string_view text, TextBackground backgro
   ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
 }
 
+TextSize GdiCanvas::TextExtent(std::u16string_view text) {
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc_, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
+                          &size);
+  return {size.cx, size.cy};
+}
+
+void GdiCanvas::Text(int x, int y, std::u16string_view text, TextBackground background) {
+  ::SetBkMode(dc_, background == TextBackground::Transparent ? TRANSPARENT : OPAQUE);
+  ::TextOutW(dc_, x, y, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()));
+}
+
 // The guide fills with its two greys only.
 void GdiCanvas::Fill(const GuideRect& rect, std::uint32_t colour) {
   const RECT area{rect.left, rect.top, rect.right, rect.bottom};
@@ -153,7 +165,7 @@ class PrintoutScope {
 }  // namespace
 
 void DoOutput(HWND owner, TPrintDialog& dialog, const ShortString& currentFile, const HotKeyAreaView& hotKeys,
-              const RemapAreaView& remaps) {
+              const RemapAreaView& remaps, const MappingCharacters* characters) {
   if (PrintJob::Printing() || PrintoutScope::Running()) {
     ::MessageBoxA(owner, "Other print job currently in progress.", "Error", MB_OK);
     return;
@@ -167,7 +179,7 @@ void DoOutput(HWND owner, TPrintDialog& dialog, const ShortString& currentFile, 
   PrintJob job(dc, "Tavrix");
   GdiCanvas canvas(dc, [&job] { job.NewPage(); });
   DrawMappingGuide(canvas, MeasureGuide(canvas, pageWidth, pageHeight), dialog.Copies(), currentFile, hotKeys,
-                   remaps);
+                   remaps, characters);
   job.Finish();
 }
 

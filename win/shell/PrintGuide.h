@@ -52,6 +52,8 @@ class GdiCanvas : public GuideCanvas {
   GdiCanvas(HDC dc, std::function<void()> newPage);
   TextSize TextExtent(std::string_view text) override;
   void Text(int x, int y, std::string_view text, TextBackground background) override;
+  TextSize TextExtent(std::u16string_view text) override;
+  void Text(int x, int y, std::u16string_view text, TextBackground background) override;
   void Fill(const GuideRect& rect, std::uint32_t colour) override;
   void Line(int x1, int y1, int x2, int y2) override;
   void NewPage() override;
@@ -66,6 +68,6 @@ class GdiCanvas : public GuideCanvas {
 
 // Prints the guide of the tables in force: the dialog, then one page per copy in one job.
 void DoOutput(HWND owner, TPrintDialog& dialog, const ShortString& currentFile, const HotKeyAreaView& hotKeys,
-              const RemapAreaView& remaps);
+              const RemapAreaView& remaps, const MappingCharacters* characters);
 
 }  // namespace tvx

@@ -21,6 +21,15 @@ void DrawCentredText(const GridCellPaint& cell, std::string_view text) {
   ::TextOutA(cell.dc, x, cell.rect.top + ScaledToDpi(1, cell.dpi), text.data(), length);
 }
 
+void DrawCentredText(const GridCellPaint& cell, std::u16string_view text) {
+  const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+  const int length = static_cast<int>(text.size());
+  SIZE extent{};
+  ::GetTextExtentPoint32W(cell.dc, units, length, &extent);
+  const int x = cell.rect.left + (cell.rect.right - cell.rect.left - extent.cx) / 2;
+  ::TextOutW(cell.dc, x, cell.rect.top + ScaledToDpi(1, cell.dpi), units, length);
+}
+
 int PointsToPixels(HDC dc, int points) { return ::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72); }
 
 }  // namespace tvx

@@ -21,6 +21,8 @@ void FillCell(const GridCellPaint& cell, COLORREF colour);
 
 // Centred across the cell, one layout pixel below its top (the width halved toward zero).
 void DrawCentredText(const GridCellPaint& cell, std::string_view text);
+// The same for a character beyond the code page, drawn as Unicode text.
+void DrawCentredText(const GridCellPaint& cell, std::u16string_view text);
 
 // A font height in pixels for a size in points on this device.
 int PointsToPixels(HDC dc, int points);

@@ -192,14 +192,16 @@ void ModalForm::ShowModal(HWND owner) {
   if (quit) ::PostQuitMessage(*quit);
 }
 
-// The exit code of a WM_QUIT that ended the loop, to be posted again for the loop outside.
+// The exit code of a WM_QUIT that ended the loop, to be posted again for the loop outside. Messages are
+// taken as Unicode, so that a character typed into a Unicode control arrives whole whatever the code
+// page; the system converts them for the program's other windows.
 std::optional<int> ModalForm::RunModalLoop() {
   MSG msg;
   while (!closing_ && hwnd()) {
-    if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
-    if (!::IsDialogMessageA(hwnd(), &msg)) {
+    if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
+    if (!::IsDialogMessageW(hwnd(), &msg)) {
       ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
+      ::DispatchMessageW(&msg);
     }
   }
   return std::nullopt;

@@ -1,0 +1,258 @@
+#include "core/files/MappingExtension.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/common/IoError.h"
+#include "core/keymap/Catalogue.h"
+
+namespace tvx {
+namespace {
+
+static_assert(static_cast<std::size_t>(CellCount) == MappingRecordSize - HotKeyRunSize / 2);
+
+constexpr std::array<std::uint8_t, 4> Signature{'T', 'V', 'X', 'U'};
+constexpr std::size_t EntryHeaderSize = 4;
+constexpr std::size_t CharacterPayloadSize = 6;
+constexpr std::uint8_t CharacterEntryVersion = 1;
+
+constexpr std::array<std::uint32_t, 256> CrcTable = [] {
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t n = 0; n < 256; ++n) {
+    std::uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}();
+
+template <typename T>
+T Get(std::span<const std::uint8_t> bytes, std::size_t at) {
+  T value;
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  return value;
+}
+
+template <typename T>
+void Put(std::vector<std::uint8_t>& bytes, T value) {
+  const auto* raw = reinterpret_cast<const std::uint8_t*>(&value);
+  bytes.insert(bytes.end(), raw, raw + sizeof value);
+}
+
+template <typename T>
+void PutAt(std::vector<std::uint8_t>& bytes, std::size_t at, T value) {
+  std::memcpy(bytes.data() + at, &value, sizeof value);
+}
+
+// Where a cell lies: a hot-key table with its column and row, or a remap table with its row.
+struct CellPlace {
+  const HotKeyTable* hotKeys = nullptr;
+  int column = 0;
+  RemapTableId remap{};
+  int row = 0;
+};
+
+CellPlace PlaceOf(int cell) {
+  if (cell < HotKeyCellCount) {
+    const std::size_t offset = hotkey_area::TablesBegin + 2 * static_cast<std::size_t>(cell);
+    const HotKeyTable* table = &HotKeyTables.front();
+    for (const HotKeyTable& candidate : HotKeyTables)
+      if (candidate.start <= offset) table = &candidate;
+    const int word = static_cast<int>((offset - table->start) / 2);
+    return {table, word / table->keys + 1, {}, word % table->keys};
+  }
+  const std::size_t offset = remap_area::TablesBegin + static_cast<std::size_t>(cell - HotKeyCellCount);
+  const RemapTable* table = &RemapTables.front();
+  for (const RemapTable& candidate : RemapTables)
+    if (candidate.start <= offset) table = &candidate;
+  return {nullptr, 0, table->id, static_cast<int>(offset - table->start)};
+}
+
+std::size_t RecordOffset(int cell) {
+  return cell < HotKeyCellCount ? 2 * static_cast<std::size_t>(cell)
+                                : HotKeyRunSize + static_cast<std::size_t>(cell - HotKeyCellCount);
+}
+
+std::uint8_t OwnCharacter(const CellPlace& place) {
+  return static_cast<std::uint8_t>(RemapRows(place.remap)[static_cast<std::size_t>(place.row)]);
+}
+
+bool HoldsFallback(const MappingRecord& record, int cell) {
+  const CellPlace place = PlaceOf(cell);
+  const std::size_t at = RecordOffset(cell);
+  if (place.hotKeys) return record[at] == 0 && record[at + 1] == 0;
+  return record[at] == OwnCharacter(place);
+}
+
+ExtensionRead Failed(ExtensionState state, std::string problem) { return {state, std::move(problem), {}}; }
+ExtensionRead Damaged(std::string problem) { return Failed(ExtensionState::Damaged, std::move(problem)); }
+
+// A character entry's payload into `characters`; the damage when it cannot hold.
+std::string ReadCharacter(const MappingRecord& record, std::span<const std::uint8_t> payload,
+                          MappingCharacters& characters) {
+  if (payload.size() != CharacterPayloadSize) return "a character entry of the wrong length";
+  const int cell = Get<std::uint16_t>(payload, 0);
+  const char32_t code = Get<std::uint32_t>(payload, 2);
+  if (cell >= CellCount) return "a character for cell " + std::to_string(cell) + ", which no table has";
+  if (!IsCellCharacter(code)) return CodePointText(code) + ", which is not a character a key can type";
+  if (characters.cells[static_cast<std::size_t>(cell)] != 0)
+    return "two characters for cell " + std::to_string(cell);
+  const CellPlace place = PlaceOf(cell);
+  if (place.hotKeys && IsReserved(place.hotKeys->category, place.column, place.row))
+    return "a character on a combination the operating system keeps for itself";
+  if (!HoldsFallback(record, cell))
+    return "a character for cell " + std::to_string(cell) + ", which the record fills";
+  characters.cells[static_cast<std::size_t>(cell)] = code;
+  return {};
+}
+
+ExtensionRead ReadEntries(const MappingRecord& record, std::span<const std::uint8_t> entries, int count) {
+  ExtensionRead read{ExtensionState::Loaded, {}, {}};
+  std::size_t at = 0;
+  for (int i = 0; i < count; ++i) {
+    if (entries.size() - at < EntryHeaderSize)
+      return Damaged("entry " + std::to_string(i + 1) + " is cut short");
+    const auto type = static_cast<EntryType>(entries[at]);
+    const std::uint8_t version = entries[at + 1];
+    const std::size_t length = Get<std::uint16_t>(entries, at + 2);
+    at += EntryHeaderSize;
+    if (entries.size() - at < length) return Damaged("entry " + std::to_string(i + 1) + " is cut short");
+    // Entries of a later version of the program are passed over: their cells keep the record's value.
+    if (type == EntryType::Character && version == CharacterEntryVersion)
+      if (std::string problem = ReadCharacter(record, entries.subspan(at, length), read.characters);
+          !problem.empty())
+        return Damaged(std::move(problem));
+    at += length;
+  }
+  if (at != entries.size())
+    return Damaged(std::to_string(entries.size() - at) + " bytes after the last entry");
+  return read;
+}
+
+}  // namespace
+
+std::string CodePointText(char32_t code) {
+  static constexpr char Digits[] = "0123456789ABCDEF";
+  std::string text;
+  for (std::uint32_t rest = code; rest != 0 || text.size() < 4; rest >>= 4)
+    text.insert(text.begin(), Digits[rest & 0xF]);
+  return "U+" + text;
+}
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const std::uint8_t byte : bytes) crc = CrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+void PutFallbacks(MappingRecord& record, const MappingCharacters& characters) {
+  for (int cell = 0; cell < CellCount; ++cell) {
+    if (characters.cells[static_cast<std::size_t>(cell)] == 0) continue;
+    const CellPlace place = PlaceOf(cell);
+    const std::size_t at = RecordOffset(cell);
+    if (place.hotKeys) {
+      record[at] = record[at + 1] = 0;
+    } else {
+      record[at] = OwnCharacter(place);
+    }
+  }
+}
+
+std::vector<std::uint8_t> ExtensionBytes(const MappingRecord& record, const MappingCharacters& characters) {
+  if (characters.Empty()) return {};
+  std::vector<std::uint8_t> bytes(Signature.begin(), Signature.end());
+  Put(bytes, ExtensionVersion);
+  Put(bytes, std::uint16_t{0});  // the entries, counted below
+  Put(bytes, std::uint32_t{0});  // the length, once known
+  Put(bytes, Crc32(record));
+  std::uint16_t count = 0;
+  for (int cell = 0; cell < CellCount; ++cell) {
+    const char32_t code = characters.cells[static_cast<std::size_t>(cell)];
+    if (code == 0) continue;
+    Put(bytes, static_cast<std::uint8_t>(EntryType::Character));
+    Put(bytes, CharacterEntryVersion);
+    Put(bytes, static_cast<std::uint16_t>(CharacterPayloadSize));
+    Put(bytes, static_cast<std::uint16_t>(cell));
+    Put(bytes, static_cast<std::uint32_t>(code));
+    ++count;
+  }
+  PutAt(bytes, 6, count);
+  PutAt(bytes, 8, static_cast<std::uint32_t>(bytes.size() + ExtensionChecksumSize));
+  Put(bytes, Crc32(bytes));
+  return bytes;
+}
+
+ExtensionRead ReadExtension(const MappingRecord& record, std::span<const std::uint8_t> after) {
+  if (after.empty()) return {};
+  // Bytes that do not start as an extension does were never one: a longer file's tail, which a load ignores
+  // as it always has.
+  const std::size_t start = std::min(after.size(), Signature.size());
+  if (!std::equal(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(start), Signature.begin()))
+    return {};
+  if (after.size() < ExtensionHeaderSize + ExtensionChecksumSize)
+    return Damaged("the extension is cut short");
+  if (const auto version = Get<std::uint16_t>(after, 4); version != ExtensionVersion)
+    return Damaged("an extension of format " + std::to_string(version) +
+                   ", which this version does not read");
+  const std::size_t length = Get<std::uint32_t>(after, 8);
+  if (length < ExtensionHeaderSize + ExtensionChecksumSize)
+    return Damaged("an extension shorter than its header");
+  if (length > MaxExtensionSize) return Damaged("an extension longer than the program writes");
+  if (length > after.size()) return Damaged("the extension is cut short");
+  if (length < after.size())
+    return Damaged(std::to_string(after.size() - length) + " bytes after the extension");
+  const std::size_t body = length - ExtensionChecksumSize;
+  if (Crc32(after.first(body)) != Get<std::uint32_t>(after, body))
+    return Damaged("the extension's checksum is wrong");
+  if (Crc32(record) != Get<std::uint32_t>(after, 12))
+    return Failed(ExtensionState::Stale, "the record was saved since without the extension");
+  return ReadEntries(record, after.subspan(ExtensionHeaderSize, body - ExtensionHeaderSize),
+                     Get<std::uint16_t>(after, 6));
+}
+
+std::optional<ExtensionRead> LoadMapping(FileAccess& files, const ShortString& fileName,
+                                         const HotKeyAreaView& hotKeys, const RemapAreaView& remap,
+                                         MappingCharacters& characters) {
+  // One more byte than the longest extension, so that a longer one shows as such.
+  const auto bytes =
+      files.Read(fileName.str(), MappingRecordSize + MaxExtensionSize + 1, FileAccess::Sharing::OthersRead);
+  if (!bytes) return std::nullopt;
+  if (bytes->size() < MappingRecordSize) throw IoError(IoError::ReadBeyondEndOfFile);
+  MappingRecord record;
+  std::copy_n(bytes->begin(), MappingRecordSize, record.begin());
+  ExtensionRead read = ReadExtension(record, std::span(*bytes).subspan(MappingRecordSize));
+  RecordToAreas(record, hotKeys, remap);
+  characters.SetAll(read.characters);
+  return read;
+}
+
+std::vector<std::uint8_t> MappingBytes(MappingRecord record, const MappingCharacters& characters) {
+  PutFallbacks(record, characters);
+  std::vector<std::uint8_t> bytes(record.begin(), record.end());
+  const std::vector<std::uint8_t> extension = ExtensionBytes(record, characters);
+  bytes.insert(bytes.end(), extension.begin(), extension.end());
+  return bytes;
+}
+
+bool SaveMapping(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+                 const RemapAreaView& remap, const MappingCharacters& characters) {
+  return SaveRecord(files, fileName.str(), MappingBytes(RecordFromAreas(hotKeys, remap), characters));
+}
+
+std::string ExtensionReports::NoticeFor(const std::string& fileName, const ExtensionRead& read) {
+  if (read.state != ExtensionState::Stale && read.state != ExtensionState::Damaged) return {};
+  if (!reported_.insert(fileName + '\n' + read.problem).second) return {};
+  switch (read.state) {
+    case ExtensionState::Stale:
+      return "The characters beyond the code page saved in " + fileName +
+             " were left out: an older version of Tavrix 98 has saved the file since. Its keys and hot keys "
+             "are loaded as that version left them.";
+    case ExtensionState::Damaged:
+      return "The characters beyond the code page saved in " + fileName + " were left out: " + read.problem +
+             ". Its keys and hot keys are loaded without them.";
+    default:
+      return {};
+  }
+}
+
+}  // namespace tvx

@@ -1,0 +1,83 @@
+#pragma once
+// The characters beyond the record (core/keymap/CellCharacters.h) in a mapping file: an extension written
+// right after the 1171-byte record. Readers that know only the record
+// ignore it and see the fallbacks the record holds for such a cell: no hot key, and a key that types
+// itself. A file with no such character is the plain record, byte for byte.
+//
+// The extension, little-endian:
+//   0   4  "TVXU"
+//   4   2  format version (1); a higher one is a layout this reader does not know
+//   6   2  the number of entries
+//   8   4  the extension's length, from its first byte to its checksum included
+//   12  4  CRC-32 of the 1171-byte record it belongs to
+//   16  .  entries: type (1 byte), entry version (1 byte), payload length (2 bytes), payload
+//   end 4  CRC-32 of every byte of the extension before it
+// Entry types: 1 a character, payload the cell (2 bytes) and the code point (4 bytes). An entry of a type
+// or version this reader does not know is passed over, so later versions can add their own.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/files/MappingFile.h"
+#include "core/keymap/CellCharacters.h"
+
+namespace tvx {
+
+inline constexpr std::size_t ExtensionHeaderSize = 16;
+inline constexpr std::size_t ExtensionChecksumSize = 4;
+inline constexpr std::uint16_t ExtensionVersion = 1;
+
+enum class EntryType : std::uint8_t { Character = 1 };
+
+// "U+03B1", "U+1F600": four hexadecimal digits at least.
+std::string CodePointText(char32_t code);
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
+
+// The record as it is saved with these characters: each such hot-key cell 0, each such remapped key its
+// own character.
+void PutFallbacks(MappingRecord& record, const MappingCharacters& characters);
+// The bytes to write after the record; none when no cell has a character. MaxExtensionSize
+// (core/files/MappingFile.h) leaves room for every cell with a text of 255 UTF-16 units and its entry
+// header, with some to spare.
+std::vector<std::uint8_t> ExtensionBytes(const MappingRecord& record, const MappingCharacters& characters);
+
+enum class ExtensionState { None, Loaded, Stale, Damaged };
+struct ExtensionRead {
+  ExtensionState state = ExtensionState::None;
+  std::string problem;  // what is wrong, for Stale and Damaged
+  MappingCharacters characters;
+};
+
+// The extension in the bytes after `record`; its characters only when it is whole and belongs to it.
+ExtensionRead ReadExtension(const MappingRecord& record, std::span<const std::uint8_t> after);
+
+// A mapping file with its extension: the record into the areas (as LoadTavrix), the extension's
+// characters into `characters` (emptied when there are none), entry by entry for the hook. Nothing, with
+// nothing changed, when the file cannot be opened.
+std::optional<ExtensionRead> LoadMapping(FileAccess& files, const ShortString& fileName,
+                                         const HotKeyAreaView& hotKeys, const RemapAreaView& remap,
+                                         MappingCharacters& characters);
+// The whole file as it is saved: the record with the characters' fallbacks, then their extension.
+std::vector<std::uint8_t> MappingBytes(MappingRecord record, const MappingCharacters& characters);
+// The areas and the characters in one save (beside, then replacing), as SaveTavrix.
+bool SaveMapping(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
+                 const RemapAreaView& remap, const MappingCharacters& characters);
+
+// A stale or damaged extension is reported once a run: the notice for the first load that finds it, an
+// empty text for later loads of the same file in the same state (an automatic reload, say) and for an
+// extension that loaded or is not there.
+class ExtensionReports {
+ public:
+  std::string NoticeFor(const std::string& fileName, const ExtensionRead& read);
+
+ private:
+  std::set<std::string> reported_;
+};
+
+}  // namespace tvx

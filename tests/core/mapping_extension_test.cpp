@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "core/common/IoError.h"
+#include "core/files/MappingExtension.h"
+#include "core/files/MappingText.h"
+#include "core/keymap/Catalogue.h"
+#include "tests/core/fake_files.h"
+
+namespace tvx {
+namespace {
+
+constexpr char Name[] = "C:\\Maps\\KEY.TVX";
+
+struct Areas {
+  Bytes hotKeyBytes = Bytes(AreaSize, 0);
+  Bytes remapBytes = Bytes(AreaSize, 0);
+  HotKeyAreaView hotKeys{hotKeyBytes.data()};
+  RemapAreaView remap{remapBytes.data()};
+  Areas() { InitTavrix(hotKeys, remap); }
+  Areas(const Areas&) = delete;
+};
+
+const int AltQ = HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 16);
+const int CtrlAltG = HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 6);
+const int LowerQ = RemapCellNumber(RemapTableId::Lower, 16);
+const int PunctTilde = RemapCellNumber(RemapTableId::Punct, 30);  // the last cell
+
+MappingCharacters Sample() {
+  MappingCharacters characters;
+  characters.cells[static_cast<std::size_t>(LowerQ)] = U'α';
+  characters.cells[static_cast<std::size_t>(CtrlAltG)] = U'→';
+  characters.cells[static_cast<std::size_t>(AltQ)] = U'😀';
+  characters.cells[static_cast<std::size_t>(PunctTilde)] = 0x10FFFD;
+  return characters;
+}
+
+// The areas of a user who set the sample's characters on top of a character and a remap the record holds.
+Bytes SavedFile(Areas& areas, const MappingCharacters& characters) {
+  FakeFiles files;
+  areas.hotKeys.SetAction(*TableByCategory(Alphabetic), Alt, 0, 'x');
+  areas.remap.SetByte(RemapTableId::Upper, 0, 'B');
+  EXPECT_TRUE(SaveMapping(files, Name, areas.hotKeys, areas.remap, characters));
+  return files.files.at(Name);
+}
+
+MappingRecord RecordOf(const Bytes& file) {
+  MappingRecord record;
+  std::copy_n(file.begin(), MappingRecordSize, record.begin());
+  return record;
+}
+
+template <typename T>
+void PutAt(Bytes& bytes, std::size_t at, T value) {
+  std::memcpy(bytes.data() + at, &value, sizeof value);
+}
+
+// Puts the extension's checksum right again after a change, so that a row reaches the check it is about.
+void Reseal(Bytes& file) {
+  const std::size_t end = file.size() - ExtensionChecksumSize;
+  const std::span<const std::uint8_t> body(file.data() + MappingRecordSize, end - MappingRecordSize);
+  PutAt(file, end, Crc32(body));
+}
+
+TEST(MappingExtension, NoCharacterBeyondTheRecordSavesTheRecordAloneByteForByte) {
+  Areas plain, extended;
+  const Bytes before = SavedFile(plain, {});
+  ASSERT_EQ(before.size(), MappingRecordSize);
+  FakeFiles files;
+  ASSERT_TRUE(SaveTavrix(files, Name, plain.hotKeys, plain.remap));
+  EXPECT_EQ(files.files.at(Name), before);
+  EXPECT_GT(SavedFile(extended, Sample()).size(), MappingRecordSize);
+}
+
+TEST(MappingExtension, CharactersSurviveASaveAndALoadWithTheirFallbacksInTheRecord) {
+  Areas source;
+  const MappingCharacters characters = Sample();
+  FakeFiles files;
+  files.files[Name] = SavedFile(source, characters);
+
+  Areas target;
+  MappingCharacters loaded;
+  const auto read = LoadMapping(files, Name, target.hotKeys, target.remap, loaded);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->state, ExtensionState::Loaded);
+  EXPECT_EQ(loaded, characters);
+  EXPECT_EQ(*target.hotKeys.Action(*TableByCategory(Alphabetic), Alt, 0), 'x');
+  EXPECT_EQ(*target.remap.Byte(RemapTableId::Upper, 0), 'B');
+
+  // A reader of the record alone: no hot key, and keys that type themselves.
+  Areas older;
+  older.hotKeys.SetAction(*TableByCategory(Alphabetic), CtrlAlt, 6, 300);
+  LoadTavrix(files, Name, older.hotKeys, older.remap);
+  EXPECT_EQ(*older.hotKeys.Action(*TableByCategory(Alphabetic), Alt, 16), 0);
+  EXPECT_EQ(*older.hotKeys.Action(*TableByCategory(Alphabetic), CtrlAlt, 6), 0);
+  EXPECT_EQ(*older.remap.Byte(RemapTableId::Lower, 16), 'q');
+  EXPECT_EQ(*older.remap.Byte(RemapTableId::Punct, 30), '~');
+  std::vector<std::string> problems;
+  ExportMapping({RecordOf(files.files.at(Name)), {}}, problems);
+  EXPECT_TRUE(problems.empty());
+}
+
+TEST(MappingExtension, ARecordSavedAgainByAnOlderVersionLeavesAStaleExtensionReportedOnce) {
+  Areas areas;
+  FakeFiles files;
+  Bytes file = SavedFile(areas, Sample());
+  file[1078] = 'C';  // the older version remapped A to C and wrote the record over the first 1171 bytes
+  files.files[Name] = file;
+
+  ExtensionReports reports;
+  for (int load = 0; load < 2; ++load) {
+    MappingCharacters loaded = Sample();
+    const auto read = LoadMapping(files, Name, areas.hotKeys, areas.remap, loaded);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->state, ExtensionState::Stale);
+    EXPECT_TRUE(loaded.Empty());
+    EXPECT_EQ(*areas.remap.Byte(RemapTableId::Upper, 0), 'C');
+    const std::string notice = reports.NoticeFor(Name, *read);
+    EXPECT_EQ(notice.find("an older version of Tavrix 98 has saved the file since") != std::string::npos,
+              load == 0);
+  }
+  EXPECT_NE(reports.NoticeFor("C:\\Maps\\OTHER.TVX", {ExtensionState::Stale, "x", {}}), "");
+  EXPECT_EQ(reports.NoticeFor(Name, {ExtensionState::None, "", {}}), "");
+}
+
+TEST(MappingExtension, EveryDamageLoadsTheRecordAndNamesWhatIsWrong) {
+  struct Case {
+    const char* what;
+    std::function<void(Bytes&)> damage;
+    bool reseal;
+    const char* problem;
+  };
+  constexpr std::size_t E = MappingRecordSize;                 // the extension's first byte
+  constexpr std::size_t FirstEntry = E + ExtensionHeaderSize;  // the entries in cell order: Alt+Q first
+  const Case cases[] = {
+      {"cut in the header", [](Bytes& f) { f.resize(E + 10); }, false, "cut short"},
+      {"cut in the entries", [](Bytes& f) { f.resize(f.size() - 9); }, false, "cut short"},
+      {"one byte missing", [](Bytes& f) { f.pop_back(); }, false, "cut short"},
+      {"the signature alone", [](Bytes& f) { f.resize(E + 4); }, false, "cut short"},
+      {"half the signature", [](Bytes& f) { f.resize(E + 2); }, false, "cut short"},
+      {"a later format", [](Bytes& f) { PutAt<std::uint16_t>(f, E + 4, 2); }, true, "format 2"},
+      {"length beyond the limit", [](Bytes& f) { PutAt<std::uint32_t>(f, E + 8, MaxExtensionSize + 1); },
+       true, "longer than the program writes"},
+      {"length below the header", [](Bytes& f) { PutAt<std::uint32_t>(f, E + 8, 19); }, false,
+       "shorter than its header"},
+      {"bytes appended", [](Bytes& f) { f.push_back(0); }, false, "1 bytes after the extension"},
+      {"a flipped bit", [](Bytes& f) { f[FirstEntry + 6] ^= 1; }, false, "checksum is wrong"},
+      {"one entry more counted", [](Bytes& f) { PutAt<std::uint16_t>(f, E + 6, 5); }, true,
+       "entry 5 is cut short"},
+      {"one entry fewer counted", [](Bytes& f) { PutAt<std::uint16_t>(f, E + 6, 3); }, true,
+       "10 bytes after the last entry"},
+      {"payload of the wrong length", [](Bytes& f) { PutAt<std::uint16_t>(f, FirstEntry + 2, 5); }, true,
+       "wrong length"},
+      {"payload beyond the end", [](Bytes& f) { PutAt<std::uint16_t>(f, FirstEntry + 2, 500); }, true,
+       "cut short"},
+      {"no such cell", [](Bytes& f) { PutAt<std::uint16_t>(f, FirstEntry + 4, CellCount); }, true,
+       "which no table has"},
+      {"a surrogate", [](Bytes& f) { PutAt<std::uint32_t>(f, FirstEntry + 6, 0xD83D); }, true,
+       "U+D83D, which"},
+      {"beyond Unicode", [](Bytes& f) { PutAt<std::uint32_t>(f, FirstEntry + 6, 0x110000); }, true,
+       "U+110000"},
+      {"a control code", [](Bytes& f) { PutAt<std::uint32_t>(f, FirstEntry + 6, 0x85); }, true, "U+0085"},
+      {"the same cell twice", [](Bytes& f) { PutAt<std::uint16_t>(f, FirstEntry + 14, AltQ); }, true,
+       "two characters"},
+      {"a reserved combination",
+       [](Bytes& f) {
+         PutAt<std::uint16_t>(f, FirstEntry + 4, HotKeyCellNumber(*TableByCategory(Editing), CtrlAlt, 1));
+       },
+       true, "keeps for itself"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Areas source;
+    Bytes file = SavedFile(source, Sample());
+    c.damage(file);
+    if (c.reseal) Reseal(file);
+    FakeFiles files;
+    files.files[Name] = file;
+
+    Areas target;
+    MappingCharacters loaded = Sample();
+    const auto read = LoadMapping(files, Name, target.hotKeys, target.remap, loaded);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->state, ExtensionState::Damaged);
+    EXPECT_NE(read->problem.find(c.problem), std::string::npos) << read->problem;
+    EXPECT_TRUE(loaded.Empty());
+    EXPECT_EQ(*target.hotKeys.Action(*TableByCategory(Alphabetic), Alt, 0), 'x');
+    EXPECT_NE(ExtensionReports().NoticeFor(Name, *read).find(read->problem), std::string::npos);
+  }
+}
+
+TEST(MappingExtension, ARecordThatFillsACellOfTheExtensionIsDamage) {
+  Areas areas;
+  Bytes file = SavedFile(areas, Sample());
+  file[1104 + 16] = 'z';  // q's remap byte, which must be q's own beside a character
+  MappingRecord record = RecordOf(file);
+  PutAt(file, MappingRecordSize + 12, Crc32(record));
+  Reseal(file);
+  const ExtensionRead read = ReadExtension(record, std::span(file).subspan(MappingRecordSize));
+  EXPECT_EQ(read.state, ExtensionState::Damaged);
+  EXPECT_NE(read.problem.find("which the record fills"), std::string::npos);
+}
+
+TEST(MappingExtension, EntriesOfALaterVersionArePassedOver) {
+  Areas areas;
+  const MappingCharacters characters = Sample();
+  Bytes file = SavedFile(areas, characters);
+  // An entry of a type this version does not know, and a character entry of a later version.
+  const Bytes later{7, 1, 3, 0, 'a', 'b', 'c', 1, 2, 6, 0, 0, 0, 0x41, 0, 0, 0};
+  file.insert(file.end() - ExtensionChecksumSize, later.begin(), later.end());
+  PutAt<std::uint16_t>(file, MappingRecordSize + 6, 6);
+  PutAt<std::uint32_t>(file, MappingRecordSize + 8,
+                       static_cast<std::uint32_t>(file.size() - MappingRecordSize));
+  Reseal(file);
+  const ExtensionRead read = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
+  EXPECT_EQ(read.state, ExtensionState::Loaded) << read.problem;
+  EXPECT_EQ(read.characters, characters);
+}
+
+TEST(MappingExtension, BytesThatAreNoExtensionAreIgnoredAsBefore) {
+  MappingRecord record = DefaultRecord();
+  for (const Bytes& tail : {Bytes{'X', 'V', 'X', 'U', 0}, Bytes(29, 0), Bytes{'T', 'V', 'X', 'u'}}) {
+    const ExtensionRead read = ReadExtension(record, tail);
+    EXPECT_EQ(read.state, ExtensionState::None);
+    EXPECT_EQ(ExtensionReports().NoticeFor(Name, read), "");
+  }
+}
+
+TEST(MappingExtension, LimitsOfACharacterAndOfTheFile) {
+  struct Case {
+    char32_t code;
+    bool cell;
+  };
+  for (const Case c : {Case{0x1F, false},
+                       {0x20, true},
+                       {0x7E, true},
+                       {0x7F, false},
+                       {0x9F, false},
+                       {0xA0, true},
+                       {0xD7FF, true},
+                       {0xD800, false},
+                       {0xDFFF, false},
+                       {0xE000, true},
+                       {0x10FFFF, true},
+                       {0x110000, false}})
+    EXPECT_EQ(IsCellCharacter(c.code), c.cell) << std::hex << static_cast<std::uint32_t>(c.code);
+
+  // Every cell filled, first and last included, round trips.
+  MappingCharacters all;
+  for (int cell = 0; cell < CellCount; ++cell)
+    if (cell < HotKeyCellCount)
+      all.cells[static_cast<std::size_t>(cell)] = 0x1F000 + static_cast<char32_t>(cell);
+  all.cells.back() = U'€';
+  // ...except the combinations the system keeps, which never hold an action.
+  for (const HotKeyTable& table : HotKeyTables)
+    for (int column = 1; column <= ModifierColumnCount; ++column)
+      for (int row = 0; row < table.keys; ++row)
+        if (IsReserved(table.category, column, row))
+          all.cells[static_cast<std::size_t>(HotKeyCellNumber(table, column, row))] = 0;
+  Areas areas;
+  const Bytes file = SavedFile(areas, all);
+  const ExtensionRead read = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
+  EXPECT_EQ(read.state, ExtensionState::Loaded) << read.problem;
+  EXPECT_EQ(read.characters, all);
+
+  // A file longer than the longest extension is read only that far, and reported.
+  FakeFiles files;
+  files.files[Name] = file;
+  files.files[Name].resize(MappingRecordSize + MaxExtensionSize + 100);
+  MappingCharacters loaded;
+  const auto big = LoadMapping(files, Name, areas.hotKeys, areas.remap, loaded);
+  ASSERT_TRUE(big);
+  EXPECT_EQ(big->state, ExtensionState::Damaged);
+}
+
+TEST(MappingExtension, AShortFileOrOneThatCannotBeOpenedLoadsAsTheRecordDoes) {
+  FakeFiles files;
+  Areas areas;
+  MappingCharacters loaded = Sample();
+  EXPECT_FALSE(LoadMapping(files, Name, areas.hotKeys, areas.remap, loaded));
+  EXPECT_EQ(loaded, Sample());
+  files.files[Name] = Bytes(1000, 0);
+  try {
+    LoadMapping(files, Name, areas.hotKeys, areas.remap, loaded);
+    ADD_FAILURE() << "no error for a short file";
+  } catch (const IoError& error) {
+    EXPECT_STREQ(error.what(), "Read beyond end of file");
+  }
+  EXPECT_EQ(loaded, Sample());
+}
+
+TEST(MappingExtension, CellNumbersFollowTheRecord) {
+  EXPECT_EQ(HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 0), 0);
+  EXPECT_EQ(HotKeyCellNumber(*TableByCategory(Editing), AltShift, 17), HotKeyCellCount - 1);
+  EXPECT_EQ(RemapCellNumber(RemapTableId::Upper, 0), HotKeyCellCount);
+  EXPECT_EQ(PunctTilde, CellCount - 1);
+  EXPECT_EQ(CellCount, 632);
+}
+
+// What the "Other" box of the Select Character dialogs takes.
+TEST(CharacterInput, TypedPastedOrWrittenAsItsCode) {
+  struct Case {
+    std::u16string text;
+    char32_t code;  // 0: refused
+  };
+  const Case cases[] = {
+      {u"α", U'α'},           {u" → ", U'→'},        {u"😀", 0x1F600},      {u"U+03B1", U'α'},
+      {u"u+1f600", 0x1F600},  {u"U+10FFFF", 0x10FFFF}, {u"U+3B1", 0},      {u"U+0010FFFF", 0},
+      {u"U+110000", 0},       {u"U+D800", 0},         {u"U+001F", 0},      {u"U+00G1", 0},
+      {u"ab", 0},             {u"", 0},               {u"  ", 0},          {u"\xD83D", 0},
+      {std::u16string(1, u'\xD83D'), 0},               {u"\u0085", 0},     {u"x", U'x'},
+  };
+  for (const Case& c : cases) {
+    const std::optional<char32_t> code = CharacterFromInput(c.text);
+    EXPECT_EQ(code.value_or(0), c.code) << static_cast<std::uint32_t>(c.code);
+  }
+  EXPECT_EQ(Utf16Of(U'α'), u"α");
+  EXPECT_EQ(Utf16Of(0x1F600), u"😀");
+  EXPECT_EQ(Utf16Of(0x10FFFF), (std::u16string{0xDBFF, 0xDFFF}));
+}
+
+}  // namespace
+}  // namespace tvx
