@@ -15,13 +15,14 @@ make_prefix() {
   fi
 }
 
-# start_xvfb: a virtual display on a number Xvfb picks itself (a number whose socket file is missing here
-# may still be taken in another namespace); sets DISPLAY and XVFB_PID.
-start_xvfb() {
-  local numberFile
+# start_display SERVER ARGUMENTS...: an X server on a display number it picks itself (a number whose socket
+# file is missing here may still be taken in another namespace); sets DISPLAY and DISPLAY_PID.
+start_display() {
+  local server=$1 numberFile
+  shift
   numberFile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
-  XVFB_PID=$!
+  "$server" -displayfd 3 "$@" 3>"$numberFile" >/dev/null 2>&1 &
+  DISPLAY_PID=$!
   for _ in $(seq 100); do
     if [ -s "$numberFile" ]; then
       export DISPLAY=":$(tr -d '[:space:]' <"$numberFile")"
@@ -31,27 +32,19 @@ start_xvfb() {
     sleep 0.1
   done
   rm -f "$numberFile"
-  echo "Xvfb did not start" >&2
+  echo "$server did not start" >&2
   return 1
 }
 
-# start_xvnc: a virtual display that takes the keymap setxkbmap gives it (Xvfb keeps its US one), on a
-# number it picks itself; sets DISPLAY and XVNC_PID.
+# start_xvfb: a virtual display; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+  start_display Xvfb -screen 0 1280x1024x24 -nolisten tcp || return 1
+  XVFB_PID=$DISPLAY_PID
+}
+
+# start_xvnc: a virtual display that takes the keymap setxkbmap gives it (Xvfb keeps its US one); sets
+# DISPLAY and XVNC_PID.
 start_xvnc() {
-  local numberFile
-  numberFile=$(mktemp)
-  Xvnc -displayfd 3 -SecurityTypes None -rfbport 0 -nolisten tcp -geometry 1024x768 -depth 24 \
-    3>"$numberFile" >/dev/null 2>&1 &
-  XVNC_PID=$!
-  for _ in $(seq 100); do
-    if [ -s "$numberFile" ]; then
-      export DISPLAY=":$(tr -d '[:space:]' <"$numberFile")"
-      rm -f "$numberFile"
-      return 0
-    fi
-    sleep 0.1
-  done
-  rm -f "$numberFile"
-  echo "Xvnc did not start" >&2
-  return 1
+  start_display Xvnc -SecurityTypes None -rfbport 0 -nolisten tcp -geometry 1024x768 -depth 24 || return 1
+  XVNC_PID=$DISPLAY_PID
 }

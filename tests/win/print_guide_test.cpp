@@ -148,27 +148,34 @@ class PrintGuide : public ::testing::Test {
     return {static_cast<int>(x * scale), static_cast<int>(y * scale)};
   }
 
+  // Prints the guide from the program's menu, with `copies` typed into the print dialog (none: as it
+  // offers), and gives the PDF of the job once the print server has finished it.
+  void PrintFromTheMenu(const TavrixProcess& tavrix, const char* copies, std::string& pdf) const {
+    const int jobsBefore = CompletedJobs(pdfDir_);
+    ASSERT_GE(jobsBefore, 0);
+    const HWND main = tavrix.MainWindow();
+    ASSERT_TRUE(::PostMessageA(main, WM_COMMAND, IdMenuOutput, 0));
+    const HWND dialog = WaitForDialog(tavrix.id(), "Print");
+    ASSERT_NE(dialog, nullptr);
+    if (copies)
+      ::SendMessageA(::GetDlgItem(dialog, CopiesEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(copies));
+    PressButton(dialog, IDOK);
+    ASSERT_TRUE(WaitUntilGone(dialog));
+    ASSERT_TRUE(WaitFor([main] { return Handled(main, WM_NULL, 0, 0); }, std::chrono::seconds(60)));
+    // One job, finished: one PDF.
+    WaitForPrintJobs(pdfDir_, jobsBefore);
+    const std::vector<std::string> pdfs = Matching(WindowsPathOf(pdfDir_) + "\\*.pdf");
+    ASSERT_EQ(pdfs.size(), 1u);
+    pdf = pdfDir_ + "/" + pdfs.front();
+  }
+
   std::string pdfDir_;
 };
 
 TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
   TavrixProcess tavrix;
-  const int jobsBefore = CompletedJobs(pdfDir_);
-  ASSERT_GE(jobsBefore, 0);
-  const HWND main = tavrix.MainWindow();
-  ASSERT_TRUE(::PostMessageA(main, WM_COMMAND, IdMenuOutput, 0));
-  const HWND dialog = WaitForDialog(tavrix.id(), "Print");
-  ASSERT_NE(dialog, nullptr);
-  ::SendMessageA(::GetDlgItem(dialog, CopiesEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3"));
-  PressButton(dialog, IDOK);
-  ASSERT_TRUE(WaitUntilGone(dialog));
-  ASSERT_TRUE(WaitFor([main] { return Handled(main, WM_NULL, 0, 0); }, std::chrono::seconds(60)));
-
-  // One job, finished: one PDF.
-  WaitForPrintJobs(pdfDir_, jobsBefore);
-  const std::string pattern = WindowsPathOf(pdfDir_) + "\\*.pdf";
-  ASSERT_EQ(Matching(pattern).size(), 1u);
-  const std::string pdf = pdfDir_ + "/" + Matching(pattern).front();
+  std::string pdf;
+  ASSERT_NO_FATAL_FAILURE(PrintFromTheMenu(tavrix, "3", pdf));
 
   const std::string text = UnixPath(BuildDir()) + "/../mapping-guide.txt";
   RunToEnd("/usr/bin/pdftotext \"" + pdf + "\" \"" + text + "\"");
@@ -216,19 +223,8 @@ TEST_F(PrintGuide, CharactersBeyondTheCodePagePrintAsThemselves) {
   tables.RemapCharacter(RemapTableId::Lower, 'q', U'α');
   tables.BindCharacter(Alphabetic, CtrlAlt, 6, U'→');
   TavrixProcess tavrix(tables.MappingFile());
-  const int jobsBefore = CompletedJobs(pdfDir_);
-  ASSERT_GE(jobsBefore, 0);
-  const HWND main = tavrix.MainWindow();
-  ASSERT_TRUE(::PostMessageA(main, WM_COMMAND, IdMenuOutput, 0));
-  const HWND dialog = WaitForDialog(tavrix.id(), "Print");
-  ASSERT_NE(dialog, nullptr);
-  PressButton(dialog, IDOK);
-  ASSERT_TRUE(WaitUntilGone(dialog));
-  ASSERT_TRUE(WaitFor([main] { return Handled(main, WM_NULL, 0, 0); }, std::chrono::seconds(60)));
-  WaitForPrintJobs(pdfDir_, jobsBefore);
-  const std::vector<std::string> pdfs = Matching(WindowsPathOf(pdfDir_) + "\\*.pdf");
-  ASSERT_EQ(pdfs.size(), 1u);
-  const std::string pdf = pdfDir_ + "/" + pdfs.front();
+  std::string pdf;
+  ASSERT_NO_FATAL_FAILURE(PrintFromTheMenu(tavrix, nullptr, pdf));
   const std::string text = UnixPath(BuildDir()) + "/../mapping-guide-unicode.txt";
   RunToEnd("/usr/bin/pdftotext -enc UTF-8 \"" + pdf + "\" \"" + text + "\"");
   const std::string page = ReadFileText(WindowsPathOf(text));

@@ -178,7 +178,8 @@ DWORD TAppMappings::Run() {
   for (HWINEVENTHOOK hook : hooks)
     if (hook) ::UnhookWinEvent(hook);
   bound_ = false;
-  publisher_.Publish([] { return Publication{}; });  // the areas again, before they are unmapped
+  // The areas again, before they are unmapped; a worker left behind touches the library no more.
+  if (!abandoned_) publisher_.Publish([] { return Publication{}; });
   WorkerOfThread = nullptr;
   return 0;
 }

@@ -39,24 +39,10 @@ class Process {
   PROCESS_INFORMATION info_{};
 };
 
-// Types through xdotool and waits for it to end. Wine runs a Unix program handed to CreateProcess by its
-// Unix path but cannot wait for it; xdotool runs a script's next line only when the one before succeeded,
-// so a last line that leaves a file says that the keys were all sent.
+// Types through xdotool and waits for it to end: once it has, every key has reached the display.
 inline void Xdotool(const std::string& arguments) {
-  static int count = 0;
-  const std::string script =
-      "/tmp/tvx_xdotool_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++count);
-  const auto seen = [](std::string unix) {
-    std::replace(unix.begin(), unix.end(), '/', '\\');
-    return "Z:" + unix;
-  };
-  WriteFileText(seen(script), arguments + "\nexec --sync /usr/bin/touch " + script + ".done\n");
-  const PROCESS_INFORMATION info = StartProgram("/usr/bin/xdotool " + script);
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
-  EXPECT_TRUE(WaitFor([&] { return FileExists(seen(script + ".done")); }, 10s)) << "xdotool " << arguments;
-  ::DeleteFileA(seen(script).c_str());
-  ::DeleteFileA(seen(script + ".done").c_str());
+  const UnixRun run = RunUnix("/usr/bin/xdotool " + arguments, 10s);
+  EXPECT_TRUE(run.ended && run.status == 0) << "xdotool " << arguments << "\n" << run.output;
 }
 
 // TAVRIX.EXE started with the tables as its KEY.TVX and no settings file; loaded() once they are in force.
