@@ -265,13 +265,15 @@ void SyncSession::TakeLock(std::int64_t deadline) {
   holding_ = true;
 }
 
-bool SyncSession::ReadOwnLock(std::int64_t deadline, bool& ours) {
+std::optional<LockResult> SyncSession::NotOurLock(bool guardHeld, std::int64_t deadline) {
+  if (!guardHeld) return LockResult::NotNow;
   while (!ReadSyncFile()) {
-    if (clock_.Tick() >= deadline) return false;
+    if (clock_.Tick() >= deadline) return LockResult::NotNow;
     clock_.Sleep(RetryMilliseconds);
   }
-  ours = record_.LockState == LockHeld && record_.LockStamp == heldStamp_;
-  return true;
+  const bool ours = record_.LockState == LockHeld && record_.LockStamp == heldStamp_;
+  if (!ours) return LoseLock();
+  return std::nullopt;
 }
 
 // Nothing more is written for this lock; the caller reloads the tables, which match the share's count.
@@ -287,9 +289,7 @@ LockResult SyncSession::RefreshLock() {
   if (!holding_) return LockResult::Lost;
   const std::int64_t deadline = Deadline();
   const SyncGuard guard(*this, deadline);
-  bool ours = false;
-  if (!guard.held() || !ReadOwnLock(deadline, ours)) return LockResult::NotNow;
-  if (!ours) return LoseLock();
+  if (const auto refused = NotOurLock(guard.held(), deadline)) return *refused;
   double stamp = clock_.Now();
   if (stamp == heldStamp_) stamp = std::nextafter(stamp, stamp + 1);
   record_.LockStamp = stamp;
@@ -303,9 +303,7 @@ LockResult SyncSession::SaveUnderLock(const std::function<bool()>& save) {
   if (!holding_) return LockResult::Lost;
   const std::int64_t deadline = Deadline();
   const SyncGuard guard(*this, deadline);
-  bool ours = false;
-  if (!guard.held() || !ReadOwnLock(deadline, ours)) return LockResult::NotNow;
-  if (!ours) return LoseLock();
+  if (const auto refused = NotOurLock(guard.held(), deadline)) return *refused;
   // Another instance reading the file refuses the save for a moment.
   const std::int64_t until = std::min(deadline, clock_.Tick() + SaveRetryMilliseconds);
   while (!save()) {
@@ -330,9 +328,7 @@ LockResult SyncSession::RetryRelease() { return FinishRelease(Deadline()); }
 LockResult SyncSession::FinishRelease(std::int64_t deadline) {
   try {
     const SyncGuard guard(*this, deadline);
-    bool ours = false;
-    if (!guard.held() || !ReadOwnLock(deadline, ours)) return LockResult::NotNow;
-    if (!ours) return LoseLock();
+    if (const auto refused = NotOurLock(guard.held(), deadline)) return *refused;
     record_.ChangeCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(record_.ChangeCount) +
                                                     static_cast<std::uint32_t>(releaseDelta_));
     record_.LockState = LockFree;

@@ -119,9 +119,10 @@ class SyncSession {
   void WriteSyncFile(std::int64_t deadline);
   EditPermission Decide(std::int64_t deadline);
   void TakeLock(std::int64_t deadline);
-  // Under the guard, the record on the share read: whether the lock there is still the one we wrote.
-  // False when the share could not be asked.
-  bool ReadOwnLock(std::int64_t deadline, bool& ours);
+  // Under the guard (when it could be had), the record on the share read: nothing while the lock there is
+  // still the one we wrote; NotNow when the guard or the share could not be had; the lock given up (Lost)
+  // when another instance took it over.
+  std::optional<LockResult> NotOurLock(bool guardHeld, std::int64_t deadline);
   LockResult LoseLock();
   LockResult FinishRelease(std::int64_t deadline);
   std::int64_t Deadline() { return clock_.Tick() + EditDeadlineMilliseconds; }

@@ -146,7 +146,8 @@ DWORD TAppMappings::Run() {
   for (bool running = true; running && !abandoned_;) {
     std::vector<HANDLE> waits;
     for (const UniqueHandle& watch : folderWatches_) waits.push_back(watch.get());
-    DWORD timeout = PollInterval();
+    const DWORD poll = PollInterval();
+    DWORD timeout = poll;
     if (const auto wait = reload_.Wait(::GetTickCount())) timeout = std::min<DWORD>(timeout, *wait);
     const DWORD woken = ::MsgWaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
                                                     timeout, QS_ALLINPUT);
@@ -156,7 +157,7 @@ DWORD TAppMappings::Run() {
     } else if (reload_.TakeDue(::GetTickCount())) {
       Prepare();
     }
-    if (PollInterval() != INFINITE) WindowEvent(EVENT_SYSTEM_FOREGROUND, ::GetForegroundWindow());
+    if (poll != INFINITE) WindowEvent(EVENT_SYSTEM_FOREGROUND, ::GetForegroundWindow());
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) running = false;
       if (msg.message == ConfigureMessage) {
