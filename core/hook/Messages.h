@@ -19,5 +19,8 @@ inline constexpr unsigned CarriedKeyActionMessage = 0x0400 + 5;
 // Posted instead of either for a hot key whose action is a character beyond the mapping record (any
 // Unicode character): WParam the character's code point, LParam 1 when Caps Lock was on, else 0.
 inline constexpr unsigned CharacterHotKeyMessage = 0x0400 + 6;
+// Posted instead of any of them for a hot key whose action is a text (core/keymap/CellTexts.h): WParam the
+// text's id, LParam 1 when Caps Lock was on, else 0.
+inline constexpr unsigned TextHotKeyMessage = 0x0400 + 7;
 
 }  // namespace tvx
