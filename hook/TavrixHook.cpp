@@ -10,6 +10,7 @@
 #include "core/hook/Messages.h"
 #include "core/hook/TableSets.h"
 #include "core/hook/Watchdog.h"
+#include "core/keymap/CellTexts.h"
 
 namespace tvx {
 namespace {
@@ -145,10 +146,10 @@ class HookLibrary {
       if (out.injectedCount) Inject(out);
       // The current file's hot keys go as the message other programs watch for; another file's carry
       // their action.
-      // A character beyond the record goes as itself, whichever set it came from.
+      // A character beyond the record goes as itself, a text as its id, whichever set it came from.
       if (out.post && out.postCharacter)
-        ::PostMessageA(MainWindow(), CharacterHotKeyMessage, out.postCharacter,
-                       (out.postWParam & 0x8000) != 0);
+        ::PostMessageA(MainWindow(), IsTextId(out.postCharacter) ? TextHotKeyMessage : CharacterHotKeyMessage,
+                       out.postCharacter, (out.postWParam & 0x8000) != 0);
       else if (out.post && (!sets || IsAreaSet(*sets, set)))
         ::PostMessageA(MainWindow(), KeyActionMessage, out.postWParam, out.postLParam);
       else if (out.post)

@@ -1,6 +1,7 @@
 #include "core/hook/KeyDecision.h"
 
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/CellTexts.h"
 
 namespace tvx {
 namespace {
@@ -265,7 +266,8 @@ KeyOutput Repeat(HookState& state, std::uint8_t vk, const KeyRecord& record) {
   KeyOutput out;
   switch (record.fate) {
     case KeyFate::HotKey:
-      Post(out, state, record);
+      // A text plays once a press: its repeats are swallowed and post nothing.
+      if (!IsTextId(record.character)) Post(out, state, record);
       break;
     case KeyFate::Remapped:
       InjectCharacter(out, record.character);

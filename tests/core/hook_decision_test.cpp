@@ -1,3 +1,4 @@
+#include "core/keymap/CellTexts.h"
 #include "tests/core/hook_scenario.h"
 
 namespace tvx::scenario {
@@ -128,6 +129,29 @@ TEST(HookDecision, CharactersBeyondTheRecord) {
   EXPECT_EQ(Play(session, areas, "+q -q focus7 +q -q +lalt +h", layout, &sets),
             "pass | pass | swallow U+03B1v U+03B1^ | swallow | pass | swallow E8v E8^ A4^ post 0101/7 =0 "
             "char U+1F600");
+}
+
+// A cell set to a text fires as a character cell does, its id in place of the character and 0 in the
+// record, but once a press: a held key does not replay it.
+TEST(HookDecision, ATextFiresOncePerPress) {
+  const char32_t id = TextId(u"Hé€😀{Enter}{Tab}x");
+  char posted[32];
+  std::snprintf(posted, sizeof posted, "post 0104/12 char U+%04X", static_cast<unsigned>(id));
+  const std::string held = "pass | pass | swallow E8v E8^ A2^ A4^ " + std::string(posted) +
+                           " | swallow | swallow | swallow | swallow " + posted +
+                           " | swallow | swallow | swallow | swallow";
+  Tables tables;
+  tables.Identity();
+  tables.BindCharacter(Alphabetic, CtrlAlt, 12, id);
+  tables.BindCharacter(Alphabetic, Alt, 7, U'→');
+  RunScenarios(tables,
+               {
+                   {"Ctrl+Alt+M held, let go and pressed again",
+                    "+lctrl +lalt +m *m *m -m +m *m -m -lalt -lctrl", held.c_str()},
+                   {"a character cell beside it repeats", "+lalt +h *h",
+                    "pass | swallow E8v E8^ A4^ post 0101/7 char U+2192 | swallow post 0101/7 char U+2192"},
+                   {"paused, nothing", "pause +lctrl +lalt +m -m", "pass | pass | pass | pass"},
+               });
 }
 
 TEST(HookDecision, ZeroedAreasLeaveEveryKeyAlone) {
