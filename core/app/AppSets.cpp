@@ -60,7 +60,7 @@ std::optional<std::uint8_t> AppTableSets::SetOfFile(const ShortString& file, con
       failed_.push_back(file);
       return std::nullopt;
     }
-    if (read->state == ExtensionState::Stale || read->state == ExtensionState::Damaged)
+    if (read->state != ExtensionState::None && read->state != ExtensionState::Loaded)
       extensionProblems_.emplace_back(file, *read);
     areas = tables->Areas();
   }

@@ -5,6 +5,7 @@
 
 #include "core/common/IoError.h"
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/TextSyntax.h"
 
 namespace tvx {
 namespace {
@@ -15,6 +16,16 @@ constexpr std::array<std::uint8_t, 4> Signature{'T', 'V', 'X', 'U'};
 constexpr std::size_t EntryHeaderSize = 4;
 constexpr std::size_t CharacterPayloadSize = 6;
 constexpr std::uint8_t CharacterEntryVersion = 1;
+constexpr std::size_t TextCellSize = 2;
+constexpr std::uint8_t TextEntryVersion = 1;
+
+// Every hot-key cell with a text of the longest and its placeholder, and every remapped key with a
+// character, fit in the longest extension a reader takes.
+static_assert(ExtensionHeaderSize + ExtensionChecksumSize +
+                  HotKeyCellCount *
+                      (2 * EntryHeaderSize + CharacterPayloadSize + TextCellSize + 2 * MaxTextUnits) +
+                  (CellCount - HotKeyCellCount) * (EntryHeaderSize + CharacterPayloadSize) <=
+              MaxExtensionSize);
 
 constexpr std::array<std::uint32_t, 256> CrcTable = [] {
   std::array<std::uint32_t, 256> table{};
@@ -84,6 +95,14 @@ bool HoldsFallback(const MappingRecord& record, int cell) {
   return record[at] == OwnCharacter(place);
 }
 
+void PutCharacter(std::vector<std::uint8_t>& bytes, int cell, char32_t code) {
+  Put(bytes, static_cast<std::uint8_t>(EntryType::Character));
+  Put(bytes, CharacterEntryVersion);
+  Put(bytes, static_cast<std::uint16_t>(CharacterPayloadSize));
+  Put(bytes, static_cast<std::uint16_t>(cell));
+  Put(bytes, static_cast<std::uint32_t>(code));
+}
+
 ExtensionRead Failed(ExtensionState state, std::string problem) { return {state, std::move(problem), {}}; }
 ExtensionRead Damaged(std::string problem) { return Failed(ExtensionState::Damaged, std::move(problem)); }
 
@@ -106,8 +125,58 @@ std::string ReadCharacter(const MappingRecord& record, std::span<const std::uint
   return {};
 }
 
+struct TextEntry {
+  std::uint8_t version;
+  std::span<const std::uint8_t> payload;
+};
+
+// A text entry's payload over its cell's placeholder; what is wrong when it cannot be. A cell it names is
+// `named`, whether its text is read or not.
+std::string ReadText(const TextEntry& entry, MappingCharacters& characters,
+                     std::array<bool, HotKeyCellCount>& named) {
+  const std::span<const std::uint8_t> payload = entry.payload;
+  if (payload.size() < TextCellSize) return "a text entry of the wrong length";
+  const int cell = Get<std::uint16_t>(payload, 0);
+  if (cell >= HotKeyCellCount) return "a text for cell " + std::to_string(cell) + ", which is no hot key";
+  named[static_cast<std::size_t>(cell)] = true;
+  if (payload.size() % 2) return "the text for cell " + std::to_string(cell) + " is of the wrong length";
+  if (entry.version != TextEntryVersion)
+    return "the text for cell " + std::to_string(cell) + " is of a later version of Tavrix 98";
+  if (characters.cells[static_cast<std::size_t>(cell)] != TextPlaceholder)
+    return "a text for cell " + std::to_string(cell) + " without its placeholder";
+  std::u16string text;
+  for (std::size_t at = TextCellSize; at < payload.size(); at += 2)
+    text += static_cast<char16_t>(Get<std::uint16_t>(payload, at));
+  if (const ParsedText parsed = ParseTextSyntax(text); parsed.error)
+    return "the text for cell " + std::to_string(cell) + " does not read (" + parsed.error->message + ")";
+  characters.cells[static_cast<std::size_t>(cell)] = TextId(text);
+  return {};
+}
+
+// The texts over their placeholders, once every character is read. A placeholder left over is emptied:
+// with no text entry for its cell, an older version saved the file and dropped the text.
+void PutTexts(ExtensionRead& read, const std::vector<TextEntry>& texts) {
+  std::array<bool, HotKeyCellCount> named{};
+  std::vector<std::string> problems;
+  for (const TextEntry& text : texts)
+    if (std::string problem = ReadText(text, read.characters, named); !problem.empty())
+      problems.push_back(std::move(problem));
+  bool dropped = false;
+  for (int cell = 0; cell < HotKeyCellCount; ++cell) {
+    char32_t& code = read.characters.cells[static_cast<std::size_t>(cell)];
+    if (code != TextPlaceholder) continue;
+    code = 0;
+    dropped = dropped || !named[static_cast<std::size_t>(cell)];
+  }
+  if (dropped) problems.insert(problems.begin(), "an older version of Tavrix 98 has saved the file since");
+  if (problems.empty()) return;
+  read.state = ExtensionState::TextsLeftOut;
+  for (const std::string& problem : problems) read.problem += (read.problem.empty() ? "" : "; ") + problem;
+}
+
 ExtensionRead ReadEntries(const MappingRecord& record, std::span<const std::uint8_t> entries, int count) {
   ExtensionRead read{ExtensionState::Loaded, {}, {}};
+  std::vector<TextEntry> texts;
   std::size_t at = 0;
   for (int i = 0; i < count; ++i) {
     if (entries.size() - at < EntryHeaderSize)
@@ -122,10 +191,13 @@ ExtensionRead ReadEntries(const MappingRecord& record, std::span<const std::uint
       if (std::string problem = ReadCharacter(record, entries.subspan(at, length), read.characters);
           !problem.empty())
         return Damaged(std::move(problem));
+    // A text of any version names its cell: one of a later version is reported as such, not as lost.
+    if (type == EntryType::Text) texts.push_back({version, entries.subspan(at, length)});
     at += length;
   }
   if (at != entries.size())
     return Damaged(std::to_string(entries.size() - at) + " bytes after the last entry");
+  PutTexts(read, texts);
   return read;
 }
 
@@ -169,12 +241,21 @@ std::vector<std::uint8_t> ExtensionBytes(const MappingRecord& record, const Mapp
   for (int cell = 0; cell < CellCount; ++cell) {
     const char32_t code = characters.cells[static_cast<std::size_t>(cell)];
     if (code == 0) continue;
-    Put(bytes, static_cast<std::uint8_t>(EntryType::Character));
-    Put(bytes, CharacterEntryVersion);
-    Put(bytes, static_cast<std::uint16_t>(CharacterPayloadSize));
+    if (!IsTextId(code)) {
+      PutCharacter(bytes, cell, code);
+      ++count;
+      continue;
+    }
+    // Texts are for hot keys alone, and only those this version can read again.
+    const std::u16string text = TextOfId(code);
+    if (cell >= HotKeyCellCount || text.empty() || text.size() > MaxTextUnits) continue;
+    PutCharacter(bytes, cell, TextPlaceholder);
+    Put(bytes, static_cast<std::uint8_t>(EntryType::Text));
+    Put(bytes, TextEntryVersion);
+    Put(bytes, static_cast<std::uint16_t>(TextCellSize + 2 * text.size()));
     Put(bytes, static_cast<std::uint16_t>(cell));
-    Put(bytes, static_cast<std::uint32_t>(code));
-    ++count;
+    for (const char16_t unit : text) Put(bytes, static_cast<std::uint16_t>(unit));
+    count += 2;
   }
   PutAt(bytes, 6, count);
   PutAt(bytes, 8, static_cast<std::uint32_t>(bytes.size() + ExtensionChecksumSize));
@@ -240,7 +321,7 @@ bool SaveMapping(FileAccess& files, const ShortString& fileName, const HotKeyAre
 }
 
 std::string ExtensionReports::NoticeFor(const std::string& fileName, const ExtensionRead& read) {
-  if (read.state != ExtensionState::Stale && read.state != ExtensionState::Damaged) return {};
+  if (read.state == ExtensionState::None || read.state == ExtensionState::Loaded) return {};
   if (!reported_.insert(fileName + '\n' + read.problem).second) return {};
   switch (read.state) {
     case ExtensionState::Stale:
@@ -250,6 +331,10 @@ std::string ExtensionReports::NoticeFor(const std::string& fileName, const Exten
     case ExtensionState::Damaged:
       return "The characters beyond the code page saved in " + fileName + " were left out: " + read.problem +
              ". Its keys and hot keys are loaded without them.";
+    case ExtensionState::TextsLeftOut:
+      return "Texts of hot keys saved in " + fileName + " were left out: " + read.problem +
+             ". Those hot keys do nothing until their texts are set again; the other keys and hot keys are "
+             "loaded.";
     default:
       return {};
   }

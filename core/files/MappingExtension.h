@@ -12,8 +12,14 @@
 //   12  4  CRC-32 of the 1171-byte record it belongs to
 //   16  .  entries: type (1 byte), entry version (1 byte), payload length (2 bytes), payload
 //   end 4  CRC-32 of every byte of the extension before it
-// Entry types: 1 a character, payload the cell (2 bytes) and the code point (4 bytes). An entry of a type
-// or version this reader does not know is passed over, so later versions can add their own.
+// Entry types:
+//   1 a character: payload the cell (2 bytes) and the code point (4 bytes);
+//   2 a hot key's text (core/keymap/CellTexts.h): payload the cell (2 bytes), then the text as written by
+//     the user (core/app/TextAction.h), in UTF-16 units, at most 255 of them. The text's cell also has a
+//     character entry with the placeholder U+FFFC: a version that knows only characters keeps that entry
+//     when it saves the file and drops the text, so a placeholder with no text says the text was lost.
+// An entry of a type or version this reader does not know is passed over, so later versions can add
+// their own. Texts are stored as they were typed, as plain text.
 
 #include <array>
 #include <cstdint>
@@ -25,6 +31,7 @@
 
 #include "core/files/MappingFile.h"
 #include "core/keymap/CellCharacters.h"
+#include "core/keymap/CellTexts.h"
 
 namespace tvx {
 
@@ -32,7 +39,10 @@ inline constexpr std::size_t ExtensionHeaderSize = 16;
 inline constexpr std::size_t ExtensionChecksumSize = 4;
 inline constexpr std::uint16_t ExtensionVersion = 1;
 
-enum class EntryType : std::uint8_t { Character = 1 };
+enum class EntryType : std::uint8_t { Character = 1, Text = 2 };
+
+// The character entry beside each text: what a version that knows no texts shows for the cell.
+inline constexpr char32_t TextPlaceholder = 0xFFFC;
 
 // "U+03B1", "U+1F600": four hexadecimal digits at least.
 std::string CodePointText(char32_t code);
@@ -47,10 +57,12 @@ void PutFallbacks(MappingRecord& record, const MappingCharacters& characters);
 // header, with some to spare.
 std::vector<std::uint8_t> ExtensionBytes(const MappingRecord& record, const MappingCharacters& characters);
 
-enum class ExtensionState { None, Loaded, Stale, Damaged };
+// TextsLeftOut: loaded, but the texts of some hot keys were lost to an older version that saved the file,
+// or could not be read; those cells are empty.
+enum class ExtensionState { None, Loaded, Stale, Damaged, TextsLeftOut };
 struct ExtensionRead {
   ExtensionState state = ExtensionState::None;
-  std::string problem;  // what is wrong, for Stale and Damaged
+  std::string problem;  // what is wrong, for Stale, Damaged and TextsLeftOut
   MappingCharacters characters;
 };
 
@@ -69,9 +81,9 @@ std::vector<std::uint8_t> MappingBytes(MappingRecord record, const MappingCharac
 bool SaveMapping(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
                  const RemapAreaView& remap, const MappingCharacters& characters);
 
-// A stale or damaged extension is reported once a run: the notice for the first load that finds it, an
-// empty text for later loads of the same file in the same state (an automatic reload, say) and for an
-// extension that loaded or is not there.
+// A stale or damaged extension, or texts left out, are reported once a run: the notice for the first load
+// that finds it, an empty text for later loads of the same file in the same state (an automatic reload, say)
+// and for an extension that loaded or is not there.
 class ExtensionReports {
  public:
   std::string NoticeFor(const std::string& fileName, const ExtensionRead& read);

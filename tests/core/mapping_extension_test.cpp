@@ -291,6 +291,197 @@ TEST(MappingExtension, AShortFileOrOneThatCannotBeOpenedLoadsAsTheRecordDoes) {
   EXPECT_EQ(loaded, Sample());
 }
 
+const int CtrlAltM = HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 12);
+const int CtrlAltN = HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 13);
+
+MappingCharacters WithTexts() {
+  MappingCharacters characters = Sample();
+  characters.cells[static_cast<std::size_t>(CtrlAltM)] = TextId(u"Hé€😀{Enter}{Tab}x");
+  characters.cells[static_cast<std::size_t>(CtrlAltN)] = TextId(u"{Ctrl+C}{Delay 200}{Ctrl+V}");
+  return characters;
+}
+
+// Texts come back as they were, and their cells hold 0 in the record. Their placeholders are there for a
+// version that knows characters alone: one that passes the texts over reads the placeholders, and this
+// version reads those as texts lost.
+TEST(MappingExtension, TextsSurviveASaveAndALoadBesideTheirPlaceholders) {
+  Areas source;
+  const MappingCharacters characters = WithTexts();
+  FakeFiles files;
+  files.files[Name] = SavedFile(source, characters);
+  Areas target;
+  MappingCharacters loaded;
+  const auto read = LoadMapping(files, Name, target.hotKeys, target.remap, loaded);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->state, ExtensionState::Loaded) << read->problem;
+  EXPECT_EQ(loaded, characters);
+  EXPECT_EQ(TextOfId(loaded.At(CtrlAltM)), u"Hé€😀{Enter}{Tab}x");
+  EXPECT_EQ(*target.hotKeys.Action(*TableByCategory(Alphabetic), CtrlAlt, 12), 0);
+
+  Bytes file = files.files.at(Name);
+  int texts = 0;
+  for (std::size_t at = MappingRecordSize + ExtensionHeaderSize; at < file.size() - ExtensionChecksumSize;
+       at += 4 + file[at + 2] + 256u * file[at + 3]) {
+    if (file[at] != 2) continue;
+    file[at] = 9;  // a type no version knows
+    ++texts;
+  }
+  EXPECT_EQ(texts, 2);
+  Reseal(file);
+  const ExtensionRead passedOver = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
+  EXPECT_EQ(passedOver.state, ExtensionState::TextsLeftOut);
+  EXPECT_EQ(passedOver.characters, Sample());
+}
+
+TEST(MappingExtension, TextsDroppedByAnOlderVersionThatSavedTheFileAreReportedOnce) {
+  Areas areas;
+  MappingCharacters older = WithTexts();  // as a version that knows characters alone loaded it
+  older.cells[static_cast<std::size_t>(CtrlAltM)] = TextPlaceholder;
+  older.cells[static_cast<std::size_t>(CtrlAltN)] = TextPlaceholder;
+  FakeFiles files;
+  files.files[Name] = MappingBytes(RecordOf(SavedFile(areas, WithTexts())), older);
+
+  ExtensionReports reports;
+  for (int load = 0; load < 2; ++load) {
+    MappingCharacters loaded = WithTexts();
+    const auto read = LoadMapping(files, Name, areas.hotKeys, areas.remap, loaded);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->state, ExtensionState::TextsLeftOut);
+    EXPECT_EQ(loaded, Sample());  // the characters beside them stay
+    const std::string notice = reports.NoticeFor(Name, *read);
+    EXPECT_EQ(
+        notice.find(std::string(Name) + " were left out: an older version of Tavrix 98 has saved the file "
+                                        "since") != std::string::npos,
+        load == 0)
+        << notice;
+  }
+}
+
+Bytes CharacterEntry(int cell, char32_t code) {
+  Bytes entry{1, 1, 6, 0, 0, 0, 0, 0, 0, 0};
+  PutAt(entry, 4, static_cast<std::uint16_t>(cell));
+  PutAt(entry, 6, static_cast<std::uint32_t>(code));
+  return entry;
+}
+
+Bytes TextEntry(int cell, std::u16string_view text, std::uint8_t version = 1, std::size_t extra = 0) {
+  Bytes entry(6 + 2 * text.size() + extra, 0);
+  entry[0] = 2;
+  entry[1] = version;
+  PutAt(entry, 2, static_cast<std::uint16_t>(entry.size() - 4));
+  PutAt(entry, 4, static_cast<std::uint16_t>(cell));
+  for (std::size_t i = 0; i < text.size(); ++i) PutAt(entry, 6 + 2 * i, static_cast<std::uint16_t>(text[i]));
+  return entry;
+}
+
+// These entries in a whole extension of a record whose hot keys are all empty.
+ExtensionRead ReadEntriesOf(const std::vector<Bytes>& entries) {
+  const MappingRecord record{};
+  Bytes extension(ExtensionHeaderSize, 0);
+  std::copy_n("TVXU", 4, extension.begin());
+  PutAt(extension, 4, ExtensionVersion);
+  PutAt(extension, 6, static_cast<std::uint16_t>(entries.size()));
+  PutAt(extension, 12, Crc32(record));
+  for (const Bytes& entry : entries) extension.insert(extension.end(), entry.begin(), entry.end());
+  PutAt(extension, 8, static_cast<std::uint32_t>(extension.size() + ExtensionChecksumSize));
+  const std::uint32_t crc = Crc32(extension);
+  extension.resize(extension.size() + ExtensionChecksumSize);
+  PutAt(extension, extension.size() - ExtensionChecksumSize, crc);
+  return ReadExtension(record, extension);
+}
+
+// A text that cannot be put in force is passed over and named; its cell is left empty, and the rest loads.
+TEST(MappingExtension, TextEntriesInEveryOrderAndTheirFaults) {
+  const char32_t ab = TextId(u"ab");
+  struct Case {
+    const char* what;
+    std::vector<Bytes> entries;
+    const char* problem;  // empty: loaded
+    char32_t atM;         // Ctrl+Alt+M's value after the load
+  };
+  const Case cases[] = {
+      {"the text after its placeholder",
+       {CharacterEntry(CtrlAltM, 0xFFFC), TextEntry(CtrlAltM, u"ab")},
+       "",
+       ab},
+      {"the text first", {TextEntry(CtrlAltM, u"ab"), CharacterEntry(CtrlAltM, 0xFFFC)}, "", ab},
+      {"the placeholder alone", {CharacterEntry(CtrlAltM, 0xFFFC)}, "older version", 0},
+      {"a text that does not read",
+       {CharacterEntry(CtrlAltM, 0xFFFC), TextEntry(CtrlAltM, u"a{Foo}")},
+       "does not read (Position 3: ",
+       0},
+      {"an empty text", {CharacterEntry(CtrlAltM, 0xFFFC), TextEntry(CtrlAltM, u"")}, "does not read", 0},
+      {"a text of 256 units",
+       {CharacterEntry(CtrlAltM, 0xFFFC), TextEntry(CtrlAltM, std::u16string(256, u'a'))},
+       "does not read",
+       0},
+      {"a text of a later version",
+       {CharacterEntry(CtrlAltM, 0xFFFC), TextEntry(CtrlAltM, u"ab", 2)},
+       "of a later version",
+       0},
+      {"a text without its placeholder", {TextEntry(CtrlAltM, u"ab")}, "without its placeholder", 0},
+      {"a text over a character",
+       {CharacterEntry(CtrlAltM, U'x'), TextEntry(CtrlAltM, u"ab")},
+       "without its placeholder",
+       U'x'},
+      {"two texts for a cell",
+       {CharacterEntry(CtrlAltM, 0xFFFC), TextEntry(CtrlAltM, u"ab"), TextEntry(CtrlAltM, u"cd")},
+       "without its placeholder",
+       ab},
+      {"a text for a remapped key", {TextEntry(HotKeyCellCount, u"ab")}, "which is no hot key", 0},
+      {"an odd length",
+       {CharacterEntry(CtrlAltM, 0xFFFC), TextEntry(CtrlAltM, u"ab", 1, 1)},
+       "wrong length",
+       0},
+      {"no cell", {Bytes{2, 1, 1, 0, 0}}, "wrong length", 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<Bytes> entries = c.entries;
+    entries.push_back(CharacterEntry(CtrlAltG, U'→'));
+    const ExtensionRead read = ReadEntriesOf(entries);
+    EXPECT_EQ(read.state, *c.problem ? ExtensionState::TextsLeftOut : ExtensionState::Loaded) << c.what;
+    EXPECT_NE(read.problem.find(c.problem), std::string::npos) << c.what << ": " << read.problem;
+    EXPECT_EQ(read.problem.find("older version") != std::string::npos,
+              std::string_view(c.problem) == "older version")
+        << c.what << ": " << read.problem;
+    EXPECT_EQ(read.characters.At(CtrlAltM), c.atM) << c.what;
+    EXPECT_EQ(read.characters.At(CtrlAltG), U'→') << c.what;
+    if (*c.problem) {
+      EXPECT_NE(ExtensionReports().NoticeFor(Name, read).find(read.problem), std::string::npos) << c.what;
+    }
+  }
+}
+
+// Every hot key with a text of 255 units and every remapped key with a character fit in a file; a longer
+// text, or one on a remapped key, is not written.
+TEST(MappingExtension, LimitsOfTexts) {
+  MappingCharacters all;
+  for (int cell = 0; cell < CellCount; ++cell)
+    all.cells[static_cast<std::size_t>(cell)] = cell < HotKeyCellCount
+                                                    ? TextId(std::u16string(253, u'a') + u"😀")
+                                                    : 0x1F000 + static_cast<char32_t>(cell);
+  for (const HotKeyTable& table : HotKeyTables)
+    for (int column = 1; column <= ModifierColumnCount; ++column)
+      for (int row = 0; row < table.keys; ++row)
+        if (IsReserved(table.category, column, row))
+          all.cells[static_cast<std::size_t>(HotKeyCellNumber(table, column, row))] = 0;
+  Areas areas;
+  const Bytes file = SavedFile(areas, all);
+  EXPECT_LE(file.size() - MappingRecordSize, MaxExtensionSize);
+  const ExtensionRead read = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
+  EXPECT_EQ(read.state, ExtensionState::Loaded) << read.problem;
+  EXPECT_EQ(read.characters, all);
+
+  MappingCharacters unwritten;
+  unwritten.cells[static_cast<std::size_t>(CtrlAltM)] = TextId(std::u16string(256, u'a'));
+  unwritten.cells[static_cast<std::size_t>(LowerQ)] = TextId(u"ab");
+  unwritten.cells[static_cast<std::size_t>(CtrlAltN)] = FirstTextId + 0xFFFFFF;  // no text given out
+  const Bytes none = SavedFile(areas, unwritten);
+  const ExtensionRead empty = ReadExtension(RecordOf(none), std::span(none).subspan(MappingRecordSize));
+  EXPECT_EQ(empty.state, ExtensionState::Loaded) << empty.problem;
+  EXPECT_TRUE(empty.characters.Empty());
+}
+
 TEST(MappingExtension, CellNumbersFollowTheRecord) {
   EXPECT_EQ(HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 0), 0);
   EXPECT_EQ(HotKeyCellNumber(*TableByCategory(Editing), AltShift, 17), HotKeyCellCount - 1);
@@ -306,11 +497,25 @@ TEST(CharacterInput, TypedPastedOrWrittenAsItsCode) {
     char32_t code;  // 0: refused
   };
   const Case cases[] = {
-      {u"α", U'α'},           {u" → ", U'→'},        {u"😀", 0x1F600},      {u"U+03B1", U'α'},
-      {u"u+1f600", 0x1F600},  {u"U+10FFFF", 0x10FFFF}, {u"U+3B1", 0},      {u"U+0010FFFF", 0},
-      {u"U+110000", 0},       {u"U+D800", 0},         {u"U+001F", 0},      {u"U+00G1", 0},
-      {u"ab", 0},             {u"", 0},               {u"  ", 0},          {u"\xD83D", 0},
-      {std::u16string(1, u'\xD83D'), 0},               {u"\u0085", 0},     {u"x", U'x'},
+      {u"α", U'α'},
+      {u" → ", U'→'},
+      {u"😀", 0x1F600},
+      {u"U+03B1", U'α'},
+      {u"u+1f600", 0x1F600},
+      {u"U+10FFFF", 0x10FFFF},
+      {u"U+3B1", 0},
+      {u"U+0010FFFF", 0},
+      {u"U+110000", 0},
+      {u"U+D800", 0},
+      {u"U+001F", 0},
+      {u"U+00G1", 0},
+      {u"ab", 0},
+      {u"", 0},
+      {u"  ", 0},
+      {u"\xD83D", 0},
+      {std::u16string(1, u'\xD83D'), 0},
+      {u"\u0085", 0},
+      {u"x", U'x'},
   };
   for (const Case& c : cases) {
     const std::optional<char32_t> code = CharacterFromInput(c.text);

@@ -1,14 +1,15 @@
 // Any bytes as the extension after a mapping file's record. The first byte chooses the record (the
 // defaults, or one with a hot key and a remap of its own) and whether the harness puts both checksums
 // right, so that the entries are reached rather than stopped at the checksum. What loads must hold only
-// characters a key can type, on cells whose record holds the fallback, and must save and load again the
-// same; nothing may be fatal.
+// characters a key can type and texts that read, on cells whose record holds the fallback, and must save
+// and load again the same; nothing may be fatal.
 #include <array>
 #include <cstring>
 
 #include "core/common/IoError.h"
 #include "core/files/MappingExtension.h"
 #include "core/files/MappingText.h"
+#include "core/keymap/TextSyntax.h"
 #include "tests/core/fake_files.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -39,9 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (mode & 1) Reseal(record, extension);
 
   const ExtensionRead read = ReadExtension(record, extension);
-  fuzz::Require(read.state == ExtensionState::Loaded || read.characters.Empty());
-  if (read.state == ExtensionState::Loaded) {
-    for (const char32_t code : read.characters.cells) fuzz::Require(code == 0 || IsCellCharacter(code));
+  const bool loaded = read.state == ExtensionState::Loaded || read.state == ExtensionState::TextsLeftOut;
+  fuzz::Require(loaded || read.characters.Empty());
+  if (loaded) {
+    for (int cell = 0; cell < CellCount; ++cell) {
+      const char32_t code = read.characters.At(cell);
+      fuzz::Require(code == 0 || IsCellCharacter(code) ||
+                    (IsTextId(code) && cell < HotKeyCellCount && !ParseTextSyntax(TextOfId(code)).error));
+    }
     MappingRecord fallbacks = record;
     PutFallbacks(fallbacks, read.characters);
     fuzz::Require(fallbacks == record);
@@ -60,9 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const HotKeyAreaView hotKeys(hotKeyBytes.data());
   const RemapAreaView remap(remapBytes.data());
   MappingCharacters characters;
-  const auto loaded = LoadMapping(files, "KEY.TVX", hotKeys, remap, characters);
-  fuzz::Require(loaded && loaded->state == read.state && characters == read.characters);
+  const auto inForce = LoadMapping(files, "KEY.TVX", hotKeys, remap, characters);
+  fuzz::Require(inForce && inForce->state == read.state && characters == read.characters);
   fuzz::Require(RecordFromAreas(hotKeys, remap) == record);
-  ExtensionReports().NoticeFor("KEY.TVX", *loaded);
+  ExtensionReports().NoticeFor("KEY.TVX", *inForce);
   return 0;
 }
