@@ -26,10 +26,13 @@ class CountingKeyboard : public Keyboard {
   }
   void PostUnicode(char16_t, bool up) override { unicodeDown += up ? -1 : 1; }
   char16_t FromAnsi(std::uint8_t ch) override { return ch; }
+  // A key from digits to Z, never a modifier, with any shift state; some characters have none, some a
+  // dead key.
   LayoutKey KeyFor(char16_t ch) override {
-    if ((ch ^ shape_) % 5 == 0) return {};
-    return {static_cast<std::int16_t>((ch ^ shape_) & 0x7FF), (ch & shape_ & 0x30) == 0x30,
-            (shape_ & 1) != 0};
+    const unsigned mixed = ch ^ shape_;
+    if (mixed % 5 == 0) return {};
+    return {static_cast<std::int16_t>(((mixed >> 3) & 7) << 8 | (0x30 + mixed % 0x2B)),
+            (ch & shape_ & 0x30) == 0x30, (shape_ & 1) != 0};
   }
 
  private:
