@@ -154,8 +154,9 @@ std::string ReadText(const TextEntry& entry, MappingCharacters& characters,
 }
 
 // The texts over their placeholders, once every character is read. A placeholder left over is emptied:
-// with no text entry for its cell, an older version saved the file and dropped the text.
-void PutTexts(ExtensionRead& read, const std::vector<TextEntry>& texts) {
+// with no text entry for its cell, an older version saved the file and dropped the text. Where the writer
+// knew texts, such a placeholder is the character U+FFFC itself.
+void PutTexts(ExtensionRead& read, const std::vector<TextEntry>& texts, bool textsKnown) {
   std::array<bool, HotKeyCellCount> named{};
   std::vector<std::string> problems;
   for (const TextEntry& text : texts)
@@ -164,7 +165,7 @@ void PutTexts(ExtensionRead& read, const std::vector<TextEntry>& texts) {
   bool dropped = false;
   for (int cell = 0; cell < HotKeyCellCount; ++cell) {
     char32_t& code = read.characters.cells[static_cast<std::size_t>(cell)];
-    if (code != TextPlaceholder) continue;
+    if (code != TextPlaceholder || (textsKnown && !named[static_cast<std::size_t>(cell)])) continue;
     code = 0;
     dropped = dropped || !named[static_cast<std::size_t>(cell)];
   }
@@ -177,6 +178,7 @@ void PutTexts(ExtensionRead& read, const std::vector<TextEntry>& texts) {
 ExtensionRead ReadEntries(const MappingRecord& record, std::span<const std::uint8_t> entries, int count) {
   ExtensionRead read{ExtensionState::Loaded, {}, {}};
   std::vector<TextEntry> texts;
+  bool textsKnown = false;
   std::size_t at = 0;
   for (int i = 0; i < count; ++i) {
     if (entries.size() - at < EntryHeaderSize)
@@ -193,11 +195,12 @@ ExtensionRead ReadEntries(const MappingRecord& record, std::span<const std::uint
         return Damaged(std::move(problem));
     // A text of any version names its cell: one of a later version is reported as such, not as lost.
     if (type == EntryType::Text) texts.push_back({version, entries.subspan(at, length)});
+    textsKnown = textsKnown || type == EntryType::TextsKnown;
     at += length;
   }
   if (at != entries.size())
     return Damaged(std::to_string(entries.size() - at) + " bytes after the last entry");
-  PutTexts(read, texts);
+  PutTexts(read, texts, textsKnown);
   return read;
 }
 
@@ -237,12 +240,19 @@ std::vector<std::uint8_t> ExtensionBytes(const MappingRecord& record, const Mapp
   Put(bytes, std::uint16_t{0});  // the entries, counted below
   Put(bytes, std::uint32_t{0});  // the length, once known
   Put(bytes, Crc32(record));
+  bool textsKnown = false;
   std::uint16_t count = 0;
   for (int cell = 0; cell < CellCount; ++cell) {
     const char32_t code = characters.cells[static_cast<std::size_t>(cell)];
     if (code == 0) continue;
     if (!IsTextId(code)) {
       PutCharacter(bytes, cell, code);
+      ++count;
+      if (code != TextPlaceholder || cell >= HotKeyCellCount || textsKnown) continue;
+      Put(bytes, static_cast<std::uint8_t>(EntryType::TextsKnown));
+      Put(bytes, std::uint8_t{1});
+      Put(bytes, std::uint16_t{0});
+      textsKnown = true;
       ++count;
       continue;
     }

@@ -17,7 +17,9 @@
 //   2 a hot key's text (core/keymap/CellTexts.h): payload the cell (2 bytes), then the text as written by
 //     the user (core/app/TextAction.h), in UTF-16 units, at most 255 of them. The text's cell also has a
 //     character entry with the placeholder U+FFFC: a version that knows only characters keeps that entry
-//     when it saves the file and drops the text, so a placeholder with no text says the text was lost.
+//     when it saves the file and drops the text, so a placeholder with no text says the text was lost;
+//   3 no payload: the writer knows texts. Written beside a hot key set to U+FFFC itself, whose entry would
+//     otherwise read as a lost text's placeholder; a version that knows characters alone drops it.
 // An entry of a type or version this reader does not know is passed over, so later versions can add
 // their own. Texts are stored as they were typed, as plain text.
 
@@ -39,7 +41,7 @@ inline constexpr std::size_t ExtensionHeaderSize = 16;
 inline constexpr std::size_t ExtensionChecksumSize = 4;
 inline constexpr std::uint16_t ExtensionVersion = 1;
 
-enum class EntryType : std::uint8_t { Character = 1, Text = 2 };
+enum class EntryType : std::uint8_t { Character = 1, Text = 2, TextsKnown = 3 };
 
 // The character entry beside each text: what a version that knows no texts shows for the cell.
 inline constexpr char32_t TextPlaceholder = 0xFFFC;

@@ -152,6 +152,7 @@ TEST(AppTableSets, EachSetCarriesItsFilesCharacters) {
   MappingCharacters placeholder;
   placeholder.Set(HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 12), TextPlaceholder);
   files.files["C:\\OLD.TVX"] = MappingBytes(record, placeholder);
+  PassOver(files.files["C:\\OLD.TVX"], EntryType::TextsKnown);
   files.files["C:\\KEY.TVX"] = Record('A');
   SectionStore store;
   TApplications apps;

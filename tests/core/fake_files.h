@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <optional>
@@ -12,11 +13,38 @@
 #include <vector>
 
 #include "core/common/IoError.h"
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 
 namespace tvx {
 
 using Bytes = std::vector<std::uint8_t>;
+
+template <typename T>
+void PutAt(Bytes& bytes, std::size_t at, T value) {
+  std::memcpy(bytes.data() + at, &value, sizeof value);
+}
+
+// Puts a mapping file's extension checksum right again after a change to its entries.
+inline void Reseal(Bytes& file) {
+  const std::size_t end = file.size() - ExtensionChecksumSize;
+  const std::span<const std::uint8_t> body(file.data() + MappingRecordSize, end - MappingRecordSize);
+  PutAt(file, end, Crc32(body));
+}
+
+// Turns the entries of `type` into a type no version knows, as if a version that does not write them
+// had saved the file; how many there were.
+inline int PassOver(Bytes& file, EntryType type) {
+  int count = 0;
+  for (std::size_t at = MappingRecordSize + ExtensionHeaderSize; at < file.size() - ExtensionChecksumSize;
+       at += 4 + file[at + 2] + 256u * file[at + 3]) {
+    if (file[at] != static_cast<std::uint8_t>(type)) continue;
+    file[at] = 9;
+    ++count;
+  }
+  Reseal(file);
+  return count;
+}
 
 // Time passes only in Sleep, so a loop that waits without sleeping shows as many calls of the clock. The
 // tick follows the local time except where it jumps.

@@ -52,18 +52,6 @@ MappingRecord RecordOf(const Bytes& file) {
   return record;
 }
 
-template <typename T>
-void PutAt(Bytes& bytes, std::size_t at, T value) {
-  std::memcpy(bytes.data() + at, &value, sizeof value);
-}
-
-// Puts the extension's checksum right again after a change, so that a row reaches the check it is about.
-void Reseal(Bytes& file) {
-  const std::size_t end = file.size() - ExtensionChecksumSize;
-  const std::span<const std::uint8_t> body(file.data() + MappingRecordSize, end - MappingRecordSize);
-  PutAt(file, end, Crc32(body));
-}
-
 TEST(MappingExtension, NoCharacterBeyondTheRecordSavesTheRecordAloneByteForByte) {
   Areas plain, extended;
   const Bytes before = SavedFile(plain, {});
@@ -319,18 +307,22 @@ TEST(MappingExtension, TextsSurviveASaveAndALoadBesideTheirPlaceholders) {
   EXPECT_EQ(*target.hotKeys.Action(*TableByCategory(Alphabetic), CtrlAlt, 12), 0);
 
   Bytes file = files.files.at(Name);
-  int texts = 0;
-  for (std::size_t at = MappingRecordSize + ExtensionHeaderSize; at < file.size() - ExtensionChecksumSize;
-       at += 4 + file[at + 2] + 256u * file[at + 3]) {
-    if (file[at] != 2) continue;
-    file[at] = 9;  // a type no version knows
-    ++texts;
-  }
-  EXPECT_EQ(texts, 2);
-  Reseal(file);
+  EXPECT_EQ(PassOver(file, EntryType::Text), 2);
   const ExtensionRead passedOver = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
   EXPECT_EQ(passedOver.state, ExtensionState::TextsLeftOut);
   EXPECT_EQ(passedOver.characters, Sample());
+}
+
+// A hot key set to U+FFFC itself is no lost text's placeholder, beside a text or alone.
+TEST(MappingExtension, AHotKeySetToThePlaceholderCharacterComesBack) {
+  for (MappingCharacters characters : {Sample(), WithTexts()}) {
+    characters.cells[static_cast<std::size_t>(CtrlAltN) + 1] = TextPlaceholder;
+    Areas areas;
+    const Bytes file = SavedFile(areas, characters);
+    const ExtensionRead read = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
+    EXPECT_EQ(read.state, ExtensionState::Loaded) << read.problem;
+    EXPECT_EQ(read.characters, characters);
+  }
 }
 
 TEST(MappingExtension, TextsDroppedByAnOlderVersionThatSavedTheFileAreReportedOnce) {
@@ -340,6 +332,7 @@ TEST(MappingExtension, TextsDroppedByAnOlderVersionThatSavedTheFileAreReportedOn
   older.cells[static_cast<std::size_t>(CtrlAltN)] = TextPlaceholder;
   FakeFiles files;
   files.files[Name] = MappingBytes(RecordOf(SavedFile(areas, WithTexts())), older);
+  EXPECT_EQ(PassOver(files.files[Name], EntryType::TextsKnown), 1);
 
   ExtensionReports reports;
   for (int load = 0; load < 2; ++load) {
@@ -406,6 +399,10 @@ TEST(MappingExtension, TextEntriesInEveryOrderAndTheirFaults) {
        ab},
       {"the text first", {TextEntry(CtrlAltM, u"ab"), CharacterEntry(CtrlAltM, 0xFFFC)}, "", ab},
       {"the placeholder alone", {CharacterEntry(CtrlAltM, 0xFFFC)}, "older version", 0},
+      {"U+FFFC itself, from a writer that knows texts",
+       {CharacterEntry(CtrlAltM, 0xFFFC), Bytes{3, 1, 0, 0}},
+       "",
+       0xFFFC},
       {"a text that does not read",
        {CharacterEntry(CtrlAltM, 0xFFFC), TextEntry(CtrlAltM, u"a{Foo}")},
        "does not read (Position 3: ",
