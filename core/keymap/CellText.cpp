@@ -14,4 +14,22 @@ std::string HotKeyCellText(std::uint16_t action) {
   return ActionText(action);
 }
 
+std::u16string QuotedCellText(std::u16string_view text, int width,
+                              const std::function<int(std::u16string_view)>& measure) {
+  std::u16string quoted = u"\"" + std::u16string(text) + u"\"";
+  if (measure(quoted) <= width) return quoted;
+  const auto cut = [&](std::size_t units) {
+    // A high surrogate at the end would leave half a character.
+    if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
+    return u"\"" + std::u16string(text.substr(0, units)) + u"\u2026\"";
+  };
+  // The widths grow with the units kept: the most that fit, by halves.
+  std::size_t fits = 0, over = text.size();
+  while (over - fits > 1) {
+    const std::size_t middle = (fits + over) / 2;
+    (measure(cut(middle)) <= width ? fits : over) = middle;
+  }
+  return cut(fits);
+}
+
 }  // namespace tvx
