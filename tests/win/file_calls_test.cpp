@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/hook/Messages.h"
+#include "tests/win/support/TavrixProcess.h"
+#include "win/app/TextPlayer.h"
 #include "win/files/FileCalls.h"
 #include "win/sys/BoundedWorker.h"
 #include "win/sys/Handles.h"
@@ -78,6 +80,45 @@ TEST(FileCalls, AHangingCallKeepsTheWindowAnsweringEndsAtFiveSecondsAndIsHonoure
   EXPECT_EQ(calls.Run<int>(owner.window, [](TFileCalls::Parts&) { return 3; }), 3);
   EXPECT_THROW(calls.Run<int>(owner.window, [](TFileCalls::Parts&) -> int { throw IoError::System(5); }),
                IoError);
+}
+
+// A window of its own, in front, that records the characters typed into it.
+struct Typed {
+  static inline std::u16string text;
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR) text += static_cast<char16_t>(wParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  HWND window;
+  Typed() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Proc;
+    windowClass.lpszClassName = L"FileCallsTyped";
+    ::RegisterClassW(&windowClass);
+    window = ::CreateWindowW(L"FileCallsTyped", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                             nullptr, nullptr, nullptr, nullptr);
+    text.clear();
+  }
+  ~Typed() { ::DestroyWindow(window); }
+};
+
+// A text that plays on after a delay while the window waits for a call: the wait holds back the owner's
+// timers, not the player's.
+TEST(FileCalls, ATextGoesOnAfterItsDelayWhileACallIsWaitedFor) {
+  Recorder owner;
+  Typed typed;
+  ASSERT_TRUE(TakeForeground(typed.window));
+  TTextPlayer player;
+  player.Create();
+  TFileCalls calls;
+  player.Play(u"a{Delay 200}b", false);
+  const std::optional<bool> answer = calls.Run<bool>(owner.window, [](TFileCalls::Parts&) {
+    ::Sleep(2000);
+    return true;
+  });
+  EXPECT_TRUE(answer);
+  EXPECT_EQ(typed.text, u"ab");
+  EXPECT_FALSE(player.Playing());
 }
 
 TEST(FileCalls, AClosingProgramWaitsAtMostTwoSecondsForAHangingCall) {
