@@ -17,13 +17,14 @@ constexpr FontSpec BoxFont{16};
 constexpr RECT BoxRect{8, 28, 452, 52};  // left, top, right, bottom in layout pixels
 
 const ControlSpec HotKeyTextControls[] = {
-    {ControlKind::Label, PromptLabel, "&Type the text, or the keys to press:", 8, 8, 444, 16, FormFont},
+    {ControlKind::Label, PromptLabel, "Type the text, or the keys to press:", 8, 8, 444, 16, FormFont},
     {ControlKind::Label, SyntaxLabel,
-     "Keys: {Enter} {Tab} {F5} {Ctrl+C} {Alt+Shift+Left}    A pause: {Delay 500}    Braces: {{ }}", 8, 58,
-     444, 16, FormFont, 0, SS_NOPREFIX},
-    {ControlKind::Label, ErrorLabel, "", 8, 78, 444, 16, FormFont, 0, SS_NOPREFIX},
-    {ControlKind::DefaultButton, OkButton, "&Ok", 280, 102, 81, 23, FormFont},
-    {ControlKind::Button, CancelButton, "&Cancel", 371, 102, 81, 23, FormFont},
+     "Keys: {Enter} {Tab} {F5} {Ctrl+C}    Wait: {Delay 500}    Braces: {{ and }}", 8, 58, 444, 16, FormFont,
+     0, SS_NOPREFIX},
+    // Three lines: an error names what is wrong and what would be right.
+    {ControlKind::Label, ErrorLabel, "", 8, 78, 444, 44, FormFont, 0, SS_NOPREFIX},
+    {ControlKind::DefaultButton, OkButton, "&Ok", 280, 128, 81, 23, FormFont},
+    {ControlKind::Button, CancelButton, "&Cancel", 371, 128, 81, 23, FormFont},
 };
 
 // A character named in braces must have a key in the program's own layout, the one the user types in.
@@ -44,7 +45,7 @@ std::wstring Wide(const std::string& utf8) {
 
 void THotKeyText::Create(HWND owner) {
   RegisterWindowClass(HotKeyTextClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  const RECT frame = FrameForClient(460, 133, FormStyle, FormExStyle, false, WindowDpi(owner));
+  const RECT frame = FrameForClient(460, 159, FormStyle, FormExStyle, false, WindowDpi(owner));
   if (!CreateWin(FormExStyle, HotKeyTextClassName, "Text", FormStyle, frame, owner, nullptr))
     throw std::runtime_error("A dialog could not be created.");
   layout_.Build(hwnd(), HotKeyTextControls);
@@ -57,7 +58,7 @@ void THotKeyText::Create(HWND owner) {
   ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(layout_.Fonts().Get(BoxFont)), TRUE);
   // Room for one unit past the limit, so that a text too long is told rather than cut.
   ::SendMessageW(edit_, EM_LIMITTEXT, MaxTextUnits + 1, 0);
-  // Right after its label in the tab order, so that the label's mnemonic reaches it.
+  // Right after its label in the tab order, before the buttons.
   ::SetWindowPos(edit_, ::GetDlgItem(hwnd(), PromptLabel), 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetDefaultButton(OkButton);
