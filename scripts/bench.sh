@@ -8,7 +8,7 @@ echo "== Native: the hook library's decision per key event (target <= 20 ns, no 
 echo "   (baseline: one table look-up per key, as a minimal remapping hook decides; the ratio is its multiple)"
 if [ -x "$root/build/bench/core_bench" ]; then
   "$root/build/bench/core_bench" --benchmark_min_time=0.5 --benchmark_format=csv 2>/dev/null >"$root/build/bench/core_bench.csv"
-  grep -v Conflict "$root/build/bench/core_bench.csv" |
+  grep -v 'Conflict\|Typing255Characters\|TextPressToLastEvent' "$root/build/bench/core_bench.csv" |
     awk -F, 'NR > 1 { gsub(/"/, "", $1); name[NR] = $1; ns[NR] = $3; allocs[NR] = $NF }
              $1 ~ /MinimalLookup/ { base = $3 }
              END { printf "%-24s %8s %10s %7s %12s\n", "", "ns", "baseline", "ratio", "allocations"
@@ -19,6 +19,12 @@ if [ -x "$root/build/bench/core_bench" ]; then
   grep Conflict "$root/build/bench/core_bench.csv" | tr -d '"' |
     awk -F, '{ name[NR] = $1; us[NR] = $3 } END { for (i = 1; i <= NR; i++)
                printf "%-24s %10.2f %10.2f %7.1f\n", name[i], us[i], us[1], us[i] / us[1] }'
+  echo
+  echo "== Native: a hot key set to a 255-character text, from the press to its last key event (ns; baseline:"
+  echo "   the same 255 characters typed one by one through the same typing path)"
+  grep 'Typing255Characters\|TextPressToLastEvent' "$root/build/bench/core_bench.csv" | tr -d '"' |
+    awk -F, '$1 == "Typing255Characters" { base = $3 } $1 == "TextPressToLastEvent" { text = $3 }
+             END { printf "%-24s %10.0f %10.0f %7.2f\n", "decision+read+play", text, base, text / base }'
 else
   echo "build/bench/core_bench is missing"
 fi

@@ -47,6 +47,9 @@ std::string ExtensionFinding(const ExtensionRead& extension) {
     case ExtensionState::Damaged:
       return "the extension with the characters beyond the record is damaged: " + extension.problem +
              "; the program loads the record alone";
+    case ExtensionState::TextsLeftOut:
+      return "texts of hot keys are left out: " + extension.problem +
+             "; the program loads the rest, with those hot keys empty";
     default:
       return {};
   }
@@ -224,9 +227,11 @@ int Dump(const char* path, const std::vector<std::uint8_t>& file) {
   for (std::size_t cell = 0; cell < hotKeys.size(); ++cell) {
     const HotKeyEntry& entry = hotKeys[cell];
     if (entry.action == 0 && characters.cells[cell] == 0) continue;
-    std::printf("  %-14s %-20s %s\n", entry.category, entry.combination.c_str(),
-                characters.cells[cell] ? ("character " + CodePointText(characters.cells[cell])).c_str()
-                                       : ActionWords(entry.action).c_str());
+    const char32_t character = characters.cells[cell];
+    const std::string words = IsTextId(character) ? "text " + TextLine(TextOfId(character))
+                              : character         ? "character " + CodePointText(character)
+                                                  : ActionWords(entry.action);
+    std::printf("  %-14s %-20s %s\n", entry.category, entry.combination.c_str(), words.c_str());
     any = true;
   }
   if (!any) std::printf("  none\n");

@@ -10,6 +10,7 @@
 #include "core/hook/KeyDecision.h"
 #include "core/hook/TableSets.h"
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/CellTexts.h"
 
 namespace {
 
@@ -58,8 +59,10 @@ struct Areas {
 
 // Each benchmark cycles through one kind of keystroke; the figure is per key event. The pause flag is
 // read with every key, paused or not.
-void Run(benchmark::State& bench, const std::vector<KeyEvent>& events, bool paused = false) {
+void Run(benchmark::State& bench, const std::vector<KeyEvent>& events, bool paused = false,
+         const MappingCharacters* characters = nullptr) {
   Areas areas;
+  areas.tables.characters = characters;
   const KeyLayout layout = LettersAndDigits();
   HookState state;
   const KeySystem system{0xFF, 0, 0, 0, paused};  // the system agrees with the record
@@ -82,13 +85,19 @@ void RemappedKey(benchmark::State& bench) {
 void RemappedKeyPaused(benchmark::State& bench) {
   Run(bench, {{'Q', 0x10, false, false, false}, {'Q', 0x10, true, false, false}}, true);
 }
-void HotKeyWithModifiers(benchmark::State& bench) {
-  Run(bench, {{0xA2, 0x1D, false, false, false},
-              {0xA4, 0x38, false, false, false},
-              {0x24, 0x47, false, true, false},
-              {0x24, 0x47, true, true, false},
-              {0xA4, 0x38, true, false, false},
-              {0xA2, 0x1D, true, false, false}});
+// Ctrl+Alt+Home pressed, held for three repeats and let go, with its modifiers.
+const std::vector<KeyEvent> CtrlAltHome{
+    {0xA2, 0x1D, false, false, false}, {0xA4, 0x38, false, false, false}, {0x24, 0x47, false, true, false},
+    {0x24, 0x47, false, true, false},  {0x24, 0x47, false, true, false},  {0x24, 0x47, false, true, false},
+    {0x24, 0x47, true, true, false},   {0xA4, 0x38, true, false, false},  {0xA2, 0x1D, true, false, false}};
+
+void HotKeyWithModifiers(benchmark::State& bench) { Run(bench, CtrlAltHome); }
+// The same hot key set to a text, with the characters published: it posts the text's id once a press and
+// swallows its repeats.
+void TextHotKeyWithModifiers(benchmark::State& bench) {
+  MappingCharacters characters;
+  characters.Set(HotKeyCellNumber(*TableByNumber(5), CtrlAlt, 2), FirstTextId);
+  Run(bench, CtrlAltHome, false, &characters);
 }
 
 // The remapped key with 32 programs bound, each with windows in the published map: the per-key work of
@@ -109,7 +118,8 @@ void RemappedKey32Bindings(benchmark::State& bench) {
   const long before = allocations;
   std::size_t i = 0;
   for (auto _ : bench) {
-    benchmark::DoNotOptimize(DecideKey(state, events[i], system, TablesOfSet(sets, SetOfWindow(sets, foreground)), layout));
+    benchmark::DoNotOptimize(
+        DecideKey(state, events[i], system, TablesOfSet(sets, SetOfWindow(sets, foreground)), layout));
     i = i + 1 == events.size() ? 0 : i + 1;
   }
   bench.counters["allocations"] = static_cast<double>(allocations - before);
@@ -143,6 +153,7 @@ BENCHMARK(RemappedKey);
 BENCHMARK(RemappedKey32Bindings);
 BENCHMARK(RemappedKeyPaused);
 BENCHMARK(HotKeyWithModifiers);
+BENCHMARK(TextHotKeyWithModifiers);
 
 }  // namespace
 }  // namespace tvx

@@ -6,7 +6,9 @@
 #include <map>
 #include <optional>
 
+#include "core/common/Utf8.h"
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/TextSyntax.h"
 
 namespace tvx {
 namespace {
@@ -51,6 +53,22 @@ std::optional<char32_t> ReadCharacter(const std::string& text) {
       std::any_of(first, last, [](char c) { return c >= 'a' && c <= 'f'; }) || !IsCellCharacter(code))
     return std::nullopt;
   return code;
+}
+
+// A "text STEPS" value: the text's id; nothing when the value is none, with `problem` set when it is one
+// that does not read.
+std::optional<char32_t> ReadText(const std::string& text, std::string& problem) {
+  if (!text.starts_with("text ")) return std::nullopt;
+  const std::optional<std::u16string> source = Utf16OfUtf8(std::string_view(text).substr(5));
+  if (!source) {
+    problem = "the text is not UTF-8";
+    return std::nullopt;
+  }
+  if (const ParsedText parsed = ParseTextSyntax(*source); parsed.error) {
+    problem = "the text does not read: " + parsed.error->message;
+    return std::nullopt;
+  }
+  return TextId(*source);
 }
 
 std::optional<std::uint16_t> ReadValue(const MappingCell& cell, const std::string& text) {
@@ -114,7 +132,23 @@ std::string CellProblem(const MappingCell& cell, std::uint16_t value) {
 }
 
 std::string CellLine(const MappingCell& cell, std::uint16_t value, char32_t character) {
+  if (IsTextId(character)) return cell.names + "\ttext " + TextLine(TextOfId(character));
   return cell.names + "\t" + (character ? "char " + CodePointText(character) : ValueText(cell, value));
+}
+
+std::string TextLine(std::u16string_view text) {
+  std::u16string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\t') {
+      line += u"{Tab}";
+    } else if (text[i] == u'\r' || text[i] == u'\n') {
+      line += u"{Enter}";
+      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    } else {
+      line += text[i];
+    }
+  }
+  return Utf8Of(line);
 }
 
 MappingRecord DefaultRecord() {
@@ -127,6 +161,10 @@ std::vector<std::string> ExportMapping(const Mapping& mapping, std::vector<std::
   std::vector<std::string> lines{MappingTextHeader};
   for (const MappingCell& cell : MappingCells()) {
     if (const char32_t character = CellCharacter(mapping, cell)) {
+      if (IsTextId(character) && (!cell.hotKey || ParseTextSyntax(TextOfId(character)).error)) {
+        problems.push_back(cell.names + ": a text the program cannot read");
+        continue;
+      }
       lines.front() = UnicodeMappingTextHeader;
       lines.push_back(CellLine(cell, cell.own, character));
       continue;
@@ -164,15 +202,18 @@ std::optional<Mapping> ImportMapping(const std::vector<std::string>& lines, std:
     const auto found = byNames.find(names);
     if (found == byNames.end()) return fail(number, "no such key or table: " + names);
     const MappingCell& cell = *found->second;
-    const std::optional<char32_t> character = ReadCharacter(valueText);
+    std::string problem;
+    std::optional<char32_t> character = ReadCharacter(valueText);
+    if (!character && cell.hotKey) character = ReadText(valueText, problem);
+    if (!problem.empty()) return fail(number, problem);
     if (character && !unicode)
-      return fail(number, "a character beyond the record needs the first line \"tavrix-mapping<TAB>2\"");
+      return fail(number,
+                  "a character beyond the record or a text needs the first line \"tavrix-mapping<TAB>2\"");
     const std::optional<std::uint16_t> value = character ? cell.own : ReadValue(cell, valueText);
     if (!value) return fail(number, "not a value this entry can hold: " + valueText);
     // A character beyond the record leaves the cell's default there, and is refused where a value is.
     const std::uint16_t checked = character && cell.hotKey ? FirstCharacter : *value;
-    if (const std::string problem = CellProblem(cell, checked); !problem.empty())
-      return fail(number, problem);
+    if (problem = CellProblem(cell, checked); !problem.empty()) return fail(number, problem);
     if (const auto [earlier, first] = given.emplace(&cell, number); !first)
       return fail(number, "the same entry as line " + std::to_string(earlier->second));
     SetValue(mapping.record, cell, *value);

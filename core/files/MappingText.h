@@ -6,12 +6,15 @@
 //   remap <TAB> TABLE <TAB> KEY <TAB> char N
 // N is a character code from 32 to 255; the names are those the program shows ("Editing", "Ctrl+Alt",
 // "Home", "Upper Case", "space"). A character beyond the record (see MappingExtension.h) is "char U+XXXX",
-// four to six hexadecimal digits, and only under the header "tavrix-mapping <TAB> 2", which an export
-// writes exactly when it has such a line, so that a text without one still reads everywhere.
+// four to six hexadecimal digits; a hot key's text (core/app/TextAction.h) is "text STEPS", the text as
+// the user wrote it in UTF-8, a tab in it written {Tab} and a line break {Enter}. Both come only under the
+// header "tavrix-mapping <TAB> 2", which an export writes exactly when it has such a line, so that a text
+// without one still reads everywhere.
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/files/MappingExtension.h"
@@ -52,8 +55,11 @@ std::uint16_t CellValue(const MappingRecord& record, const MappingCell& cell);
 char32_t CellCharacter(const Mapping& mapping, const MappingCell& cell);
 // Empty when the program could have written the value; otherwise why it could not.
 std::string CellProblem(const MappingCell& cell, std::uint16_t value);
-// The entry's line: its names and its value, or its character beyond the record where it has one.
+// The entry's line: its names and its value, or its character beyond the record or its text where it has
+// one.
 std::string CellLine(const MappingCell& cell, std::uint16_t value, char32_t character = 0);
+// A hot key's text as a line shows it: UTF-8, with {Tab} and {Enter} for a tab and a line break.
+std::string TextLine(std::u16string_view text);
 
 // The lines of a file's entries that differ from the defaults (header first); the entries the program
 // would refuse go to `problems` instead, one text each.

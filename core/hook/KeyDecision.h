@@ -60,7 +60,8 @@ struct KeyOutput {
   // carries out the action of the tables that matched, which need not be the current file's.
   std::uint16_t postAction = 0;
   // A cell whose action is a character beyond the record: posted as CharacterHotKeyMessage with this
-  // character instead of the cell.
+  // character instead of the cell; a cell set to a text, as TextHotKeyMessage with its id
+  // (core/keymap/CellTexts.h), once a press.
   char32_t postCharacter = 0;
 
   void Inject(const InjectedKey& key) {

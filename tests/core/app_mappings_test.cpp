@@ -132,7 +132,8 @@ TEST(AppTableSets, EachFileLoadedOnceTheCurrentOneIsTheAreasAndAMissingOneUsesTh
 }
 
 // A bound file's characters beyond its record come with its set; the current file's set carries the
-// program's own; a stale extension leaves the record in force and is listed once for the notice.
+// program's own; a stale extension leaves the record in force and is listed once for the notice, as are
+// texts an older version dropped.
 TEST(AppTableSets, EachSetCarriesItsFilesCharacters) {
   FakeFiles files;
   Bytes withCharacters = Record('A');
@@ -140,17 +141,23 @@ TEST(AppTableSets, EachSetCarriesItsFilesCharacters) {
   std::copy_n(withCharacters.begin(), MappingRecordSize, record.begin());
   MappingCharacters characters;
   characters.Set(HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 6), U'→');
+  characters.Set(HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 12), TextId(u"Καλημέρα{Enter}"));
   const std::vector<std::uint8_t> extension = ExtensionBytes(record, characters);
   withCharacters.insert(withCharacters.end(), extension.begin(), extension.end());
   files.files["C:\\GREEK.TVX"] = withCharacters;
   Bytes stale = withCharacters;
   stale[HotKeyRunSize] = 'B';
   files.files["C:\\STALE.TVX"] = stale;
+  // As a version that knows no texts saved it: the placeholder kept, the text dropped.
+  MappingCharacters placeholder;
+  placeholder.Set(HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 12), TextPlaceholder);
+  files.files["C:\\OLD.TVX"] = MappingBytes(record, placeholder);
   files.files["C:\\KEY.TVX"] = Record('A');
   SectionStore store;
   TApplications apps;
   BindProgram(apps, store, "GREEK.EXE", "C:\\GREEK.TVX", "C:\\KEY.TVX");
   BindProgram(apps, store, "STALE.EXE", "C:\\STALE.TVX", "C:\\KEY.TVX");
+  BindProgram(apps, store, "OLD.EXE", "C:\\OLD.TVX", "C:\\KEY.TVX");
   std::array<std::uint8_t, AreaSize> hot{}, remap{};
   MappingCharacters current;
   const TableSetAreas areas{hot.data(), remap.data(), &current};
@@ -165,9 +172,12 @@ TEST(AppTableSets, EachSetCarriesItsFilesCharacters) {
   const TableSetAreas& staleSet = sets.Sets().sets[sets.SetOfProgram("STALE.EXE")];
   EXPECT_TRUE(staleSet.characters->Empty());
   EXPECT_EQ(staleSet.remap[remap_area::TablesBegin], 'B');
-  ASSERT_EQ(sets.ExtensionProblems().size(), 1u);
+  EXPECT_TRUE(sets.Sets().sets[sets.SetOfProgram("OLD.EXE")].characters->Empty());
+  ASSERT_EQ(sets.ExtensionProblems().size(), 2u);
   EXPECT_EQ(sets.ExtensionProblems()[0].first, ShortString("C:\\STALE.TVX"));
   EXPECT_EQ(sets.ExtensionProblems()[0].second.state, ExtensionState::Stale);
+  EXPECT_EQ(sets.ExtensionProblems()[1].first, ShortString("C:\\OLD.TVX"));
+  EXPECT_EQ(sets.ExtensionProblems()[1].second.state, ExtensionState::TextsLeftOut);
 }
 
 // Held by a writer for a moment, say: the other programs keep the default's tables, not the current file's.

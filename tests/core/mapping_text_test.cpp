@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "core/common/Utf8.h"
 #include "core/files/MappingText.h"
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/CellTexts.h"
 
 namespace tvx {
 namespace {
@@ -110,7 +112,8 @@ TEST(MappingText, ImportRefusesWhatTheProgramWouldWithTheLineNumber) {
       {MappingTextHeader, "remap\tUpper Case\tA\tchar 66", "", "remap\tUpper Case\tA\tchar 67"}, error));
   EXPECT_EQ(error, "line 4: the same entry as line 2");
   EXPECT_FALSE(ImportMapping({MappingTextHeader, "remap\tLower Case\tq\tchar U+03B1"}, error));
-  EXPECT_EQ(error, "line 2: a character beyond the record needs the first line \"tavrix-mapping<TAB>2\"");
+  EXPECT_EQ(error,
+            "line 2: a character beyond the record or a text needs the first line \"tavrix-mapping<TAB>2\"");
   EXPECT_FALSE(ImportMapping(
       {UnicodeMappingTextHeader, "remap\tLower Case\tq\tchar 66", "remap\tLower Case\tq\tchar U+03B1"},
       error));
@@ -138,6 +141,67 @@ TEST(MappingText, CharactersBeyondTheRecordExportUnderTheSecondHeaderAndComeBack
   const auto back = ImportMapping(lines, error);
   ASSERT_TRUE(back) << error;
   EXPECT_EQ(*back, mapping);
+}
+
+// A hot key's text is its line's last field: UTF-8, a tab and a line break in it written as the keys they
+// press, so that the line stays one line and reads back to the same steps.
+TEST(MappingText, TextsOfHotKeysExportAsTheirStepsAndComeBack) {
+  const int ctrlAltM = HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 12);
+  const int ctrlAltN = HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 13);
+  Mapping mapping{DefaultRecord(), {}};
+  mapping.characters.cells[static_cast<std::size_t>(ctrlAltM)] = TextId(u"Hé€😀{Enter}{Tab}x");
+  mapping.characters.cells[static_cast<std::size_t>(ctrlAltN)] = TextId(u"a\tb\r\nc\nd{{}}");
+  std::vector<std::string> problems;
+  const std::vector<std::string> lines = ExportMapping(mapping, problems);
+  EXPECT_TRUE(problems.empty());
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       UnicodeMappingTextHeader, "hotkey\tAlphabetic\tCtrl+Alt\tM\ttext Hé€😀{Enter}{Tab}x",
+                       "hotkey\tAlphabetic\tCtrl+Alt\tN\ttext a{Tab}b{Enter}c{Enter}d{{}}"}));
+  std::string error;
+  const auto back = ImportMapping(lines, error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->characters.At(ctrlAltM), mapping.characters.At(ctrlAltM));
+  EXPECT_EQ(TextOfId(back->characters.At(ctrlAltN)), u"a{Tab}b{Enter}c{Enter}d{{}}");
+  EXPECT_EQ(back->record, DefaultRecord());
+
+  // A text no version could read again, or on a remapped key, is named rather than exported.
+  mapping.characters.cells[static_cast<std::size_t>(ctrlAltN)] = TextId(u"{Foo}");
+  mapping.characters.cells[static_cast<std::size_t>(RemapCellNumber(RemapTableId::Lower, 0))] = TextId(u"ab");
+  problems.clear();
+  EXPECT_EQ(ExportMapping(mapping, problems).size(), 2u);
+  EXPECT_EQ(problems,
+            (std::vector<std::string>{"hotkey\tAlphabetic\tCtrl+Alt\tN: a text the program cannot read",
+                                      "remap\tLower Case\ta: a text the program cannot read"}));
+
+  struct Case {
+    std::string line;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"hotkey\tAlphabetic\tCtrl+Alt\tM\ttext a{Foo}",
+       "line 2: the text does not read: Position 3: No key has"},
+      {"hotkey\tAlphabetic\tCtrl+Alt\tM\ttext ",
+       "line 2: the text does not read: Position 1: The text is empty."},
+      {"hotkey\tAlphabetic\tCtrl+Alt\tM\ttext a\xC3", "line 2: the text is not UTF-8"},
+      {"hotkey\tAlphabetic\tWin\tD\ttext ab", "line 2: a combination the operating system keeps for itself"},
+      {"remap\tLower Case\tq\ttext ab", "line 2: not a value this entry can hold: text ab"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(ImportMapping({UnicodeMappingTextHeader, c.line}, error)) << c.line;
+    EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+  }
+  EXPECT_FALSE(ImportMapping({MappingTextHeader, "hotkey\tAlphabetic\tCtrl+Alt\tM\ttext ab"}, error));
+  EXPECT_NE(error.find("needs the first line"), std::string::npos);
+}
+
+TEST(Utf8, StrictBothWays) {
+  EXPECT_EQ(Utf8Of(u"Hé€😀"), "H\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(Utf8Of(std::u16string{u'a', 0xD83D}), "a\xEF\xBF\xBD");
+  EXPECT_EQ(Utf16OfUtf8("H\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF").value_or(u"?"),
+            std::u16string(u"Hé€😀") + u"\U0010FFFF");
+  for (const char* broken : {"\xC3", "\x80", "a\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                             "\xF8\x88\x80\x80\x80", "\xC3\x28"})
+    EXPECT_FALSE(Utf16OfUtf8(broken)) << broken;
 }
 
 }  // namespace

@@ -132,6 +132,25 @@ printf 'tavrix-mapping\t1\nremap\tLower Case\tq\tchar U+03B1\n' >"$dir/v1.txt"
 expect "a character under the first header" 1 "needs the first line" -- import "$dir/v1.txt" "$dir/v1.tvx"
 expect "export without such characters keeps the first header" 0 "tavrix-mapping	1" -- export "$dir/edited.tvx"
 
+# Texts of hot keys: imported under the second header, dumped, checked and diffed as their steps, and
+# exported back to the same lines; the record holds 0 for them. A text that does not read names its line.
+printf 'tavrix-mapping\t2\nhotkey\tAlphabetic\tCtrl+Alt\tM\ttext Hé€😀{Enter}{Tab}x\nhotkey\tEditing\tCtrl+Alt\tHome\ttext {Ctrl+C}{Delay 200}{Ctrl++}\n' >"$dir/texts.txt"
+expect "import of texts" 0 -- import "$dir/texts.txt" "$dir/texts.tvx"
+"$tool" export "$dir/texts.tvx" >"$dir/texts-again.txt"
+cmp -s "$dir/texts.txt" "$dir/texts-again.txt" || { echo "export did not give the texts back"; failures=$((failures + 1)); }
+head -c 1171 "$dir/texts.tvx" | cmp -s - "$dir/default.tvx" || { echo "the record does not hold 0 for texts"; failures=$((failures + 1)); }
+expect "dump of texts" 0 "Alphabetic     Ctrl+Alt+M           text Hé€😀{Enter}{Tab}x" \
+  "Editing        Ctrl+Alt+Home        text {Ctrl+C}{Delay 200}{Ctrl++}" -- dump "$dir/texts.tvx"
+expect "check of texts" 0 "texts.tvx: OK" -- check "$dir/texts.tvx"
+expect "diff of texts" 1 "- hotkey	Alphabetic	Ctrl+Alt	M	none" "+ hotkey	Alphabetic	Ctrl+Alt	M	text Hé€😀{Enter}{Tab}x" -- \
+  diff "$dir/default.tvx" "$dir/texts.tvx"
+printf 'tavrix-mapping\t2\nhotkey\tAlphabetic\tCtrl+Alt\tM\ttext {Delay 9000}\n' >"$dir/bad-text.txt"
+expect "import of a text that does not read" 1 "bad-text.txt: line 2: the text does not read: Position 8: A delay is" -- \
+  import "$dir/bad-text.txt" "$dir/bad-text.tvx"
+[ -e "$dir/bad-text.tvx" ] && { echo "a refused text wrote a file"; failures=$((failures + 1)); }
+printf 'tavrix-mapping\t1\nhotkey\tAlphabetic\tCtrl+Alt\tM\ttext ab\n' >"$dir/v1-text.txt"
+expect "a text under the first header" 1 "needs the first line" -- import "$dir/v1-text.txt" "$dir/v1-text.tvx"
+
 expect "no arguments" 2 "usage: tvxtool" --
 expect "unknown command" 2 "usage: tvxtool" -- show "$dir/default.tvx"
 expect "missing file argument" 2 "usage: tvxtool" -- check
