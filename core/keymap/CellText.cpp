@@ -14,14 +14,26 @@ std::string HotKeyCellText(std::uint16_t action) {
   return ActionText(action);
 }
 
+namespace {
+
+std::u16string Quoted(std::u16string_view text, bool cut) {
+  std::u16string quoted(1, u'"');
+  quoted.append(text);
+  if (cut) quoted.push_back(u'\u2026');
+  quoted.push_back(u'"');
+  return quoted;
+}
+
+}  // namespace
+
 std::u16string QuotedCellText(std::u16string_view text, int width,
                               const std::function<int(std::u16string_view)>& measure) {
-  std::u16string quoted = u"\"" + std::u16string(text) + u"\"";
+  std::u16string quoted = Quoted(text, false);
   if (measure(quoted) <= width) return quoted;
   const auto cut = [&](std::size_t units) {
     // A high surrogate at the end would leave half a character.
     if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
-    return u"\"" + std::u16string(text.substr(0, units)) + u"\u2026\"";
+    return Quoted(text.substr(0, units), true);
   };
   // The widths grow with the units kept: the most that fit, by halves.
   std::size_t fits = 0, over = text.size();
