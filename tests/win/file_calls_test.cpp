@@ -21,7 +21,8 @@ namespace {
 struct Recorder {
   static inline std::vector<UINT> seen;
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND || message == WM_KEYDOWN || message == KeyActionMessage || message == WM_TIMER)
+    if (message == WM_COMMAND || message == WM_KEYDOWN || message == KeyActionMessage ||
+        message == TextHotKeyMessage || message == WM_TIMER)
       seen.push_back(message);
     return ::DefWindowProcA(window, message, wParam, lParam);
   }
@@ -47,11 +48,12 @@ TEST(FileCalls, AHangingCallKeepsTheWindowAnsweringEndsAtFiveSecondsAndIsHonoure
   const HANDLE server = release.get();
   auto lateAnswers = std::make_shared<std::atomic<int>>(0);
 
-  // Meanwhile: a key action is carried out at once, input to the window is dropped, a command is held back
-  // until the wait ends.
+  // Meanwhile: key actions and texts are carried out at once, input to the window is dropped, a command is
+  // held back until the wait ends.
   ::PostMessageA(owner.window, WM_KEYDOWN, 'A', 0);
   ::PostMessageA(owner.window, WM_COMMAND, 1, 0);
   ::PostMessageA(owner.window, KeyActionMessage, 0, 0);
+  ::PostMessageA(owner.window, TextHotKeyMessage, 0, 0);
   const ULONGLONG start = ::GetTickCount64();
   const std::optional<int> answer = calls.Run<int>(
       owner.window,
@@ -64,10 +66,10 @@ TEST(FileCalls, AHangingCallKeepsTheWindowAnsweringEndsAtFiveSecondsAndIsHonoure
   EXPECT_FALSE(answer);
   EXPECT_GE(waited, 4900u);
   EXPECT_LE(waited, 5500u);
-  EXPECT_EQ(Recorder::seen, std::vector<UINT>{KeyActionMessage});
+  EXPECT_EQ(Recorder::seen, (std::vector<UINT>{KeyActionMessage, TextHotKeyMessage}));
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-  EXPECT_EQ(Recorder::seen, (std::vector<UINT>{KeyActionMessage, WM_COMMAND}));
+  EXPECT_EQ(Recorder::seen, (std::vector<UINT>{KeyActionMessage, TextHotKeyMessage, WM_COMMAND}));
 
   // One call at a time: another call does not start while the first hangs.
   EXPECT_TRUE(calls.Busy());
