@@ -39,11 +39,12 @@ void ConflictWholeFile(benchmark::State& state) {
   const auto layouts = TwoLayouts();
   std::vector<std::uint8_t> remap(AreaSize), hotKeys(AreaSize);
   const HotKeyAreaView view(hotKeys.data());
+  const MappingCharacters characters;
   for (const HotKeyTable& table : HotKeyTables)
     for (int column = 1; column <= ModifierColumnCount; ++column)
       for (int row = 0; row < table.keys; ++row) view.SetAction(table, column, row, 'x');
   for (auto _ : state) {
-    auto lines = CheckHotKeys(view, RemapAreaView(remap.data()), layouts,
+    auto lines = CheckHotKeys(view, characters, RemapAreaView(remap.data()), layouts,
                               [](const HotKeyCombination& c) { return c.row % 2 == 0; });
     benchmark::DoNotOptimize(lines);
   }

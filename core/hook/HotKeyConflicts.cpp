@@ -154,16 +154,18 @@ std::string ConflictWarning(const HotKeyCombination& combination, std::span<cons
   return text + "\nUse this hot key anyway?";
 }
 
-std::vector<std::string> CheckHotKeys(const HotKeyAreaView& hotKeys, const RemapAreaView& remap,
-                                      std::span<const LayoutFacts> layouts, const RegistrationProbe& probe) {
+std::vector<std::string> CheckHotKeys(const HotKeyAreaView& hotKeys, const MappingCharacters& characters,
+                                      const RemapAreaView& remap, std::span<const LayoutFacts> layouts,
+                                      const RegistrationProbe& probe) {
   std::vector<std::string> lines;
   for (int category = Alphabetic; category <= Editing; ++category) {
     const HotKeyTable& table = *TableByCategory(category);
     for (int column = 1; column <= ModifierColumnCount; ++column) {
       for (int row = 0; row < table.keys; ++row) {
         const HotKeyCombination combination{category, column, row};
-        if (hotKeys.Action(table, column, row).value_or(0) == 0 || IsReserved(category, column, row))
-          continue;
+        const bool set = hotKeys.Action(table, column, row).value_or(0) != 0 ||
+                         characters.At(HotKeyCellNumber(table, column, row)) != 0;
+        if (!set || IsReserved(category, column, row)) continue;
         const auto conflicts = FindConflicts(combination, layouts, remap, probe(combination));
         if (conflicts.empty()) continue;
         std::string line = CombinationText(combination) + ":";

@@ -13,6 +13,7 @@
 
 #include "core/hook/KeyLayout.h"
 #include "core/keymap/Areas.h"
+#include "core/keymap/CellCharacters.h"
 
 namespace tvx {
 
@@ -72,12 +73,13 @@ std::string ConflictLine(const HotKeyCombination& combination, const HotKeyConfl
 // The text of the warning shown before a hot key with conflicts is set.
 std::string ConflictWarning(const HotKeyCombination& combination, std::span<const HotKeyConflict> conflicts);
 
-// Every hot key the tables hold, checked: one line per hot key with conflicts ("<combination>: " and its
-// conflict lines), in category, column and row order. `probe` tells whether a combination is registered
-// elsewhere.
+// Every hot key the tables hold, checked, those set to a character beyond the record or a text in
+// `characters` among them: one line per hot key with conflicts ("<combination>: " and its conflict lines),
+// in category, column and row order. `probe` tells whether a combination is registered elsewhere.
 using RegistrationProbe = std::function<bool(const HotKeyCombination&)>;
-std::vector<std::string> CheckHotKeys(const HotKeyAreaView& hotKeys, const RemapAreaView& remap,
-                                      std::span<const LayoutFacts> layouts, const RegistrationProbe& probe);
+std::vector<std::string> CheckHotKeys(const HotKeyAreaView& hotKeys, const MappingCharacters& characters,
+                                      const RemapAreaView& remap, std::span<const LayoutFacts> layouts,
+                                      const RegistrationProbe& probe);
 inline constexpr char NoConflictsFound[] = "No conflicts found.";
 
 }  // namespace tvx

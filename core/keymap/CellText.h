@@ -2,7 +2,9 @@
 // The text a table cell shows, on screen and on paper, damaged values included.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace tvx {
 
@@ -11,5 +13,9 @@ namespace tvx {
 std::string CharacterText(std::uint8_t code);
 // The text of a hot-key entry: a key's name, a character, or "??" for a value no key has.
 std::string HotKeyCellText(std::uint16_t action);
+// A text cell's text in quotes, as wide as `measure` finds it; cut with "…" before the closing quote
+// where it is wider than `width`, never inside a surrogate pair.
+std::u16string QuotedCellText(std::u16string_view text, int width,
+                              const std::function<int(std::u16string_view)>& measure);
 
 }  // namespace tvx

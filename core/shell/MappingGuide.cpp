@@ -6,6 +6,7 @@
 
 #include "core/keymap/Catalogue.h"
 #include "core/keymap/CellText.h"
+#include "core/keymap/CellTexts.h"
 
 namespace tvx {
 namespace {
@@ -58,6 +59,13 @@ class TableCells {
                  Top(row) + m_.rowHeight / 10 + (m_.rowHeight - size.height) / 2, text, background);
   }
 
+  // A text cell: its text in quotes, cut to the cell's width.
+  void QuotedText(int col, int row, std::u16string_view text) const {
+    const std::u16string shown = QuotedCellText(
+        text, m_.colWidth, [this](std::u16string_view part) { return canvas_.TextExtent(part).width; });
+    CellText(col, row, std::u16string_view(shown), TextBackground::OpaqueWhite);
+  }
+
   void Header(Captions upper, Captions lower) const {
     for (int col = 0; col < static_cast<int>(upper.size()); ++col)
       canvas_.Fill({Left(col), Top(-2), Left(col + 1), Top(0)}, GuideLightGrey);
@@ -103,7 +111,10 @@ void DrawHotKeyTable(const TableCells& cells, const HotKeyTable& table, const Ho
         continue;
       }
       const HotKeyAction action = hotKeys.Action(table, col, row).value_or(0);
-      if (const char32_t beyond = Beyond(characters, HotKeyCellNumber(table, col, row)))
+      const char32_t beyond = Beyond(characters, HotKeyCellNumber(table, col, row));
+      if (IsTextId(beyond))
+        cells.QuotedText(col, row, TextOfId(beyond));
+      else if (beyond)
         cells.CellText(col, row, std::u16string_view(Utf16Of(beyond)), TextBackground::OpaqueWhite);
       else
         cells.CellText(col, row, std::string_view(action ? HotKeyCellText(action) : "none"),

@@ -6,6 +6,7 @@
 
 #include "core/hook/HotKeyConflicts.h"
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/CellTexts.h"
 #include "tests/core/hook_scenario.h"
 #include "tests/core/xkb_layout.h"
 
@@ -170,29 +171,36 @@ TEST_F(HotKeyConflicts, ARemappedKeyCountsForTheRowItIsRemappedTo) {
   EXPECT_TRUE(Lines(Combination(Alphabetic, CtrlAlt, "A"), {*french_}).empty());
 }
 
+// A hot key set to a character beyond the record or to a text holds 0 in the table, and is checked all the
+// same.
 TEST_F(HotKeyConflicts, CheckingAFileListsEachConflictingHotKeyOnce) {
   std::vector<std::uint8_t> bytes(AreaSize);
   const HotKeyAreaView hotKeys(bytes.data());
+  MappingCharacters characters;
   const auto set = [&](HotKeyCombination c) {
     hotKeys.SetAction(*TableByCategory(c.category), c.column, c.row, 'x');
   };
+  const auto setBeyond = [&](HotKeyCombination c, char32_t value) {
+    characters.Set(HotKeyCellNumber(*TableByCategory(c.category), c.column, c.row), value);
+  };
   const HotKeyCombination ctrlWinJ = Combination(Alphabetic, CtrlWin, "J");
-  for (const HotKeyCombination& c :
-       {Combination(Alphabetic, CtrlAlt, "Q"), Combination(Alphabetic, Win, "V"), ctrlWinJ,
-        Combination(Alphabetic, Alt, "B"), Combination(Alphabetic, Win, "D"),
-        Combination(Editing, CtrlAlt, "Home")})
+  for (const HotKeyCombination& c : {Combination(Alphabetic, Alt, "B"), Combination(Alphabetic, Win, "D"),
+                                     Combination(Editing, CtrlAlt, "Home")})
     set(c);
+  setBeyond(Combination(Alphabetic, CtrlAlt, "Q"), TextId(u"x{Tab}"));
+  setBeyond(Combination(Alphabetic, Win, "V"), U'\u2192');
+  setBeyond(ctrlWinJ, TextId(u"y"));
   const auto probe = [&](const HotKeyCombination& c) {
     return c.category == ctrlWinJ.category && c.column == ctrlWinJ.column && c.row == ctrlWinJ.row;
   };
-  EXPECT_EQ(CheckHotKeys(hotKeys, Remap(), std::vector{*german_}, probe),
+  EXPECT_EQ(CheckHotKeys(hotKeys, characters, Remap(), std::vector{*german_}, probe),
             (std::vector<std::string>{
                 "Win+V: Windows uses Win+V to open the clipboard history.",
                 "Ctrl+Alt+Q: In the keyboard layout German, Ctrl+Alt+Q types \"@\".",
                 "Ctrl+Win+J: Another running program uses Ctrl+Win+J.",
             }));
-  EXPECT_TRUE(CheckHotKeys(HotKeyAreaView(std::vector<std::uint8_t>(AreaSize).data()), Remap(),
-                           std::vector{*german_}, [](const HotKeyCombination&) { return true; })
+  EXPECT_TRUE(CheckHotKeys(HotKeyAreaView(std::vector<std::uint8_t>(AreaSize).data()), MappingCharacters{},
+                           Remap(), std::vector{*german_}, [](const HotKeyCombination&) { return true; })
                   .empty());
 }
 

@@ -8,6 +8,7 @@
 #include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/CellTexts.h"
 #include "core/shell/MappingGuide.h"
 
 namespace tvx {
@@ -49,10 +50,25 @@ class RecordingCanvas : public GuideCanvas {
   std::vector<Op> ops;
 
  private:
+  // A longer text (a text cell's) is recorded in UTF-8 and measured by its bytes.
   static std::string Recorded(std::u16string_view text) {
-    const char32_t code =
-        text.size() == 2 ? 0x10000 + ((text[0] - 0xD800u) << 10) + (text[1] - 0xDC00u) : text[0];
+    const bool pair = text.size() == 2 && text[0] >= 0xD800 && text[0] <= 0xDBFF;
+    if (text.size() > 2 || (text.size() == 2 && !pair)) return Utf8(text);
+    const char32_t code = pair ? 0x10000 + ((text[0] - 0xD800u) << 10) + (text[1] - 0xDC00u) : text[0];
     return CodePointText(code);
+  }
+  static std::string Utf8(std::u16string_view text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      char32_t code = text[i];
+      if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size())
+        code = 0x10000 + ((code - 0xD800u) << 10) + (text[++i] - 0xDC00u);
+      const int extra = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+      bytes += static_cast<char>(extra == 0 ? code : (0xF0u << (3 - extra)) | (code >> (6 * extra)));
+      for (int shift = 6 * (extra - 1); shift >= 0; shift -= 6)
+        bytes += static_cast<char>(0x80 | ((code >> shift) & 0x3F));
+    }
+    return bytes;
   }
 };
 
@@ -180,6 +196,23 @@ TEST_F(MappingGuide, CharactersBeyondTheCodePagePrintAsThemselves) {
   EXPECT_EQ(TextIn(ops, Cell(LowerRemap, 1, 16)), "U+03B1");
   EXPECT_EQ(TextIn(ops, Cell(LowerRemap, 1, 15)), "p");
   EXPECT_EQ(TextIn(ops, Cell(AlphaHot, CtrlAlt, 5)), "none");
+}
+
+// ColWidth holds 8 bytes of the canvas's UTF-8: a text cell shows in quotes, cut before the closing quote
+// with the ellipsis (3 bytes) where it is wider, and never inside a surrogate pair.
+TEST_F(MappingGuide, TextCellsPrintQuotedAndCutToTheCell) {
+  const struct {
+    int row;
+    std::u16string text;
+    const char* shown;
+  } cases[] = {{0, u"a{F5}", "\"a{F5}\""},
+               {1, u"Hello world", "\"Hel\u2026\""},
+               {2, u"ab\U0001F600cd", "\"ab\u2026\""},
+               {3, u"\U0001F600", "\"\U0001F600\""}};
+  for (const auto& c : cases)
+    characters_.Set(HotKeyCellNumber(*TableByNumber(1), CtrlAlt, c.row), TextId(c.text));
+  const std::vector<Op> ops = Draw();
+  for (const auto& c : cases) EXPECT_EQ(TextIn(ops, Cell(AlphaHot, CtrlAlt, c.row)), c.shown) << c.row;
 }
 
 TEST_F(MappingGuide, ReservedCellsAreDarkGreyWithNoText) {

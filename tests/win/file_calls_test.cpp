@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/hook/Messages.h"
+#include "tests/win/support/TavrixProcess.h"
+#include "win/app/TextPlayer.h"
 #include "win/files/FileCalls.h"
 #include "win/sys/BoundedWorker.h"
 #include "win/sys/Handles.h"
@@ -19,7 +21,8 @@ namespace {
 struct Recorder {
   static inline std::vector<UINT> seen;
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND || message == WM_KEYDOWN || message == KeyActionMessage || message == WM_TIMER)
+    if (message == WM_COMMAND || message == WM_KEYDOWN || message == KeyActionMessage ||
+        message == TextHotKeyMessage || message == WM_TIMER)
       seen.push_back(message);
     return ::DefWindowProcA(window, message, wParam, lParam);
   }
@@ -45,11 +48,12 @@ TEST(FileCalls, AHangingCallKeepsTheWindowAnsweringEndsAtFiveSecondsAndIsHonoure
   const HANDLE server = release.get();
   auto lateAnswers = std::make_shared<std::atomic<int>>(0);
 
-  // Meanwhile: a key action is carried out at once, input to the window is dropped, a command is held back
-  // until the wait ends.
+  // Meanwhile: key actions and texts are carried out at once, input to the window is dropped, a command is
+  // held back until the wait ends.
   ::PostMessageA(owner.window, WM_KEYDOWN, 'A', 0);
   ::PostMessageA(owner.window, WM_COMMAND, 1, 0);
   ::PostMessageA(owner.window, KeyActionMessage, 0, 0);
+  ::PostMessageA(owner.window, TextHotKeyMessage, 0, 0);
   const ULONGLONG start = ::GetTickCount64();
   const std::optional<int> answer = calls.Run<int>(
       owner.window,
@@ -62,10 +66,10 @@ TEST(FileCalls, AHangingCallKeepsTheWindowAnsweringEndsAtFiveSecondsAndIsHonoure
   EXPECT_FALSE(answer);
   EXPECT_GE(waited, 4900u);
   EXPECT_LE(waited, 5500u);
-  EXPECT_EQ(Recorder::seen, std::vector<UINT>{KeyActionMessage});
+  EXPECT_EQ(Recorder::seen, (std::vector<UINT>{KeyActionMessage, TextHotKeyMessage}));
   MSG msg;
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-  EXPECT_EQ(Recorder::seen, (std::vector<UINT>{KeyActionMessage, WM_COMMAND}));
+  EXPECT_EQ(Recorder::seen, (std::vector<UINT>{KeyActionMessage, TextHotKeyMessage, WM_COMMAND}));
 
   // One call at a time: another call does not start while the first hangs.
   EXPECT_TRUE(calls.Busy());
@@ -78,6 +82,45 @@ TEST(FileCalls, AHangingCallKeepsTheWindowAnsweringEndsAtFiveSecondsAndIsHonoure
   EXPECT_EQ(calls.Run<int>(owner.window, [](TFileCalls::Parts&) { return 3; }), 3);
   EXPECT_THROW(calls.Run<int>(owner.window, [](TFileCalls::Parts&) -> int { throw IoError::System(5); }),
                IoError);
+}
+
+// A window of its own, in front, that records the characters typed into it.
+struct Typed {
+  static inline std::u16string text;
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR) text += static_cast<char16_t>(wParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  HWND window;
+  Typed() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Proc;
+    windowClass.lpszClassName = L"FileCallsTyped";
+    ::RegisterClassW(&windowClass);
+    window = ::CreateWindowW(L"FileCallsTyped", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                             nullptr, nullptr, nullptr, nullptr);
+    text.clear();
+  }
+  ~Typed() { ::DestroyWindow(window); }
+};
+
+// A text that plays on after a delay while the window waits for a call: the wait holds back the owner's
+// timers, not the player's.
+TEST(FileCalls, ATextGoesOnAfterItsDelayWhileACallIsWaitedFor) {
+  Recorder owner;
+  Typed typed;
+  ASSERT_TRUE(TakeForeground(typed.window));
+  TTextPlayer player;
+  player.Create();
+  TFileCalls calls;
+  player.Play(u"a{Delay 200}b", false);
+  const std::optional<bool> answer = calls.Run<bool>(owner.window, [](TFileCalls::Parts&) {
+    ::Sleep(2000);
+    return true;
+  });
+  EXPECT_TRUE(answer);
+  EXPECT_EQ(typed.text, u"ab");
+  EXPECT_FALSE(player.Playing());
 }
 
 TEST(FileCalls, AClosingProgramWaitsAtMostTwoSecondsForAHangingCall) {

@@ -8,11 +8,14 @@
 #include <memory>
 #include <vector>
 
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
+#include "core/keymap/CellTexts.h"
 #include "tests/win/support/EditorTest.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/hook_harness.h"
 #include "win/app/MainWin.h"
+#include "win/keymap/HotKeyText.h"
 #include "win/keymap/Pickers.h"
 
 namespace tvx::test {
@@ -105,6 +108,26 @@ TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
   Finish(dialog);
   EXPECT_EQ(SharedArea(HotKeyAreaName).Word(10), FirstKeyAction + 1);
   EXPECT_EQ(File().at(2) | File().at(3) << 8, FirstKeyAction + 1);
+  EXPECT_TRUE(FocusOn(Main(), IdNewGrid)) << "the focus is back on the grid";
+
+  // A text: Alt+T, the text typed into the box that has the focus, Enter.
+  Keys("Return");
+  dialog = WaitForWindow(tavrix_->id(), "TDoSpecial2");
+  ASSERT_NE(dialog, nullptr);
+  Keys(dialog, "alt+t");
+  const HWND text = WaitForWindow(tavrix_->id(), HotKeyTextClassName);
+  ASSERT_NE(text, nullptr);
+  ASSERT_TRUE(FocusOn(text, hot_key_text::TextBox));
+  Keys(text, "h i Return");
+  ASSERT_TRUE(WaitUntilGone(text));
+  Finish(dialog);
+  const std::vector<std::uint8_t> file = File();
+  ASSERT_GT(file.size(), MappingRecordSize);
+  MappingRecord record;
+  std::copy_n(file.begin(), MappingRecordSize, record.begin());
+  const ExtensionRead read = ReadExtension(record, std::span(file).subspan(MappingRecordSize));
+  EXPECT_EQ(TextOfId(read.characters.At(HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 1))), u"hi");
+  EXPECT_EQ(SharedArea(HotKeyAreaName).Word(10), 0) << "the table holds no action beside the text";
   EXPECT_TRUE(FocusOn(Main(), IdNewGrid)) << "the focus is back on the grid";
 
   ASSERT_TRUE(MoveFocus("alt+r", IdUpperGrid));

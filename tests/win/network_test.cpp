@@ -5,10 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/files/MappingExtension.h"
 #include "core/files/SyncFile.h"
+#include "core/keymap/CellTexts.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/TavrixProcess.h"
+#include "tests/win/support/hook_harness.h"
 #include "win/app/MainWin.h"
 #include "win/files/NetworkConsiderations.h"
 #include "win/keymap/Pickers.h"
@@ -19,6 +22,7 @@ namespace {
 using N = TNetworkConsiderations;
 const std::vector<int> RemapColumns{20, 40};
 const std::vector<int> SymbolColumnWidths(28, 20);
+constexpr char16_t TheirText[] = u"H\u00E9{Enter}x";
 
 class Network : public ::testing::Test {
  protected:
@@ -99,10 +103,16 @@ TEST_F(Network, TheDialogTheLockAndAnotherMachinesEdits) {
   EXPECT_EQ(TryEdit(), nullptr);
   ExpectMessage("Error", "Tavrix File in use by another user.  Please try again later.");
 
-  // The other machine saved a change: the notice, its tables reloaded, and still no picker.
+  // The other machine saved a change, a hot key's text among it: the notice, its tables reloaded, and
+  // still no picker.
   auto theirs = ReadFileBytes(tavrix_.KeyFile());
   theirs.at(1130 + 1) = '!';
-  WriteFileBytes(tavrix_.KeyFile(), theirs);
+  theirs.resize(MappingRecordSize);
+  MappingRecord record;
+  std::copy_n(theirs.begin(), MappingRecordSize, record.begin());
+  MappingCharacters texts;
+  texts.Set(HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 'M' - 'A'), TextId(TheirText));
+  WriteFileBytes(tavrix_.KeyFile(), MappingBytes(record, texts));
   WriteSync({3, LockFree, 45000.25});
   EXPECT_EQ(TryEdit(), nullptr);
   ExpectMessage("Notice",
@@ -149,6 +159,15 @@ TEST_F(Network, TheDialogTheLockAndAnotherMachinesEdits) {
   EXPECT_LE(::GetTickCount64() - start, 1000u);
   ::SetFileAttributesA(sync_.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(Sync().LockState, LockFree);
+
+  // The other machine's text, kept through this machine's saves, types here as it does there.
+  Target target;
+  ASSERT_TRUE(target.Focus());
+  const std::size_t mark = target.Mark();
+  Xdotool("key --delay 30 ctrl+alt+m");
+  EXPECT_TRUE(WaitFor([&] { return target.Since(mark, "c") == "0048 00E9 000D 0078"; }, 5s))
+      << target.Since(mark, "c");
+  EXPECT_EQ(target.KeysDown(), "");
 }
 
 // Another machine takes the lock over while the picker is open (this one slept past a minute): the next

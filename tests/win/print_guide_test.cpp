@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/common/IoError.h"
+#include "core/keymap/CellTexts.h"
 #include "core/shell/MappingGuide.h"
 #include "tests/support/Tables.h"
 #include "tests/win/support/GridDriving.h"
@@ -216,12 +217,15 @@ TEST_F(PrintGuide, ThreeCopiesAreOneJobOfThreePagesWithTheTitleTablesAndFills) {
   EXPECT_NEAR(grey(5, 4, 0, 0, 0.5, 0.5), 192, 16);
 }
 
-// Characters beyond the code page print as themselves, drawn as Unicode text.
-TEST_F(PrintGuide, CharactersBeyondTheCodePagePrintAsThemselves) {
+// Characters beyond the code page print as themselves, drawn as Unicode text; texts of hot keys in quotes,
+// one too wide for its cell cut with the ellipsis.
+TEST_F(PrintGuide, CharactersBeyondTheCodePageAndTextsPrintAsThemselves) {
   Tables tables;
   tables.Identity();
   tables.RemapCharacter(RemapTableId::Lower, 'q', U'α');
   tables.BindCharacter(Alphabetic, CtrlAlt, 6, U'→');
+  tables.BindCharacter(Alphabetic, CtrlAlt, 7, TextId(u"Hi"));
+  tables.BindCharacter(Alphabetic, CtrlAlt, 8, TextId(u"Kind regards,{Enter}Jane"));
   TavrixProcess tavrix(tables.MappingFile());
   std::string pdf;
   ASSERT_NO_FATAL_FAILURE(PrintFromTheMenu(tavrix, nullptr, pdf));
@@ -230,6 +234,10 @@ TEST_F(PrintGuide, CharactersBeyondTheCodePagePrintAsThemselves) {
   const std::string page = ReadFileText(WindowsPathOf(text));
   EXPECT_NE(page.find("\xCE\xB1"), std::string::npos) << "alpha";
   EXPECT_NE(page.find("\xE2\x86\x92"), std::string::npos) << "the arrow";
+  EXPECT_NE(page.find("\"Hi\""), std::string::npos) << page;
+  EXPECT_NE(page.find("\"Kin"), std::string::npos) << page;
+  EXPECT_NE(page.find("\xE2\x80\xA6\""), std::string::npos) << "the cut text's ellipsis: " << page;
+  EXPECT_EQ(page.find("Jane"), std::string::npos) << "the cut text's end";
   RunToEnd("/usr/bin/pdftoppm -png -r 100 -f 1 -l 1 -singlefile \"" + pdf + "\" \"" + UnixPath(BuildDir()) +
            "/../screenshots/mapping-guide-unicode\"");
 }

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "core/files/MappingExtension.h"
+#include "core/keymap/CellTexts.h"
 #include "tests/win/support/EditorTest.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "tests/win/support/hook_harness.h"
 #include "win/app/MainWin.h"
+#include "win/keymap/HotKeyText.h"
 #include "win/keymap/OtherCharacter.h"
 #include "win/keymap/Pickers.h"
 
@@ -105,6 +107,58 @@ TEST_F(UnicodeEditing, OtherCharactersGoIntoTheFileAndIntoForce) {
   Xdotool("key ctrl+alt+g");
   EXPECT_TRUE(WaitFor([&] { return target.Since(arrow, "c") == "2192"; }, 5s)) << target.Since(arrow, "c");
   EXPECT_EQ(target.KeysDown(), "");
+}
+
+// "&Text...": the error shows as the text is typed and OK waits for a text without one; the text goes into
+// the file's extension with 0 in the record, the grid shows it, and the dialog opens on it again.
+TEST_F(UnicodeEditing, ATextIsCheckedAsTypedAndGoesIntoTheCell) {
+  tavrix_ = std::make_unique<TavrixProcess>(std::vector<std::uint8_t>{});
+  ::SendMessageA(tavrix_->Control(IdHotKeys), BM_CLICK, 0, 0);
+  const HWND grid = tavrix_->Control(IdNewGrid);
+  const POINT cell = CellCentre(grid, NewGridColumns, CtrlAlt, 12);  // Ctrl+Alt+M
+  RECT cellRect{cell.x - 18, cell.y - 8, cell.x + 18, cell.y + 8};
+  ::MapWindowPoints(grid, nullptr, reinterpret_cast<POINT*>(&cellRect), 2);
+  const auto openText = [&] {
+    PostDoubleClick(grid, cell);
+    const HWND action = WaitForWindow(tavrix_->id(), "TDoSpecial2");
+    EXPECT_NE(action, nullptr);
+    ::PostMessageA(::GetDlgItem(action, picker::TextButton), BM_CLICK, 0, 0);
+    return std::pair{action, WaitForWindow(tavrix_->id(), HotKeyTextClassName)};
+  };
+  auto [action, text] = openText();
+  ASSERT_NE(text, nullptr);
+  const std::vector<std::uint32_t> none = SettledScreenPixels(cellRect);
+  const HWND box = ::GetDlgItem(text, hot_key_text::TextBox), ok = ::GetDlgItem(text, hot_key_text::OkButton);
+  ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"ab{Nope}"));
+  EXPECT_EQ(WindowText(::GetDlgItem(text, hot_key_text::ErrorLabel)).rfind("Position 4: ", 0), 0u)
+      << WindowText(::GetDlgItem(text, hot_key_text::ErrorLabel));
+  EXPECT_FALSE(::IsWindowEnabled(ok));
+  SaveScreenshot(text, "hot_key_text_error");
+  ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"H\u00E9{Enter}"));
+  EXPECT_EQ(WindowText(::GetDlgItem(text, hot_key_text::ErrorLabel)), "");
+  EXPECT_TRUE(::IsWindowEnabled(ok));
+  ::PostMessageA(ok, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntilGone(text));
+  Finish(action);
+
+  const ExtensionRead read = Extension();
+  const int number = HotKeyCellNumber(*TableByCategory(Alphabetic), CtrlAlt, 12);
+  EXPECT_EQ(read.state, ExtensionState::Loaded) << read.problem;
+  EXPECT_EQ(TextOfId(read.characters.At(number)), u"H\u00E9{Enter}");
+  EXPECT_EQ(File().at(2 * static_cast<std::size_t>(number)), 0);
+  EXPECT_EQ(File().at(2 * static_cast<std::size_t>(number) + 1), 0);
+  EXPECT_NE(SettledScreenPixels(cellRect), none) << "the grid still shows the cell empty";
+  SaveScreenshot(tavrix_->MainWindow(), "hot_key_text_grid");
+
+  std::tie(action, text) = openText();
+  ASSERT_NE(text, nullptr);
+  wchar_t shown[32] = {};
+  ::SendMessageW(::GetDlgItem(text, hot_key_text::TextBox), WM_GETTEXT, 32, reinterpret_cast<LPARAM>(shown));
+  EXPECT_EQ(std::wstring(shown), L"H\u00E9{Enter}");
+  ::PostMessageA(::GetDlgItem(text, hot_key_text::CancelButton), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntilGone(text));
+  ::PostMessageA(::GetDlgItem(action, picker::CancelButton), BM_CLICK, 0, 0);
+  Finish(action);
 }
 
 }  // namespace

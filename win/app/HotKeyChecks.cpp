@@ -17,9 +17,10 @@ bool TMainWin::ConfirmHotKey(const HotKeyCombination& combination) {
 
 void TMainWin::MenuCheckHotKeysClick() {
   const std::vector<LayoutFacts> layouts = InstalledLayouts();
-  const auto lines = CheckHotKeys(HotKeys(), Remaps(), layouts, [&](const HotKeyCombination& combination) {
-    return RegisteredElsewhere(hwnd(), combination, layouts, Remaps());
-  });
+  const auto lines =
+      CheckHotKeys(HotKeys(), characters_, Remaps(), layouts, [&](const HotKeyCombination& combination) {
+        return RegisteredElsewhere(hwnd(), combination, layouts, Remaps());
+      });
   TCheckHotKeys dialog(Dialog(&DialogShowingFlags::CheckHotKeysShowing));
   for (const std::string& line : lines) dialog.Report += (dialog.Report.empty() ? "" : "\r\n") + line;
   if (lines.empty()) dialog.Report = NoConflictsFound;

@@ -1,6 +1,7 @@
 #include <string>
 
 #include "core/common/IoError.h"
+#include "core/keymap/CellTexts.h"
 #include "win/app/MainWin.h"
 #include "win/app/Win32Keyboard.h"
 #include "win/sys/Handles.h"
@@ -50,6 +51,12 @@ void TMainWin::CharacterHotKeyMsg(WPARAM wParam, LPARAM lParam) {
   Win32Keyboard keyboard;
   tvx::CharacterHotKeyMsg(wParam, lParam, keyboard);
   keyboard.Send();
+}
+
+// A text plays in segments; a new text hot key replaces the one still playing.
+void TMainWin::TextHotKeyMsg(WPARAM wParam, LPARAM lParam) {
+  if (ActionIsLate()) return;
+  textPlayer_.Play(TextOfId(static_cast<char32_t>(wParam)), lParam != 0);
 }
 
 void TMainWin::TraceParamsMsg(WPARAM wParam, LPARAM lParam) {

@@ -49,6 +49,7 @@ HWND TMainWin::Control(int id) const {
 void TMainWin::Create(std::vector<ShortString> arguments) {
   arguments_ = std::move(arguments);
   application_.Create(ApplicationTitle);
+  textPlayer_.Create();
   RegisterWindowClass(MainWindowClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT frame = FrameForClient(ClientWidth, ClientHeight, MainWinStyle, 0, true, WindowDpi(nullptr));
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -290,6 +291,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case CharacterHotKeyMessage:
       CharacterHotKeyMsg(wParam, lParam);
+      return 0;
+    case TextHotKeyMessage:
+      TextHotKeyMsg(wParam, lParam);
       return 0;
     case TraceParamsMessage:
       ReportedOnce(reportShowing_[message], [&] { TraceParamsMsg(wParam, lParam); });

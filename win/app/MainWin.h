@@ -23,6 +23,7 @@
 #include "core/settings/Settings.h"
 #include "win/app/AppMappings.h"
 #include "win/app/ApplicationWindow.h"
+#include "win/app/TextPlayer.h"
 #include "win/files/FileCalls.h"
 #include "win/files/FileDialogs.h"
 #include "win/files/NetworkMode.h"
@@ -128,6 +129,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   // Hook library messages.
   void KeyActionMsg(WPARAM wParam, LPARAM lParam);
   void CharacterHotKeyMsg(WPARAM wParam, LPARAM lParam);
+  void TextHotKeyMsg(WPARAM wParam, LPARAM lParam);
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
   void PauseChangedMsg(WPARAM wParam);
@@ -245,6 +247,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   std::map<UINT_PTR, bool> reportShowing_;
 
   TApplicationWindow application_;
+  TTextPlayer textPlayer_;
   THotKeyEditor hotKeyEditor_;
   TRemapEditor remapEditor_{*this};
   HMENU menu_ = nullptr;

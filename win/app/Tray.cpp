@@ -120,6 +120,7 @@ void TMainWin::SetPaused(bool paused) {
   if (!pause) return;
   Paused = paused;
   pause(Paused);
+  if (Paused) textPlayer_.Stop();
   ShowPaused();
 }
 

@@ -1,6 +1,7 @@
 #include "win/keymap/DoSpecial2.h"
 
 #include "core/keymap/Catalogue.h"
+#include "win/keymap/HotKeyText.h"
 #include "win/ui/CellPainting.h"
 
 namespace tvx {
@@ -25,6 +26,7 @@ const ControlSpec HotKeyActionControls[] = {
     {ControlKind::Button, picker::CancelButton, "&Cancel", 504, 366, 91, 23, FormFont, 0, BS_NOTIFY},
     // Last in the tab order, which the two grids and their buttons lead.
     {ControlKind::Button, picker::OtherButton, "&Other...", 370, 190, 91, 23, FormFont, 0, BS_NOTIFY},
+    {ControlKind::Button, picker::TextButton, "&Text...", 470, 190, 91, 23, FormFont, 0, BS_NOTIFY},
 };
 
 int KeyIndex(const DrawGrid& grid) { return grid.Row() * KeyColumns + grid.Col(); }
@@ -58,6 +60,10 @@ void TDoSpecial2::FormShow() {
   PlaceBelowCell(HotKeyActionMargins);
   Choice = ShortString();
   ShowOtherButton();
+  // A text is kept where characters beyond the record are: only a library that takes those plays it.
+  ::EnableWindow(::GetDlgItem(hwnd(), picker::TextButton), OtherCharacters);
+  cellText_ = std::move(Text);
+  Text.clear();
   if (Code > 255) {
     Code -= 256;
     if (Code < static_cast<int>(ActionKeyTable.size())) {
@@ -97,6 +103,9 @@ void TDoSpecial2::Command(int id, int code) {
     case picker::OtherButton:
       OtherButtonClick();
       break;
+    case picker::TextButton:
+      TextButtonClick();
+      break;
   }
 }
 
@@ -130,6 +139,15 @@ void TDoSpecial2::NoneButtonClick() {
 }
 
 void TDoSpecial2::CancelButtonClick() { Close(); }
+
+void TDoSpecial2::TextButtonClick() {
+  THotKeyText text({nullptr, Screen()});
+  text.Text = cellText_;
+  text.ShowModal(hwnd());
+  if (text.Text.empty()) return;
+  Text = std::move(text.Text);
+  Close();
+}
 
 void TDoSpecial2::PickKey() {
   const int key = KeyIndex(Grid(picker::KeyGrid));

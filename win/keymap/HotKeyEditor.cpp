@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/CellTexts.h"
 #include "win/keymap/DoSpecial2.h"
 #include "win/keymap/PageIds.h"
 #include "win/ui/CellPainting.h"
@@ -92,6 +93,13 @@ void THotKeyEditor::NewGridDrawCell(const GridCellPaint& cell) {
   const char32_t beyond = keyColumn || !table || cell.row >= table->keys
                               ? 0
                               : host_.Characters().At(HotKeyCellNumber(*table, cell.col, cell.row));
+  if (IsTextId(beyond)) {
+    ::SelectObject(cell.dc, fonts_->Get({::MulDiv(SmallPoints, LayoutDpi, 72), true}));
+    DrawCentredText(
+        cell, QuotedCellText(TextOfId(beyond), cell.rect.right - cell.rect.left - ScaledToDpi(2, cell.dpi),
+                             [&](std::u16string_view text) { return TextWidth(cell.dc, text); }));
+    return;
+  }
   if (beyond) {
     ::SelectObject(cell.dc, fonts_->Get({::MulDiv(LargePoints, LayoutDpi, 72), true}));
     DrawCentredText(cell, Utf16Of(beyond));
@@ -125,15 +133,20 @@ void THotKeyEditor::NewGridDblClick() {
     dialog.Code = action < 256 ? std::max(action - 32, 0) : action;
     dialog.CellRect = grid.CellRect(col, row);
     dialog.OtherCharacters = host_.OffersCharacters();
+    const int cellNumber = HotKeyCellNumber(*table, col, row);
+    const char32_t beyond = host_.Characters().At(cellNumber);
+    if (IsTextId(beyond)) dialog.Text = TextOfId(beyond);
     dialog.ShowModal(form_);
-    if (dialog.Choice.empty() && !dialog.Character) return false;
-    // A character beyond the code page leaves no action in the table, for readers that know only it.
-    const int value = dialog.Character    ? 0
+    const char32_t character = dialog.Text.empty() ? dialog.Character : TextId(dialog.Text);
+    if (dialog.Choice.empty() && !character) return false;
+    // A character beyond the code page or a text leaves no action in the table, for readers that know only
+    // it.
+    const int value = character           ? 0
                       : dialog.Code > 255 ? dialog.Code
                                           : static_cast<unsigned char>(dialog.Choice[0]);
-    if ((value != 0 || dialog.Character) && !host_.ConfirmHotKey({category, col, row})) return false;
+    if ((value != 0 || character) && !host_.ConfirmHotKey({category, col, row})) return false;
     host_.HotKeys().SetAction(*table, col, row, static_cast<HotKeyAction>(value));
-    host_.Characters().Set(HotKeyCellNumber(*table, col, row), dialog.Character);
+    host_.Characters().Set(cellNumber, character);
     grid.Invalidate();
     return host_.SaveEdit();
   });

@@ -15,8 +15,8 @@ namespace {
 constexpr UINT SettleDefaultMessage = WM_APP + 1;
 constexpr DWORD PickerStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD PickerExStyle = WS_EX_DLGMODALFRAME;
-constexpr int PickerButtons[] = {picker::OkButton, picker::NoneButton, picker::OkKey, picker::CancelButton,
-                                 picker::OtherButton};
+constexpr int PickerButtons[] = {picker::OkButton,     picker::NoneButton,  picker::OkKey,
+                                 picker::CancelButton, picker::OtherButton, picker::TextButton};
 
 int TopWithinParent(HWND control) {
   RECT rect;

@@ -22,6 +22,7 @@ enum Id : int {
   OkKey,
   CancelButton,
   OtherButton,
+  TextButton,
 };
 }  // namespace picker
 
@@ -53,8 +54,8 @@ class PickerForm : public ModalForm {
   // picked there, or 0 (then Choice says what was picked).
   bool OtherCharacters = false;
   char32_t Character = 0;
-  int Code = 0;        // in: what to preselect; out: see each picker
-  RECT CellRect{};     // the clicked cell; its bottom places the dialog
+  int Code = 0;     // in: what to preselect; out: see each picker
+  RECT CellRect{};  // the clicked cell; its bottom places the dialog
 
  protected:
   void CreateForm(HWND owner, const char* className, const char* caption, int clientWidth, int clientHeight,

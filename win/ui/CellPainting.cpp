@@ -22,12 +22,16 @@ void DrawCentredText(const GridCellPaint& cell, std::string_view text) {
 }
 
 void DrawCentredText(const GridCellPaint& cell, std::u16string_view text) {
-  const auto* units = reinterpret_cast<const wchar_t*>(text.data());
-  const int length = static_cast<int>(text.size());
+  const int x = cell.rect.left + (cell.rect.right - cell.rect.left - TextWidth(cell.dc, text)) / 2;
+  ::TextOutW(cell.dc, x, cell.rect.top + ScaledToDpi(1, cell.dpi),
+             reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()));
+}
+
+int TextWidth(HDC dc, std::u16string_view text) {
   SIZE extent{};
-  ::GetTextExtentPoint32W(cell.dc, units, length, &extent);
-  const int x = cell.rect.left + (cell.rect.right - cell.rect.left - extent.cx) / 2;
-  ::TextOutW(cell.dc, x, cell.rect.top + ScaledToDpi(1, cell.dpi), units, length);
+  ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
+                          &extent);
+  return extent.cx;
 }
 
 int PointsToPixels(HDC dc, int points) { return ::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72); }

@@ -24,6 +24,9 @@ void DrawCentredText(const GridCellPaint& cell, std::string_view text);
 // The same for a character beyond the code page, drawn as Unicode text.
 void DrawCentredText(const GridCellPaint& cell, std::u16string_view text);
 
+// The width of Unicode text in the DC's font.
+int TextWidth(HDC dc, std::u16string_view text);
+
 // A font height in pixels for a size in points on this device.
 int PointsToPixels(HDC dc, int points);
 

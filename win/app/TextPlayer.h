@@ -1,0 +1,44 @@
+#pragma once
+// TTextPlayer: a text hot key typed into the window in front, one segment at a time. Each segment (the
+// steps up to a delay) goes out as one batch, so the user's own keys never land inside it; a delay
+// continues on a timer of the player's own window, which the wait for a file call carries out as it
+// carries out the hook library's key actions (its timers are the main window's, held back). One text plays
+// at a time: a new one replaces it, and the pause or another window in front stops it.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "core/app/TextAction.h"
+#include "win/ui/Window.h"
+
+namespace tvx {
+
+inline constexpr char TextPlayerClassName[] = "TTextPlayer";
+
+class TTextPlayer : public Window {
+ public:
+  // A window of messages alone: nothing on screen, nothing in front.
+  void Create();
+  // Plays `source` (the syntax of core/app/TextAction.h) from its first step; a text with an error does
+  // nothing.
+  void Play(std::u16string_view source, bool capsLock);
+  void Stop();
+  bool Playing() const { return next_ < steps_.size(); }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void PlaySegment(bool afterDelay);
+  void DelayEnded();
+
+  std::vector<TextStep> steps_;
+  std::size_t next_ = 0;
+  bool capsLock_ = false;
+  HWND foreground_ = nullptr;  // the window the text started in
+};
+
+}  // namespace tvx
