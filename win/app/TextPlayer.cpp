@@ -33,7 +33,7 @@ void ReleaseHeldModifiers(Win32Keyboard& keyboard) {
 void TTextPlayer::Create() {
   RegisterWindowClass(TextPlayerClassName, nullptr, 0);
   if (!CreateWin(0, TextPlayerClassName, "", 0, RECT{}, HWND_MESSAGE, nullptr))
-    throw std::runtime_error("The main window could not be created.");
+    throw std::runtime_error("The text player's window could not be created.");
 }
 
 void TTextPlayer::Play(std::u16string_view source, bool capsLock) {
