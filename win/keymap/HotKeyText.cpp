@@ -49,18 +49,9 @@ void THotKeyText::Create(HWND owner) {
   if (!CreateWin(FormExStyle, HotKeyTextClassName, "Text", FormStyle, frame, owner, nullptr))
     throw std::runtime_error("A dialog could not be created.");
   layout_.Build(hwnd(), HotKeyTextControls);
-  // A Unicode edit box of its own, so that any character arrives whole.
-  edit_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, layout_.Scaled(BoxRect.left),
-                            layout_.Scaled(BoxRect.top), layout_.Scaled(BoxRect.right - BoxRect.left),
-                            layout_.Scaled(BoxRect.bottom - BoxRect.top), hwnd(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(TextBox)), nullptr, nullptr);
-  ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(layout_.Fonts().Get(BoxFont)), TRUE);
+  edit_ = layout_.UnicodeEdit(hwnd(), TextBox, BoxRect, BoxFont, PromptLabel);
   // Room for one unit past the limit, so that a text too long is told rather than cut.
   ::SendMessageW(edit_, EM_LIMITTEXT, MaxTextUnits + 1, 0);
-  // Right after its label in the tab order, before the buttons.
-  ::SetWindowPos(edit_, ::GetDlgItem(hwnd(), PromptLabel), 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetDefaultButton(OkButton);
 }
 

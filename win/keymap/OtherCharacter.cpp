@@ -32,16 +32,7 @@ void TOtherCharacter::Create(HWND owner) {
   if (!CreateWin(FormExStyle, OtherCharacterClassName, "Other Character", FormStyle, frame, owner, nullptr))
     throw std::runtime_error("A dialog could not be created.");
   layout_.Build(hwnd(), OtherCharacterControls);
-  // A Unicode edit box of its own, so that a pasted character outside the code page arrives whole.
-  edit_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, layout_.Scaled(BoxRect.left),
-                            layout_.Scaled(BoxRect.top), layout_.Scaled(BoxRect.right - BoxRect.left),
-                            layout_.Scaled(BoxRect.bottom - BoxRect.top), hwnd(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(CharacterBox)), nullptr, nullptr);
-  ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(layout_.Fonts().Get(BoxFont)), TRUE);
-  // Right after the prompt in the tab order, before the buttons.
-  ::SetWindowPos(edit_, ::GetDlgItem(hwnd(), PromptLabel), 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  edit_ = layout_.UnicodeEdit(hwnd(), CharacterBox, BoxRect, BoxFont, PromptLabel);
   SetDefaultButton(OkButton);
 }
 

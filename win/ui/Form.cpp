@@ -124,6 +124,16 @@ std::map<int, HWND> BuildControls(HWND form, std::span<const ControlSpec> table,
   return controls;
 }
 
+HWND FormLayout::UnicodeEdit(HWND form, int id, const RECT& box, FontSpec font, int after) {
+  HWND edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, Scaled(box.left),
+                                Scaled(box.top), Scaled(box.right - box.left), Scaled(box.bottom - box.top),
+                                form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(font)), TRUE);
+  ::SetWindowPos(edit, ::GetDlgItem(form, after), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return edit;
+}
+
 std::map<int, HWND> FormLayout::Build(HWND form, std::span<const ControlSpec> table) {
   tables_.push_back(table);
   return BuildControls(form, table, fonts_);

@@ -76,6 +76,9 @@ class FormLayout {
   // WM_DPICHANGED: every control moved, sized and given its font at the new DPI; the form takes the
   // rectangle Windows suggests.
   void DpiChanged(HWND form, WPARAM wParam, LPARAM lParam);
+  // A Unicode edit box of `form`, so that any character typed or pasted arrives whole, in `box` (layout
+  // pixels) with `font`, after the control `after` in the tab order.
+  HWND UnicodeEdit(HWND form, int id, const RECT& box, FontSpec font, int after);
 
  private:
   FontCache fonts_;
