@@ -81,11 +81,17 @@ void DoubleClick(HWND window, int x, int y) {
     ::PostMessageA(window, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
 }
 
-// Answered once the window is not waiting for a file call either (its wait answers messages too).
+// Answered once the window is not waiting for a file call either (its wait answers messages too). Two
+// calls may follow each other with no message in between (a save, then the release of the lock): the
+// window is done only once two round trips in a row found no call running.
 void RoundTrip(HWND window) {
-  DWORD_PTR result = 0;
-  ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-  WaitFor([&] { return !::GetPropA(window, tvx::FileCallProperty); });
+  const auto until = Clock::now() + std::chrono::seconds(30);
+  for (int idle = 0; idle < 2 && Clock::now() < until;) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    idle = ::GetPropA(window, tvx::FileCallProperty) ? 0 : idle + 1;
+    WaitFor([&] { return !::GetPropA(window, tvx::FileCallProperty); });
+  }
 }
 
 long long MillisecondsSince(Clock::time_point start) {
@@ -104,7 +110,9 @@ std::string AnswerMessage(const Program& program, HWND box) {
 long long lastAnswerMs = 0;  // how long the last double-click waited for a picker or a message
 
 // Opens the picker of an upper-case row: the picker, or null with the box that came instead answered.
+// The click goes to a window that runs no file call (its timers may start one): one would drop it.
 HWND OpenPicker(const Program& program, int row, std::string& message) {
+  RoundTrip(program.main);
   ::SendMessageA(program.grid, WM_VSCROLL, SB_TOP, 0);
   const auto clicked = Clock::now();
   DoubleClick(program.grid, 21 + 20, row * 21 + 10);
