@@ -2,10 +2,13 @@
 # Network soak on a file server of the tests' own: four instances on four machines (Wine prefixes, each
 # with its own sshfs session) edit one shared mapping file at once, each its own cells with ever new
 # characters, for ten minutes (SOAK_SECONDS). Machine 2 runs 5 minutes ahead; machine 4 is killed (kill -9
-# in the middle of an edit) and started again every two minutes; on machine 1 another program opens the
-# sync file for reading now and then. Then the shared file must hold every edit its instance saw saved, and
-# no instance may ever have seen one of its saved edits lost or waited more than 5 s for an answer.
-# Prints the figures; exits non-zero on a loss or a hang.
+# in the middle of an edit) and started again every two minutes; machine 3 sleeps (SIGSTOP) for 100 s once,
+# at a random moment, while its user has an edit open: the others take its lock over a minute later, and
+# when it wakes that edit is refused with the takeover notice and writes nothing; on machine 1 another
+# program opens the sync file for reading now and then. Then the shared file must hold every edit its
+# instance saw saved, and no instance may ever have seen one of its saved edits lost or waited more than 5 s
+# for an answer. Runs of less than SOAK_SECONDS=150 leave the sleep out. Prints the figures; exits non-zero
+# on a loss or a hang.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tests/win/machines.sh"
@@ -15,7 +18,8 @@ work=$(mktemp -d -p "$root/build" soak.XXXXXX)
 machines=("$work/m1" "$work/m2" "$work/m3" "$work/m4")
 # Row 0 stays as it is: the check that a restarted program is up reads it.
 rows=("1,5,9,13" "2,6,10,14" "3,7,11,15" "4,8,12,16")
-killed=${machines[3]} reader=""
+killed=${machines[3]} sleeper=${machines[2]} reader=""
+sleep_seconds=100
 start_xvfb
 cleanup() {
   [ -z "$reader" ] || kill "$reader" 2>/dev/null || true
@@ -36,10 +40,31 @@ for m in "${machines[@]}"; do start_tavrix "$m"; done
 echo "Four instances edit \\\\FILESERVER\\TAVRIX\\SHARED.TVX for $seconds s..."
 ends=$((SECONDS + seconds))
 drivers=()
-for i in 0 1 2; do
+for i in 0 1; do
   drive "${machines[$i]}" soak "$seconds" "${rows[$i]}" >"$work/result$i" &
   drivers+=($!)
 done
+# Machine 3 edits, then its user opens an edit of row 17 (which no soak checks) and the machine sleeps;
+# once it wakes, the takeover notice comes and the edit is finished: "woken CODE NOTICE OUTCOME BYTE",
+# separated by tabs, BYTE the character row 17 makes afterwards. Then it edits on.
+(
+  if [ "$seconds" -lt 150 ]; then
+    drive "$sleeper" soak "$seconds" "${rows[2]}"
+    exit
+  fi
+  drive "$sleeper" soak $((10 + RANDOM % (seconds - 150 + 1))) "${rows[2]}"
+  for _ in $(seq 10); do [ "$(drive "$sleeper" hold 17)" = holding ] && break; done
+  signal_tavrix "$sleeper" STOP
+  sleep "$sleep_seconds"
+  signal_tavrix "$sleeper" CONT
+  code=$((33 + RANDOM % 49))  # never the row's own character, R
+  notice=$(drive "$sleeper" box 40)
+  outcome=$(drive "$sleeper" pick "$code")
+  printf 'woken\t%s\t%s\t%s\t%s\n' "$code" "${notice#message }" "$outcome" "$(drive "$sleeper" byte 17)"
+  left=$((ends - SECONDS))
+  [ "$left" -le 10 ] || drive "$sleeper" soak $((left - 5)) "${rows[2]}"
+) >"$work/result2" &
+drivers+=($!)
 # The reader on machine 1: the sync file held for a second or two, every few seconds.
 (
   while [ "$SECONDS" -lt "$ends" ]; do
@@ -82,12 +107,34 @@ for i in "${!machines[@]}"; do
   done
   unset cells
 done
+# The edit of the machine that slept: refused by the takeover notice, and then neither in force nor in the
+# file; or, where nobody took the lock over meanwhile, saved like any other.
+stops=0 takenover=0 written=0
+taken_text='Notice|Another user has taken over the Tavrix File.  Your change was not saved.'
+while IFS=$'\t' read -r _ code notice outcome after; do
+  stops=$((stops + 1))
+  byte=$(od -A n -t u1 -j $((1078 + 17)) -N 1 "$shared/SHARED.TVX" | tr -d ' ')
+  echo "instance 3 woke: notice '$notice', its edit of row 17 to $code then: $outcome, in force: $after, in the file: $byte"
+  if [ "$notice" = "$taken_text" ]; then
+    takenover=$((takenover + 1))
+    [ "$after" != "byte $code" ] && [ "$byte" != "$code" ] || written=$((written + 1))
+  elif [ "$notice $outcome $after" = "nothing saved byte $code" ]; then
+    saved=$((saved + 1))
+    [ "$byte" = "$code" ] || missing=$((missing + 1))
+  else
+    notsaved=$((notsaved + 1))
+  fi
+done < <(grep $'^woken\t' "$work/result2")
 count=$(sync_record "$shared/SHARED.TVS")
 echo "tried $tried, saved $saved, refused $inuse, reloaded $notices, not saved $notsaved"
+echo "machine stopped $stops times for $sleep_seconds s: its open edit refused by the takeover notice $takenover" \
+  "times, written all the same $written"
 echo "lost $lost (as seen by the instances), $missing saved edits missing from the file"
 echo "hangs $hangs (attempts not answered within 5 s), longest FileInUse wait $longest ms"
-echo "change count and lock: $count (saved $saved, plus up to $kills edits of the killed machine)"
-# Every saved edit counted once; an edit of the killed machine may have been counted before it died.
+echo "change count and lock: $count (saved $saved, plus up to $kills edits of the killed machine" \
+  "and $stops takeovers of the stopped one)"
+# Every saved edit counted once; an edit of the killed machine may have been counted before it died, and
+# a takeover counts the change the holder taken over may have saved.
 changes=${count% *}
-[ "$lost" -eq 0 ] && [ "$missing" -eq 0 ] && [ "$hangs" -eq 0 ] && [ "$changes" -ge $((1 + saved)) ] &&
-  [ "$changes" -le $((1 + saved + kills)) ]
+[ "$lost" -eq 0 ] && [ "$missing" -eq 0 ] && [ "$hangs" -eq 0 ] && [ "$written" -eq 0 ] &&
+  [ "$changes" -ge $((1 + saved)) ] && [ "$changes" -le $((1 + saved + kills + stops)) ]

@@ -71,7 +71,7 @@ struct ExtensionRead {
 // The extension in the bytes after `record`; its characters only when it is whole and belongs to it.
 ExtensionRead ReadExtension(const MappingRecord& record, std::span<const std::uint8_t> after);
 
-// A mapping file with its extension: the record into the areas (as LoadTavrix), the extension's
+// A mapping file with its extension: the whole record into the areas, the extension's
 // characters into `characters` (emptied when there are none), entry by entry for the hook. Nothing, with
 // nothing changed, when the file cannot be opened.
 std::optional<ExtensionRead> LoadMapping(FileAccess& files, const ShortString& fileName,
@@ -79,7 +79,7 @@ std::optional<ExtensionRead> LoadMapping(FileAccess& files, const ShortString& f
                                          MappingCharacters& characters);
 // The whole file as it is saved: the record with the characters' fallbacks, then their extension.
 std::vector<std::uint8_t> MappingBytes(MappingRecord record, const MappingCharacters& characters);
-// The areas and the characters in one save (beside, then replacing), as SaveTavrix.
+// The areas and the characters in one save (beside, then replacing), as SaveRecord.
 bool SaveMapping(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
                  const RemapAreaView& remap, const MappingCharacters& characters);
 

@@ -120,26 +120,4 @@ void InitTavrix(const HotKeyAreaView& hotKeys, const RemapAreaView& remap) {
                });
 }
 
-void LoadTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
-                const RemapAreaView& remap) {
-  MappingRecord record;
-  // Nothing reaches the areas until the whole record has been read.
-  if (LoadRecord(files, fileName.str(), record)) RecordToAreas(record, hotKeys, remap);
-}
-
-bool SaveTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
-                const RemapAreaView& remap) {
-  return SaveRecord(files, fileName.str(), RecordFromAreas(hotKeys, remap));
-}
-
-void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
-                        const RemapAreaView& remap) {
-  if (files.Exists(fileName.str())) {
-    LoadTavrix(files, fileName, hotKeys, remap);
-    return;
-  }
-  InitTavrix(hotKeys, remap);
-  SaveTavrix(files, fileName, hotKeys, remap);
-}
-
 }  // namespace tvx

@@ -105,13 +105,7 @@ struct TavrixRead {
 };
 TavrixRead ReadTavrixFile(FileAccess& files, Clock& clock, const ShortString& fileName);
 
+// The default tables: no hot key, and every key typing itself.
 void InitTavrix(const HotKeyAreaView& hotKeys, const RemapAreaView& remap);
-void LoadTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
-                const RemapAreaView& remap);
-bool SaveTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
-                const RemapAreaView& remap);
-// Start-up: load the current file, or create it with the default tables when it does not exist.
-void LoadOrCreateTavrix(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
-                        const RemapAreaView& remap);
 
 }  // namespace tvx

@@ -56,9 +56,8 @@ TEST(MappingExtension, NoCharacterBeyondTheRecordSavesTheRecordAloneByteForByte)
   Areas plain, extended;
   const Bytes before = SavedFile(plain, {});
   ASSERT_EQ(before.size(), MappingRecordSize);
-  FakeFiles files;
-  ASSERT_TRUE(SaveTavrix(files, Name, plain.hotKeys, plain.remap));
-  EXPECT_EQ(files.files.at(Name), before);
+  const MappingRecord record = RecordFromAreas(plain.hotKeys, plain.remap);
+  EXPECT_EQ(before, Bytes(record.begin(), record.end()));
   EXPECT_GT(SavedFile(extended, Sample()).size(), MappingRecordSize);
 }
 
@@ -80,7 +79,7 @@ TEST(MappingExtension, CharactersSurviveASaveAndALoadWithTheirFallbacksInTheReco
   // A reader of the record alone: no hot key, and keys that type themselves.
   Areas older;
   older.hotKeys.SetAction(*TableByCategory(Alphabetic), CtrlAlt, 6, 300);
-  LoadTavrix(files, Name, older.hotKeys, older.remap);
+  RecordToAreas(RecordOf(files.files.at(Name)), older.hotKeys, older.remap);
   EXPECT_EQ(*older.hotKeys.Action(*TableByCategory(Alphabetic), Alt, 16), 0);
   EXPECT_EQ(*older.hotKeys.Action(*TableByCategory(Alphabetic), CtrlAlt, 6), 0);
   EXPECT_EQ(*older.remap.Byte(RemapTableId::Lower, 16), 'q');

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/common/IoError.h"
+#include "core/files/MappingExtension.h"
 #include "core/files/MappingFile.h"
 #include "tests/core/fake_files.h"
 
@@ -43,16 +44,29 @@ struct Areas {
 
 constexpr char Name[] = "C:\\Maps\\KEY.TVX";
 
+// The tables saved as the program saves them (no character beyond the record here).
+bool Save(FileAccess& files, const std::string& name, const Areas& areas) {
+  return SaveMapping(files, name, areas.hotKeys, areas.remap, MappingCharacters{});
+}
+
+// The file read as the program reads one to make it current: the record reaches the areas only once the
+// whole of it was read.
+void Load(FileAccess& files, const Areas& areas) {
+  FakeClock clock;
+  const TavrixRead read = ReadTavrixFile(files, clock, Name);
+  if (read.record) RecordToAreas(*read.record, areas.hotKeys, areas.remap);
+}
+
 TEST(MappingFile, AllNineBlocksSurviveASaveAndALoadAsTheTwoAreaRuns) {
   FakeFiles files;
   Areas source;
   source.FillTables(1);
-  SaveTavrix(files, Name, source.hotKeys, source.remap);
+  Save(files, Name, source);
   ASSERT_EQ(files.files.at(Name), source.Record());
 
   Areas target;
   target.FillTables(2);
-  LoadTavrix(files, Name, target.hotKeys, target.remap);
+  Load(files, target);
   EXPECT_EQ(target.Record(), source.Record());
 }
 
@@ -63,10 +77,10 @@ TEST(MappingFile, HeadersAndUnusedBytesAreNeverTouched) {
   const Bytes outside = areas.Outside();
   InitTavrix(areas.hotKeys, areas.remap);
   EXPECT_EQ(areas.Outside(), outside);
-  LoadTavrix(files, Name, areas.hotKeys, areas.remap);
+  Load(files, areas);
   EXPECT_EQ(areas.Outside(), outside);
   EXPECT_EQ(areas.Record(), Bytes(MappingRecordSize, 0x5A));
-  SaveTavrix(files, "other.tvx", areas.hotKeys, areas.remap);
+  Save(files, "other.tvx", areas);
   EXPECT_EQ(areas.Outside(), outside);
 }
 
@@ -120,13 +134,13 @@ TEST(MappingFile, LoadByFileState) {
     const Bytes before = areas.Record();
     if (c.throwsReadBeyondEnd) {
       try {
-        LoadTavrix(files, Name, areas.hotKeys, areas.remap);
+        Load(files, areas);
         ADD_FAILURE() << "no error";
       } catch (const IoError& error) {
         EXPECT_STREQ(error.what(), "Read beyond end of file");
       }
     } else {
-      EXPECT_NO_THROW(LoadTavrix(files, Name, areas.hotKeys, areas.remap));
+      EXPECT_NO_THROW(Load(files, areas));
     }
     EXPECT_EQ(areas.Record(), c.loads ? stored.Record() : before);
   }
@@ -140,7 +154,7 @@ TEST(MappingFile, AnInterruptedSaveLeavesThePreviousFileWholeAndReportsTheError)
   Areas areas;
   areas.FillTables(5);
   try {
-    SaveTavrix(files, Name, areas.hotKeys, areas.remap);
+    Save(files, Name, areas);
     ADD_FAILURE() << "no error";
   } catch (const IoError& error) {
     EXPECT_STREQ(error.what(), "Disk full");
@@ -150,7 +164,7 @@ TEST(MappingFile, AnInterruptedSaveLeavesThePreviousFileWholeAndReportsTheError)
 
   files.diskFullAfter.reset();
   files.replaceRefused = files.inPlaceRefused = true;  // silent, as when the file cannot be opened
-  EXPECT_NO_THROW(SaveTavrix(files, Name, areas.hotKeys, areas.remap));
+  EXPECT_FALSE(Save(files, Name, areas));
   EXPECT_EQ(files.files, before);
 }
 
@@ -177,7 +191,7 @@ TEST(MappingFile, ASaveFallsBackToTheWriteInPlaceAndLeavesNoOtherFile) {
     files.inPlaceRefused = c.inPlaceRefused;
     Areas areas;
     areas.FillTables(3);
-    EXPECT_NO_THROW(SaveTavrix(files, Name, areas.hotKeys, areas.remap));
+    EXPECT_EQ(Save(files, Name, areas), c.saved);
     std::map<std::string, Bytes> expected;
     if (c.exists) expected[Name] = c.saved ? areas.Record() : Bytes(1500, 0x11);
     EXPECT_EQ(files.files, expected);
@@ -198,7 +212,7 @@ TEST(MappingFile, AKilledSaveNeverLeavesAShortFile) {
       Areas areas;
       areas.FillTables(2);
       try {
-        SaveTavrix(files, Name, areas.hotKeys, areas.remap);
+        Save(files, Name, areas);
       } catch (const Killed&) {
       }
       const Bytes& left = files.files.at(Name);
@@ -208,16 +222,6 @@ TEST(MappingFile, AKilledSaveNeverLeavesAShortFile) {
       }
     }
   }
-}
-
-TEST(MappingFile, AMissingCurrentFileIsCreatedWithTheDefaults) {
-  FakeFiles files;
-  Areas areas, defaults;
-  areas.FillTables(6);
-  InitTavrix(defaults.hotKeys, defaults.remap);
-  LoadOrCreateTavrix(files, Name, areas.hotKeys, areas.remap);
-  EXPECT_EQ(areas.Record(), defaults.Record());
-  EXPECT_EQ(files.files.at(Name), defaults.Record());
 }
 
 }  // namespace

@@ -71,6 +71,8 @@ TEST(SyncFile, TheFirstEditAfterAttachingTakesTheLockAndCountsWhatItSaved) {
   a.session.ReleaseSyncFile(1);
   EXPECT_EQ(folder.Record(), (SyncRecord{2, LockFree, lastStamp}));
   ASSERT_EQ(a.session.FileInUse(), EditPermission::Granted);
+  // A save the mapping file keeps refusing is not taken for one made: the edit counts no change.
+  EXPECT_EQ(a.session.SaveUnderLock([] { return false; }), LockResult::NotNow);
   a.session.ReleaseSyncFile(0);
   EXPECT_EQ(folder.Record().ChangeCount, 2);
   EXPECT_EQ(folder.files.count(Guard), 0u);  // no guard is left behind

@@ -18,7 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const HotKeyAreaView hotKeys(hotKeyBytes.data());
   const RemapAreaView remap(remapBytes.data());
   try {
-    LoadTavrix(files, "KEY.TVX", hotKeys, remap);
+    FakeClock clock;
+    const TavrixRead read = ReadTavrixFile(files, clock, "KEY.TVX");
+    fuzz::Require(read.record.has_value());
+    RecordToAreas(*read.record, hotKeys, remap);
   } catch (const IoError& error) {
     fuzz::Require(std::string(error.what()) == "Read beyond end of file" && size < MappingRecordSize);
     return 0;

@@ -4,6 +4,7 @@
 //   edit ROW CODE      double-clicks the upper-case row ROW and picks the character CODE: "saved", or
 //                      "message CAPTION|TEXT" for the box that came instead (answered with OK)
 //   hold ROW           opens the picker of row ROW and leaves it open: "holding", or the message
+//   pick CODE          picks the character CODE in the picker a "hold" left open: as "edit" does
 //   box SECONDS        waits that long for the program's message box: "message CAPTION|TEXT" (answered with
 //                      OK), or "nothing"
 //   byte ROW           "byte N": the character the upper-case row ROW makes now, from the shared area
@@ -14,9 +15,13 @@
 //                      answer in milliseconds), an "other ATTEMPT MS OUTCOME" line for each attempt that
 //                      ended neither saved nor refused as in use or changed, and a "cell ROW CODE" line for
 //                      the last saved character of each row.
-//   stall ROW SECONDS  double-clicks the upper-case row ROW and sends the window round trips for SECONDS:
-//                      "longest MS answer MS OUTCOME", the longest round trip, and how long the attempt
-//                      took to a picker ("picker", cancelled) or a box (its text, answered with OK).
+//   stall ROW SECONDS [LOG]
+//                      double-clicks the upper-case row ROW and sends the window round trips for SECONDS:
+//                      "longest MS typed MS answer MS OUTCOME", the longest round trip, and how long the
+//                      attempt took to a picker ("picker", cancelled) or a box (its text, answered with
+//                      OK). With LOG, the log of a key target (tests/programs/KeyTarget) running here:
+//                      once the attempt waits on the file, the target is brought to the front and Alt+A
+//                      pressed; typed is when a character first reached the target (-1: never).
 //   read FILE MS       opens FILE for reading as another program would, sharing it for reading only,
 //                      and holds it MS milliseconds: "read", or "refused".
 #include <windows.h>
@@ -25,6 +30,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -74,11 +81,17 @@ void DoubleClick(HWND window, int x, int y) {
     ::PostMessageA(window, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
 }
 
-// Answered once the window is not waiting for a file call either (its wait answers messages too).
+// Answered once the window is not waiting for a file call either (its wait answers messages too). Two
+// calls may follow each other with no message in between (a save, then the release of the lock): the
+// window is done only once two round trips in a row found no call running.
 void RoundTrip(HWND window) {
-  DWORD_PTR result = 0;
-  ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-  WaitFor([&] { return !::GetPropA(window, tvx::FileCallProperty); });
+  const auto until = Clock::now() + std::chrono::seconds(30);
+  for (int idle = 0; idle < 2 && Clock::now() < until;) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    idle = ::GetPropA(window, tvx::FileCallProperty) ? 0 : idle + 1;
+    WaitFor([&] { return !::GetPropA(window, tvx::FileCallProperty); });
+  }
 }
 
 long long MillisecondsSince(Clock::time_point start) {
@@ -97,7 +110,9 @@ std::string AnswerMessage(const Program& program, HWND box) {
 long long lastAnswerMs = 0;  // how long the last double-click waited for a picker or a message
 
 // Opens the picker of an upper-case row: the picker, or null with the box that came instead answered.
+// The click goes to a window that runs no file call (its timers may start one): one would drop it.
 HWND OpenPicker(const Program& program, int row, std::string& message) {
+  RoundTrip(program.main);
   ::SendMessageA(program.grid, WM_VSCROLL, SB_TOP, 0);
   const auto clicked = Clock::now();
   DoubleClick(program.grid, 21 + 20, row * 21 + 10);
@@ -112,10 +127,8 @@ HWND OpenPicker(const Program& program, int row, std::string& message) {
   return picker;
 }
 
-std::string Edit(const Program& program, int row, int code) {
-  std::string message;
-  const HWND picker = OpenPicker(program, row, message);
-  if (!picker) return message;
+// Picks the character CODE in the open picker: "saved", or the box that came instead.
+std::string Pick(const Program& program, HWND picker, int code) {
   const int symbol = code - tvx::FirstSymbol;
   DoubleClick(::GetDlgItem(picker, tvx::picker::SymbolGrid), symbol % tvx::SymbolColumns * 21 + 10,
               symbol / tvx::SymbolColumns * 21 + 10);
@@ -124,6 +137,12 @@ std::string Edit(const Program& program, int row, int code) {
   if (const HWND box = FindProcessWindow(program.processId, "#32770", true))
     return AnswerMessage(program, box);
   return "saved";
+}
+
+std::string Edit(const Program& program, int row, int code) {
+  std::string message;
+  const HWND picker = OpenPicker(program, row, message);
+  return picker ? Pick(program, picker, code) : message;
 }
 
 int UpperByte(int row) {
@@ -171,17 +190,64 @@ std::string Soak(const Program& program, int seconds, const std::vector<int>& ro
   return out.str();
 }
 
-std::string Stall(const Program& program, int row, int seconds) {
+std::string FileText(const char* name) {
+  std::ifstream in(name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The foreground right after another program showed its window may drop to the desktop a moment later: it
+// counts once it has held for a while.
+bool TakeForeground(HWND window) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    ::SetForegroundWindow(window);
+    if (!WaitFor([window] { return ::GetForegroundWindow() == window; }, 3000)) continue;
+    WaitFor([] { return false; }, 700);
+    if (::GetForegroundWindow() == window) return true;
+  }
+  return false;
+}
+
+// Whether a key target's log shows a character past `mark`.
+bool CharacterLogged(const std::string& log, std::size_t mark) {
+  std::istringstream lines(log.substr(std::min(mark, log.size())));
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("c ", 0) == 0) return true;
+  return false;
+}
+
+// Alt+A pressed and released, as the keyboard would.
+void PressAltA() {
+  const WORD keys[] = {VK_MENU, 'A', 'A', VK_MENU};
+  INPUT inputs[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = keys[i];
+    inputs[i].ki.wScan = static_cast<WORD>(::MapVirtualKeyA(keys[i], MAPVK_VK_TO_VSC));
+    inputs[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+  }
+  ::SendInput(4, inputs, sizeof(INPUT));
+}
+
+std::string Stall(const Program& program, int row, int seconds, const char* keyLog) {
+  const std::size_t logged = keyLog ? FileText(keyLog).size() : 0;
   ::SendMessageA(program.grid, WM_VSCROLL, SB_TOP, 0);
   const auto clicked = Clock::now();
   DoubleClick(program.grid, 21 + 20, row * 21 + 10);
-  long long longest = 0, answer = -1;
+  long long longest = 0, answer = -1, typed = -1;
+  bool pressed = false;
   std::string outcome = "nothing";
   while (MillisecondsSince(clicked) < seconds * 1000LL) {
     const auto sent = Clock::now();
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(program.main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
     longest = std::max(longest, MillisecondsSince(sent));
+    // The user turns to another window while the program waits, and presses the hot key there.
+    if (keyLog && !pressed && answer < 0 && ::GetPropA(program.main, tvx::FileCallProperty)) {
+      if (!TakeForeground(::FindWindowA("TavrixKeyTarget", nullptr))) return "no key target in front";
+      PressAltA();
+      pressed = true;
+    }
+    if (pressed && typed < 0 && CharacterLogged(FileText(keyLog), logged)) typed = MillisecondsSince(clicked);
     if (answer < 0) {
       if (const HWND picker = FindProcessWindow(program.processId, tvx::SelectCharacterClassName, true)) {
         answer = MillisecondsSince(clicked);
@@ -196,7 +262,8 @@ std::string Stall(const Program& program, int row, int seconds) {
     Pump();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  return "longest " + std::to_string(longest) + " answer " + std::to_string(answer) + " " + outcome;
+  return "longest " + std::to_string(longest) + " typed " + std::to_string(typed) + " answer " +
+         std::to_string(answer) + " " + outcome;
 }
 
 std::string HoldForReading(const char* name, int milliseconds) {
@@ -246,6 +313,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string message;
     result = OpenPicker(program, value, message) ? "holding" : message;
   }
+  if (command == "pick") {
+    const HWND picker = FindProcessWindow(program.processId, tvx::SelectCharacterClassName, true);
+    result = picker ? Pick(program, picker, value) : "no picker";
+  }
   if (command == "byte") result = "byte " + std::to_string(UpperByte(value));
   if (command == "box") {
     HWND box = nullptr;
@@ -254,6 +325,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     result = box ? AnswerMessage(program, box) : "nothing";
   }
   if (command == "soak" && __argc > 4) result = Soak(program, value, Rows(__argv[4]));
-  if (command == "stall" && __argc > 4) result = Stall(program, value, std::atoi(__argv[4]));
+  if (command == "stall" && __argc > 4)
+    result = Stall(program, value, std::atoi(__argv[4]), __argc > 5 ? __argv[5] : nullptr);
   return WriteResult(result);
 }
