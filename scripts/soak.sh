@@ -53,7 +53,8 @@ done
     exit
   fi
   drive "$sleeper" soak $((10 + RANDOM % (seconds - 150 + 1))) "${rows[2]}"
-  for _ in $(seq 10); do [ "$(drive "$sleeper" hold 17)" = holding ] && break; done
+  # The others edit all the time: the lock is often theirs, or their change is to be reloaded first.
+  for _ in $(seq 100); do [ "$(drive "$sleeper" hold 17)" = holding ] && break; done
   signal_tavrix "$sleeper" STOP
   sleep "$sleep_seconds"
   signal_tavrix "$sleeper" CONT
@@ -109,17 +110,17 @@ for i in "${!machines[@]}"; do
 done
 # The edit of the machine that slept: refused by the takeover notice, and then neither in force nor in the
 # file; or, where nobody took the lock over meanwhile, saved like any other.
-stops=0 takenover=0 written=0
+stops=0 takenover=0 written=0 woke_saved=0
 taken_text='Notice|Another user has taken over the Tavrix File.  Your change was not saved.'
 while IFS=$'\t' read -r _ code notice outcome after; do
   stops=$((stops + 1))
   byte=$(od -A n -t u1 -j $((1078 + 17)) -N 1 "$shared/SHARED.TVX" | tr -d ' ')
-  echo "instance 3 woke: notice '$notice', its edit of row 17 to $code then: $outcome, in force: $after, in the file: $byte"
+  echo "instance 3 woke: notice '$notice', finishing its edit of row 17 (to $code) brought: ${outcome/#saved/no box}, in force: $after, in the file: $byte"
   if [ "$notice" = "$taken_text" ]; then
     takenover=$((takenover + 1))
     [ "$after" != "byte $code" ] && [ "$byte" != "$code" ] || written=$((written + 1))
   elif [ "$notice $outcome $after" = "nothing saved byte $code" ]; then
-    saved=$((saved + 1))
+    saved=$((saved + 1)) woke_saved=$((woke_saved + 1))
     [ "$byte" = "$code" ] || missing=$((missing + 1))
   else
     notsaved=$((notsaved + 1))
@@ -134,7 +135,9 @@ echo "hangs $hangs (attempts not answered within 5 s), longest FileInUse wait $l
 echo "change count and lock: $count (saved $saved, plus up to $kills edits of the killed machine" \
   "and $stops takeovers of the stopped one)"
 # Every saved edit counted once; an edit of the killed machine may have been counted before it died, and
-# a takeover counts the change the holder taken over may have saved.
+# a takeover counts the change the holder taken over may have saved. The edit of the machine that slept is
+# refused with the notice or saved, never anything else.
 changes=${count% *}
 [ "$lost" -eq 0 ] && [ "$missing" -eq 0 ] && [ "$hangs" -eq 0 ] && [ "$written" -eq 0 ] &&
+  [ $((takenover + woke_saved)) -eq "$stops" ] &&
   [ "$changes" -ge $((1 + saved)) ] && [ "$changes" -le $((1 + saved + kills + stops)) ]
