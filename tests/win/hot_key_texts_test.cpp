@@ -13,19 +13,6 @@ namespace {
 constexpr char PausedCaption[] = "Tavrix 98 (KEY)  [Paused]";
 constexpr WORD VkM = 0x4D, ScanM = 0x32;
 
-// The UTF-16 units logged since the mark once `count` have arrived, or `timeout` has passed.
-std::string Units(const Target& target, std::size_t mark, std::size_t count,
-                  std::chrono::milliseconds timeout = 5s) {
-  std::string units;
-  WaitFor(
-      [&] {
-        units = target.Since(mark, "c");
-        return units.size() >= count * 5 - 1;
-      },
-      timeout);
-  return units;
-}
-
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t count = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;

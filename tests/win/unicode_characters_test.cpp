@@ -8,18 +8,6 @@
 namespace tvx::test {
 namespace {
 
-// The UTF-16 units logged since the mark once `count` have arrived, or five seconds have passed.
-std::string Units(const Target& target, std::size_t mark, std::size_t count) {
-  std::string units;
-  WaitFor(
-      [&] {
-        units = target.Since(mark, "c");
-        return units.size() >= count * 5 - 1;
-      },
-      5s);
-  return units;
-}
-
 TEST(UnicodeCharacters, ARemappedKeyAndHotKeysTypeCharactersBeyondTheCodePage) {
   Tables tables;
   tables.Identity();

@@ -137,6 +137,20 @@ class Target {
   HWND window_ = nullptr;
 };
 
+// The UTF-16 units the target logged since the mark ("0041 00E9"), once `count` have arrived or `timeout`
+// has passed.
+inline std::string Units(const Target& target, std::size_t mark, std::size_t count,
+                         std::chrono::milliseconds timeout = 5s) {
+  std::string units;
+  WaitFor(
+      [&] {
+        units = target.Since(mark, "c");
+        return units.size() >= count * 5 - 1;
+      },
+      timeout);
+  return units;
+}
+
 // The characters the target received since the mark, as text.
 inline std::string Typed(const Target& target, std::size_t mark) {
   std::istringstream codes(target.Since(mark, "c"));
