@@ -11,6 +11,7 @@
 #include "core/hook/TableSets.h"
 #include "core/hook/Watchdog.h"
 #include "core/keymap/CellTexts.h"
+#include "win/sys/Handles.h"
 
 namespace tvx {
 namespace {
@@ -26,27 +27,20 @@ void CALLBACK DesktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWO
 // One shared area, opened by name.
 class AreaMapping {
  public:
-  AreaMapping() = default;
-  AreaMapping(const AreaMapping&) = delete;
-  AreaMapping& operator=(const AreaMapping&) = delete;
-  ~AreaMapping() { Close(); }
-
   bool Open(const char* name, DWORD access) {
-    mapping_ = ::OpenFileMappingA(access, FALSE, name);
-    if (mapping_) view_ = ::MapViewOfFile(mapping_, access, 0, 0, AreaSize);
-    return view_ != nullptr;
+    mapping_.reset(::OpenFileMappingA(access, FALSE, name));
+    if (mapping_) view_.reset(::MapViewOfFile(mapping_.get(), access, 0, 0, AreaSize));
+    return static_cast<bool>(view_);
   }
   void Close() {
-    if (view_) ::UnmapViewOfFile(view_);
-    if (mapping_) ::CloseHandle(mapping_);
-    view_ = nullptr;
-    mapping_ = nullptr;
+    view_.reset();
+    mapping_.reset();
   }
-  std::uint8_t* bytes() const { return static_cast<std::uint8_t*>(view_); }
+  std::uint8_t* bytes() const { return static_cast<std::uint8_t*>(view_.get()); }
 
  private:
-  HANDLE mapping_ = nullptr;
-  void* view_ = nullptr;
+  UniqueHandle mapping_;
+  MappedView view_;
 };
 
 void FillLayout(KeyLayout& layout, std::uintptr_t id) {
@@ -93,16 +87,16 @@ class HookLibrary {
     paused_ = false;
     state_.capsLock = CapsLockOn();
     quit_ = false;
-    ready_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ready_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     // The thread holds the library loaded until it has ended, whenever the program unloads it.
     HMODULE self = nullptr;
     if (ready_ && ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                                        reinterpret_cast<LPCSTR>(&__ImageBase), &self)) {
-      thread_ = ::CreateThread(nullptr, 0, &HookLibrary::ThreadProc, this, 0, &threadId_);
+      thread_.reset(::CreateThread(nullptr, 0, &HookLibrary::ThreadProc, this, 0, &threadId_));
       if (!thread_) ::FreeLibrary(self);
     }
     // A start that failed or took too long is undone: no thread stays behind to hook later.
-    if (!thread_ || ::WaitForSingleObject(ready_, StartTimeout) != WAIT_OBJECT_0 || !Handle()) {
+    if (!thread_ || ::WaitForSingleObject(ready_.get(), StartTimeout) != WAIT_OBJECT_0 || !Handle()) {
       Stop();
       return 0;
     }
@@ -113,11 +107,10 @@ class HookLibrary {
     if (thread_) {
       quit_ = true;
       ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-      ::WaitForSingleObject(thread_, INFINITE);
-      ::CloseHandle(thread_);
+      ::WaitForSingleObject(thread_.get(), INFINITE);
     }
-    if (ready_) ::CloseHandle(ready_);
-    thread_ = ready_ = nullptr;
+    thread_.reset();
+    ready_.reset();
     hotKeys_.Close();
     remap_.Close();
   }
@@ -196,19 +189,19 @@ class HookLibrary {
     Install();
     if (!Handle() || quit_) {
       Uninstall();
-      ::SetEvent(ready_);
+      ::SetEvent(ready_.get());
       return 0;
     }
     // Keyboard input reaches this window as raw input whether or not the hook still runs.
-    HWND input = ::CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   reinterpret_cast<HINSTANCE>(&__ImageBase), nullptr);
-    RAWINPUTDEVICE keyboard{1, 6, RIDEV_INPUTSINK, input};
+    UniqueWindow input(::CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                         reinterpret_cast<HINSTANCE>(&__ImageBase), nullptr));
+    RAWINPUTDEVICE keyboard{1, 6, RIDEV_INPUTSINK, input.get()};
     if (input) ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
-    input_ = input;
+    input_ = input.get();
     HWINEVENTHOOK desktop = ::SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH, nullptr,
                                               DesktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT);
     const UINT_PTR timer = ::SetTimer(nullptr, 0, WatchdogPeriod, nullptr);
-    ::SetEvent(ready_);
+    ::SetEvent(ready_.get());
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
       if (msg.message == WM_INPUT) watchdog_.KeyboardInput(::GetTickCount());
       if (msg.message == WM_TIMER && !msg.hwnd) CheckHook();
@@ -222,7 +215,6 @@ class HookLibrary {
     if (input) {
       keyboard = {1, 6, RIDEV_REMOVE, nullptr};
       ::RegisterRawInputDevices(&keyboard, 1, sizeof keyboard);
-      ::DestroyWindow(input);
     }
     return 0;
   }
@@ -317,8 +309,8 @@ class HookLibrary {
   std::atomic<bool> paused_{false};
   std::atomic<const TableSets*> sets_{nullptr};  // the program's; none: the areas for every window
   std::atomic<HWND> input_{nullptr};             // the hook thread's window, for the round trip
-  HANDLE thread_ = nullptr;
-  HANDLE ready_ = nullptr;
+  UniqueHandle thread_;
+  UniqueHandle ready_;
   DWORD threadId_ = 0;
 };
 

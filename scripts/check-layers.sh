@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Keeps the source folders in their layers, from the #include lines alone:
 #   core/*                  the portable core (no <windows.h>)
-#   hook, win/sys           the hook library; handles, late binding, DPI and system errors
-#   win/ui                  the window base, the form builder, the grid
+#   win/sys                 handles, late binding, DPI and system errors
+#   hook, win/ui            the hook library; the window base, the form builder, the grid
 #   win/keymap, win/files, win/shell, win/settings
 #                           the features: each knows the layers below it, never another feature
 #   win/app, tools          the program that composes the features; the report tool
@@ -15,8 +15,8 @@ cd "$(dirname "$0")/.."
 rank() {
   case $1 in
     core/*) echo 0 ;;
-    hook | win/sys) echo 1 ;;
-    win/ui) echo 2 ;;
+    win/sys) echo 1 ;;
+    hook | win/ui) echo 2 ;;
     win/keymap | win/files | win/shell | win/settings) echo 3 ;;
     win/app | tools) echo 4 ;;
     *) echo 9 ;;

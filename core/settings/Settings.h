@@ -1,6 +1,7 @@
 #pragma once
 // The user's lasting choices and the settings file they live in ("TAVRIX.INI": sections "Misc" and
-// "Network"). The file is reached one key at a time through a profile store, so the core stays portable.
+// "Network" here, "Applications" in core/settings/Applications.h). The file is reached one key at a time
+// through a profile store, so the core stays portable.
 
 #include <array>
 #include <cstddef>

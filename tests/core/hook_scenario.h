@@ -6,9 +6,10 @@
 
 #include <cctype>
 #include <cstdio>
-#include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/hook/KeyDecision.h"
@@ -47,34 +48,61 @@ struct Key {
   bool extended;
 };
 
-inline const std::map<std::string, Key>& KeyNames() {
-  static const std::map<std::string, Key> names = {
-      {"lctrl", {0xA2, 0x1D, false}},      {"rctrl", {0xA3, 0x1D, true}},
-      {"lalt", {0xA4, 0x38, false}},       {"ralt", {0xA5, 0x38, true}},
-      {"lshift", {0xA0, 0x2A, false}},     {"rshift", {0xA1, 0x36, false}},
-      {"lwin", {0x5B, 0x5B, true}},        {"caps", {0x14, 0x3A, false}},
-      {"home", {0x24, 0x47, true}},        {"del", {0x2E, 0x53, true}},
-      {"f1", {0x70, 0x3B, false}},         {"f6", {0x76, 0x40, false}},
-      {"enter", {0x0D, 0x1C, false}},      {"semi", {0xBA, 0x27, false}},
-      {"comma", {0xBC, 0x33, false}},      {"space", {0x20, 0x39, false}},
-      {"tab", {0x09, 0x0F, false}},        {"packet", {0xE7, 0, false}},  // a character injected as such
+// Letters and digits go by themselves ("a", "7"), other keys by these names. A code with two names
+// prints as the first.
+inline const std::vector<std::pair<std::string, Key>>& KeyNames() {
+  static const std::vector<std::pair<std::string, Key>> names = {
+      {"lctrl", {0xA2, 0x1D, false}},
+      {"rctrl", {0xA3, 0x1D, true}},
+      {"lalt", {0xA4, 0x38, false}},
+      {"ralt", {0xA5, 0x38, true}},
+      {"lshift", {0xA0, 0x2A, false}},
+      {"rshift", {0xA1, 0x36, false}},
+      {"lwin", {0x5B, 0x5B, true}},
+      {"caps", {0x14, 0x3A, false}},
+      {"home", {0x24, 0x47, true}},
+      {"del", {0x2E, 0x53, true}},
+      {"f1", {0x70, 0x3B, false}},
+      {"f6", {0x76, 0x40, false}},
+      {"enter", {0x0D, 0x1C, false}},
+      {"semi", {0xBA, 0x27, false}},
+      {"comma", {0xBC, 0x33, false}},
+      {"space", {0x20, 0x39, false}},
+      {"tab", {0x09, 0x0F, false}},
+      {"packet", {0xE7, 0, false}},         // a character injected as such
       {"bare", {0x4C, 0, false}},           // L from an injector that sends no scan code
       {"altgrctrl", {0xA2, 0x21D, false}},  // what Windows adds in front of AltGr
       {"ctrl", {0x11, 0x1D, false}},        // generic codes, as some injectors send them
       {"alt", {0x12, 0x38, false}},
       {"scroll", {0x91, 0x46, false}},  // Scroll Lock, with Ctrl and Alt the library's pause key
+      {"rwin", {0x5C, 0x5C, true}},
+      {"mask", {0xE8, 0x55, false}},  // what the library taps so that a released Alt or Win opens nothing
   };
   return names;
 }
 
 inline Key KeyNamed(const std::string& name) {
   if (name.size() == 1) return {static_cast<std::uint8_t>(std::toupper(name[0])), 0x1E, false};
-  return KeyNames().at(name);
+  for (const auto& [known, key] : KeyNames())
+    if (known == name) return key;
+  throw std::out_of_range("no key named " + name);
 }
 
-// Output of one event: "pass" or "swallow", then injected keys (hex virtual key, 'c' for a character or
-// U+XXXX for one beyond ASCII, v down, ^ up), "post WWWW/row" for a hot key reported to the main window,
-// with "char U+XXXX" for a character beyond the record, and "toggle" for the pause turned over.
+// The name a virtual key is written with; hexadecimal for a key the notation has no name for.
+inline std::string KeyName(std::uint8_t vk) {
+  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))
+    return std::string(1, static_cast<char>(std::tolower(vk)));
+  for (const auto& [name, key] : KeyNames())
+    if (key.vk == vk) return name;
+  char hex[3];
+  std::snprintf(hex, sizeof hex, "%02X", vk);
+  return hex;
+}
+
+// Output of one event: "pass" or "swallow", then injected keys, written as the events are ("+lalt" down,
+// "-lalt" up), and injected characters ('c' or U+XXXX for one beyond ASCII, v down, ^ up), "post WWWW/row"
+// for a hot key reported to the main window, with "char U+XXXX" for a character beyond the record, and
+// "toggle" for the pause turned over.
 inline std::string Describe(const KeyOutput& out, bool withAction = false) {
   std::string text = out.suppress ? "swallow" : "pass";
   char part[32];
@@ -85,7 +113,7 @@ inline std::string Describe(const KeyOutput& out, bool withAction = false) {
           ? std::snprintf(part, sizeof part, " '%c'%c", static_cast<char>(key.scan), key.up ? '^' : 'v')
           : std::snprintf(part, sizeof part, " U+%04X%c", key.scan, key.up ? '^' : 'v');
     else
-      std::snprintf(part, sizeof part, " %02X%c", key.vk, key.up ? '^' : 'v');
+      std::snprintf(part, sizeof part, " %c%s", key.up ? '-' : '+', KeyName(key.vk).c_str());
     text += part;
   }
   if (out.post) {
@@ -192,8 +220,9 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
     const KeyEvent event{key.vk, key.scan, token[0] == '-', key.extended, ours};
     if (!ours) session.userHolds[vk] = !event.up;
     session.system.keyDown = event.up && session.systemDown[vk];
-    const KeyOutput out =
-        session.Decide(event, layout, sets ? TablesOfSet(*sets, SetOfWindow(*sets, session.system.foreground)) : tables.views);
+    const KeyOutput out = session.Decide(
+        event, layout,
+        sets ? TablesOfSet(*sets, SetOfWindow(*sets, session.system.foreground)) : tables.views);
     if (!out.suppress && !ours) session.Deliver(vk, event.up);  // the program's own keys are its matter
     for (int i = 0; i < out.injectedCount; ++i) {
       EXPECT_NE(out.injected[i].scan, 0) << "injected without a scan code";
@@ -204,7 +233,7 @@ inline std::string Play(Session& session, const Tables& tables, const std::strin
   }
   for (int vk = 0; vk < 256; ++vk)
     EXPECT_FALSE(session.systemDown[vk] && !session.userHolds[vk])
-        << std::hex << vk << " stays down after " << events;
+        << KeyName(static_cast<std::uint8_t>(vk)) << " stays down after " << events;
   return result;
 }
 

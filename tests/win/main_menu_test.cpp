@@ -114,7 +114,7 @@ class InProcessFullBrowseOnly : public InProcessMainWin {
   std::vector<ShortString> Arguments() const override { return {"/ba", "/T"}; }
 };
 
-TEST_F(InProcessFullBrowseOnly, DisablesTheTwelveItemsAndTheTrayIsOn) {
+TEST_F(InProcessFullBrowseOnly, DisablesEightItemsKeepsFourAndTheTrayIsOn) {
   EXPECT_TRUE(FullBrowseOnly);
   EXPECT_FALSE(BrowseOnly);
   for (int id : {int{IdNewFile1}, int{IdOpenFile1}, int{IdMenuOutput}, IdMenuLastFile1 + 1,

@@ -21,7 +21,9 @@ void TMainWin::ProcessParam(const ShortString& param) {
       FullBrowseOnly = true;
       break;
     case OptionKind::File:
-      // A file that cannot be read leaves the current one current: the next edit must not overwrite it.
+      // Read before it becomes current: a missing file is passed over in silence; one that cannot be read
+      // (too short, or still held for writing by another program after a second) is reported and leaves
+      // the current one current, so that the next edit does not save other tables over it.
       if (const std::optional<TavrixRead> read = ReadToBecomeCurrent(option.fileName, true)) {
         PutInForce(*read, option.fileName);
         Settings.CurrentFile = option.fileName;
