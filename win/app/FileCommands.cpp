@@ -1,6 +1,6 @@
 // The File menu: New, Open and the recent files. Each makes another mapping file current; the current
 // file never has unsaved changes (every edit is saved at once), so switching never asks about saving.
-#include <algorithm>
+// And Options > Network: how the current file is shared with other instances.
 #include <optional>
 
 #include "core/app/FileCaption.h"
@@ -25,7 +25,7 @@ void TMainWin::DoNew() {
   if (!chosen) return;
   const ShortString oldName = Settings.CurrentFile;
   Settings.CurrentFile = *chosen;
-  if (Settings.NetworkMode) AttachSyncFile();
+  if (Settings.NetworkMode) network_.AttachSyncFile();
   SetCaption(Settings.CurrentFile);
   DoLastFiles(oldName, Settings.CurrentFile);
   appMappings_->HandOver();
@@ -84,31 +84,18 @@ void TMainWin::OpenSaveFile(ShortString fileName) {
   SetCaption(fileName);
   DoLastFiles(oldName, fileName);
   CurrentFileChanged();
-  if (Settings.NetworkMode) AttachSyncFile();
+  if (Settings.NetworkMode) network_.AttachSyncFile();
   UpdateGrid();
 }
-
-void TMainWin::MenuLastFileClick(int number) { OpenSaveFile(Settings.LastFile[number - 1]); }
 
 void TMainWin::DoLastFiles(const ShortString& oldName, const ShortString& newName) {
   UpdateRecentFiles(Settings.LastFile, oldName, newName);
   SetMenuLastFiles();
 }
 
-// Win32 menus cannot hide an item, so the items of the filled entries and their separator are put back
-// after "E&xit" each time.
-void TMainWin::SetMenuLastFiles() {
-  const HMENU file = ::GetSubMenu(menu_, 0);
-  ::DeleteMenu(file, IdMenuExitSep, MF_BYCOMMAND);
-  for (int i = 0; i < 5; ++i) ::DeleteMenu(file, IdMenuLastFile1 + i, MF_BYCOMMAND);
-  const auto& list = Settings.LastFile;
-  if (std::all_of(list.begin(), list.end(), [](const ShortString& name) { return name.empty(); })) return;
-  ::AppendMenuA(file, MF_SEPARATOR, IdMenuExitSep, nullptr);
-  for (int i = 0; i < 5; ++i) {
-    if (list[i].empty()) continue;
-    ::AppendMenuA(file, MF_STRING, static_cast<UINT_PTR>(IdMenuLastFile1 + i),
-                  RecentFileCaption(i + 1, list[i]).c_str());
-  }
+void TMainWin::MenuNetworkClick() {
+  network_.MenuNetworkClick(Dialog(&DialogShowingFlags::NetworkConsiderationsShowing));
+  SaveSettings();
 }
 
 void TMainWin::SetCaption(const ShortString& fileName) {

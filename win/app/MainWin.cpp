@@ -113,18 +113,12 @@ void TMainWin::FormCreate() {
         ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
       },
       [this] {
-        if (Settings.NetworkMode) AttachSyncFile();
+        if (Settings.NetworkMode) network_.AttachSyncFile();
       },
       [this] { network_.Start(); },
-      [this] { ApplyBrowseOnlyRestrictions(); },
-      [this] { GreyWhatTheLibraryLacks(); },
+      [this] { GreyRefusedCommands(); },
   };
   for (const auto& step : steps) Reported(step);
-}
-
-// Each argument on its own: a file that cannot be read must not cost the options after it.
-void TMainWin::ApplyCommandLine() {
-  for (const ShortString& argument : arguments_) Reported([&] { ProcessParam(argument); });
 }
 
 void TMainWin::CreateSharedObjects() {
@@ -262,25 +256,6 @@ void TMainWin::OpenCurrentFile() {
   SaveTavrix(Settings.CurrentFile);
 }
 
-// The keyboard works on the grids: the focus comes back to where it was when the window is activated
-// again, and to the page's first grid when that control is gone from view.
-HWND TMainWin::FirstGrid() const { return Control(Settings.Remap ? IdUpperGrid : IdNewGrid); }
-
-void TMainWin::FocusFirstGrid() {
-  focus_ = FirstGrid();
-  ::SetFocus(focus_);
-}
-
-void TMainWin::RememberFocus() {
-  const HWND focus = ::GetFocus();
-  if (focus && ::IsChild(hwnd(), focus)) focus_ = focus;
-}
-
-void TMainWin::RestoreFocus() {
-  if (!focus_ || !::IsWindowVisible(focus_) || !::IsWindowEnabled(focus_)) focus_ = FirstGrid();
-  ::SetFocus(focus_);
-}
-
 LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case KeyActionMessage:
@@ -302,14 +277,20 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ReportedOnce(reportShowing_[message], [&] { TraceCodeMsg(wParam, lParam); });
       return 0;
     case PauseChangedMessage:
-      PauseChangedMsg(wParam);
+      // The library's key turned its pause over, or another program asks for a state: either way the
+      // library and what the window shows agree.
+      SetPaused(wParam != 0);
       return 0;
     case AppMappingNoticeMessage:
       AppMappingNoticeMsg();
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));
+      if ((HIWORD(wParam) == BN_CLICKED || lParam == 0) && !PageClick(LOWORD(wParam)))
+        Command(LOWORD(wParam));
       return 0;
+    case WM_INITMENUPOPUP:
+      ShowCheckMarks();
+      break;
     case WM_TIMER:
       network_.TimerTick(wParam);
       return 0;
