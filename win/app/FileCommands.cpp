@@ -7,15 +7,8 @@
 #include "core/files/RecentFiles.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
-#include "win/sys/SystemError.h"
 
 namespace tvx {
-namespace {
-
-void ShowError(HWND owner, const char* text) { ::MessageBoxA(owner, text, "Error", MB_OK); }
-
-}  // namespace
-
 void TMainWin::DoOpen() {
   if (const std::optional<ShortString> chosen = ChooseTavrixFile(MyOpenDialog)) OpenSaveFile(*chosen);
 }
@@ -40,36 +33,10 @@ void TMainWin::DoNew() {
 std::optional<ShortString> TMainWin::ChooseTavrixFile(TFileDialog& dialog) {
   const std::optional<ShortString> chosen = dialog.Execute(hwnd());
   if (chosen && !HasTavrixExtension(*chosen)) {
-    ShowError(hwnd(), "Invalid file type selected.");
+    ::MessageBoxA(hwnd(), "Invalid file type selected.", "Error", MB_OK);
     return std::nullopt;
   }
   return chosen;
-}
-
-// Open, a recent file and "/F" read the file before anything else: one that cannot be read changes
-// nothing (its tables would otherwise be those of the file left, and the next edit would save them over
-// it). A short file raises its I/O error.
-std::optional<TavrixRead> TMainWin::ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently) {
-  struct Answer {
-    TavrixRead read;
-    bool exists;
-  };
-  const auto answer = calls_.Run<Answer>(hwnd(), [fileName](TFileCalls::Parts& parts) {
-    const TavrixRead read = ReadTavrixFile(parts.files, parts.clock, fileName);
-    return Answer{read, read.record || parts.files.Exists(fileName.str())};
-  });
-  if (!answer) {
-    ShowError(hwnd(), SystemErrorText(ERROR_TIMEOUT).c_str());
-    return std::nullopt;
-  }
-  const TavrixRead& read = answer->read;
-  if (read.record) return read;
-  // Missing: no such file, folder or name at all (an empty "/F").
-  if (read.refusal != FileNotFound && answer->exists)
-    ShowError(hwnd(), SystemErrorText(read.refusal).c_str());
-  else if (!missingSilently)
-    ShowError(hwnd(), "File does not exist.");
-  return std::nullopt;
 }
 
 // Taken by value: the name is a copy of a list entry that DoLastFiles is about to move.

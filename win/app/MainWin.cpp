@@ -6,8 +6,6 @@
 #include <stdexcept>
 
 #include "core/app/FileCaption.h"
-#include "core/files/MappingExtension.h"
-#include "core/files/MappingFile.h"
 #include "hook/TavrixHook.h"
 #include "win/app/Program.h"
 #include "win/files/Win32FileAccess.h"
@@ -208,52 +206,6 @@ void TMainWin::LoadSettings() {
 
 void TMainWin::SaveSettings() {
   if (settingsStore_) tvx::SaveSettings(Settings, *settingsStore_);
-}
-
-// Nothing reaches the areas until the whole file has been read, and only this thread writes them.
-bool TMainWin::LoadTavrix(const ShortString& fileName) {
-  const auto read = calls_.Run<TavrixRead>(hwnd(), [fileName](TFileCalls::Parts& parts) {
-    return ReadTavrixFile(parts.files, parts.clock, fileName);
-  });
-  if (!read) return false;
-  if (read->record) PutInForce(*read, fileName);
-  CurrentFileChanged();
-  return true;
-}
-
-void TMainWin::PutInForce(const TavrixRead& read, const ShortString& fileName) {
-  const ExtensionRead extension = ReadExtension(*read.record, read.after);
-  RecordToAreas(*read.record, HotKeys(), Remaps());
-  characters_.SetAll(extension.characters);
-  if (const std::string notice = extensionReports_.NoticeFor(fileName.str(), extension); !notice.empty())
-    ::MessageBoxA(hwnd(), notice.c_str(), "Notice", MB_OK);
-}
-
-bool TMainWin::SaveTavrix(const ShortString& fileName) {
-  const std::string name = fileName.str();
-  const std::vector<std::uint8_t> bytes = CurrentFileBytes();
-  return calls_
-      .Run<bool>(hwnd(),
-                 [name, bytes](TFileCalls::Parts& parts) { return SaveRecord(parts.files, name, bytes); })
-      .value_or(false);
-}
-
-void TMainWin::InitTavrix() {
-  tvx::InitTavrix(HotKeys(), Remaps());
-  characters_ = {};
-}
-
-// Start-up: the current file, or the default tables written to it when it does not exist.
-void TMainWin::OpenCurrentFile() {
-  const std::string name = Settings.CurrentFile.str();
-  const std::optional<bool> exists =
-      calls_.Run<bool>(hwnd(), [name](TFileCalls::Parts& parts) { return parts.files.Exists(name); });
-  if (exists.value_or(true)) {
-    LoadTavrix(Settings.CurrentFile);
-    return;
-  }
-  InitTavrix();
-  SaveTavrix(Settings.CurrentFile);
 }
 
 LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -146,7 +146,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void LoadSettings();
   void SaveSettings() override;
 
-  // Mapping file (MainWin.cpp, FileCommands.cpp).
+  // The current mapping file (CurrentFile.cpp).
   // Each on the file worker. False when the file did not answer in time (a load of a file that cannot be
   // opened keeps the tables, and is true).
   bool LoadTavrix(const ShortString& fileName);
@@ -159,6 +159,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   // The tables of a file about to become current; nothing, the user told, when it cannot be read (a
   // missing file told unless `missingSilently`).
   std::optional<TavrixRead> ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently);
+  // What New and Open share, and the caption that names the current file (FileCommands.cpp).
   std::optional<ShortString> ChooseTavrixFile(TFileDialog& dialog);
   void SetCaption(const ShortString& fileName);
 
