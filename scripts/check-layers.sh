@@ -8,6 +8,7 @@
 #   win/app, tools          the program that composes the features; the report tool
 # A folder includes its own files and the layers below its own; core folders may include each other, but
 # no two folders anywhere may include each other, directly or round a longer cycle.
+# And a menu item's check mark is set in the command table's code alone.
 # Prints each breach and exits 1; silent and 0 when the layers hold.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,6 +47,14 @@ done <<<"$edges"
 
 if git grep -n -E '#include <windows\.h>' -- core >/dev/null; then
   git grep -n -E '#include <windows\.h>' -- core | sed 's/$/: the core is portable/'
+  status=1
+fi
+
+# A menu item's check mark follows the state its row of the command table names, and only that table's
+# code sets it.
+if git grep -n -w CheckMenuItem -- core hook win tools ':!win/app/Commands.cpp' >/dev/null; then
+  git grep -n -w CheckMenuItem -- core hook win tools ':!win/app/Commands.cpp' |
+    sed 's/$/: a check mark is set by the command table (win\/app\/Commands.cpp) alone/'
   status=1
 fi
 

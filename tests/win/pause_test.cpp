@@ -179,7 +179,8 @@ TEST_F(InProcessPause, UnderFullBrowseOnlyTheKeyStillPauses) {
   EXPECT_FALSE(Paused);
   ::SendMessageA(mainWin_.hwnd(), PauseChangedMessage, 1, 0);  // the key, in the library, paused
   ExpectShown(true, browsing + "  [Paused]");
-  mainWin_.FormShow();  // sets the caption anew, as every file command does
+  // Shown again: sets the caption anew, as every file command does.
+  ::SendMessageA(mainWin_.hwnd(), WM_SHOWWINDOW, TRUE, 0);
   EXPECT_EQ(WindowText(mainWin_.hwnd()), browsing + "  [Paused]");
   ::SendMessageA(mainWin_.hwnd(), PauseChangedMessage, 0, 0);  // the key, in the library, resumed
   ExpectShown(false, browsing);

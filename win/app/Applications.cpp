@@ -16,8 +16,6 @@ void TMainWin::StartAppMappings() {
   CurrentFileChanged();
 }
 
-bool TMainWin::OffersCharacters() const { return HookSetTables() != nullptr; }
-
 void TMainWin::CurrentFileChanged() {
   if (settingsStore_) NoteCurrentFile(apps_, *settingsStore_, Settings.CurrentFile);
   appMappings_->Configure(apps_, Settings.CurrentFile);

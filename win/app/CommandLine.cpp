@@ -6,6 +6,10 @@
 
 namespace tvx {
 
+void TMainWin::ApplyCommandLine() {
+  for (const ShortString& argument : arguments_) Reported([&] { ProcessParam(argument); });
+}
+
 void TMainWin::ProcessParam(const ShortString& param) {
   const CommandOption option = ReadOption(param);
   switch (option.kind) {
@@ -37,8 +41,7 @@ void TMainWin::ProcessParam(const ShortString& param) {
       break;
     case OptionKind::Tray:
       Settings.UseTray = true;
-      TaskIcon1.Show(true);
-      ::CheckMenuItem(menu_, IdMenuSysTray, MF_CHECKED);
+      ShowTrayIcon(true);
       break;
   }
 }

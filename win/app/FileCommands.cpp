@@ -1,21 +1,14 @@
 // The File menu: New, Open and the recent files. Each makes another mapping file current; the current
 // file never has unsaved changes (every edit is saved at once), so switching never asks about saving.
-#include <algorithm>
+// And Options > Network: how the current file is shared with other instances.
 #include <optional>
 
 #include "core/app/FileCaption.h"
 #include "core/files/RecentFiles.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
-#include "win/sys/SystemError.h"
 
 namespace tvx {
-namespace {
-
-void ShowError(HWND owner, const char* text) { ::MessageBoxA(owner, text, "Error", MB_OK); }
-
-}  // namespace
-
 void TMainWin::DoOpen() {
   if (const std::optional<ShortString> chosen = ChooseTavrixFile(MyOpenDialog)) OpenSaveFile(*chosen);
 }
@@ -25,7 +18,7 @@ void TMainWin::DoNew() {
   if (!chosen) return;
   const ShortString oldName = Settings.CurrentFile;
   Settings.CurrentFile = *chosen;
-  if (Settings.NetworkMode) AttachSyncFile();
+  if (Settings.NetworkMode) network_.AttachSyncFile();
   SetCaption(Settings.CurrentFile);
   DoLastFiles(oldName, Settings.CurrentFile);
   appMappings_->HandOver();
@@ -40,36 +33,10 @@ void TMainWin::DoNew() {
 std::optional<ShortString> TMainWin::ChooseTavrixFile(TFileDialog& dialog) {
   const std::optional<ShortString> chosen = dialog.Execute(hwnd());
   if (chosen && !HasTavrixExtension(*chosen)) {
-    ShowError(hwnd(), "Invalid file type selected.");
+    ::MessageBoxA(hwnd(), "Invalid file type selected.", "Error", MB_OK);
     return std::nullopt;
   }
   return chosen;
-}
-
-// Open, a recent file and "/F" read the file before anything else: one that cannot be read changes
-// nothing (its tables would otherwise be those of the file left, and the next edit would save them over
-// it). A short file raises its I/O error.
-std::optional<TavrixRead> TMainWin::ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently) {
-  struct Answer {
-    TavrixRead read;
-    bool exists;
-  };
-  const auto answer = calls_.Run<Answer>(hwnd(), [fileName](TFileCalls::Parts& parts) {
-    const TavrixRead read = ReadTavrixFile(parts.files, parts.clock, fileName);
-    return Answer{read, read.record || parts.files.Exists(fileName.str())};
-  });
-  if (!answer) {
-    ShowError(hwnd(), SystemErrorText(ERROR_TIMEOUT).c_str());
-    return std::nullopt;
-  }
-  const TavrixRead& read = answer->read;
-  if (read.record) return read;
-  // Missing: no such file, folder or name at all (an empty "/F").
-  if (read.refusal != FileNotFound && answer->exists)
-    ShowError(hwnd(), SystemErrorText(read.refusal).c_str());
-  else if (!missingSilently)
-    ShowError(hwnd(), "File does not exist.");
-  return std::nullopt;
 }
 
 // Taken by value: the name is a copy of a list entry that DoLastFiles is about to move.
@@ -84,31 +51,18 @@ void TMainWin::OpenSaveFile(ShortString fileName) {
   SetCaption(fileName);
   DoLastFiles(oldName, fileName);
   CurrentFileChanged();
-  if (Settings.NetworkMode) AttachSyncFile();
+  if (Settings.NetworkMode) network_.AttachSyncFile();
   UpdateGrid();
 }
-
-void TMainWin::MenuLastFileClick(int number) { OpenSaveFile(Settings.LastFile[number - 1]); }
 
 void TMainWin::DoLastFiles(const ShortString& oldName, const ShortString& newName) {
   UpdateRecentFiles(Settings.LastFile, oldName, newName);
   SetMenuLastFiles();
 }
 
-// Win32 menus cannot hide an item, so the items of the filled entries and their separator are put back
-// after "E&xit" each time.
-void TMainWin::SetMenuLastFiles() {
-  const HMENU file = ::GetSubMenu(menu_, 0);
-  ::DeleteMenu(file, IdMenuExitSep, MF_BYCOMMAND);
-  for (int i = 0; i < 5; ++i) ::DeleteMenu(file, IdMenuLastFile1 + i, MF_BYCOMMAND);
-  const auto& list = Settings.LastFile;
-  if (std::all_of(list.begin(), list.end(), [](const ShortString& name) { return name.empty(); })) return;
-  ::AppendMenuA(file, MF_SEPARATOR, IdMenuExitSep, nullptr);
-  for (int i = 0; i < 5; ++i) {
-    if (list[i].empty()) continue;
-    ::AppendMenuA(file, MF_STRING, static_cast<UINT_PTR>(IdMenuLastFile1 + i),
-                  RecentFileCaption(i + 1, list[i]).c_str());
-  }
+void TMainWin::MenuNetworkClick() {
+  network_.MenuNetworkClick(Dialog(&DialogShowingFlags::NetworkConsiderationsShowing));
+  SaveSettings();
 }
 
 void TMainWin::SetCaption(const ShortString& fileName) {

@@ -6,8 +6,6 @@
 #include <stdexcept>
 
 #include "core/app/FileCaption.h"
-#include "core/files/MappingExtension.h"
-#include "core/files/MappingFile.h"
 #include "hook/TavrixHook.h"
 #include "win/app/Program.h"
 #include "win/files/Win32FileAccess.h"
@@ -113,18 +111,12 @@ void TMainWin::FormCreate() {
         ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
       },
       [this] {
-        if (Settings.NetworkMode) AttachSyncFile();
+        if (Settings.NetworkMode) network_.AttachSyncFile();
       },
       [this] { network_.Start(); },
-      [this] { ApplyBrowseOnlyRestrictions(); },
-      [this] { GreyWhatTheLibraryLacks(); },
+      [this] { GreyRefusedCommands(); },
   };
   for (const auto& step : steps) Reported(step);
-}
-
-// Each argument on its own: a file that cannot be read must not cost the options after it.
-void TMainWin::ApplyCommandLine() {
-  for (const ShortString& argument : arguments_) Reported([&] { ProcessParam(argument); });
 }
 
 void TMainWin::CreateSharedObjects() {
@@ -216,71 +208,6 @@ void TMainWin::SaveSettings() {
   if (settingsStore_) tvx::SaveSettings(Settings, *settingsStore_);
 }
 
-// Nothing reaches the areas until the whole file has been read, and only this thread writes them.
-bool TMainWin::LoadTavrix(const ShortString& fileName) {
-  const auto read = calls_.Run<TavrixRead>(hwnd(), [fileName](TFileCalls::Parts& parts) {
-    return ReadTavrixFile(parts.files, parts.clock, fileName);
-  });
-  if (!read) return false;
-  if (read->record) PutInForce(*read, fileName);
-  CurrentFileChanged();
-  return true;
-}
-
-void TMainWin::PutInForce(const TavrixRead& read, const ShortString& fileName) {
-  const ExtensionRead extension = ReadExtension(*read.record, read.after);
-  RecordToAreas(*read.record, HotKeys(), Remaps());
-  characters_.SetAll(extension.characters);
-  if (const std::string notice = extensionReports_.NoticeFor(fileName.str(), extension); !notice.empty())
-    ::MessageBoxA(hwnd(), notice.c_str(), "Notice", MB_OK);
-}
-
-bool TMainWin::SaveTavrix(const ShortString& fileName) {
-  const std::string name = fileName.str();
-  const std::vector<std::uint8_t> bytes = CurrentFileBytes();
-  return calls_
-      .Run<bool>(hwnd(),
-                 [name, bytes](TFileCalls::Parts& parts) { return SaveRecord(parts.files, name, bytes); })
-      .value_or(false);
-}
-
-void TMainWin::InitTavrix() {
-  tvx::InitTavrix(HotKeys(), Remaps());
-  characters_ = {};
-}
-
-// Start-up: the current file, or the default tables written to it when it does not exist.
-void TMainWin::OpenCurrentFile() {
-  const std::string name = Settings.CurrentFile.str();
-  const std::optional<bool> exists =
-      calls_.Run<bool>(hwnd(), [name](TFileCalls::Parts& parts) { return parts.files.Exists(name); });
-  if (exists.value_or(true)) {
-    LoadTavrix(Settings.CurrentFile);
-    return;
-  }
-  InitTavrix();
-  SaveTavrix(Settings.CurrentFile);
-}
-
-// The keyboard works on the grids: the focus comes back to where it was when the window is activated
-// again, and to the page's first grid when that control is gone from view.
-HWND TMainWin::FirstGrid() const { return Control(Settings.Remap ? IdUpperGrid : IdNewGrid); }
-
-void TMainWin::FocusFirstGrid() {
-  focus_ = FirstGrid();
-  ::SetFocus(focus_);
-}
-
-void TMainWin::RememberFocus() {
-  const HWND focus = ::GetFocus();
-  if (focus && ::IsChild(hwnd(), focus)) focus_ = focus;
-}
-
-void TMainWin::RestoreFocus() {
-  if (!focus_ || !::IsWindowVisible(focus_) || !::IsWindowEnabled(focus_)) focus_ = FirstGrid();
-  ::SetFocus(focus_);
-}
-
 LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case KeyActionMessage:
@@ -302,14 +229,20 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ReportedOnce(reportShowing_[message], [&] { TraceCodeMsg(wParam, lParam); });
       return 0;
     case PauseChangedMessage:
-      PauseChangedMsg(wParam);
+      // The library's key turned its pause over, or another program asks for a state: either way the
+      // library and what the window shows agree.
+      SetPaused(wParam != 0);
       return 0;
     case AppMappingNoticeMessage:
       AppMappingNoticeMsg();
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED || lParam == 0) Command(LOWORD(wParam));
+      if ((HIWORD(wParam) == BN_CLICKED || lParam == 0) && !PageClick(LOWORD(wParam)))
+        Command(LOWORD(wParam));
       return 0;
+    case WM_INITMENUPOPUP:
+      ShowCheckMarks();
+      break;
     case WM_TIMER:
       network_.TimerTick(wParam);
       return 0;

@@ -1,7 +1,8 @@
 #pragma once
 // TMainWin: the main window, from creation to close. It owns the parts of the program (the editor pages,
-// network mode, the tray icon, the printout, the per-application worker) and wires them; its handlers keep
-// the names users of the program know, most of them short calls into those parts.
+// network mode, the tray icon, the printout, the per-application worker) and wires them. Its public side
+// is the menu commands, which the command table runs; the start-up, the messages and what the parts ask
+// of it are its own.
 
 #include <windows.h>
 
@@ -73,12 +74,13 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
  public:
   TMainWin();
 
-  // Creates the application window and the main window (FormCreate runs inside, and applies the
-  // command-line arguments, the program's name not among them).
+  // Creates the application window and the main window, and runs the start-up: the settings, the
+  // current file and the command-line arguments, the program's name not among them.
   void Create(std::vector<ShortString> arguments = {});
   HWND ApplicationWindow() const { return application_.hwnd(); }
   HWND Control(int id) const;
   HMENU Menu() const { return menu_; }
+  const TTaskIcon& TaskIcon() const { return TaskIcon1.Icon(); }
 
   // The shared areas, as the hook library sees them.
   HotKeyAreaView HotKeys() const override {
@@ -86,23 +88,65 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   }
   RemapAreaView Remaps() const override { return RemapAreaView(static_cast<std::uint8_t*>(RemapArea.get())); }
 
-  // Lifecycle.
+  // The menu commands, each run by its row of the command table (Commands.cpp).
+  // File (FileCommands.cpp): each makes another mapping file current.
+  void DoNew();
+  void DoOpen();
+  void OpenSaveFile(ShortString fileName);  // also a recent file, and the file a binding edits
+  void DoLastFiles(const ShortString& oldName, const ShortString& newName);
+  void SetMenuLastFiles();  // the recent-file items, from the table (Commands.cpp)
+  void MenuExitClick();
+  // Options: network mode (FileCommands.cpp), the tray and the pause (Tray.cpp), the hot-key check
+  // (HotKeyChecks.cpp), the application mappings (Applications.cpp).
+  void MenuNetworkClick();
+  void MenuSysTrayClick();
+  // Pausing: the Options menu item; Ctrl+Alt+Scroll Lock is the library's, which tells the window with
+  // PauseChangedMessage. Nothing where the library cannot pause.
+  void SetPaused(bool paused);
+  void MenuCheckHotKeysClick();
+  void MenuApplicationMappingsClick();
+  // The printed mapping guide and Help (ShellCommands.cpp).
+  void MenuOutputClick();
+  void MenuContentsClick();
+  void MenuUserManualClick();
+  void MenuAboutClick();
+  void MenuOtherClick();
+
+  // For the Application Mappings dialog (Applications.cpp).
+  const TApplications& Applications() const { return apps_; }
+  // False when the program's name cannot be a key or all 32 bindings are taken.
+  bool BindApplication(const std::string& program, const ShortString& file);
+  void UnbindApplication(const std::string& program);
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // Lifecycle (MainWin.cpp).
+  // Each step runs even when one before it failed; a step's error goes to the general error report.
   void FormCreate();
+  void CreateSharedObjects();
+  void InstallHooks();
   void FormShow();
   void FormActivate();
   void FormClose();
   void EndSession();
-  void MenuExitClick();
-  void RemapClick();
-  void HotKeysClick();
-  void EnableDisable();
-  void AppDeactivate();
+  // Each argument on its own: a file that cannot be read must not cost the options after it
+  // (CommandLine.cpp).
+  void ApplyCommandLine();
+  void ProcessParam(const ShortString& param);
+
+  // The command table's code (Commands.cpp): greys what the browse-only mode refuses and what the hook
+  // library lacks, shows the check marks of the state now, and runs a command.
+  void GreyRefusedCommands();
+  void ShowCheckMarks();
+  void Command(int id);
 
   // Settings file: its place is chosen once, when the settings are first loaded.
   void LoadSettings();
   void SaveSettings() override;
 
-  // Mapping file.
+  // The current mapping file (CurrentFile.cpp).
   // Each on the file worker. False when the file did not answer in time (a load of a file that cannot be
   // opened keeps the tables, and is true).
   bool LoadTavrix(const ShortString& fileName);
@@ -112,114 +156,62 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   // A file read: its record into the areas, its characters beyond the record in force, and a notice the
   // first time its extension cannot be used.
   void PutInForce(const TavrixRead& read, const ShortString& fileName);
+  // The tables of a file about to become current; nothing, the user told, when it cannot be read (a
+  // missing file told unless `missingSilently`).
+  std::optional<TavrixRead> ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently);
+  // What New and Open share, and the caption that names the current file (FileCommands.cpp).
+  std::optional<ShortString> ChooseTavrixFile(TFileDialog& dialog);
+  void SetCaption(const ShortString& fileName);
 
-  // The editor pages, each an object of win/keymap: the category buttons, and the grids redrawn.
-  void AlphaClick() { hotKeyEditor_.AlphaClick(); }
-  void PunctuationClick() { hotKeyEditor_.PunctuationClick(); }
-  void FunctionKeysClick() { hotKeyEditor_.FunctionKeysClick(); }
-  void NumericClick() { hotKeyEditor_.NumericClick(); }
-  void EditingClick() { hotKeyEditor_.EditingClick(); }
+  // The two pages and their grids (Pages.cpp). A page or category button clicked: false for any other id.
+  bool PageClick(int id);
+  void CheckRadio(int id);
+  void ShowPage();
   void UpdateGrid();
+  HWND FirstGrid() const;
+  void FocusFirstGrid();
+  void RememberFocus();
+  void RestoreFocus();
+
+  // What the editor pages and network mode ask of the window (Hosting.cpp).
   bool BrowsingOnly() const override;
   DialogContext SelectCharacterDialog() override;
   DialogContext HotKeyActionDialog() override;
-  bool ConfirmHotKey(const HotKeyCombination& combination) override;
-  void MenuCheckHotKeysClick();
+  bool ConfirmHotKey(const HotKeyCombination& combination) override;  // HotKeyChecks.cpp
+  bool FileInUse() override;
+  void ReleaseSyncFile(int changed) override;
+  bool SaveEdit() override;
+  MappingCharacters& Characters() override;
+  bool OffersCharacters() const override;
+  void EditUnderLock(const std::function<bool()>& edit) override;
+  HWND Owner() const override;
+  bool ReloadKeepingCells(Grids grids) override;
+  std::vector<std::uint8_t> CurrentFileBytes() const override;
 
-  // Hook library messages.
+  // Hook library messages (KeyActions.cpp).
   void KeyActionMsg(WPARAM wParam, LPARAM lParam);
   void CharacterHotKeyMsg(WPARAM wParam, LPARAM lParam);
   void TextHotKeyMsg(WPARAM wParam, LPARAM lParam);
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
-  void PauseChangedMsg(WPARAM wParam);
-  void AppMappingNoticeMsg();
 
-  // Network mode, an object of win/files: the edit lock around every change of the tables.
-  bool FileInUse() override { return network_.FileInUse(); }
-  void ReleaseSyncFile(int changed) override { network_.ReleaseSyncFile(changed); }
-  void AttachSyncFile() { network_.AttachSyncFile(); }
-  void MenuNetworkClick();
-  // The hook learns at once of a character beyond the record set or cleared.
-  bool SaveEdit() override {
-    appMappings_->CharactersChanged();
-    return network_.SaveEdit();
-  }
-  MappingCharacters& Characters() override { return characters_; }
-  bool OffersCharacters() const override;
-  void EditUnderLock(const std::function<bool()>& edit) override { network_.EditUnderLock(edit); }
-  HWND Owner() const override { return hwnd(); }
-  bool ReloadKeepingCells(Grids grids) override;
-  std::vector<std::uint8_t> CurrentFileBytes() const override {
-    return MappingBytes(RecordFromAreas(HotKeys(), Remaps()), characters_);
-  }
-
-  // File commands and the recent-files list.
-  void DoNew();
-  void DoOpen();
-  void OpenSaveFile(ShortString fileName);
-  // The tables of a file about to become current; nothing, the user told, when it cannot be read (a
-  // missing file told unless `missingSilently`).
-  std::optional<TavrixRead> ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently);
-  void DoLastFiles(const ShortString& oldName, const ShortString& newName);
-  void SetMenuLastFiles();
-  void MenuLastFileClick(int number);  // 1 to 5
-
-  // Per-application mappings: the bindings, and the default that follows the current file.
+  // Per-application mappings: the bindings, and the default that follows the current file
+  // (Applications.cpp).
   void StartAppMappings();
   void CurrentFileChanged();
-  const TApplications& Applications() const { return apps_; }
-  // False when the program's name cannot be a key or all 32 bindings are taken.
-  bool BindApplication(const std::string& program, const ShortString& file);
-  void UnbindApplication(const std::string& program);
-  void MenuApplicationMappingsClick();
-  // Command line.
-  void ApplyCommandLine();
-  void ProcessParam(const ShortString& param);
+  void AppMappingNoticeMsg();
 
-  // Tray.
-  void MenuSysTrayClick();
+  // Tray (Tray.cpp).
+  void SetUpTaskIcon();
+  void ShowTrayIcon(bool shown);
+  void ShowPaused();
   void TaskIcon1RightClick();
-  // Pausing: the Options menu item; Ctrl+Alt+Scroll Lock is the library's, which tells the window with
-  // PauseChangedMsg. Off where the library cannot pause.
-  void MenuPauseClick();
   void ShowFromTray();  // the taskbar button and the main window, back from the tray
+  void AppDeactivate();
   // Ends the open dialogs as if cancelled: those a right click on the tray icon closes, and with
   // `boxesToo` every window the main window owns (message boxes, the common dialogs) as well. True when
   // any dialog or box was up.
   bool CancelDialogs(bool boxesToo);
-  const TTaskIcon& TaskIcon() const { return TaskIcon1.Icon(); }
-
-  // Printed mapping guide, help, user manual, about box and other products.
-  void MenuOutputClick();
-  void DoOutput();
-  void MenuContentsClick();
-  void DoHelp();
-  void MenuUserManualClick();
-  void MenuAboutClick();
-  void MenuOtherClick();
-
- protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
- private:
-  void CreateSharedObjects();
-  void InstallHooks();
-  void Command(int id);
-  void CheckRadio(int id);
-  void PageClick(int id);
-  void ApplyBrowseOnlyRestrictions();
-  void GreyWhatTheLibraryLacks();
-  void SetPaused(bool paused);
-  void SetUpTaskIcon();
-  void ShowTrayIcon(bool shown);
-  void ShowPaused();
-  void SetCaption(const ShortString& fileName);
-  std::optional<ShortString> ChooseTavrixFile(TFileDialog& dialog);
-  HWND FirstGrid() const;
-  void FocusFirstGrid();
-  void RememberFocus();
-  void RestoreFocus();
 
   UniqueHandle HotKeyMapping;
   UniqueHandle HookMutex;

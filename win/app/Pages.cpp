@@ -1,25 +1,14 @@
-// The two pages of the main window, the remapper and the hot keys, and what the main window does for
-// the editors on them.
+// The two pages of the main window, the remapper and the hot keys: the mode and category buttons, the
+// grids redrawn, and where the keyboard's focus goes on them.
 #include <algorithm>
 #include <span>
-#include <vector>
 
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
 
 namespace tvx {
 
-void TMainWin::RemapClick() {
-  Settings.Remap = true;
-  EnableDisable();
-}
-
-void TMainWin::HotKeysClick() {
-  Settings.Remap = false;
-  EnableDisable();
-}
-
-void TMainWin::EnableDisable() {
+void TMainWin::ShowPage() {
   const HWND shown = Control(Settings.Remap ? IdPanel2 : IdPanel1);
   const HWND hidden = Control(Settings.Remap ? IdPanel1 : IdPanel2);
   ::EnableWindow(hidden, FALSE);
@@ -36,57 +25,38 @@ void TMainWin::CheckRadio(int id) {
   for (int other : group) SetChecked(Control(other), other == id);
   switch (id) {
     case IdRemap:
-      RemapClick();
-      break;
     case IdHotKeys:
-      HotKeysClick();
+      Settings.Remap = id == IdRemap;
+      ShowPage();
       break;
     case IdAlpha:
-      AlphaClick();
+      hotKeyEditor_.AlphaClick();
       break;
     case IdPunctuation:
-      PunctuationClick();
+      hotKeyEditor_.PunctuationClick();
       break;
     case IdFunctionKeys:
-      FunctionKeysClick();
+      hotKeyEditor_.FunctionKeysClick();
       break;
     case IdNumeric:
-      NumericClick();
+      hotKeyEditor_.NumericClick();
       break;
     case IdEditing:
-      EditingClick();
+      hotKeyEditor_.EditingClick();
       break;
   }
 }
 
 // A page or category the user chooses puts the focus on the page's first grid, ready for the keys.
-void TMainWin::PageClick(int id) {
+bool TMainWin::PageClick(int id) {
+  if (std::find(ModeButtons.begin(), ModeButtons.end(), id) == ModeButtons.end() &&
+      std::find(CategoryButtons.begin(), CategoryButtons.end(), id) == CategoryButtons.end())
+    return false;
   const bool remap = Settings.Remap;
   const int category = Settings.LastKeys;
   CheckRadio(id);
   if (Settings.Remap != remap || Settings.LastKeys != category) FocusFirstGrid();
-}
-
-// Every grid keeps its current cell across the reload.
-bool TMainWin::ReloadKeepingCells(Grids grids) {
-  static constexpr int AllGrids[] = {IdNewGrid, IdUpperGrid, IdLowerGrid, IdPunctGrid, IdNumGrid};
-  const std::span<const int> gridIds =
-      grids == Grids::All ? std::span<const int>(AllGrids) : std::span(AllGrids, 1);
-  std::vector<POINT> cells;
-  for (int id : gridIds) {
-    const DrawGrid& grid = *DrawGrid::From(Control(id));
-    cells.push_back({grid.Col(), grid.Row()});
-  }
-  if (!LoadTavrix(Settings.CurrentFile)) return false;
-  UpdateGrid();
-  for (std::size_t i = 0; i < gridIds.size(); ++i)
-    DrawGrid::From(Control(gridIds[i]))->SetCurrent(cells[i].x, cells[i].y);
   return true;
-}
-
-void TMainWin::MenuNetworkClick() {
-  network_.MenuNetworkClick(Dialog(&DialogShowingFlags::NetworkConsiderationsShowing));
-  SaveSettings();
 }
 
 void TMainWin::UpdateGrid() {
@@ -94,12 +64,23 @@ void TMainWin::UpdateGrid() {
   remapEditor_.UpdateGrids();
 }
 
-bool TMainWin::BrowsingOnly() const { return BrowseOnly || FullBrowseOnly; }
+// The keyboard works on the grids: the focus comes back to where it was when the window is activated
+// again, and to the page's first grid when that control is gone from view.
+HWND TMainWin::FirstGrid() const { return Control(Settings.Remap ? IdUpperGrid : IdNewGrid); }
 
-DialogContext TMainWin::SelectCharacterDialog() {
-  return Dialog(&DialogShowingFlags::SelectCharacterShowing);
+void TMainWin::FocusFirstGrid() {
+  focus_ = FirstGrid();
+  ::SetFocus(focus_);
 }
 
-DialogContext TMainWin::HotKeyActionDialog() { return Dialog(&DialogShowingFlags::HotKeyActionShowing); }
+void TMainWin::RememberFocus() {
+  const HWND focus = ::GetFocus();
+  if (focus && ::IsChild(hwnd(), focus)) focus_ = focus;
+}
+
+void TMainWin::RestoreFocus() {
+  if (!focus_ || !::IsWindowVisible(focus_) || !::IsWindowEnabled(focus_)) focus_ = FirstGrid();
+  ::SetFocus(focus_);
+}
 
 }  // namespace tvx

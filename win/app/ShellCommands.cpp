@@ -8,14 +8,12 @@
 
 namespace tvx {
 
-void TMainWin::MenuOutputClick() { DoOutput(); }
-
-void TMainWin::DoOutput() { tvx::DoOutput(hwnd(), MyPrintDialog, Settings.CurrentFile, HotKeys(), Remaps(), &characters_); }
-
-void TMainWin::MenuContentsClick() { DoHelp(); }
+void TMainWin::MenuOutputClick() {
+  DoOutput(hwnd(), MyPrintDialog, Settings.CurrentFile, HotKeys(), Remaps(), &characters_);
+}
 
 // The help is an HTML document now that Windows has no engine for the old help files.
-void TMainWin::DoHelp() { OpenDocument(hwnd(), HelpFileName(ProgramDir), HelpFileMissing); }
+void TMainWin::MenuContentsClick() { OpenDocument(hwnd(), HelpFileName(ProgramDir), HelpFileMissing); }
 
 void TMainWin::MenuUserManualClick() {
   TUserManual(Dialog(&DialogShowingFlags::UserManualShowing), ProgramDir).ShowModal(hwnd());

@@ -91,7 +91,7 @@ void TMainWin::ShowFromTray() {
 
 void TMainWin::ShowTrayIcon(bool shown) {
   TaskIcon1.Show(shown);
-  ::CheckMenuItem(menu_, IdMenuSysTray, shown ? MF_CHECKED : MF_UNCHECKED);
+  ShowCheckMarks();
 }
 
 void TMainWin::MenuSysTrayClick() {
@@ -109,12 +109,6 @@ void TMainWin::MenuSysTrayClick() {
   ShowTrayIcon(true);
 }
 
-void TMainWin::MenuPauseClick() { SetPaused(!Paused); }
-
-// The library's key turned its pause over, or another program asks for a state: either way the library
-// and what the window shows agree.
-void TMainWin::PauseChangedMsg(WPARAM wParam) { SetPaused(wParam != 0); }
-
 void TMainWin::SetPaused(bool paused) {
   const auto pause = HookPause();
   if (!pause) return;
@@ -125,7 +119,7 @@ void TMainWin::SetPaused(bool paused) {
 }
 
 void TMainWin::ShowPaused() {
-  ::CheckMenuItem(menu_, IdMenuPause, Paused ? MF_CHECKED : MF_UNCHECKED);
+  ShowCheckMarks();
   SetCaption(Settings.CurrentFile);
   TaskIcon1.ShowPaused(Paused);
 }
