@@ -85,7 +85,7 @@ bool TMainWin::ReloadKeepingCells(Grids grids) {
 }
 
 void TMainWin::MenuNetworkClick() {
-  network_.MenuNetworkClick(Dialog(&DialogShowingFlags::NetworkConsiderationsShowing));
+  network_.MenuNetworkClick(Dialog());
   SaveSettings();
 }
 
@@ -96,10 +96,8 @@ void TMainWin::UpdateGrid() {
 
 bool TMainWin::BrowsingOnly() const { return BrowseOnly || FullBrowseOnly; }
 
-DialogContext TMainWin::SelectCharacterDialog() {
-  return Dialog(&DialogShowingFlags::SelectCharacterShowing);
-}
+DialogContext TMainWin::SelectCharacterDialog() { return Dialog(); }
 
-DialogContext TMainWin::HotKeyActionDialog() { return Dialog(&DialogShowingFlags::HotKeyActionShowing); }
+DialogContext TMainWin::HotKeyActionDialog() { return Dialog(); }
 
 }  // namespace tvx
