@@ -121,8 +121,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void EditingClick() { hotKeyEditor_.EditingClick(); }
   void UpdateGrid();
   bool BrowsingOnly() const override;
-  DialogContext SelectCharacterDialog() override;
-  DialogContext HotKeyActionDialog() override;
+  DialogContext EditDialog() override;
   bool ConfirmHotKey(const HotKeyCombination& combination) override;
   void MenuCheckHotKeysClick();
 

@@ -96,8 +96,6 @@ void TMainWin::UpdateGrid() {
 
 bool TMainWin::BrowsingOnly() const { return BrowseOnly || FullBrowseOnly; }
 
-DialogContext TMainWin::SelectCharacterDialog() { return Dialog(); }
-
-DialogContext TMainWin::HotKeyActionDialog() { return Dialog(); }
+DialogContext TMainWin::EditDialog() { return Dialog(); }
 
 }  // namespace tvx
