@@ -58,6 +58,29 @@ if git grep -n -w CheckMenuItem -- core hook win tools ':!win/app/Commands.cpp' 
   status=1
 fi
 
+# A dialog's window class name stays in its dialog's files (its header and .cpp) and the dialog base: the
+# rest of the program asks the register of open dialogs (ModalForm), never for a window of a class. The
+# dialogs are ModalForm and the classes derived from it, through any number of bases.
+dialogs=ModalForm
+while :; do
+  grown=$({ echo ModalForm; git grep -h -E "^class [A-Za-z0-9_]+( final)? : public ($dialogs)([^A-Za-z0-9_]|$)" -- win | sed -E 's/^class ([A-Za-z0-9_]+).*/\1/'; } | sort -u | paste -sd'|')
+  [ "$grown" = "$dialogs" ] && break
+  dialogs=$grown
+done
+for header in $(git grep -l -E "^class [A-Za-z0-9_]+( final)? : public ($dialogs)([^A-Za-z0-9_]|$)" -- 'win/*.h'); do
+  for name in $(sed -n 's/^inline constexpr char \([A-Za-z0-9_]*ClassName\)\[\].*/\1/p' "$header"); do
+    for file in $(git grep -l -w "$name" -- core hook win tools); do
+      case $file in
+        "$header" | "${header%.h}.cpp" | win/ui/Form.h | win/ui/Form.cpp) ;;
+        *)
+          echo "$file: $name: a dialog's class name outside its dialog's files"
+          status=1
+          ;;
+      esac
+    done
+  done
+done
+
 # Folder cycles, by the transitive closure of the folder graph.
 cycles=$(awk '
   NF >= 2 { edge[$1 SUBSEP $2] = 1; node[$1] = 1; node[$2] = 1 }

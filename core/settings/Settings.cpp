@@ -16,7 +16,8 @@ constexpr std::size_t CurrentFileLength = 249;
 constexpr std::size_t LastFileLength = 254;
 
 // One key of the file: where it lives, its default and longest value, and how its value goes into the
-// settings and comes out of them. `saveRank` orders the saving, which differs from the reading.
+// settings and comes out of them. `saveRank` orders the saving, which differs from the reading; a new
+// setting is a member of TSettings and one row here.
 struct SettingKey {
   const char* section;
   const char* key;
@@ -72,6 +73,18 @@ constexpr SettingKey SettingKeys[] = {
      },
      [](const TSettings& s) { return std::to_string(s.SyncMinutes); }},
 };
+
+// Each rank from 0 to the number of keys names exactly one key: a duplicate would be saved twice and a gap
+// would leave a key unsaved, so either one fails the build.
+constexpr bool EachKeySavedOnce() {
+  for (int rank = 0; rank < static_cast<int>(std::size(SettingKeys)); ++rank) {
+    int keys = 0;
+    for (const SettingKey& entry : SettingKeys) keys += entry.saveRank == rank ? 1 : 0;
+    if (keys != 1) return false;
+  }
+  return true;
+}
+static_assert(EachKeySavedOnce(), "the save ranks of SettingKeys must be 0 to n-1, each once");
 
 bool IsKeyCategory(std::int32_t value) { return value >= 1 && value <= 5; }
 

@@ -35,7 +35,7 @@ void TMainWin::UnbindApplication(const std::string& program) {
 }
 
 void TMainWin::MenuApplicationMappingsClick() {
-  TApplicationMappings dialog(Dialog(&DialogShowingFlags::ApplicationMappingsShowing), *this);
+  TApplicationMappings dialog(Dialog(), *this);
   dialog.ShowModal(hwnd());
   if (dialog.EditFile) OpenSaveFile(*dialog.EditFile);
 }

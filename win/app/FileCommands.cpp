@@ -61,7 +61,7 @@ void TMainWin::DoLastFiles(const ShortString& oldName, const ShortString& newNam
 }
 
 void TMainWin::MenuNetworkClick() {
-  network_.MenuNetworkClick(Dialog(&DialogShowingFlags::NetworkConsiderationsShowing));
+  network_.MenuNetworkClick(Dialog());
   SaveSettings();
 }
 

@@ -11,11 +11,7 @@ namespace tvx {
 
 bool TMainWin::BrowsingOnly() const { return BrowseOnly || FullBrowseOnly; }
 
-DialogContext TMainWin::SelectCharacterDialog() {
-  return Dialog(&DialogShowingFlags::SelectCharacterShowing);
-}
-
-DialogContext TMainWin::HotKeyActionDialog() { return Dialog(&DialogShowingFlags::HotKeyActionShowing); }
+DialogContext TMainWin::EditDialog() { return Dialog(); }
 
 bool TMainWin::FileInUse() { return network_.FileInUse(); }
 

@@ -21,7 +21,7 @@ void TMainWin::MenuCheckHotKeysClick() {
       CheckHotKeys(HotKeys(), characters_, Remaps(), layouts, [&](const HotKeyCombination& combination) {
         return RegisteredElsewhere(hwnd(), combination, layouts, Remaps());
       });
-  TCheckHotKeys dialog(Dialog(&DialogShowingFlags::CheckHotKeysShowing));
+  TCheckHotKeys dialog(Dialog());
   for (const std::string& line : lines) dialog.Report += (dialog.Report.empty() ? "" : "\r\n") + line;
   if (lines.empty()) dialog.Report = NoConflictsFound;
   dialog.ShowModal(hwnd());

@@ -175,8 +175,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
 
   // What the editor pages and network mode ask of the window (Hosting.cpp).
   bool BrowsingOnly() const override;
-  DialogContext SelectCharacterDialog() override;
-  DialogContext HotKeyActionDialog() override;
+  DialogContext EditDialog() override;
   bool ConfirmHotKey(const HotKeyCombination& combination) override;  // HotKeyChecks.cpp
   bool FileInUse() override;
   void ReleaseSyncFile(int changed) override;

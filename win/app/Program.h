@@ -18,24 +18,18 @@ extern bool Paused;          // every mapping paused; kept in no file, so a star
 extern std::int32_t ScreenWidth;
 extern std::int32_t ScreenHeight;
 
-// One flag per dialog, true while it is on screen (the tray keeps the window up while one shows).
-struct DialogShowingFlags {
-  bool AboutShowing = false;
-  bool SelectCharacterShowing = false;
-  bool HotKeyActionShowing = false;
-  bool NetworkConsiderationsShowing = false;
-  bool UserManualShowing = false;
-  bool OtherProductsShowing = false;
-  bool CheckHotKeysShowing = false;
-  bool ApplicationMappingsShowing = false;
-  bool Any() const {
-    return AboutShowing || SelectCharacterShowing || HotKeyActionShowing || NetworkConsiderationsShowing ||
-           UserManualShowing || OtherProductsShowing || CheckHotKeysShowing || ApplicationMappingsShowing;
-  }
-};
-extern DialogShowingFlags Showing;
+// Whether each dialog is on screen, read from the register of open dialogs (ModalForm), which also
+// answers whether any dialog shows (the tray keeps the window up then) and closes them all.
+bool AboutShowing();
+bool SelectCharacterShowing();
+bool HotKeyActionShowing();
+bool NetworkConsiderationsShowing();
+bool UserManualShowing();
+bool OtherProductsShowing();
+bool CheckHotKeysShowing();
+bool ApplicationMappingsShowing();
 
-// What a dialog is given when it opens: its showing flag and the screen as measured at start-up.
-DialogContext Dialog(bool DialogShowingFlags::*showing);
+// What a dialog is given when it opens: the screen as measured at start-up.
+DialogContext Dialog();
 
 }  // namespace tvx

@@ -15,14 +15,10 @@ void TMainWin::MenuOutputClick() {
 // The help is an HTML document now that Windows has no engine for the old help files.
 void TMainWin::MenuContentsClick() { OpenDocument(hwnd(), HelpFileName(ProgramDir), HelpFileMissing); }
 
-void TMainWin::MenuUserManualClick() {
-  TUserManual(Dialog(&DialogShowingFlags::UserManualShowing), ProgramDir).ShowModal(hwnd());
-}
+void TMainWin::MenuUserManualClick() { TUserManual(Dialog(), ProgramDir).ShowModal(hwnd()); }
 
-void TMainWin::MenuAboutClick() { TAboutBox(Dialog(&DialogShowingFlags::AboutShowing)).ShowModal(hwnd()); }
+void TMainWin::MenuAboutClick() { TAboutBox(Dialog()).ShowModal(hwnd()); }
 
-void TMainWin::MenuOtherClick() {
-  TOtherProducts(Dialog(&DialogShowingFlags::OtherProductsShowing)).ShowModal(hwnd());
-}
+void TMainWin::MenuOtherClick() { TOtherProducts(Dialog()).ShowModal(hwnd()); }
 
 }  // namespace tvx

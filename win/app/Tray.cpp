@@ -1,57 +1,13 @@
 // Tray mode: the program lives as an icon in the notification area, hides when it loses the focus and
 // comes back with a right click on the icon. A double-click pauses or resumes every mapping.
-#include <cstring>
 #include <vector>
 
-#include "win/app/ApplicationMappingsForm.h"
 #include "win/app/HookExports.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
-#include "win/files/NetworkConsiderations.h"
-#include "win/keymap/CheckHotKeys.h"
-#include "win/keymap/DoSpecial.h"
-#include "win/keymap/DoSpecial2.h"
-#include "win/shell/AboutBox.h"
-#include "win/shell/OtherProducts.h"
-#include "win/shell/UserManual.h"
 
 namespace tvx {
 namespace {
-
-// The dialogs a right click on the icon closes, in this order, each as if cancelled.
-struct ClosedDialog {
-  bool DialogShowingFlags::*showing;
-  const char* className;
-};
-constexpr ClosedDialog TrayClosedDialogs[] = {
-    {&DialogShowingFlags::OtherProductsShowing, OtherProductsClassName},
-    {&DialogShowingFlags::AboutShowing, AboutBoxClassName},
-    {&DialogShowingFlags::SelectCharacterShowing, SelectCharacterClassName},
-    {&DialogShowingFlags::HotKeyActionShowing, HotKeyActionClassName},
-    {&DialogShowingFlags::NetworkConsiderationsShowing, NetworkConsiderationsClassName},
-    {&DialogShowingFlags::UserManualShowing, UserManualClassName},
-    {&DialogShowingFlags::CheckHotKeysShowing, CheckHotKeysClassName},
-    {&DialogShowingFlags::ApplicationMappingsShowing, ApplicationMappingsClassName},
-};
-
-HWND ThreadWindowOfClass(const char* className) {
-  struct Search {
-    const char* className;
-    HWND found;
-  } search{className, nullptr};
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        char name[64] = {};
-        ::GetClassNameA(window, name, sizeof name);
-        if (std::strcmp(name, s->className) != 0) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 // Visible windows of this thread that `owner` owns, directly or through another owned window.
 std::vector<HWND> OwnedWindows(HWND owner) {
@@ -128,7 +84,7 @@ void TMainWin::ShowPaused() {
 // so the window is never hidden from under it. Nor is it hidden while the icon is not really in the
 // tray (the shell not up yet, or refusing it): there would be no way back.
 void TMainWin::AppDeactivate() {
-  if (Showing.Any() || !::IsWindowEnabled(hwnd())) return;
+  if (ModalForm::AnyOpen() || !::IsWindowEnabled(hwnd())) return;
   if (!Settings.UseTray || !TaskIcon1.InTray()) return;
   ::ShowWindow(application_.hwnd(), SW_HIDE);
   ::ShowWindow(hwnd(), SW_HIDE);
@@ -144,11 +100,8 @@ void TMainWin::TaskIcon1RightClick() {
 // button alone ends with OK).
 bool TMainWin::CancelDialogs(bool boxesToo) {
   const std::vector<HWND> owned = boxesToo ? OwnedWindows(hwnd()) : std::vector<HWND>();
-  const bool any = Showing.Any() || !owned.empty();
-  for (const ClosedDialog& dialog : TrayClosedDialogs) {
-    if (!(Showing.*dialog.showing)) continue;
-    if (HWND window = ThreadWindowOfClass(dialog.className)) ::SendMessageA(window, WM_CLOSE, 0, 0);
-  }
+  const bool any = ModalForm::AnyOpen() || !owned.empty();
+  ModalForm::CancelAll();
   for (HWND window : owned) ::SendMessageA(window, WM_CLOSE, 0, 0);
   return any;
 }

@@ -49,7 +49,6 @@ void RunTavrix() {
     ::MessageBoxA(nullptr, "Tavrix 98 is already running.", "", MB_OK);
     return;
   }
-  tvx::Showing = {};
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   tvx::TMainWin mainWin;

@@ -141,7 +141,7 @@ void TDoSpecial2::NoneButtonClick() {
 void TDoSpecial2::CancelButtonClick() { Close(); }
 
 void TDoSpecial2::TextButtonClick() {
-  THotKeyText text({nullptr, Screen()});
+  THotKeyText text({Screen()});
   text.Text = cellText_;
   text.ShowModal(hwnd());
   if (text.Text.empty()) return;

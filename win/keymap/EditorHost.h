@@ -35,8 +35,8 @@ class EditorHost {
   // Warns of what the hot key would take from the user; true to set it.
   virtual bool ConfirmHotKey(const HotKeyCombination& combination) = 0;
   virtual void SaveSettings() = 0;
-  virtual DialogContext SelectCharacterDialog() = 0;
-  virtual DialogContext HotKeyActionDialog() = 0;
+  // What the dialog of an edit is given.
+  virtual DialogContext EditDialog() = 0;
 
  protected:
   ~EditorHost() = default;

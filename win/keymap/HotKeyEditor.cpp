@@ -129,7 +129,7 @@ void THotKeyEditor::NewGridDblClick() {
   }
   host_.EditUnderLock([&] {
     const HotKeyAction action = host_.HotKeys().Action(*table, col, row).value_or(0);
-    TDoSpecial2 dialog(host_.HotKeyActionDialog());
+    TDoSpecial2 dialog(host_.EditDialog());
     dialog.Code = action < 256 ? std::max(action - 32, 0) : action;
     dialog.CellRect = grid.CellRect(col, row);
     dialog.OtherCharacters = host_.OffersCharacters();

@@ -84,7 +84,7 @@ void PickerForm::ShowOtherButton() {
 }
 
 void PickerForm::OtherButtonClick() {
-  TOtherCharacter other({nullptr, Screen()});
+  TOtherCharacter other({Screen()});
   other.ShowModal(hwnd());
   if (!other.Character) return;
   Character = other.Character;

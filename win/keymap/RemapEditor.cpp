@@ -101,7 +101,7 @@ void TRemapEditor::RemapGridDblClick(RemapTableId table) {
   if (col == 0 || !host_.Remaps().Byte(table, row)) return;
   if (host_.FileInUse()) return;
   host_.EditUnderLock([&] {
-    TDoSpecial dialog(host_.SelectCharacterDialog());
+    TDoSpecial dialog(host_.EditDialog());
     // Read after FileInUse, which may have reloaded the tables.
     dialog.Code = std::max(*host_.Remaps().Byte(table, row) - 32, 0);
     dialog.CellRect = grid.CellRect(col, row);

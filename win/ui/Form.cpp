@@ -175,7 +175,7 @@ class ModalForm::OwnerDisabled {
   OwnerDisabled& operator=(const OwnerDisabled&) = delete;
   ~OwnerDisabled() {
     Reported([this] { form_.FormClose(); });
-    form_.SetShowing(false);
+    std::erase(open_, &form_);
     ::EnableWindow(owner_, TRUE);
     ::SetActiveWindow(owner_);
     if (form_.hwnd()) ::DestroyWindow(form_.hwnd());
@@ -194,7 +194,7 @@ void ModalForm::ShowModal(HWND owner) {
   std::optional<int> quit;
   {
     const OwnerDisabled disabled(*this, owner);
-    SetShowing(true);
+    open_.push_back(this);
     FormShow();
     ::ShowWindow(hwnd(), SW_SHOW);
     quit = RunModalLoop();
@@ -217,8 +217,11 @@ std::optional<int> ModalForm::RunModalLoop() {
   return std::nullopt;
 }
 
-void ModalForm::SetShowing(bool showing) {
-  if (context_.showing) *context_.showing = showing;
+// WM_CLOSE, as the close box sends: a form that closes in its own way on it does so here too.
+void ModalForm::CancelAll() {
+  const std::vector<ModalForm*> open = open_;
+  for (auto form = open.rbegin(); form != open.rend(); ++form)
+    ::SendMessageA((*form)->hwnd(), WM_CLOSE, 0, 0);
 }
 
 void ModalForm::CentreOnScreen() {

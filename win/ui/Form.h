@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <span>
@@ -89,18 +90,27 @@ class FormLayout {
 bool IsChecked(HWND button);
 void SetChecked(HWND button, bool checked);
 
-// What the program gives each dialog it opens: the flag that says the dialog is on screen (set while
-// it shows; none for a form nobody asks about), and the screen size measured at start-up, which places it.
+// What the program gives each dialog it opens: the screen size measured at start-up, which places it.
 struct DialogContext {
-  bool* showing = nullptr;
   SIZE screen{};
 };
 
 // A modal form: its owner is disabled while it shows; ShowModal returns when the form has closed.
+// Every form on screen is in one register of open dialogs, so the program asks it whether a dialog
+// shows and closes them all without a list of its own.
 class ModalForm : public Window {
  public:
   explicit ModalForm(DialogContext context = {}) : context_(context) {}
   void ShowModal(HWND owner);
+
+  static bool AnyOpen() { return !open_.empty(); }
+  // Whether a dialog of class `Form` is on screen.
+  template <class Form>
+  static bool IsOpen() {
+    return std::ranges::any_of(open_, [](ModalForm* form) { return dynamic_cast<Form*>(form) != nullptr; });
+  }
+  // Every open dialog ends as if cancelled, the last opened first.
+  static void CancelAll();
   // Wakes the modal loop too: a Close from a sent message (a click sent by another thread) posts nothing.
   void Close() {
     closing_ = true;
@@ -127,8 +137,8 @@ class ModalForm : public Window {
  private:
   class OwnerDisabled;
   std::optional<int> RunModalLoop();
-  void SetShowing(bool showing);
 
+  static inline std::vector<ModalForm*> open_;  // in the order they opened
   DialogContext context_;
   bool closing_ = false;
   int defaultButton_ = 0;
