@@ -36,13 +36,15 @@ class Network : public ::testing::Test {
     const auto bytes = EncodeSyncRecord(record);
     WriteFileBytes(sync_, {bytes.begin(), bytes.end()});
   }
-  // Double-clicks the "1" of the digits; returns the picker, if the edit got that far.
+  // Double-clicks the "1" of the digits; returns the picker once it is shown (its controls made), if the
+  // edit got that far.
   HWND TryEdit() const {
     const HWND grid = tavrix_.Control(IdNumGrid);
     PostDoubleClick(grid, CellCentre(grid, RemapColumns, 1, 1));
     HWND picker = nullptr;
     WaitFor([&] {
-      return (picker = FindProcessWindow(tavrix_.id(), "TDoSpecial")) || FindMessageBox(tavrix_.id()).window;
+      return (picker = FindProcessWindow(tavrix_.id(), "TDoSpecial", true)) ||
+             FindMessageBox(tavrix_.id()).window;
     });
     return picker;
   }
