@@ -52,6 +52,21 @@ MappingRecord RecordOf(const Bytes& file) {
   return record;
 }
 
+// A file saved with `characters` (over SavedFile's areas) and loaded back into fresh areas.
+struct RoundTrip {
+  explicit RoundTrip(const MappingCharacters& characters) {
+    Areas source;
+    files.files[Name] = SavedFile(source, characters);
+    read = LoadMapping(files, Name, target.hotKeys, target.remap, loaded);
+  }
+  const Bytes& File() const { return files.files.at(Name); }
+
+  FakeFiles files;
+  Areas target;
+  MappingCharacters loaded;
+  std::optional<ExtensionRead> read;
+};
+
 TEST(MappingExtension, NoCharacterBeyondTheRecordSavesTheRecordAloneByteForByte) {
   Areas plain, extended;
   const Bytes before = SavedFile(plain, {});
@@ -62,30 +77,24 @@ TEST(MappingExtension, NoCharacterBeyondTheRecordSavesTheRecordAloneByteForByte)
 }
 
 TEST(MappingExtension, CharactersSurviveASaveAndALoadWithTheirFallbacksInTheRecord) {
-  Areas source;
   const MappingCharacters characters = Sample();
-  FakeFiles files;
-  files.files[Name] = SavedFile(source, characters);
-
-  Areas target;
-  MappingCharacters loaded;
-  const auto read = LoadMapping(files, Name, target.hotKeys, target.remap, loaded);
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->state, ExtensionState::Loaded);
-  EXPECT_EQ(loaded, characters);
-  EXPECT_EQ(*target.hotKeys.Action(*TableByCategory(Alphabetic), Alt, 0), 'x');
-  EXPECT_EQ(*target.remap.Byte(RemapTableId::Upper, 0), 'B');
+  const RoundTrip back(characters);
+  ASSERT_TRUE(back.read);
+  EXPECT_EQ(back.read->state, ExtensionState::Loaded);
+  EXPECT_EQ(back.loaded, characters);
+  EXPECT_EQ(*back.target.hotKeys.Action(*TableByCategory(Alphabetic), Alt, 0), 'x');
+  EXPECT_EQ(*back.target.remap.Byte(RemapTableId::Upper, 0), 'B');
 
   // A reader of the record alone: no hot key, and keys that type themselves.
   Areas older;
   older.hotKeys.SetAction(*TableByCategory(Alphabetic), CtrlAlt, 6, 300);
-  RecordToAreas(RecordOf(files.files.at(Name)), older.hotKeys, older.remap);
+  RecordToAreas(RecordOf(back.File()), older.hotKeys, older.remap);
   EXPECT_EQ(*older.hotKeys.Action(*TableByCategory(Alphabetic), Alt, 16), 0);
   EXPECT_EQ(*older.hotKeys.Action(*TableByCategory(Alphabetic), CtrlAlt, 6), 0);
   EXPECT_EQ(*older.remap.Byte(RemapTableId::Lower, 16), 'q');
   EXPECT_EQ(*older.remap.Byte(RemapTableId::Punct, 30), '~');
   std::vector<std::string> problems;
-  ExportMapping({RecordOf(files.files.at(Name)), {}}, problems);
+  ExportMapping({RecordOf(back.File()), {}}, problems);
   EXPECT_TRUE(problems.empty());
 }
 
@@ -292,20 +301,15 @@ MappingCharacters WithTexts() {
 // version that knows characters alone: one that passes the texts over reads the placeholders, and this
 // version reads those as texts lost.
 TEST(MappingExtension, TextsSurviveASaveAndALoadBesideTheirPlaceholders) {
-  Areas source;
   const MappingCharacters characters = WithTexts();
-  FakeFiles files;
-  files.files[Name] = SavedFile(source, characters);
-  Areas target;
-  MappingCharacters loaded;
-  const auto read = LoadMapping(files, Name, target.hotKeys, target.remap, loaded);
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->state, ExtensionState::Loaded) << read->problem;
-  EXPECT_EQ(loaded, characters);
-  EXPECT_EQ(TextOfId(loaded.At(CtrlAltM)), u"Hé€😀{Enter}{Tab}x");
-  EXPECT_EQ(*target.hotKeys.Action(*TableByCategory(Alphabetic), CtrlAlt, 12), 0);
+  const RoundTrip back(characters);
+  ASSERT_TRUE(back.read);
+  EXPECT_EQ(back.read->state, ExtensionState::Loaded) << back.read->problem;
+  EXPECT_EQ(back.loaded, characters);
+  EXPECT_EQ(TextOfId(back.loaded.At(CtrlAltM)), u"Hé€😀{Enter}{Tab}x");
+  EXPECT_EQ(*back.target.hotKeys.Action(*TableByCategory(Alphabetic), CtrlAlt, 12), 0);
 
-  Bytes file = files.files.at(Name);
+  Bytes file = back.File();
   EXPECT_EQ(PassOver(file, EntryType::Text), 2);
   const ExtensionRead passedOver = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
   EXPECT_EQ(passedOver.state, ExtensionState::TextsLeftOut);
@@ -316,11 +320,10 @@ TEST(MappingExtension, TextsSurviveASaveAndALoadBesideTheirPlaceholders) {
 TEST(MappingExtension, AHotKeySetToThePlaceholderCharacterComesBack) {
   for (MappingCharacters characters : {Sample(), WithTexts()}) {
     characters.cells[static_cast<std::size_t>(CtrlAltN) + 1] = TextPlaceholder;
-    Areas areas;
-    const Bytes file = SavedFile(areas, characters);
-    const ExtensionRead read = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
-    EXPECT_EQ(read.state, ExtensionState::Loaded) << read.problem;
-    EXPECT_EQ(read.characters, characters);
+    const RoundTrip back(characters);
+    ASSERT_TRUE(back.read);
+    EXPECT_EQ(back.read->state, ExtensionState::Loaded) << back.read->problem;
+    EXPECT_EQ(back.loaded, characters);
   }
 }
 
