@@ -1,20 +1,48 @@
-// Characters beyond the code page through the real program and library, with real X keystrokes into a
-// window that records the UTF-16 units it receives: a remapped key types its character from the hook, a
-// hot key's character goes through the main window, one beyond U+FFFF as its surrogate pair.
+// Characters beyond the code page and texts through the real program and library, with real X keystrokes
+// into a window that records the UTF-16 units and the key events it receives: a remapped key types its
+// character from the hook, a hot key's character goes through the main window, one beyond U+FFFF as its
+// surrogate pair, and a hot key set to a text types it or plays its keys.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "core/keymap/CellTexts.h"
 #include "tests/win/support/hook_harness.h"
 
 namespace tvx::test {
 namespace {
 
-TEST(UnicodeCharacters, ARemappedKeyAndHotKeysTypeCharactersBeyondTheCodePage) {
+constexpr char PausedCaption[] = "Tavrix 98 (KEY)  [Paused]";
+constexpr WORD VkM = 0x4D, ScanM = 0x32;
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// M as an on-screen keyboard sends a held key (Xvfb repeats no key held through XTest): pressed again
+// every 100 ms for 1.2 s, then released.
+void HoldM() {
+  INPUT input{INPUT_KEYBOARD, {.ki = {VkM, ScanM, 0, 0, 0}}};
+  for (int press = 0; press < 13; ++press) {
+    if (press) ::Sleep(100);
+    ::SendInput(1, &input, sizeof input);
+  }
+  input.ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(1, &input, sizeof input);
+}
+
+TEST(UnicodeCharacters, ARemappedKeyHotKeysAndTextsTypeCharactersBeyondTheCodePage) {
   Tables tables;
   tables.Identity();
   tables.RemapCharacter(RemapTableId::Lower, 'q', U'α');
   tables.BindCharacter(Alphabetic, CtrlAlt, 6, U'→');  // Ctrl+Alt+G
   tables.BindCharacter(Alphabetic, Alt, 7, 0x1F600);   // Alt+H
   tables.Bind(Alphabetic, Alt, 0, 'x');                // a hot key of the record beside them
+  tables.BindCharacter(Alphabetic, CtrlAlt, 'M' - 'A', TextId(u"H\u00E9\u20AC\U0001F600{Enter}{Tab}x"));
+  tables.BindCharacter(Alphabetic, CtrlAlt, 'K' - 'A', TextId(u"k{Ctrl+Alt+K}k"));
+  tables.BindCharacter(Alphabetic, CtrlAlt, 'P' - 'A', TextId(u"a{Delay 2000}b"));
   TavrixRun tavrix(tables);
   ASSERT_TRUE(tavrix.loaded());
   Target target;
@@ -32,6 +60,54 @@ TEST(UnicodeCharacters, ARemappedKeyAndHotKeysTypeCharactersBeyondTheCodePage) {
   mark = target.Mark();
   Xdotool("key alt+a");
   EXPECT_EQ(Units(target, mark, 1), "0078") << "Alt+A";
+  EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
+
+  // Held for over a second: typed once, the Enter with no modifier of the hot key, nothing left down.
+  mark = target.Mark();
+  Xdotool("keydown --delay 30 ctrl+alt");
+  HoldM();
+  Xdotool("keyup --delay 30 ctrl+alt");
+  EXPECT_EQ(Units(target, mark, 8), "0048 00E9 20AC D83D DE00 000D 0009 0078");
+  const std::string log = target.Settled().substr(mark);
+  const std::size_t enter = log.find("k 0Dv\nm ");
+  ASSERT_NE(enter, std::string::npos) << log;
+  EXPECT_EQ(log.substr(enter + 8, 1), "0") << "the Enter came with modifiers held: " << log;
+  EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
+
+  // A text that presses its own hot key runs once: k, Ctrl+Alt+K, k.
+  mark = target.Mark();
+  Xdotool("key --delay 30 ctrl+alt+k");
+  EXPECT_EQ(Units(target, mark, 2), "006B 006B");
+  EXPECT_EQ(Count(target.Since(mark, "k"), "4Bv"), 3u) << target.Settled().substr(mark);
+  EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
+
+  // A delay goes on by itself, the modifier the user pressed meanwhile released first.
+  mark = target.Mark();
+  Xdotool("key --delay 30 ctrl+alt+p");
+  EXPECT_EQ(Units(target, mark, 1), "0061");
+  Xdotool("keydown shift");
+  EXPECT_EQ(Units(target, mark, 2), "0061 0062") << "the rest after the delay, unshifted";
+  Xdotool("keyup shift");
+  EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
+
+  // Another window in front, or the pause, stops the rest, which the same wait then never sees.
+  Target other("other");
+  ASSERT_TRUE(target.Focus());
+  mark = target.Mark();
+  Xdotool("key --delay 30 ctrl+alt+p");
+  EXPECT_EQ(Units(target, mark, 1), "0061");
+  ASSERT_TRUE(other.Focus());
+  EXPECT_EQ(Units(other, 0, 1), "") << "the rest came into the other window";
+  EXPECT_EQ(Units(target, mark, 2), "0061") << "the rest came though another window is in front";
+  ASSERT_TRUE(target.Focus());
+  mark = target.Mark();
+  Xdotool("key --delay 30 ctrl+alt+p");
+  EXPECT_EQ(Units(target, mark, 1), "0061");
+  Xdotool("key --delay 30 ctrl+alt+Scroll_Lock");
+  EXPECT_TRUE(WaitFor([&] { return WindowText(tavrix.MainWindow()) == PausedCaption; }));
+  EXPECT_EQ(Units(target, mark, 2), "0061") << "the rest came though paused";
+  Xdotool("key --delay 30 ctrl+alt+Scroll_Lock");
+  EXPECT_TRUE(WaitFor([&] { return WindowText(tavrix.MainWindow()) != PausedCaption; }));
   EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
 }
 
