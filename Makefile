@@ -1,5 +1,5 @@
 # Tavrix 98: `make run` and `make test` work on a fresh Debian machine (they install what is missing).
-.PHONY: all deps build native windows dist test test-layers test-native test-windows run bench soak fuzz mutants clean
+.PHONY: all deps build native windows dist check test test-layers test-native test-windows run bench soak fuzz mutants clean
 
 all: build
 
@@ -19,6 +19,10 @@ windows:
 # The installer and the portable zip: build/dist/Tavrix98-Setup.exe and build/dist/Tavrix98.zip.
 dist: deps windows
 	scripts/dist.sh
+
+# The edit-compile-test loop, about a minute once built: the layer check, then the native tests (the core's
+# rules, the fuzzing harnesses' regressions, tvxtool). `make test` is the whole suite and what CI runs.
+check: deps native test-layers test-native
 
 test: build dist test-layers test-native test-windows
 

@@ -9,7 +9,7 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 # The hook library, bound by name through its import library.
-add_subdirectory(hook)
+add_subdirectory(win/hook)
 
 # The program: everything under win/ but the entry point goes into a library the tests link too.
 file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS win/*.cpp)
@@ -81,7 +81,7 @@ set_tests_properties(keyboard_layouts_test PROPERTIES RESOURCE_LOCK desktop TIME
 add_test(NAME installer_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/installer_test.sh)
 set_tests_properties(installer_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 # A hook library whose TavrixHookInit fails, put in place of the real one by a test.
-add_library(HookStub SHARED tests/stub/HookStub.cpp hook/TAVRIXHK.def)
+add_library(HookStub SHARED tests/stub/HookStub.cpp win/hook/TAVRIXHK.def)
 set_target_properties(HookStub PROPERTIES PREFIX "" SUFFIX ".DLL")
 
 # Small Win32 programs the tests and benchmarks drive (a target window; a bare window and minimal hooks

@@ -2,7 +2,7 @@
 # Keeps the source folders in their layers, from the #include lines alone:
 #   core/*                  the portable core (no <windows.h>)
 #   win/sys                 handles, late binding, DPI and system errors
-#   hook, win/ui            the hook library; the window base, the form builder, the grid
+#   win/hook, win/ui        the hook library; the window base, the form builder, the grid
 #   win/keymap, win/files, win/shell, win/settings
 #                           the features: each knows the layers below it, never another feature
 #   win/app, tools          the program that composes the features; the report tool
@@ -17,14 +17,14 @@ rank() {
   case $1 in
     core/*) echo 0 ;;
     win/sys) echo 1 ;;
-    hook | win/ui) echo 2 ;;
+    win/hook | win/ui) echo 2 ;;
     win/keymap | win/files | win/shell | win/settings) echo 3 ;;
     win/app | tools) echo 4 ;;
     *) echo 9 ;;
   esac
 }
 
-edges=$(git ls-files -- core hook win tools | grep -E '\.(h|cpp)$' | while read -r file; do
+edges=$(git ls-files -- core win tools | grep -E '\.(h|cpp)$' | while read -r file; do
   from=$(dirname "$file")
   sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file" | while read -r included; do
     to=$(dirname "$included")
@@ -52,8 +52,8 @@ fi
 
 # A menu item's check mark follows the state its row of the command table names, and only that table's
 # code sets it.
-if git grep -n -w CheckMenuItem -- core hook win tools ':!win/app/Commands.cpp' >/dev/null; then
-  git grep -n -w CheckMenuItem -- core hook win tools ':!win/app/Commands.cpp' |
+if git grep -n -w CheckMenuItem -- core win tools ':!win/app/Commands.cpp' >/dev/null; then
+  git grep -n -w CheckMenuItem -- core win tools ':!win/app/Commands.cpp' |
     sed 's/$/: a check mark is set by the command table (win\/app\/Commands.cpp) alone/'
   status=1
 fi
@@ -69,7 +69,7 @@ while :; do
 done
 for header in $(git grep -l -E "^class [A-Za-z0-9_]+( final)? : public ($dialogs)([^A-Za-z0-9_]|$)" -- 'win/*.h'); do
   for name in $(sed -n 's/^inline constexpr char \([A-Za-z0-9_]*ClassName\)\[\].*/\1/p' "$header"); do
-    for file in $(git grep -l -w "$name" -- core hook win tools); do
+    for file in $(git grep -l -w "$name" -- core win tools); do
       case $file in
         "$header" | "${header%.h}.cpp" | win/ui/Form.h | win/ui/Form.cpp) ;;
         *)

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/hook/KeyMarker.h"
-#include "hook/TavrixHook.h"
+#include "win/hook/TavrixHook.h"
 #include "tests/win/support/hook_harness.h"
 // After <windows.h>.
 #include <tlhelp32.h>

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "hook/TavrixHook.h"
+#include "win/hook/TavrixHook.h"
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/hook_harness.h"

@@ -2,7 +2,7 @@
 // The exports of TAVRIXHK.DLL beyond the three every version of it has, bound by name when first asked
 // for: a library without them still starts the program, with the pause and the application mappings off.
 
-#include "hook/TavrixHook.h"
+#include "win/hook/TavrixHook.h"
 
 namespace tvx {
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "core/app/FileCaption.h"
-#include "hook/TavrixHook.h"
+#include "win/hook/TavrixHook.h"
 #include "win/app/Program.h"
 #include "win/files/Win32FileAccess.h"
 #include "win/keymap/SessionSecurity.h"

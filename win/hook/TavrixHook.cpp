@@ -1,5 +1,5 @@
 #define TAVRIXHK_BUILD
-#include "hook/TavrixHook.h"
+#include "win/hook/TavrixHook.h"
 
 #include <windows.h>
 
