@@ -19,7 +19,10 @@
 //     character entry with the placeholder U+FFFC: a version that knows only characters keeps that entry
 //     when it saves the file and drops the text, so a placeholder with no text says the text was lost;
 //   3 no payload: the writer knows texts. Written beside a hot key set to U+FFFC itself, whose entry would
-//     otherwise read as a lost text's placeholder; a version that knows characters alone drops it.
+//     otherwise read as a lost text's placeholder; a version that knows characters alone drops it;
+//   4 a key remap (core/keymap/KeyRemaps.h): payload the source key, the kind, the key or tap key, the
+//     hold key (1 byte each) and the hold delay in ms (2 bytes); the record is unchanged;
+//   5 a hot key that shows the sheet of the hot keys in force: payload the cell (2 bytes); 0 in the record.
 // An entry of a type or version this reader does not know is passed over, so later versions can add
 // their own. Texts are stored as they were typed, as plain text.
 
@@ -41,7 +44,7 @@ inline constexpr std::size_t ExtensionHeaderSize = 16;
 inline constexpr std::size_t ExtensionChecksumSize = 4;
 inline constexpr std::uint16_t ExtensionVersion = 1;
 
-enum class EntryType : std::uint8_t { Character = 1, Text = 2, TextsKnown = 3 };
+enum class EntryType : std::uint8_t { Character = 1, Text = 2, TextsKnown = 3, KeyRemap = 4, ShowSheet = 5 };
 
 // The character entry beside each text: what a version that knows no texts shows for the cell.
 inline constexpr char32_t TextPlaceholder = 0xFFFC;

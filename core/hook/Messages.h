@@ -23,4 +23,11 @@ inline constexpr unsigned CharacterHotKeyMessage = 0x0400 + 6;
 // text's id, LParam 1 when Caps Lock was on, else 0.
 inline constexpr unsigned TextHotKeyMessage = 0x0400 + 7;
 
+// Posted for a hot key that shows the sheet of the hot keys in force: WParam 1 when its combination goes
+// down, 0 when it is let go (its key or one of its modifiers, whichever comes first).
+inline constexpr unsigned SheetHotKeyMessage = 0x0400 + 8;
+// Posted while the Keys dialog waits for "Press the key...": WParam the virtual key the user pressed, as
+// the keyboard sent it (before any key remap); the key itself is swallowed.
+inline constexpr unsigned KeyPickedMessage = 0x0400 + 9;
+
 }  // namespace tvx
