@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/keymap/Areas.h"
+#include "core/keymap/KeyRemaps.h"
 
 namespace tvx {
 
@@ -40,16 +41,18 @@ std::optional<char32_t> CharacterFromInput(std::u16string_view text);
 // The character as UTF-16, for drawing: one unit, or a surrogate pair.
 std::u16string Utf16Of(char32_t code);
 
-// A character for each cell, 0 where the record's value is in force. The program changes them on its
-// thread while the hook reads them on its own: the hook reads each entry with At, the program writes with
-// Set and SetAll, one relaxed atomic access an entry, as the areas do.
+// What a mapping file holds beyond its record: a character for each cell, 0 where the record's value is
+// in force, and the Keys table. The program changes them on its thread while the hook reads them on its
+// own: the hook reads each entry with At, the program writes with Set and SetAll, one relaxed atomic access
+// an entry, as the areas do.
 struct MappingCharacters {
   std::array<char32_t, CellCount> cells{};
+  KeyRemapTable keys;
 
   bool Empty() const {
     for (int cell = 0; cell < CellCount; ++cell)
       if (At(cell)) return false;
-    return true;
+    return keys.Empty();
   }
   char32_t At(int cell) const {
     if (cell < 0 || cell >= CellCount) return 0;
@@ -61,6 +64,7 @@ struct MappingCharacters {
   }
   void SetAll(const MappingCharacters& other) {
     for (int cell = 0; cell < CellCount; ++cell) Set(cell, other.At(cell));
+    keys.SetAll(other.keys.List());
   }
   bool operator==(const MappingCharacters&) const = default;
 };
