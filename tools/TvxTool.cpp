@@ -50,6 +50,9 @@ std::string ExtensionFinding(const ExtensionRead& extension) {
     case ExtensionState::TextsLeftOut:
       return "texts of hot keys are left out: " + extension.problem +
              "; the program loads the rest, with those hot keys empty";
+    case ExtensionState::KeysLeftOut:
+      return "key remaps are left out: " + extension.problem +
+             "; the program loads the rest, with those keys as they are";
     default:
       return {};
   }
