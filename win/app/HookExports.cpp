@@ -15,4 +15,9 @@ decltype(::TavrixHookSetTables)* HookSetTables() {
   return setTables;
 }
 
+void (*HookPickKey())(std::uint32_t on) {
+  static const auto pickKey = LateBound<void(std::uint32_t)>("TAVRIXHK.DLL", "TavrixHookPickKey");
+  return pickKey;
+}
+
 }  // namespace tvx

@@ -9,5 +9,7 @@ namespace tvx {
 // Null where the library lacks the export.
 decltype(::TavrixHookPause)* HookPause();
 decltype(::TavrixHookSetTables)* HookSetTables();
+// TavrixHookPickKey: while on, the next key pressed comes to the main window as KeyPickedMessage.
+void (*HookPickKey())(std::uint32_t on);
 
 }  // namespace tvx
