@@ -17,8 +17,8 @@ hotkey${tab}Alphabetic${tab}Alt${tab}D${tab}key Delete
 hotkey${tab}Alphabetic${tab}Ctrl+Alt${tab}E${tab}char U+20AC
 hotkey${tab}Alphabetic${tab}Win${tab}H${tab}key Home
 hotkey${tab}Alphabetic${tab}Ctrl+Alt${tab}M${tab}text Kind regards,{Enter}Jane
-hotkey${tab}Alphabetic${tab}Alt+Shift${tab}Q${tab}char 64
-hotkey${tab}Alphabetic${tab}Ctrl+Win${tab}S${tab}text {Ctrl+c}{Alt+Tab}{Delay 300}{Ctrl+v}
+hotkey${tab}Alphabetic${tab}Alt+Shift${tab}B${tab}char 64
+hotkey${tab}Alphabetic${tab}Ctrl+Win${tab}K${tab}text {Ctrl+c}{Alt+Tab}{Delay 300}{Ctrl+v}
 SAMPLE
 "$root/build/native/tvxtool" import "$work/sample.txt" "$WINEPREFIX/drive_c/SAMPLE.TVX"
 # The Hot Keys page (Remap=No) on the sample file.
