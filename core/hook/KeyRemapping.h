@@ -22,7 +22,8 @@ struct RemapOutput {
   // A key gives at most four (a hold key decided, then another key's press; a tap's two); ReleaseAll gives
   // one a source held.
   static constexpr int MaxKeys = 16;
-  // The event is the key itself, unchanged: the hook lets it through to the decision as it came.
+  // The event is the key itself, unchanged: the hook lets it through to the decision as it came (never for
+  // OnTime and ReleaseAll, which answer no event).
   bool unchanged = true;
   int count = 0;  // otherwise these keys stand for it, in order (none: the key does nothing)
   std::array<RemappedKey, MaxKeys> keys{};
