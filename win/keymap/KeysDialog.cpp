@@ -225,13 +225,15 @@ void TKeysDialog::Command(int id, int code) {
   }
 }
 
-void TKeysDialog::FillList() {
+void TKeysDialog::FillList(std::optional<std::uint8_t> source) {
   HWND list = Control(RemapList);
   ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
   for (const KeyRemap& remap : host_.Characters().keys.List()) {
     const auto index = ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LineOf(remap).c_str()));
     ::SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), remap.from);
+    if (remap.from == source) ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
   }
+  ::SetFocus(list);
 }
 
 std::optional<std::uint8_t> TKeysDialog::SelectedSource() const {
@@ -259,9 +261,10 @@ void TKeysDialog::Edit(std::optional<std::uint8_t> source) {
     }
     if (source) keys.Clear(*source);
     keys.Set(*form.Choice);
+    source = form.Choice->from;
     return host_.SaveEdit();
   });
-  FillList();
+  FillList(source);
 }
 
 void TKeysDialog::RemoveButtonClick() {

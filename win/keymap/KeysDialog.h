@@ -88,7 +88,8 @@ class TKeysDialog : public InfoForm {
   void Command(int id, int code) override;
 
  private:
-  void FillList();
+  // The lines, with the one of `source` selected and the focus on them, so the keys go on from there.
+  void FillList(std::optional<std::uint8_t> source = std::nullopt);
   // The source of the selected line; nothing when none is selected.
   std::optional<std::uint8_t> SelectedSource() const;
   // Add (nothing) or Change (the source): the form, then the remap stored and saved under the edit lock.
