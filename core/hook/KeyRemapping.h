@@ -57,6 +57,9 @@ class KeyRemapper {
     bool down = false;     // the source is down
     bool decided = false;  // TapHold: the hold key went down
     bool orphan = false;   // released at a desktop switch: its own release, should it come, does nothing
+    // Down, and not remapped: its repeats and release go through as they are, a desktop switch between
+    // included, so that nothing the system saw go down is kept from coming up.
+    bool passed = false;
   };
   void Press(const KeyRemapTable* table, std::uint8_t vk, RemapOutput& out, std::uint32_t now);
   void Release(std::uint8_t vk, RemapOutput& out);
