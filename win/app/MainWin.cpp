@@ -6,9 +6,9 @@
 #include <stdexcept>
 
 #include "core/app/FileCaption.h"
-#include "win/hook/TavrixHook.h"
 #include "win/app/Program.h"
 #include "win/files/Win32FileAccess.h"
+#include "win/hook/TavrixHook.h"
 #include "win/keymap/SessionSecurity.h"
 #include "win/settings/Win32ProfileStore.h"
 
@@ -222,6 +222,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case TextHotKeyMessage:
       TextHotKeyMsg(wParam, lParam);
       return 0;
+    case SheetHotKeyMessage:
+      SheetHotKeyMsg(wParam);
+      return 0;
     case TraceParamsMessage:
       ReportedOnce(reportShowing_[message], [&] { TraceParamsMsg(wParam, lParam); });
       return 0;
@@ -263,6 +266,7 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       RestoreFocus();
       return 0;
     case WM_ACTIVATEAPP:
+      if (!wParam) InputArrives(message);
       if (!wParam) AppDeactivate();
       break;
     case WM_SYSCOMMAND:
