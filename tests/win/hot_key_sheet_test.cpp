@@ -10,6 +10,7 @@
 #include "tests/win/support/GridDriving.h"
 #include "tests/win/support/ProcessWindows.h"
 #include "tests/win/support/hook_harness.h"
+#include "win/app/MainWin.h"
 #include "win/shell/SheetWindow.h"
 
 namespace tvx::test {
@@ -106,6 +107,27 @@ TEST(HotKeySheet, HeldOverAWindowItShowsItsProgramsFileAndTakesNothingFromIt) {
     EXPECT_EQ(row.target.KeysDown(), "");
   }
   RemoveSettingsFile();
+}
+
+// From Options, with no hot key bound to it: the sheet over the main window until the next key, and again
+// until the next click on the main window.
+TEST(HotKeySheet, FromTheMenuItStaysUntilTheNextKeyOrClick) {
+  TavrixProcess tavrix(SheetTables('a').MappingFile());
+  RECT main{};
+  ::GetWindowRect(tavrix.MainWindow(), &main);
+  const std::string click =
+      "mousemove " + std::to_string(main.left + 20) + " " + std::to_string(main.top + 80) + " click 1";
+  for (const std::string& input : {std::string("key Shift_L"), click}) {
+    ASSERT_TRUE(TakeForeground(tavrix.MainWindow()));
+    ::PostMessageA(tavrix.MainWindow(), WM_COMMAND, IdMenuShowHotKeys, 0);
+    HWND sheet = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (sheet = FindProcessWindow(tavrix.id(), SheetClassName, true)) != nullptr; }));
+    ::Sleep(300);  // what a sheet that went by itself would have taken
+    EXPECT_TRUE(::IsWindowVisible(sheet)) << input;
+    Xdotool(input);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(sheet); }, 3s)) << input;
+  }
 }
 
 }  // namespace
