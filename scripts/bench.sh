@@ -15,6 +15,12 @@ if [ -x "$root/build/bench/core_bench" ]; then
                    for (i = 2; i <= NR; i++) if (name[i] != "MinimalLookup")
                      printf "%-24s %8.1f %10.1f %7.1f %12d\n", name[i], ns[i], base, ns[i] / base, allocs[i] }'
   echo
+  echo "== Native: the Keys table (16 remaps) before the decision, per key event (ns; baseline: today's decision"
+  echo "   of an unmapped key alone)"
+  tr -d '"' <"$root/build/bench/core_bench.csv" |
+    awk -F, '$1 == "UnmappedKey" { base = $3 } $1 == "UnmappedKey16KeyRemaps" || $1 == "KeyRemappedToAnother" { name[++n] = $1; ns[n] = $3 }
+             END { for (i = 1; i <= n; i++) printf "%-24s %8.1f %10.1f %7.2f\n", name[i], ns[i], base, ns[i] / base }'
+  echo
   echo "== Native: the hot-key conflict check, two layouts (microseconds; baseline: one combination)"
   grep Conflict "$root/build/bench/core_bench.csv" | tr -d '"' |
     awk -F, '{ name[NR] = $1; us[NR] = $3 } END { for (i = 1; i <= NR; i++)

@@ -16,6 +16,7 @@
 #include "core/files/MappingFile.h"
 #include "core/files/MappingText.h"
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/KeyNames.h"
 
 namespace tvx {
 namespace {
@@ -50,6 +51,9 @@ std::string ExtensionFinding(const ExtensionRead& extension) {
     case ExtensionState::TextsLeftOut:
       return "texts of hot keys are left out: " + extension.problem +
              "; the program loads the rest, with those hot keys empty";
+    case ExtensionState::KeysLeftOut:
+      return "key remaps are left out: " + extension.problem +
+             "; the program loads the rest, with those keys as they are";
     default:
       return {};
   }
@@ -196,6 +200,15 @@ int Diff(const char* firstPath, const char* secondPath) {
     std::printf("- %s\n+ %s\n", before.c_str(), after.c_str());
     differ = true;
   }
+  // A key remapped on one side only has a line on that side alone.
+  for (std::size_t vk = 0; vk < KeyRemapTable{}.words.size(); ++vk) {
+    const auto before = first->mapping.characters.keys.At(static_cast<std::uint8_t>(vk));
+    const auto after = second->mapping.characters.keys.At(static_cast<std::uint8_t>(vk));
+    if (before == after) continue;
+    if (before) std::printf("- %s\n", KeyRemapLine(*before).c_str());
+    if (after) std::printf("+ %s\n", KeyRemapLine(*after).c_str());
+    differ = true;
+  }
   return differ ? 1 : 0;
 }
 
@@ -248,6 +261,10 @@ int Dump(const char* path, const std::vector<std::uint8_t>& file) {
     any = true;
   }
   if (!any) std::printf("  none\n");
+  if (characters.keys.Empty()) return 0;
+  std::printf("Keys:\n");
+  for (const KeyRemap& remap : characters.keys.List())
+    std::printf("  %-14s -> %s\n", KeyName(remap.from).c_str(), KeyRemapTarget(remap).c_str());
   return 0;
 }
 

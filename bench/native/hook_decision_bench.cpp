@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/hook/KeyDecision.h"
+#include "core/hook/KeyRemapping.h"
 #include "core/hook/TableSets.h"
 #include "core/keymap/Catalogue.h"
 #include "core/keymap/CellTexts.h"
@@ -125,6 +126,40 @@ void RemappedKey32Bindings(benchmark::State& bench) {
   bench.counters["allocations"] = static_cast<double>(allocations - before);
 }
 
+// The Keys table with 16 remaps in force, run before the decision as the hook runs it: the key it gives
+// (the key itself, or the key it stands for) then decided. Beside UnmappedKey, today's decision alone.
+void KeysTableThenDecision(benchmark::State& bench, std::uint8_t vk) {
+  KeyRemapTable keys;
+  for (std::uint8_t f = 0; f < 12; ++f)
+    keys.Set({static_cast<std::uint8_t>(0x70 + f), KeyRemapKind::Key, static_cast<std::uint8_t>(0x7C + f)});
+  keys.Set({0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 200});
+  keys.Set({0x2D, KeyRemapKind::Off});
+  keys.Set({0xA5, KeyRemapKind::Key, 0xA3});
+  keys.Set({0x5D, KeyRemapKind::Key, 0x5C});
+  Areas areas;
+  const KeyLayout layout = LettersAndDigits();
+  HookState state;
+  KeyRemapper remapper;
+  const KeySystem system{0xFF, 0, 0, 0, false};
+  const std::vector<KeyEvent> events{{vk, 0x3B, false, false, false}, {vk, 0x3B, true, false, false}};
+  const long before = allocations;
+  std::size_t i = 0;
+  for (auto _ : bench) {
+    const KeyEvent& event = events[i];
+    const RemapOutput out = remapper.OnKey(&keys, event.vk, event.up, 0);
+    if (out.unchanged) benchmark::DoNotOptimize(DecideKey(state, event, system, areas.tables, layout));
+    for (int k = 0; k < out.count; ++k) {
+      const auto& key = out.keys[static_cast<std::size_t>(k)];
+      benchmark::DoNotOptimize(
+          DecideKey(state, {key.vk, 0, key.up, false, false}, system, areas.tables, layout));
+    }
+    i = i + 1 == events.size() ? 0 : i + 1;
+  }
+  bench.counters["allocations"] = static_cast<double>(allocations - before);
+}
+void UnmappedKey16KeyRemaps(benchmark::State& bench) { KeysTableThenDecision(bench, 'W'); }
+void KeyRemappedToAnother(benchmark::State& bench) { KeysTableThenDecision(bench, 0x70); }
+
 // The baseline, in the same process: what a minimal remapping hook decides per key event, one table
 // look-up. The machine's speed varies; the ratio to this shows the decision's own cost.
 void MinimalLookup(benchmark::State& bench) {
@@ -149,6 +184,8 @@ void MinimalLookup(benchmark::State& bench) {
 
 BENCHMARK(MinimalLookup);
 BENCHMARK(UnmappedKey);
+BENCHMARK(UnmappedKey16KeyRemaps);
+BENCHMARK(KeyRemappedToAnother);
 BENCHMARK(RemappedKey);
 BENCHMARK(RemappedKey32Bindings);
 BENCHMARK(RemappedKeyPaused);

@@ -5,6 +5,7 @@
 
 #include "core/common/IoError.h"
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/KeyNames.h"
 #include "core/keymap/TextSyntax.h"
 
 namespace tvx {
@@ -19,13 +20,17 @@ constexpr std::uint8_t CharacterEntryVersion = 1;
 constexpr std::size_t TextCellSize = 2;
 constexpr std::uint8_t TextEntryVersion = 1;
 constexpr std::uint8_t SheetEntryVersion = 1;
+constexpr std::size_t KeyRemapPayloadSize = 6;
+constexpr std::uint8_t KeyRemapEntryVersion = 1;
+constexpr std::size_t KeyCount = 256;
 
-// Every hot-key cell with a text of the longest and its placeholder, and every remapped key with a
-// character, fit in the longest extension a reader takes.
+// Every hot-key cell with a text of the longest and its placeholder, every remapped key with a character,
+// and every key remapped in the Keys table fit in the longest extension a reader takes.
 static_assert(ExtensionHeaderSize + ExtensionChecksumSize +
                   HotKeyCellCount *
                       (2 * EntryHeaderSize + CharacterPayloadSize + TextCellSize + 2 * MaxTextUnits) +
-                  (CellCount - HotKeyCellCount) * (EntryHeaderSize + CharacterPayloadSize) <=
+                  (CellCount - HotKeyCellCount) * (EntryHeaderSize + CharacterPayloadSize) +
+                  KeyCount * (EntryHeaderSize + KeyRemapPayloadSize) <=
               MaxExtensionSize);
 
 constexpr std::array<std::uint32_t, 256> CrcTable = [] {
@@ -104,6 +109,15 @@ void PutCharacter(std::vector<std::uint8_t>& bytes, int cell, char32_t code) {
   Put(bytes, static_cast<std::uint32_t>(code));
 }
 
+void PutKeyRemap(std::vector<std::uint8_t>& bytes, const KeyRemap& remap) {
+  Put(bytes, static_cast<std::uint8_t>(EntryType::KeyRemap));
+  Put(bytes, KeyRemapEntryVersion);
+  Put(bytes, static_cast<std::uint16_t>(KeyRemapPayloadSize));
+  for (const std::uint8_t byte : {remap.from, static_cast<std::uint8_t>(remap.kind), remap.to, remap.hold})
+    Put(bytes, byte);
+  Put(bytes, remap.delayMs);
+}
+
 ExtensionRead Failed(ExtensionState state, std::string problem) { return {state, std::move(problem), {}}; }
 ExtensionRead Damaged(std::string problem) { return Failed(ExtensionState::Damaged, std::move(problem)); }
 
@@ -140,6 +154,25 @@ std::string ReadSheet(const MappingRecord& record, std::span<const std::uint8_t>
   if (!HoldsFallback(record, cell))
     return "a sheet for cell " + std::to_string(cell) + ", which the record fills";
   characters.cells[static_cast<std::size_t>(cell)] = SheetMarker;
+  return {};
+}
+
+// A key remap entry's payload into `keys`; what keeps it out of force when it cannot be. Fields its kind
+// does not use are not kept, so that a remap reads back equal to the one the program made.
+std::string ReadKeyRemap(std::span<const std::uint8_t> payload, KeyRemapTable& keys) {
+  if (payload.size() != KeyRemapPayloadSize) return "a key remap entry of the wrong length";
+  const std::string from = "the remap of the key " + KeyName(payload[0]);
+  const std::uint8_t kind = payload[1];
+  if (kind < static_cast<std::uint8_t>(KeyRemapKind::Key) ||
+      kind > static_cast<std::uint8_t>(KeyRemapKind::TapHold))
+    return from + " is of kind " + std::to_string(kind) + ", which this version does not know";
+  KeyRemap remap{payload[0], static_cast<KeyRemapKind>(kind), payload[2], payload[3],
+                 Get<std::uint16_t>(payload, 4)};
+  if (remap.kind != KeyRemapKind::TapHold)
+    remap = {remap.from, remap.kind, remap.kind == KeyRemapKind::Key ? remap.to : std::uint8_t{0}};
+  if (const auto problem = KeyRemapProblem(remap)) return from + " cannot be in force (" + *problem + ")";
+  if (keys.At(remap.from)) return "two remaps of the key " + KeyName(remap.from);
+  keys.Set(remap);
   return {};
 }
 
@@ -193,9 +226,17 @@ void PutTexts(ExtensionRead& read, const std::vector<TextEntry>& texts, bool tex
   for (const std::string& problem : problems) read.problem += (read.problem.empty() ? "" : "; ") + problem;
 }
 
+// Key remaps that cannot be in force are left out and named, after any texts left out.
+void NameKeysLeftOut(ExtensionRead& read, const std::vector<std::string>& problems) {
+  if (problems.empty()) return;
+  if (read.state == ExtensionState::Loaded) read.state = ExtensionState::KeysLeftOut;
+  for (const std::string& problem : problems) read.problem += (read.problem.empty() ? "" : "; ") + problem;
+}
+
 ExtensionRead ReadEntries(const MappingRecord& record, std::span<const std::uint8_t> entries, int count) {
   ExtensionRead read{ExtensionState::Loaded, {}, {}};
   std::vector<TextEntry> texts;
+  std::vector<std::string> keyProblems;
   bool textsKnown = false;
   std::size_t at = 0;
   for (int i = 0; i < count; ++i) {
@@ -218,11 +259,16 @@ ExtensionRead ReadEntries(const MappingRecord& record, std::span<const std::uint
     // A text of any version names its cell: one of a later version is reported as such, not as lost.
     if (type == EntryType::Text) texts.push_back({version, entries.subspan(at, length)});
     textsKnown = textsKnown || type == EntryType::TextsKnown;
+    if (type == EntryType::KeyRemap && version == KeyRemapEntryVersion)
+      if (std::string problem = ReadKeyRemap(entries.subspan(at, length), read.characters.keys);
+          !problem.empty())
+        keyProblems.push_back(std::move(problem));
     at += length;
   }
   if (at != entries.size())
     return Damaged(std::to_string(entries.size() - at) + " bytes after the last entry");
   PutTexts(read, texts, textsKnown);
+  NameKeysLeftOut(read, keyProblems);
   return read;
 }
 
@@ -297,6 +343,10 @@ std::vector<std::uint8_t> ExtensionBytes(const MappingRecord& record, const Mapp
     Put(bytes, static_cast<std::uint16_t>(cell));
     for (const char16_t unit : text) Put(bytes, static_cast<std::uint16_t>(unit));
     count += 2;
+  }
+  for (const KeyRemap& remap : characters.keys.List()) {
+    PutKeyRemap(bytes, remap);
+    ++count;
   }
   PutAt(bytes, 6, count);
   PutAt(bytes, 8, static_cast<std::uint32_t>(bytes.size() + ExtensionChecksumSize));
@@ -375,6 +425,10 @@ std::string ExtensionReports::NoticeFor(const std::string& fileName, const Exten
     case ExtensionState::TextsLeftOut:
       return "Texts of hot keys saved in " + fileName + " were left out: " + read.problem +
              ". Those hot keys do nothing until their texts are set again; the other keys and hot keys are "
+             "loaded.";
+    case ExtensionState::KeysLeftOut:
+      return "Key remaps saved in " + fileName + " were left out: " + read.problem +
+             ". Those keys do what they did before they were remapped; the other keys and hot keys are "
              "loaded.";
     default:
       return {};

@@ -63,11 +63,12 @@ void PutFallbacks(MappingRecord& record, const MappingCharacters& characters);
 std::vector<std::uint8_t> ExtensionBytes(const MappingRecord& record, const MappingCharacters& characters);
 
 // TextsLeftOut: loaded, but the texts of some hot keys were lost to an older version that saved the file,
-// or could not be read; those cells are empty.
-enum class ExtensionState { None, Loaded, Stale, Damaged, TextsLeftOut };
+// or could not be read; those cells are empty (key remaps left out too are named beside them).
+// KeysLeftOut: loaded, but some key remaps could not be put in force; those keys are not remapped.
+enum class ExtensionState { None, Loaded, Stale, Damaged, TextsLeftOut, KeysLeftOut };
 struct ExtensionRead {
   ExtensionState state = ExtensionState::None;
-  std::string problem;  // what is wrong, for Stale, Damaged and TextsLeftOut
+  std::string problem;  // what is wrong, for Stale, Damaged, TextsLeftOut and KeysLeftOut
   MappingCharacters characters;
 };
 

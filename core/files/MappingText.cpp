@@ -8,6 +8,7 @@
 
 #include "core/common/Utf8.h"
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/KeyNames.h"
 #include "core/keymap/TextSyntax.h"
 
 namespace tvx {
@@ -95,6 +96,39 @@ std::pair<std::string, std::string> SplitLastField(const std::string& line) {
   return {line.substr(0, tab), line.substr(tab + 1)};
 }
 
+// A key named in a line; nothing, with `problem` set, for a name no key has.
+std::optional<std::uint8_t> NamedKey(std::string_view name, std::string& problem) {
+  const std::optional<std::uint8_t> vk = KeyNamed(name);
+  if (!vk)
+    problem = "no key is named \"" + std::string(name) +
+              "\" (the names are A, 1, F1, Esc, CapsLock, LCtrl, VK E2...)";
+  return vk;
+}
+
+// "tap KEY hold KEY" with " after N": the remap; nothing, with `problem` set, when it does not read.
+std::optional<KeyRemap> TapHoldOf(std::uint8_t from, std::string_view to, std::string& problem) {
+  const std::size_t hold = to.find(" hold ", 4);
+  if (hold == std::string_view::npos) {
+    problem = "a tap key with no hold key: " + std::string(to);
+    return std::nullopt;
+  }
+  std::string_view holdName = to.substr(hold + 6);
+  unsigned delay = DefaultHoldDelayMs;
+  if (const std::size_t after = holdName.find(" after "); after != std::string_view::npos) {
+    const std::string_view digits = holdName.substr(after + 7);
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), delay);
+    if (error != std::errc() || end != digits.data() + digits.size() || delay > 0xFFFF) {
+      problem = "the hold delay is a number of ms: " + std::string(digits);
+      return std::nullopt;
+    }
+    holdName = holdName.substr(0, after);
+  }
+  const auto tapKey = NamedKey(to.substr(4, hold - 4), problem);
+  const auto holdKey = tapKey ? NamedKey(holdName, problem) : std::nullopt;
+  if (!holdKey) return std::nullopt;
+  return KeyRemap{from, KeyRemapKind::TapHold, *tapKey, *holdKey, static_cast<std::uint16_t>(delay)};
+}
+
 void SetValue(MappingRecord& record, const MappingCell& cell, std::uint16_t value) {
   if (cell.hotKey)
     std::memcpy(&record[cell.offset], &value, sizeof value);
@@ -152,6 +186,34 @@ std::string TextLine(std::u16string_view text) {
   return Utf8Of(line);
 }
 
+std::string KeyRemapTarget(const KeyRemap& remap) {
+  if (remap.kind == KeyRemapKind::Off) return "none";
+  if (remap.kind == KeyRemapKind::Key) return KeyName(remap.to);
+  std::string target = "tap " + KeyName(remap.to) + " hold " + KeyName(remap.hold);
+  if (remap.delayMs != DefaultHoldDelayMs) target += " after " + std::to_string(remap.delayMs);
+  return target;
+}
+
+std::string KeyRemapLine(const KeyRemap& remap) {
+  return "key\t" + KeyName(remap.from) + "\t" + KeyRemapTarget(remap);
+}
+
+std::optional<KeyRemap> KeyRemapOf(std::uint8_t from, std::string_view to, std::string& problem) {
+  std::optional<KeyRemap> remap;
+  if (to == "none")
+    remap = KeyRemap{from, KeyRemapKind::Off};
+  else if (to.starts_with("tap "))
+    remap = TapHoldOf(from, to, problem);
+  else if (const auto vk = NamedKey(to, problem))
+    remap = KeyRemap{from, KeyRemapKind::Key, *vk};
+  if (!remap) return std::nullopt;
+  if (const auto refused = KeyRemapProblem(*remap)) {
+    problem = *refused;
+    return std::nullopt;
+  }
+  return remap;
+}
+
 MappingRecord DefaultRecord() {
   MappingRecord record{};
   for (const MappingCell& cell : MappingCells()) SetValue(record, cell, cell.own);
@@ -181,6 +243,14 @@ std::vector<std::string> ExportMapping(const Mapping& mapping, std::vector<std::
     else
       lines.push_back(CellLine(cell, value));
   }
+  for (const KeyRemap& remap : mapping.characters.keys.List()) {
+    if (const auto problem = KeyRemapProblem(remap)) {
+      problems.push_back(KeyRemapLine(remap) + ": " + *problem);
+      continue;
+    }
+    lines.front() = KeysMappingTextHeader;
+    lines.push_back(KeyRemapLine(remap));
+  }
   return lines;
 }
 
@@ -194,15 +264,31 @@ std::optional<Mapping> ImportMapping(const std::vector<std::string>& lines, std:
     error = "line " + std::to_string(number) + ": " + text;
     return std::nullopt;
   };
-  const bool unicode = !lines.empty() && lines.front() == UnicodeMappingTextHeader;
+  const bool keys = !lines.empty() && lines.front() == KeysMappingTextHeader;
+  const bool unicode = keys || (!lines.empty() && lines.front() == UnicodeMappingTextHeader);
   if (lines.empty() || (lines.front() != MappingTextHeader && !unicode))
-    return fail(1, std::string("not a mapping text (the first line must be \"tavrix-mapping<TAB>1\" or "
-                               "\"tavrix-mapping<TAB>2\")"));
+    return fail(1,
+                std::string("not a mapping text (the first line must be \"tavrix-mapping<TAB>1\", 2 or 3)"));
   Mapping mapping{DefaultRecord(), {}};
   std::map<const MappingCell*, std::size_t> given;
+  std::map<std::uint8_t, std::size_t> keysGiven;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::size_t number = i + 1;
     if (lines[i].empty()) continue;
+    if (lines[i].starts_with("key\t")) {
+      if (!keys) return fail(number, "a key line needs the first line \"tavrix-mapping<TAB>3\"");
+      const std::string_view fields = std::string_view(lines[i]).substr(4);
+      const std::size_t tab = fields.find('\t');
+      if (tab == std::string_view::npos) return fail(number, "a key line is key<TAB>FROM<TAB>TO");
+      std::string problem;
+      const auto from = NamedKey(fields.substr(0, tab), problem);
+      const auto remap = from ? KeyRemapOf(*from, fields.substr(tab + 1), problem) : std::nullopt;
+      if (!remap) return fail(number, problem);
+      if (const auto [earlier, first] = keysGiven.emplace(*from, number); !first)
+        return fail(number, "the same key as line " + std::to_string(earlier->second));
+      mapping.characters.keys.Set(*remap);
+      continue;
+    }
     const auto [names, valueText] = SplitLastField(lines[i]);
     const auto found = byNames.find(names);
     if (found == byNames.end()) return fail(number, "no such key or table: " + names);

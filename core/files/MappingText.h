@@ -10,6 +10,10 @@
 // the user wrote it in UTF-8, a tab in it written {Tab} and a line break {Enter}; a hot key that shows the
 // sheet of the hot keys in force is "sheet". These come only under the header "tavrix-mapping <TAB> 2",
 // which an export writes exactly when it has such a line, so that a file without one still reads everywhere.
+//   key <TAB> FROM <TAB> TO     TO: a key, "none", or "tap KEY hold KEY" with " after N" for a hold delay
+//                               other than 200 ms (core/keymap/KeyRemaps.h)
+// The names are the Keys table's (core/keymap/KeyNames.h), in any case. Key lines come only under the header
+// "tavrix-mapping <TAB> 3", which also takes everything the second does.
 
 #include <array>
 #include <cstdint>
@@ -24,6 +28,7 @@ namespace tvx {
 
 inline constexpr char MappingTextHeader[] = "tavrix-mapping\t1";
 inline constexpr char UnicodeMappingTextHeader[] = "tavrix-mapping\t2";
+inline constexpr char KeysMappingTextHeader[] = "tavrix-mapping\t3";
 
 inline constexpr std::array<const char*, 6> CategoryNames{
     "", "Alphabetic", "Punctuation", "Function keys", "Numeric", "Editing"};
@@ -58,6 +63,14 @@ std::string CellProblem(const MappingCell& cell, std::uint16_t value);
 // The entry's line: its names and its value, or its character beyond the record or its text where it has
 // one.
 std::string CellLine(const MappingCell& cell, std::uint16_t value, char32_t character = 0);
+// A key remap's line: "key\tCapsLock\ttap Esc hold LCtrl".
+std::string KeyRemapLine(const KeyRemap& remap);
+// What a key remap does, as its line and the guide show it: "Home", "none", "tap Esc hold LCtrl after 300".
+std::string KeyRemapTarget(const KeyRemap& remap);
+// The remap of `from` that a line's TO gives; nothing, with `problem` set, when TO is not one or the remap
+// could not be in force.
+std::optional<KeyRemap> KeyRemapOf(std::uint8_t from, std::string_view to, std::string& problem);
+
 // A hot key's text as a line shows it: UTF-8, with {Tab} and {Enter} for a tab and a line break.
 std::string TextLine(std::u16string_view text);
 

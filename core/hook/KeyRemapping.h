@@ -19,7 +19,9 @@ struct RemappedKey {
 };
 
 struct RemapOutput {
-  static constexpr int MaxKeys = 4;
+  // A key gives at most four (a hold key decided, then another key's press; a tap's two); ReleaseAll gives
+  // one a source held.
+  static constexpr int MaxKeys = 16;
   // The event is the key itself, unchanged: the hook lets it through to the decision as it came.
   bool unchanged = true;
   int count = 0;  // otherwise these keys stand for it, in order (none: the key does nothing)
@@ -42,7 +44,8 @@ class KeyRemapper {
   // The delay of an undecided tap/hold key has run out: its hold key goes down.
   RemapOutput OnTime(std::uint32_t now);
   // At a desktop switch and at the pause: every key a remap holds goes up, and each source counts as up
-  // until it is pressed again.
+  // until it is pressed again (its release, should it come, does nothing). Sources beyond MaxKeys stay held
+  // for the next call: call it until it gives no key.
   RemapOutput ReleaseAll();
   // Whether a source key is down: its repeats and release belong to the remapper.
   bool Holds(std::uint8_t vk) const;
@@ -50,9 +53,17 @@ class KeyRemapper {
  private:
   struct Held {
     KeyRemap remap{};
-    bool down = false;      // the source is down
-    bool decided = false;   // TapHold: the hold key went down
+    bool down = false;     // the source is down
+    bool decided = false;  // TapHold: the hold key went down
+    bool orphan = false;   // released at a desktop switch: its own release, should it come, does nothing
   };
+  void Press(const KeyRemapTable* table, std::uint8_t vk, RemapOutput& out, std::uint32_t now);
+  void Release(std::uint8_t vk, RemapOutput& out);
+  void Repeat(const Held& held, RemapOutput& out) const;
+  // The undecided tap/hold key becomes its hold key.
+  void Decide(RemapOutput& out);
+  bool DelayOver(std::uint32_t now) const;
+
   std::array<Held, 256> held_{};
   int undecided_ = -1;  // the source of the undecided tap/hold key, if any
   std::uint32_t pressedAt_ = 0;

@@ -1,5 +1,8 @@
 #include "core/keymap/KeyRemaps.h"
 
+// What the hook reads, and so allocates nothing: the hook library links without the C++ library. What
+// only the program uses is in KeyRemapList.cpp.
+
 namespace tvx {
 namespace {
 
@@ -38,13 +41,6 @@ void KeyRemapTable::SetAll(const KeyRemapList& list) {
   KeyRemapTable next;
   for (const KeyRemap& remap : list) next.words[remap.from] = Pack(remap);
   for (std::size_t vk = 0; vk < words.size(); ++vk) Store(words[vk], next.words[vk]);
-}
-
-KeyRemapList KeyRemapTable::List() const {
-  KeyRemapList list;
-  for (std::size_t vk = 0; vk < words.size(); ++vk)
-    if (const auto remap = At(static_cast<std::uint8_t>(vk))) list.push_back(*remap);
-  return list;
 }
 
 bool KeyRemapTable::Empty() const {

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "core/keymap/Catalogue.h"
 #include "core/keymap/CellCharacters.h"
+#include "core/keymap/KeyNames.h"
 
 namespace tvx {
 namespace {
@@ -17,31 +17,6 @@ struct Modifier {
 };
 constexpr std::array<Modifier, 4> Modifiers{
     {{"Ctrl", TextCtrl}, {"Alt", TextAlt}, {"Shift", TextShift}, {"Win", TextWin}}};
-
-// The usual names of keys, beside those of the action keys.
-struct Alias {
-  std::string_view name;
-  std::uint8_t vk;
-};
-constexpr std::array<Alias, 17> Aliases{{
-    {"Esc", 0x1B},
-    {"Escape", 0x1B},
-    {"Return", 0x0D},
-    {"Space", 0x20},
-    {"Backspace", 0x08},
-    {"BS", 0x08},
-    {"Left", 0x25},
-    {"Right", 0x27},
-    {"Up", 0x26},
-    {"Down", 0x28},
-    {"Del", 0x2E},
-    {"Ins", 0x2D},
-    {"PageUp", 0x21},
-    {"PageDown", 0x22},
-    {"PgDown", 0x22},
-    {"PrintScreen", 0x2C},
-    {"Break", 0x13},
-}};
 
 char16_t Lower(char16_t unit) {
   return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 32) : unit;
@@ -58,12 +33,14 @@ bool StartsWithName(std::u16string_view text, std::string_view name) {
   return text.size() >= name.size() && SameName(text.substr(0, name.size()), name);
 }
 
-std::optional<std::uint8_t> KeyNamed(std::u16string_view name) {
-  for (const ActionKey& key : ActionKeyTable)
-    if (SameName(name, key.name)) return static_cast<std::uint8_t>(key.vk);
-  for (const Alias& alias : Aliases)
-    if (SameName(name, alias.name)) return alias.vk;
-  return std::nullopt;
+// A key's name as the Keys table takes it (core/keymap/KeyNames.h), so that a key has one set of names.
+std::optional<std::uint8_t> KeyOfName(std::u16string_view name) {
+  std::string narrow;
+  for (const char16_t unit : name) {
+    if (unit >= 0x80) return std::nullopt;
+    narrow += static_cast<char>(unit);
+  }
+  return KeyNamed(narrow);
 }
 
 // The character at `at` and its length in units: a surrogate pair is one; a lone half is returned as
@@ -162,7 +139,7 @@ class Parser {
     at_ = close + 1;
     if (name.empty()) return Error(at, "A key's name is missing.");
     if (!modifiers && StartsWithName(name, "Delay ")) return Delay(name.substr(6), at + 6);
-    if (const std::optional<std::uint8_t> vk = KeyNamed(name)) return Key(*vk, modifiers);
+    if (const std::optional<std::uint8_t> vk = KeyOfName(name)) return Key(*vk, modifiers);
     Error(at,
           "No key has this name: the names are those of the Hot Key Action dialog ({F5}, {PgUp}, "
           "{KeyP 0}...) or Enter, Tab, Esc, Space, Backspace, Left, Right, Up, Down, Del, Ins, PageUp.");

@@ -1,5 +1,6 @@
 #include "core/shell/MappingGuide.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <string>
@@ -7,6 +8,7 @@
 #include "core/keymap/Catalogue.h"
 #include "core/keymap/CellText.h"
 #include "core/keymap/CellTexts.h"
+#include "core/keymap/KeyNames.h"
 
 namespace tvx {
 namespace {
@@ -140,11 +142,83 @@ void DrawRemapTable(const TableCells& cells, RemapTableId table, const RemapArea
   cells.Lines(2, static_cast<int>(rows.size()));
 }
 
+// The Keys table, when there is one, on pages after the tables' page: blocks of two columns, "From" two
+// columns wide and "To" six, where the page's two halves stand, each block as many rows as the tables use.
+constexpr int KeysTop = 4, KeysRows = 58, FromColumns = 2, ToColumns = 6;
+constexpr int KeysHalfColumns[] = {0, 20};
+constexpr int KeysPerPage = KeysRows * static_cast<int>(std::size(KeysHalfColumns));
+
+std::string KeyRemapTarget(const KeyRemap& remap) {
+  if (remap.kind == KeyRemapKind::Off) return "none";
+  if (remap.kind == KeyRemapKind::Key) return KeyName(remap.to);
+  return "tap " + KeyName(remap.to) + " hold " + KeyName(remap.hold) + " after " +
+         std::to_string(remap.delayMs) + " ms";
+}
+
+class KeysBlock {
+ public:
+  KeysBlock(GuideCanvas& canvas, const GuideMetrics& m, int halfColumns)
+      : canvas_(canvas), m_(m), x_(m.marginX + halfColumns * m.colWidth / 2) {}
+
+  void Header() const {
+    canvas_.Fill({Left(0), Top(-2), Left(FromColumns + ToColumns), Top(0)}, GuideLightGrey);
+    Text(0, FromColumns, -2, "Keys", TextBackground::Transparent);
+    Text(0, FromColumns, -1, "From", TextBackground::Transparent);
+    Text(FromColumns, ToColumns, -1, "To", TextBackground::Transparent);
+  }
+  void Row(int row, const KeyRemap& remap) const {
+    canvas_.Fill({Left(0), Top(row), Left(FromColumns), Top(row + 1)}, GuideLightGrey);
+    Text(0, FromColumns, row, KeyName(remap.from), TextBackground::Transparent);
+    Text(FromColumns, ToColumns, row, KeyRemapTarget(remap), TextBackground::OpaqueWhite);
+  }
+  void Lines(int rows) const {
+    const int right = Left(FromColumns + ToColumns);
+    canvas_.Line(Left(0), Top(-2), right, Top(-2));
+    for (int row = 0; row <= rows; ++row) canvas_.Line(Left(0), Top(row), right, Top(row));
+    for (const int col : {0, FromColumns, FromColumns + ToColumns})
+      canvas_.Line(Left(col), Top(-2), Left(col), Top(rows));
+  }
+
+ private:
+  int Left(int col) const { return x_ + col * m_.colWidth; }
+  int Top(int row) const { return m_.marginY + (KeysTop + row) * m_.rowHeight; }
+  // Centred across `columns` columns from `col`, as a table cell's text.
+  void Text(int col, int columns, int row, const std::string& text, TextBackground background) const {
+    const TextSize size = canvas_.TextExtent(text);
+    canvas_.Text(Left(col) + (columns * m_.colWidth - size.width) / 2,
+                 Top(row) + m_.rowHeight / 10 + (m_.rowHeight - size.height) / 2, text, background);
+  }
+
+  GuideCanvas& canvas_;
+  const GuideMetrics& m_;
+  int x_;
+};
+
+void DrawTitle(GuideCanvas& canvas, const GuideMetrics& m, const ShortString& title) {
+  canvas.Text((m.pageWidth - canvas.TextExtent(title.str()).width) / 2, m.marginY, title.str(),
+              TextBackground::OpaqueWhite);
+}
+
+void DrawKeysPages(GuideCanvas& canvas, const GuideMetrics& m, const ShortString& title,
+                   const KeyRemapList& keys) {
+  for (std::size_t first = 0; first < keys.size(); first += KeysRows) {
+    const int index = static_cast<int>(first);
+    if (index % KeysPerPage == 0) {
+      canvas.NewPage();
+      DrawTitle(canvas, m, title);
+    }
+    const KeysBlock block(canvas, m, KeysHalfColumns[index % KeysPerPage / KeysRows]);
+    const int rows = std::min(KeysRows, static_cast<int>(keys.size() - first));
+    block.Header();
+    for (int row = 0; row < rows; ++row) block.Row(row, keys[first + static_cast<std::size_t>(row)]);
+    block.Lines(rows);
+  }
+}
+
 void DrawPage(GuideCanvas& canvas, const GuideMetrics& m, const ShortString& title,
               const HotKeyAreaView& hotKeys, const RemapAreaView& remaps,
               const MappingCharacters* characters) {
-  canvas.Text((m.pageWidth - canvas.TextExtent(title.str()).width) / 2, m.marginY, title.str(),
-              TextBackground::OpaqueWhite);
+  DrawTitle(canvas, m, title);
   for (const GuideTable& table : GuideTables) {
     const TableCells cells(canvas, m, table);
     if (table.hotKeyTable)
@@ -176,8 +250,10 @@ void DrawMappingGuide(GuideCanvas& canvas, const GuideMetrics& metrics, int copi
                       const ShortString& currentFile, const HotKeyAreaView& hotKeys,
                       const RemapAreaView& remaps, const MappingCharacters* characters) {
   const ShortString title = GuideTitle(currentFile);
+  const KeyRemapList keys = characters ? characters->keys.List() : KeyRemapList{};
   for (int copy = 1; copy <= copies; ++copy) {
     DrawPage(canvas, metrics, title, hotKeys, remaps, characters);
+    DrawKeysPages(canvas, metrics, title, keys);
     if (copy < copies) canvas.NewPage();
   }
 }

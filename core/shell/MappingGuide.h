@@ -66,9 +66,11 @@ GuideMetrics MeasureGuide(GuideCanvas& canvas, int pageWidth, int pageHeight);
 
 ShortString GuideTitle(const ShortString& currentFile);
 
-// Draws `copies` pages (nothing below 1), a new page between two: copies are drawn, not left to the
+// Draws `copies` copies (nothing below 1), a new page between two: copies are drawn, not left to the
 // printer driver. Nothing checks that the layout fits the page. A cell with a character beyond the record
-// in `characters` shows that character; a text cell its text in quotes, cut to the cell's width.
+// in `characters` shows that character; a text cell its text in quotes, cut to the cell's width. The Keys
+// table of `characters`, when it has remaps, follows each copy's page on a page of its own (more for more
+// than fit).
 void DrawMappingGuide(GuideCanvas& canvas, const GuideMetrics& metrics, int copies,
                       const ShortString& currentFile, const HotKeyAreaView& hotKeys,
                       const RemapAreaView& remaps, const MappingCharacters* characters = nullptr);

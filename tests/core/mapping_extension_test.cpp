@@ -486,6 +486,59 @@ TEST(MappingExtension, SheetEntriesAndTheirFaults) {
   }
 }
 
+Bytes KeyEntry(std::uint8_t from, std::uint8_t kind, std::uint8_t to, std::uint8_t hold = 0,
+               std::uint16_t delay = DefaultHoldDelayMs) {
+  Bytes entry{4, 1, 6, 0, from, kind, to, hold, 0, 0};
+  PutAt(entry, 8, delay);
+  return entry;
+}
+
+// Key remaps come back beside the characters with the record as it was; a version that knows none passes
+// them over; an entry that cannot be in force is named and left out, and the rest loads.
+TEST(MappingExtension, KeyRemapEntriesAndTheirFaults) {
+  MappingCharacters withKeys = Sample();
+  withKeys.keys.SetAll({{0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 300},
+                        {0x70, KeyRemapKind::Key, 0x24},
+                        {0x2D, KeyRemapKind::Off}});
+  const RoundTrip back(withKeys);
+  EXPECT_EQ(back.read->state, ExtensionState::Loaded) << back.read->problem;
+  EXPECT_EQ(back.loaded, withKeys);
+  Areas areas;
+  EXPECT_EQ(RecordOf(back.File()), RecordOf(SavedFile(areas, Sample())));
+  Bytes older = back.File();
+  EXPECT_EQ(PassOver(older, EntryType::KeyRemap), 3);
+  EXPECT_EQ(ReadExtension(RecordOf(older), std::span(older).subspan(MappingRecordSize)).characters, Sample());
+
+  struct Case {
+    const char* what;
+    std::vector<Bytes> entries;
+    const char* problem;
+  };
+  const Case cases[] = {
+      {"a kind this version does not know", {KeyEntry(0x14, 4, 0x1B)}, "CapsLock is of kind 4"},
+      {"to no key", {KeyEntry(0x14, 1, 0)}, "No key has the code 00"},
+      {"from no key", {KeyEntry(0xFF, 2, 0)}, "No key has the code FF"},
+      {"to itself", {KeyEntry(0x70, 1, 0x70)}, "F1 cannot be in force (A key cannot be mapped to itself.)"},
+      {"a delay too short", {KeyEntry(0x14, 3, 0x1B, 0xA2, 49)}, "50 to 1000 ms"},
+      {"a delay too long", {KeyEntry(0x14, 3, 0x1B, 0xA2, 1001)}, "50 to 1000 ms"},
+      {"a source twice", {KeyEntry(0x70, 1, 0x24), KeyEntry(0x70, 1, 0x23)}, "two remaps of the key F1"},
+      {"the wrong length", {Bytes{4, 1, 2, 0, 0x70, 1}}, "wrong length"},
+  };
+  for (const Case& c : cases) {
+    std::vector<Bytes> entries = c.entries;
+    entries.push_back(KeyEntry(0x2D, 2, 0x41, 0x42, 7));
+    entries.push_back(CharacterEntry(CtrlAltG, U'→'));
+    const ExtensionRead read = ReadEntriesOf(entries);
+    EXPECT_EQ(read.state, ExtensionState::KeysLeftOut) << c.what;
+    EXPECT_NE(read.problem.find(c.problem), std::string::npos) << c.what << ": " << read.problem;
+    // The key turned off keeps nothing of the fields it does not use; the first of two remaps stays.
+    EXPECT_EQ(read.characters.keys.At(0x2D), (KeyRemap{0x2D, KeyRemapKind::Off})) << c.what;
+    EXPECT_EQ(read.characters.keys.List().size(), c.entries.size()) << c.what;
+    EXPECT_EQ(read.characters.At(CtrlAltG), U'→') << c.what;
+    EXPECT_NE(ExtensionReports().NoticeFor(Name, read).find(read.problem), std::string::npos) << c.what;
+  }
+}
+
 // Every hot key with a text of 255 units and every remapped key with a character fit in a file; a longer
 // text, or one on a remapped key, is not written.
 TEST(MappingExtension, LimitsOfTexts) {

@@ -324,5 +324,31 @@ TEST_F(MappingGuide, TheSheetListsTheHotKeysInForceAndCountsWhatDoesNotFit) {
             "Sheet|M|\"Hello world, and th\u2026\"|and 2 more|");
 }
 
+// The Keys table follows each copy's page on a page of its own, only when it has remaps; a block holds 58,
+// the next stands on the page's right half.
+TEST_F(MappingGuide, KeyRemapsFollowEachCopyOnAPageOfTheirOwn) {
+  characters_.keys.SetAll({{0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 300},
+                           {0x70, KeyRemapKind::Key, 0x24},
+                           {0x2D, KeyRemapKind::Off}});
+  const std::vector<Op> ops = Draw(2);
+  EXPECT_EQ(std::count(ops.begin(), ops.end(), Op{Op::NewPage, {}, {}}), 3);
+  std::vector<std::string> texts;
+  for (auto op = std::find(ops.begin(), ops.end(), Op{Op::NewPage, {}, {}}) + 1; op->kind != Op::NewPage;
+       ++op)
+    if (op->kind == Op::Text) texts.push_back(op->text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Tavrix Mapping Guide For: C:\\KEYS\\OFFICE.TVX", "Keys", "From",
+                                             "To", "CapsLock", "tap Esc hold LCtrl after 300 ms", "Insert",
+                                             "none", "F1", "Home"}));
+
+  for (std::uint8_t vk = 0x30; vk < 0x30 + 59; ++vk) characters_.keys.Set({vk, KeyRemapKind::Off});
+  const std::vector<Op> more = Draw();
+  const Op rightKeys{
+      Op::Text,
+      {Margin + 10 * ColWidth + (2 * ColWidth - 4 * CharWidth) / 2, Top({0, 4, 0, 0}, -2) + 1 + 2, 0, 0},
+      "Keys",
+      false};
+  EXPECT_NE(std::find(more.begin(), more.end(), rightKeys), more.end());
+}
+
 }  // namespace
 }  // namespace tvx

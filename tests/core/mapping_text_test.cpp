@@ -212,6 +212,39 @@ TEST(MappingText, ASheetExportsAsItsWordAndComesBack) {
   EXPECT_FALSE(ImportMapping({UnicodeMappingTextHeader, "remap\tLower Case\tq\tsheet"}, error));
 }
 
+// Key lines: names in any case read, the list's spelling written, under the third header; a line that
+// cannot be in force is refused with its number.
+TEST(MappingText, KeyRemapsExportUnderTheThirdHeaderAndComeBack) {
+  std::string error;
+  const auto mapping = ImportMapping(
+      {KeysMappingTextHeader, "key\tcapslock\ttap escape hold lctrl after 300", "key\tF1\tHOME",
+       "key\tInsert\tnone", "key\tVK E8\ttap Space hold LShift", "remap\tLower Case\tq\tchar U+03B1"},
+      error);
+  ASSERT_TRUE(mapping) << error;
+  std::vector<std::string> problems;
+  EXPECT_EQ(ExportMapping(*mapping, problems),
+            (std::vector<std::string>{KeysMappingTextHeader, "remap\tLower Case\tq\tchar U+03B1",
+                                      "key\tCapsLock\ttap Esc hold LCtrl after 300", "key\tInsert\tnone",
+                                      "key\tF1\tHome", "key\tVK E8\ttap Space hold LShift"}));
+  const std::pair<std::vector<std::string>, const char*> refused[] = {
+      {{KeysMappingTextHeader, "key\tCapsLk\tEsc"}, "line 2: no key is named \"CapsLk\""},
+      {{KeysMappingTextHeader, "key\tCapsLock\ttap Esc hold LCtrl after 40"},
+       "line 2: The hold delay is 50 to 1000"},
+      {{KeysMappingTextHeader, "key\tCapsLock\ttap Esc hold LCtrl after 1e3"},
+       "line 2: the hold delay is a number"},
+      {{KeysMappingTextHeader, "key\tCapsLock\ttap hold LCtrl"}, "line 2: a tap key with no hold key"},
+      {{KeysMappingTextHeader, "key\tF1\tf1"}, "line 2: A key cannot be mapped to itself."},
+      {{KeysMappingTextHeader, "key\tVK 00\tEsc"}, "line 2: no key is named \"VK 00\""},
+      {{KeysMappingTextHeader, "key\tF1"}, "line 2: a key line is key<TAB>FROM<TAB>TO"},
+      {{KeysMappingTextHeader, "key\tF1\tHome", "key\tf1\tEnd"}, "line 3: the same key as line 2"},
+      {{UnicodeMappingTextHeader, "key\tF1\tHome"}, "line 2: a key line needs the first line"},
+  };
+  for (const auto& [lines, message] : refused) {
+    EXPECT_FALSE(ImportMapping(lines, error)) << lines.back();
+    EXPECT_EQ(error.rfind(message, 0), 0u) << error;
+  }
+}
+
 TEST(Utf8, StrictBothWays) {
   EXPECT_EQ(Utf8Of(u"Hé€😀"), "H\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   EXPECT_EQ(Utf8Of(std::u16string{u'a', 0xD83D}), "a\xEF\xBF\xBD");

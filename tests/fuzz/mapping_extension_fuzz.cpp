@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (mode & 1) Reseal(record, extension);
 
   const ExtensionRead read = ReadExtension(record, extension);
-  const bool loaded = read.state == ExtensionState::Loaded || read.state == ExtensionState::TextsLeftOut;
+  const bool loaded = read.state == ExtensionState::Loaded || read.state == ExtensionState::TextsLeftOut ||
+                      read.state == ExtensionState::KeysLeftOut;
   fuzz::Require(loaded || read.characters.Empty());
   if (loaded) {
     for (int cell = 0; cell < CellCount; ++cell) {
@@ -48,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fuzz::Require(code == 0 || IsCellCharacter(code) ||
                     (IsTextId(code) && cell < HotKeyCellCount && !ParseTextSyntax(TextOfId(code)).error));
     }
+    for (const KeyRemap& remap : read.characters.keys.List()) fuzz::Require(!KeyRemapProblem(remap));
     MappingRecord fallbacks = record;
     PutFallbacks(fallbacks, read.characters);
     fuzz::Require(fallbacks == record);

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   fuzz::Input input(data, size);
   std::vector<std::string> lines = input.Split('\n');
-  lines.insert(lines.begin(), UnicodeMappingTextHeader);
+  lines.insert(lines.begin(), KeysMappingTextHeader);
   std::string error;
   const auto mapping = ImportMapping(lines, error);
   if (!mapping) return 0;
