@@ -5,6 +5,7 @@
 #include "core/files/MappingText.h"
 #include "core/keymap/Catalogue.h"
 #include "core/keymap/CellText.h"
+#include "core/keymap/KeyNames.h"
 
 namespace tvx {
 namespace {
@@ -43,6 +44,13 @@ void RemapGroup(std::vector<SheetLine>& lines, const RemapAreaView& remaps,
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(heading), {"Remapped characters", {}, true});
 }
 
+void KeyRemapGroup(std::vector<SheetLine>& lines, const MappingCharacters* characters) {
+  const KeyRemapList keys = characters ? characters->keys.List() : KeyRemapList{};
+  if (!keys.empty()) lines.push_back({"Key remaps", {}, true});
+  for (const KeyRemap& remap : keys)
+    lines.push_back({KeyName(remap.from), {KeyRemapTarget(remap), {}, false}});
+}
+
 // What a line does as drawn: a text cut to `width`.
 struct Shown {
   std::string narrow;
@@ -63,7 +71,7 @@ SheetLayout Measure(SheetCanvas& canvas, int width, int height, int textHeight, 
   canvas.UseTextHeight(textHeight);
   SheetLayout l{textHeight, canvas.TextExtent("MjJ").height * 14 / 10, 0, 0, 0, 0, 1, 1, 0, 0, 0};
   l.pad = l.rowHeight / 2;
-  const int doesLimit = 24 * canvas.TextExtent("n").width;
+  const int doesLimit = 24 * canvas.TextExtent("n").width;  // a text is cut to it
   int headingWidth = 0;
   for (const SheetLine& line : lines) {
     const int keyWidth = canvas.TextExtent(line.key).width;
@@ -72,8 +80,7 @@ SheetLayout Measure(SheetCanvas& canvas, int width, int height, int textHeight, 
       continue;
     }
     l.keyWidth = std::max(l.keyWidth, keyWidth);
-    l.doesWidth =
-        std::max(l.doesWidth, std::min(doesLimit, Width(canvas, ShownWords(canvas, line.does, doesLimit))));
+    l.doesWidth = std::max(l.doesWidth, Width(canvas, ShownWords(canvas, line.does, doesLimit)));
   }
   l.columnWidth = std::max(headingWidth, l.keyWidth + l.pad + l.doesWidth);
   const int count = static_cast<int>(lines.size());
@@ -99,6 +106,7 @@ std::vector<SheetLine> SheetLines(const HotKeyAreaView& hotKeys, const RemapArea
   for (int column = 1; column <= ModifierColumnCount; ++column)
     HotKeyGroup(lines, column, hotKeys, characters);
   RemapGroup(lines, remaps, characters);
+  KeyRemapGroup(lines, characters);
   return lines;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The sheet of the hot keys in force: shown on screen while a hot key set to show it is held, or from
 // Options, for the tables of the window in front. It lists the hot-key cells that do something, grouped by
-// modifier combination, then the remapped characters, and draws through the printed guide's canvas: in
-// columns, in the largest type that fits the monitor's work area, and what still does not fit counted.
+// modifier combination, then the remapped characters and the key remaps, and draws through the printed
+// guide's canvas: in columns, in the largest type that fits the monitor's work area, and what still does not
+// fit counted.
 
 #include <string>
 #include <vector>

@@ -295,7 +295,8 @@ TEST_F(MappingGuide, CopiesAreIdenticalPagesOfOneDocument) {
 }
 
 // The sheet lists what the cells that do something do, by modifier combination, then the remapped
-// characters, as the guide writes them; an area too small for them all counts the rest in smaller type.
+// characters and the key remaps, as the guide writes them; an area too small for them all counts the rest in
+// smaller type.
 TEST_F(MappingGuide, TheSheetListsTheHotKeysInForceAndCountsWhatDoesNotFit) {
   const HotKeyTable& alpha = *TableByNumber(1);
   hotKeys_.SetAction(alpha, Alt, 0, 'x');
@@ -305,6 +306,7 @@ TEST_F(MappingGuide, TheSheetListsTheHotKeysInForceAndCountsWhatDoesNotFit) {
   characters_.Set(HotKeyCellNumber(alpha, CtrlAlt, 10), SheetMarker);
   characters_.Set(HotKeyCellNumber(alpha, CtrlAlt, 12), TextId(u"Hello world, and the rest of it"));
   remaps_.SetByte(RemapTableId::Lower, 0, 'b');
+  characters_.keys.SetAll({{0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 300}});
   const std::vector<SheetLine> lines = SheetLines(hotKeys_, remaps_, &characters_);
   const ShortString title = SheetTitle("C:\\KEYS\\OFFICE.TVX");
   const auto texts = [&](int width, int height) {
@@ -317,11 +319,11 @@ TEST_F(MappingGuide, TheSheetListsTheHotKeysInForceAndCountsWhatDoesNotFit) {
   };
   EXPECT_EQ(texts(2000, 2000),
             "Hot keys in force: C:\\KEYS\\OFFICE.TVX|Alt|A|x|H|U+1F600|Ctrl|Home|F5|Ctrl+Alt|K|Sheet|M|"
-            "\"Hello world, and th\u2026\"|Remapped characters|a|b|");
-  // Three columns of three lines in the smallest type: eight lines, and the last place for the rest.
+            "\"Hello world, and the re\u2026\"|Remapped characters|a|b|Key remaps|CapsLock|tap Esc hold LCtrl "
+            "after 300|");
+  // Two columns of three lines in the smallest type: five lines, and the last place for the rest.
   EXPECT_EQ(texts(560, 100),
-            "Hot keys in force: C:\\KEYS\\OFFICE.TVX|Alt|A|x|H|U+1F600|Ctrl|Home|F5|Ctrl+Alt|K|"
-            "Sheet|M|\"Hello world, and th\u2026\"|and 2 more|");
+            "Hot keys in force: C:\\KEYS\\OFFICE.TVX|Alt|A|x|H|U+1F600|Ctrl|Home|F5|and 7 more|");
 }
 
 // The Keys table follows each copy's page on a page of its own, only when it has remaps; a block holds 58,
