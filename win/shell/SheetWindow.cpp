@@ -45,7 +45,6 @@ void TSheetWindow::Show(HWND front, const ShortString& file, std::vector<SheetLi
   ::SetWindowPos(hwnd(), HWND_TOPMOST, area.left, area.top, 1, 1, SWP_NOACTIVATE);
   title_ = SheetTitle(file);
   lines_ = std::move(lines);
-  ::SetWindowTextA(hwnd(), title_.c_str());  // for tools that read the screen
   const HDC dc = ::GetDC(hwnd());
   {
     GdiCanvas canvas(dc);
@@ -59,6 +58,8 @@ void TSheetWindow::Show(HWND front, const ShortString& file, std::vector<SheetLi
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
   ::InvalidateRect(hwnd(), nullptr, TRUE);
   ::UpdateWindow(hwnd());
+  // Named once drawn, for tools that read the screen and for the benchmark that waits for it.
+  ::SetWindowTextA(hwnd(), title_.c_str());
   ::SetTimer(hwnd(), SheetTimer, SheetLife, nullptr);
 }
 
@@ -66,6 +67,7 @@ void TSheetWindow::Hide() {
   if (!hwnd()) return;
   ::KillTimer(hwnd(), SheetTimer);
   ::ShowWindow(hwnd(), SW_HIDE);
+  ::SetWindowTextA(hwnd(), "");
 }
 
 void TSheetWindow::Paint() {
