@@ -241,9 +241,10 @@ int Dump(const char* path, const std::vector<std::uint8_t>& file) {
     const HotKeyEntry& entry = hotKeys[cell];
     if (entry.action == 0 && characters.cells[cell] == 0) continue;
     const char32_t character = characters.cells[cell];
-    const std::string words = IsTextId(character) ? "text " + TextLine(TextOfId(character))
-                              : character         ? "character " + CodePointText(character)
-                                                  : ActionWords(entry.action);
+    const std::string words = IsTextId(character)        ? "text " + TextLine(TextOfId(character))
+                              : character == SheetMarker ? "sheet of the hot keys in force"
+                              : character                ? "character " + CodePointText(character)
+                                                         : ActionWords(entry.action);
     std::printf("  %-14s %-20s %s\n", entry.category, entry.combination.c_str(), words.c_str());
     any = true;
   }

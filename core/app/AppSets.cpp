@@ -24,9 +24,10 @@ void AppTableSets::Prepare(const TApplications& apps, const ShortString& current
   extensionProblems_.clear();
   sets_ = TableSets{};
   current_ = current;
+  defaultFile_ = apps.DefaultFile(currentFile);
   sets_.sets[0] = current;
   sets_.setCount = 1;
-  if (const auto set = SetOfFile(apps.DefaultFile(currentFile), currentFile, files)) {
+  if (const auto set = SetOfFile(defaultFile_, currentFile, files)) {
     sets_.sets[0] = sets_.sets[*set];
   } else if (kept) {
     sets_.sets[0] = kept->Areas();
@@ -68,6 +69,10 @@ std::optional<std::uint8_t> AppTableSets::SetOfFile(const ShortString& file, con
   const std::uint8_t set = sets_.setCount++;
   sets_.sets[set] = areas;
   return set;
+}
+
+ShortString AppTableSets::FileOfSet(std::uint8_t set) const {
+  return set == 0 || set > loaded_.size() ? defaultFile_ : loaded_[set - 1u]->file;
 }
 
 std::uint8_t AppTableSets::SetOfProgram(std::string_view program) const {

@@ -28,6 +28,8 @@ class AppTableSets {
 
   // The set of a program, given by its full path or file name; 0, the default's, when unbound.
   std::uint8_t SetOfProgram(std::string_view program) const;
+  // The mapping file a set's tables come from.
+  ShortString FileOfSet(std::uint8_t set) const;
   // The sets, with no window listed yet.
   const TableSets& Sets() const { return sets_; }
   const std::vector<ShortString>& Failed() const { return failed_; }
@@ -55,6 +57,7 @@ class AppTableSets {
   std::vector<std::pair<std::string, std::uint8_t>> programs_;  // upper-case file name, set
   std::vector<ShortString> failed_;
   std::vector<std::pair<ShortString, ExtensionRead>> extensionProblems_;
+  ShortString defaultFile_;
   TableSetAreas current_;
   TableSets sets_;
 };

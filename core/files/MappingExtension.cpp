@@ -19,6 +19,7 @@ constexpr std::size_t CharacterPayloadSize = 6;
 constexpr std::uint8_t CharacterEntryVersion = 1;
 constexpr std::size_t TextCellSize = 2;
 constexpr std::uint8_t TextEntryVersion = 1;
+constexpr std::uint8_t SheetEntryVersion = 1;
 constexpr std::size_t KeyRemapPayloadSize = 6;
 constexpr std::uint8_t KeyRemapEntryVersion = 1;
 constexpr std::size_t KeyCount = 256;
@@ -139,6 +140,23 @@ std::string ReadCharacter(const MappingRecord& record, std::span<const std::uint
   return {};
 }
 
+// A sheet entry's payload into `characters`; the damage when it cannot hold.
+std::string ReadSheet(const MappingRecord& record, std::span<const std::uint8_t> payload,
+                      MappingCharacters& characters) {
+  if (payload.size() != TextCellSize) return "a sheet entry of the wrong length";
+  const int cell = Get<std::uint16_t>(payload, 0);
+  if (cell >= HotKeyCellCount) return "a sheet for cell " + std::to_string(cell) + ", which is no hot key";
+  if (characters.cells[static_cast<std::size_t>(cell)] != 0)
+    return "two actions for cell " + std::to_string(cell);
+  const CellPlace place = PlaceOf(cell);
+  if (IsReserved(place.hotKeys->category, place.column, place.row))
+    return "a sheet on a combination the operating system keeps for itself";
+  if (!HoldsFallback(record, cell))
+    return "a sheet for cell " + std::to_string(cell) + ", which the record fills";
+  characters.cells[static_cast<std::size_t>(cell)] = SheetMarker;
+  return {};
+}
+
 // A key remap entry's payload into `keys`; what keeps it out of force when it cannot be. Fields its kind
 // does not use are not kept, so that a remap reads back equal to the one the program made.
 std::string ReadKeyRemap(std::span<const std::uint8_t> payload, KeyRemapTable& keys) {
@@ -234,6 +252,10 @@ ExtensionRead ReadEntries(const MappingRecord& record, std::span<const std::uint
       if (std::string problem = ReadCharacter(record, entries.subspan(at, length), read.characters);
           !problem.empty())
         return Damaged(std::move(problem));
+    if (type == EntryType::ShowSheet && version == SheetEntryVersion)
+      if (std::string problem = ReadSheet(record, entries.subspan(at, length), read.characters);
+          !problem.empty())
+        return Damaged(std::move(problem));
     // A text of any version names its cell: one of a later version is reported as such, not as lost.
     if (type == EntryType::Text) texts.push_back({version, entries.subspan(at, length)});
     textsKnown = textsKnown || type == EntryType::TextsKnown;
@@ -291,6 +313,15 @@ std::vector<std::uint8_t> ExtensionBytes(const MappingRecord& record, const Mapp
   for (int cell = 0; cell < CellCount; ++cell) {
     const char32_t code = characters.cells[static_cast<std::size_t>(cell)];
     if (code == 0) continue;
+    if (code == SheetMarker) {
+      if (cell >= HotKeyCellCount) continue;  // a sheet is for hot keys alone
+      Put(bytes, static_cast<std::uint8_t>(EntryType::ShowSheet));
+      Put(bytes, SheetEntryVersion);
+      Put(bytes, static_cast<std::uint16_t>(TextCellSize));
+      Put(bytes, static_cast<std::uint16_t>(cell));
+      ++count;
+      continue;
+    }
     if (!IsTextId(code)) {
       PutCharacter(bytes, cell, code);
       ++count;

@@ -167,6 +167,7 @@ std::string CellProblem(const MappingCell& cell, std::uint16_t value) {
 
 std::string CellLine(const MappingCell& cell, std::uint16_t value, char32_t character) {
   if (IsTextId(character)) return cell.names + "\ttext " + TextLine(TextOfId(character));
+  if (character == SheetMarker) return cell.names + "\tsheet";
   return cell.names + "\t" + (character ? "char " + CodePointText(character) : ValueText(cell, value));
 }
 
@@ -225,6 +226,10 @@ std::vector<std::string> ExportMapping(const Mapping& mapping, std::vector<std::
     if (const char32_t character = CellCharacter(mapping, cell)) {
       if (IsTextId(character) && (!cell.hotKey || ParseTextSyntax(TextOfId(character)).error)) {
         problems.push_back(cell.names + ": a text the program cannot read");
+        continue;
+      }
+      if (character == SheetMarker && !cell.hotKey) {
+        problems.push_back(cell.names + ": a sheet on a remapped key");
         continue;
       }
       lines.front() = UnicodeMappingTextHeader;
@@ -291,6 +296,7 @@ std::optional<Mapping> ImportMapping(const std::vector<std::string>& lines, std:
     std::string problem;
     std::optional<char32_t> character = ReadCharacter(valueText);
     if (!character && cell.hotKey) character = ReadText(valueText, problem);
+    if (!character && cell.hotKey && valueText == "sheet") character = SheetMarker;
     if (!problem.empty()) return fail(number, problem);
     if (character && !unicode)
       return fail(number,

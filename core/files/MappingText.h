@@ -7,9 +7,9 @@
 // N is a character code from 32 to 255; the names are those the program shows ("Editing", "Ctrl+Alt",
 // "Home", "Upper Case", "space"). A character beyond the record (see MappingExtension.h) is "char U+XXXX",
 // four to six hexadecimal digits; a hot key's text (core/app/TextAction.h) is "text STEPS", the text as
-// the user wrote it in UTF-8, a tab in it written {Tab} and a line break {Enter}. Both come only under the
-// header "tavrix-mapping <TAB> 2", which an export writes exactly when it has such a line, so that a text
-// without one still reads everywhere.
+// the user wrote it in UTF-8, a tab in it written {Tab} and a line break {Enter}; a hot key that shows the
+// sheet of the hot keys in force is "sheet". These come only under the header "tavrix-mapping <TAB> 2",
+// which an export writes exactly when it has such a line, so that a file without one still reads everywhere.
 //   key <TAB> FROM <TAB> TO     TO: a key, "none", or "tap KEY hold KEY" with " after N" for a hold delay
 //                               other than 200 ms (core/keymap/KeyRemaps.h)
 // The names are the Keys table's (core/keymap/KeyNames.h), in any case. Key lines come only under the header

@@ -160,13 +160,17 @@ void InjectCharacter(KeyOutput& out, char32_t ch) {
   InjectUnit(out, static_cast<char16_t>(0xDC00 + (rest & 0x3FF)));
 }
 
+// So that the release of a held Alt or Win opens no menu bar and no Start menu.
+void Mask(KeyOutput& out, std::uint8_t held) {
+  if (!(held & (AltBits | WinBits))) return;
+  out.Inject(MaskDown);
+  out.Inject({false, MaskDown.vk, MaskDown.scan, true, false});
+}
+
 // The user's modifiers would reach the action with it: release the ones the system holds down.
 void ReleaseModifiers(HookState& state, KeyOutput& out, std::uint8_t held) {
   const std::uint8_t down = held & static_cast<std::uint8_t>(~state.releasedModifiers);
-  if (down & (AltBits | WinBits)) {
-    out.Inject(MaskDown);
-    out.Inject({false, MaskDown.vk, MaskDown.scan, true, false});
-  }
+  Mask(out, down);
   for (std::size_t i = 0; i < Modifiers.size(); ++i)
     if (down & (1u << i))
       out.Inject({false, Modifiers[i].vk, Modifiers[i].scan, true, Modifiers[i].extended});
@@ -200,13 +204,21 @@ bool FireHotKey(HookState& state, KeyOutput& out, std::uint8_t vk, std::uint8_t 
   const char32_t character =
       tables.characters ? tables.characters->At(HotKeyCellNumber(*table, column, cell.row)) : 0;
   if (!character && (!action || *action == 0 || *action > LastKeyAction)) return false;
-  ReleaseModifiers(state, out, held);
   KeyRecord& record = state.keys[vk];
+  out.suppress = true;
+  // The sheet types nothing: the modifiers stay down in the target, which receives nothing of the key.
+  if (character == SheetMarker) {
+    Mask(out, held);
+    record = {KeyFate::HotKey, static_cast<std::uint8_t>(cell.row), 0, 0, SheetMarker};
+    state.sheetKey = vk;
+    out.sheet = KeyOutput::Sheet::Down;
+    return true;
+  }
+  ReleaseModifiers(state, out, held);
   record = {KeyFate::HotKey, static_cast<std::uint8_t>(cell.row),
             static_cast<std::uint16_t>(cell.table << 8 | column), character ? HotKeyAction{0} : *action,
             character};
   Post(out, state, record);
-  out.suppress = true;
   return true;
 }
 
@@ -266,8 +278,8 @@ KeyOutput Repeat(HookState& state, std::uint8_t vk, const KeyRecord& record) {
   KeyOutput out;
   switch (record.fate) {
     case KeyFate::HotKey:
-      // A text plays once a press: its repeats are swallowed and post nothing.
-      if (!IsTextId(record.character)) Post(out, state, record);
+      // A text plays once a press, and the sheet stays up: their repeats are swallowed and post nothing.
+      if (!IsTextId(record.character) && record.character != SheetMarker) Post(out, state, record);
       break;
     case KeyFate::Remapped:
       InjectCharacter(out, record.character);
@@ -345,9 +357,17 @@ KeyOutput DecideKey(HookState& state, const KeyEvent& event, const KeySystem& sy
     if (event.up) Forget(state, LeftCtrlBit);
     return {};
   }
-  if (event.up) return Release(state, vk, system.keyDown);
-  if (state.keys[vk].fate != KeyFate::Up) return Repeat(state, vk, state.keys[vk]);
-  return Press(state, event, vk, held, system.paused, tables, layout);
+  // The sheet goes at the release of its key or of a modifier, and at the press of any other key.
+  const bool sheetGone =
+      state.sheetKey && (event.up ? vk == state.sheetKey || ModifierBit(vk)
+                                  : vk != state.sheetKey && state.keys[vk].fate == KeyFate::Up);
+  if (sheetGone) state.sheetKey = 0;
+  KeyOutput out = event.up ? Release(state, vk, system.keyDown)
+                  : state.keys[vk].fate != KeyFate::Up
+                      ? Repeat(state, vk, state.keys[vk])
+                      : Press(state, event, vk, held, system.paused, tables, layout);
+  if (sheetGone && out.sheet == KeyOutput::Sheet::None) out.sheet = KeyOutput::Sheet::Up;
+  return out;
 }
 
 void ForgetReleasedKeys(HookState& state, const std::array<bool, 256>& down) {

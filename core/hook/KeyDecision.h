@@ -63,6 +63,9 @@ struct KeyOutput {
   // character instead of the cell; a cell set to a text, as TextHotKeyMessage with its id
   // (core/keymap/CellTexts.h), once a press.
   char32_t postCharacter = 0;
+  // SheetHotKeyMessage: Down at the press of a cell that shows the sheet, Up when its combination is let
+  // go or another key goes down.
+  enum class Sheet : std::uint8_t { None, Down, Up } sheet = Sheet::None;
 
   void Inject(const InjectedKey& key) {
     if (injectedCount < MaxInjected) injected[injectedCount++] = key;
@@ -88,6 +91,7 @@ struct HookState {
   std::uint8_t releasedModifiers = 0;   // held by the user, but released by us for a hot key's action
   std::uint8_t repressedModifiers = 0;  // pressed again by us, our press not yet seen coming through
   bool capsLock = false;
+  std::uint8_t sheetKey = 0;  // the key whose press showed the sheet, while the sheet is up
   bool altGrControl = false;  // the left Ctrl that Windows adds to AltGr is down
   // The last key's moment and surroundings: a released modifier is believed held only while they last.
   std::uint32_t lastKeyTick = 0;

@@ -24,7 +24,7 @@ inline constexpr unsigned CharacterHotKeyMessage = 0x0400 + 6;
 inline constexpr unsigned TextHotKeyMessage = 0x0400 + 7;
 
 // Posted for a hot key that shows the sheet of the hot keys in force: WParam 1 when its combination goes
-// down, 0 when it is let go (its key or one of its modifiers, whichever comes first).
+// down, 0 when it is let go (its key or one of its modifiers, whichever comes first) or another key goes down.
 inline constexpr unsigned SheetHotKeyMessage = 0x0400 + 8;
 // Posted while the Keys dialog waits for "Press the key...": WParam the virtual key the user pressed, as
 // the keyboard sent it (before any key remap); the key itself is swallowed.

@@ -12,7 +12,10 @@
 namespace tvx {
 
 inline constexpr char32_t FirstTextId = 0x110000;
-inline bool IsTextId(char32_t value) { return value >= FirstTextId; }
+// A cell that shows the sheet of the hot keys in force while its combination is held: no character and no
+// text, so the last value a cell can hold, which the store never reaches.
+inline constexpr char32_t SheetMarker = 0xFFFFFFFF;
+inline bool IsTextId(char32_t value) { return value >= FirstTextId && value != SheetMarker; }
 
 // The id of `text`: the same for equal texts for the whole run.
 char32_t TextId(std::u16string_view text);

@@ -112,14 +112,14 @@ void DrawHotKeyTable(const TableCells& cells, const HotKeyTable& table, const Ho
         cells.Reserved(col, row);
         continue;
       }
-      const HotKeyAction action = hotKeys.Action(table, col, row).value_or(0);
-      const char32_t beyond = Beyond(characters, HotKeyCellNumber(table, col, row));
-      if (IsTextId(beyond))
-        cells.QuotedText(col, row, TextOfId(beyond));
-      else if (beyond)
-        cells.CellText(col, row, std::u16string_view(Utf16Of(beyond)), TextBackground::OpaqueWhite);
+      const CellWords words = HotKeyCellWords(hotKeys.Action(table, col, row).value_or(0),
+                                              Beyond(characters, HotKeyCellNumber(table, col, row)));
+      if (words.quoted)
+        cells.QuotedText(col, row, words.wide);
+      else if (!words.wide.empty())
+        cells.CellText(col, row, std::u16string_view(words.wide), TextBackground::OpaqueWhite);
       else
-        cells.CellText(col, row, std::string_view(action ? HotKeyCellText(action) : "none"),
+        cells.CellText(col, row, std::string_view(words.narrow.empty() ? "none" : words.narrow),
                        TextBackground::OpaqueWhite);
     }
   }
@@ -229,6 +229,13 @@ void DrawPage(GuideCanvas& canvas, const GuideMetrics& m, const ShortString& tit
 }
 
 }  // namespace
+
+CellWords HotKeyCellWords(HotKeyAction action, char32_t beyond) {
+  if (beyond == SheetMarker) return {std::string(SheetCellText), {}, false};
+  if (IsTextId(beyond)) return {{}, TextOfId(beyond), true};
+  if (beyond) return {{}, Utf16Of(beyond), false};
+  return {action ? HotKeyCellText(action) : std::string(), {}, false};
+}
 
 GuideMetrics MeasureGuide(GuideCanvas& canvas, int pageWidth, int pageHeight) {
   return {pageWidth, pageWidth / 17, pageHeight / 22, canvas.TextExtent("MjJ").height * 14 / 10,

@@ -4,6 +4,7 @@
 // small canvas, which the printer's device context implements.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/common/ShortString.h"
@@ -41,6 +42,21 @@ class GuideCanvas {
   virtual void Line(int x1, int y1, int x2, int y2) = 0;
   virtual void NewPage() = 0;
 };
+
+// The sheet of the hot keys in force draws through the same canvas, in a type size it chooses to fit.
+class SheetCanvas : public GuideCanvas {
+ public:
+  virtual void UseTextHeight(int pixels) = 0;
+};
+
+// What a hot-key cell does as the guide and the sheet write it: a key's name or a character of the code
+// page (narrow), a character beyond it (wide), or a text (wide, quoted and cut to the room there is).
+struct CellWords {
+  std::string narrow;
+  std::u16string wide;
+  bool quoted = false;
+};
+CellWords HotKeyCellWords(HotKeyAction action, char32_t beyond);
 
 // The working values, in device pixels of the printable page.
 struct GuideMetrics {

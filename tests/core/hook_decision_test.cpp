@@ -160,6 +160,27 @@ TEST(HookDecision, ATextFiresOncePerPress) {
       });
 }
 
+// A cell that shows the sheet says so at its press and once at whichever of its key and its modifiers is
+// let go first, or at the next key; the target receives none of it, only the mask that keeps a released
+// Alt from opening its menu.
+TEST(HookDecision, TheSheetShowsWhileItsCombinationIsHeld) {
+  Tables tables;
+  tables.Identity();
+  tables.BindCharacter(Alphabetic, Ctrl, 10, SheetMarker);     // Ctrl+K
+  tables.BindCharacter(Alphabetic, CtrlAlt, 10, SheetMarker);  // Ctrl+Alt+K
+  RunScenarios(
+      tables,
+      {
+          {"key let go first", "+lctrl +k *k *k -k -lctrl",
+           "pass | swallow sheet 1 | swallow | swallow | swallow sheet 0 | pass"},
+          {"modifier let go first", "+lctrl +k -lctrl -k", "pass | swallow sheet 1 | pass sheet 0 | swallow"},
+          {"with Alt, the mask", "+lctrl +lalt +k -lalt -k -lctrl",
+           "pass | pass | swallow +mask -mask sheet 1 | pass sheet 0 | swallow | pass"},
+          {"another key", "+lctrl +k +j -j -k", "pass | swallow sheet 1 | pass sheet 0 | pass | swallow"},
+          {"paused, nothing", "pause +lctrl +k -k", "pass | pass | pass"},
+      });
+}
+
 TEST(HookDecision, ZeroedAreasLeaveEveryKeyAlone) {
   Tables tables;  // as at start-up and after a failed load
   const KeyLayout layout = UsLayout();

@@ -101,8 +101,8 @@ inline std::string KeyName(std::uint8_t vk) {
 
 // Output of one event: "pass" or "swallow", then injected keys, written as the events are ("+lalt" down,
 // "-lalt" up), and injected characters ('c' or U+XXXX for one beyond ASCII, v down, ^ up), "post WWWW/row"
-// for a hot key reported to the main window, with "char U+XXXX" for a character beyond the record, and
-// "toggle" for the pause turned over.
+// for a hot key reported to the main window, with "char U+XXXX" for a character beyond the record, "sheet 1"
+// and "sheet 0" for the sheet shown and let go, and "toggle" for the pause turned over.
 inline std::string Describe(const KeyOutput& out, bool withAction = false) {
   std::string text = out.suppress ? "swallow" : "pass";
   char part[32];
@@ -125,6 +125,8 @@ inline std::string Describe(const KeyOutput& out, bool withAction = false) {
       text += part;
     }
   }
+  if (out.sheet != KeyOutput::Sheet::None)
+    text += out.sheet == KeyOutput::Sheet::Down ? " sheet 1" : " sheet 0";
   if (out.togglePause) text += " toggle";
   return text;
 }

@@ -451,6 +451,41 @@ TEST(MappingExtension, TextEntriesInEveryOrderAndTheirFaults) {
   }
 }
 
+// A hot key that shows the sheet comes back with 0 in the record; a sheet the program never sets (on a
+// remapped key, beside a character, on a combination the system keeps) is not put in force.
+TEST(MappingExtension, SheetEntriesAndTheirFaults) {
+  MappingCharacters characters = Sample();
+  characters.cells[static_cast<std::size_t>(CtrlAltM)] = SheetMarker;
+  characters.cells[HotKeyCellCount] = SheetMarker;
+  const RoundTrip back(characters);
+  characters.cells[HotKeyCellCount] = 0;
+  EXPECT_EQ(back.loaded, characters);
+  EXPECT_EQ(*back.target.hotKeys.Action(*TableByCategory(Alphabetic), CtrlAlt, 12), 0);
+
+  const auto sheet = [](int cell, std::uint8_t version = 1) {
+    Bytes entry{5, version, 2, 0, 0, 0};
+    PutAt(entry, 4, static_cast<std::uint16_t>(cell));
+    return entry;
+  };
+  const struct {
+    std::vector<Bytes> entries;
+    const char* problem;  // empty: loaded
+    char32_t atM;
+  } cases[] = {
+      {{sheet(CtrlAltM, 2)}, "", 0},
+      {{CharacterEntry(CtrlAltM, U'x'), sheet(CtrlAltM)}, "two actions", 0},
+      {{sheet(HotKeyCellCount)}, "which is no hot key", 0},
+      {{sheet(HotKeyCellNumber(*TableByCategory(Editing), CtrlAlt, 1))}, "keeps for itself", 0},
+      {{Bytes{5, 1, 0, 0}}, "wrong length", 0},
+  };
+  for (const auto& c : cases) {
+    const ExtensionRead read = ReadEntriesOf(c.entries);
+    EXPECT_EQ(read.state, *c.problem ? ExtensionState::Damaged : ExtensionState::Loaded) << c.problem;
+    EXPECT_NE(read.problem.find(c.problem), std::string::npos) << read.problem;
+    EXPECT_EQ(read.characters.At(CtrlAltM), c.atM) << c.problem;
+  }
+}
+
 Bytes KeyEntry(std::uint8_t from, std::uint8_t kind, std::uint8_t to, std::uint8_t hold = 0,
                std::uint16_t delay = DefaultHoldDelayMs) {
   Bytes entry{4, 1, 6, 0, from, kind, to, hold, 0, 0};

@@ -9,6 +9,7 @@
 #include "core/files/MappingFile.h"
 #include "core/keymap/Catalogue.h"
 #include "core/keymap/CellTexts.h"
+#include "core/shell/HotKeySheet.h"
 #include "core/shell/MappingGuide.h"
 
 namespace tvx {
@@ -28,11 +29,13 @@ struct Op {
   friend bool operator==(const Op&, const Op&) = default;
 };
 
-class RecordingCanvas : public GuideCanvas {
+// Measures in proportion to the type the sheet chooses, the guide's own at first.
+class RecordingCanvas : public SheetCanvas {
  public:
   TextSize TextExtent(std::string_view text) override {
-    return {CharWidth * static_cast<int>(text.size()), TextHeight};
+    return {CharWidth * static_cast<int>(text.size()) * height_ / TextHeight, height_};
   }
+  void UseTextHeight(int pixels) override { height_ = pixels; }
   void Text(int x, int y, std::string_view text, TextBackground background) override {
     ops.push_back({Op::Text, {x, y, 0, 0}, std::string(text), background == TextBackground::OpaqueWhite});
   }
@@ -50,6 +53,7 @@ class RecordingCanvas : public GuideCanvas {
   std::vector<Op> ops;
 
  private:
+  int height_ = TextHeight;
   // A longer text (a text cell's) is recorded in UTF-8 and measured by its bytes.
   static std::string Recorded(std::u16string_view text) {
     const bool pair = text.size() == 2 && text[0] >= 0xD800 && text[0] <= 0xDBFF;
@@ -288,6 +292,38 @@ TEST_F(MappingGuide, CopiesAreIdenticalPagesOfOneDocument) {
   }
   EXPECT_TRUE(Draw(0).empty());
   EXPECT_TRUE(Draw(-1).empty());
+}
+
+// The sheet lists what the cells that do something do, by modifier combination, then the remapped
+// characters and the key remaps, as the guide writes them; an area too small for them all counts the rest in
+// smaller type.
+TEST_F(MappingGuide, TheSheetListsTheHotKeysInForceAndCountsWhatDoesNotFit) {
+  const HotKeyTable& alpha = *TableByNumber(1);
+  hotKeys_.SetAction(alpha, Alt, 0, 'x');
+  hotKeys_.SetAction(alpha, Alt, 1, 0xFFFF);  // a value no key has does nothing
+  hotKeys_.SetAction(*TableByNumber(5), Ctrl, 2, 260);
+  characters_.Set(HotKeyCellNumber(alpha, Alt, 7), 0x1F600);
+  characters_.Set(HotKeyCellNumber(alpha, CtrlAlt, 10), SheetMarker);
+  characters_.Set(HotKeyCellNumber(alpha, CtrlAlt, 12), TextId(u"Hello world, and the rest of it"));
+  remaps_.SetByte(RemapTableId::Lower, 0, 'b');
+  characters_.keys.SetAll({{0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 300}});
+  const std::vector<SheetLine> lines = SheetLines(hotKeys_, remaps_, &characters_);
+  const ShortString title = SheetTitle("C:\\KEYS\\OFFICE.TVX");
+  const auto texts = [&](int width, int height) {
+    RecordingCanvas canvas;
+    DrawHotKeySheet(canvas, LayOutSheet(canvas, width, height, 20, title, lines), title, lines);
+    std::string joined;
+    for (const Op& op : canvas.ops)
+      if (op.kind == Op::Text) joined += op.text + "|";
+    return joined;
+  };
+  EXPECT_EQ(texts(2000, 2000),
+            "Hot keys in force: C:\\KEYS\\OFFICE.TVX|Alt|A|x|H|U+1F600|Ctrl|Home|F5|Ctrl+Alt|K|Sheet|M|"
+            "\"Hello world, and the re\u2026\"|Remapped characters|a|b|Key remaps|CapsLock|tap Esc hold LCtrl "
+            "after 300|");
+  // Two columns of three lines in the smallest type: five lines, and the last place for the rest.
+  EXPECT_EQ(texts(560, 100),
+            "Hot keys in force: C:\\KEYS\\OFFICE.TVX|Alt|A|x|H|U+1F600|Ctrl|Home|F5|and 7 more|");
 }
 
 // The Keys table follows each copy's page on a page of its own, only when it has remaps; a block holds 58,

@@ -194,6 +194,24 @@ TEST(MappingText, TextsOfHotKeysExportAsTheirStepsAndComeBack) {
   EXPECT_NE(error.find("needs the first line"), std::string::npos);
 }
 
+// A hot key that shows the sheet is "sheet", under the second header, and a hot key's alone.
+TEST(MappingText, ASheetExportsAsItsWordAndComesBack) {
+  const std::string line = "hotkey\tEditing\tCtrl+Alt\tHome\tsheet";
+  const int cell = HotKeyCellNumber(*TableByCategory(Editing), CtrlAlt, 2);
+  Mapping mapping{DefaultRecord(), {}};
+  mapping.characters.cells[static_cast<std::size_t>(cell)] = SheetMarker;
+  mapping.characters.cells[static_cast<std::size_t>(RemapCellNumber(RemapTableId::Lower, 0))] = SheetMarker;
+  std::vector<std::string> problems;
+  EXPECT_EQ(ExportMapping(mapping, problems), (std::vector<std::string>{UnicodeMappingTextHeader, line}));
+  EXPECT_EQ(problems, std::vector<std::string>{"remap\tLower Case\ta: a sheet on a remapped key"});
+  std::string error;
+  const auto back = ImportMapping({UnicodeMappingTextHeader, line}, error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->characters.At(cell), SheetMarker);
+  EXPECT_FALSE(ImportMapping({MappingTextHeader, line}, error));
+  EXPECT_FALSE(ImportMapping({UnicodeMappingTextHeader, "remap\tLower Case\tq\tsheet"}, error));
+}
+
 // Key lines: names in any case read, the list's spelling written, under the third header; a line that
 // cannot be in force is refused with its number.
 TEST(MappingText, KeyRemapsExportUnderTheThirdHeaderAndComeBack) {

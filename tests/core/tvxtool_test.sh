@@ -133,13 +133,15 @@ expect "a character under the first header" 1 "needs the first line" -- import "
 expect "export without such characters keeps the first header" 0 "tavrix-mapping	1" -- export "$dir/edited.tvx"
 
 # Texts of hot keys: imported under the second header, dumped, checked and diffed as their steps, and
-# exported back to the same lines; the record holds 0 for them. A text that does not read names its line.
-printf 'tavrix-mapping\t2\nhotkey\tAlphabetic\tCtrl+Alt\tM\ttext Hé€😀{Enter}{Tab}x\nhotkey\tEditing\tCtrl+Alt\tHome\ttext {Ctrl+C}{Delay 200}{Ctrl++}\n' >"$dir/texts.txt"
+# exported back to the same lines, a sheet's too; the record holds 0 for them. A text that does not read
+# names its line.
+printf 'tavrix-mapping\t2\nhotkey\tAlphabetic\tCtrl+Alt\tM\ttext Hé€😀{Enter}{Tab}x\nhotkey\tNumeric\tCtrl+Alt\t5\tsheet\nhotkey\tEditing\tCtrl+Alt\tHome\ttext {Ctrl+C}{Delay 200}{Ctrl++}\n' >"$dir/texts.txt"
 expect "import of texts" 0 -- import "$dir/texts.txt" "$dir/texts.tvx"
 "$tool" export "$dir/texts.tvx" >"$dir/texts-again.txt"
 cmp -s "$dir/texts.txt" "$dir/texts-again.txt" || { echo "export did not give the texts back"; failures=$((failures + 1)); }
 head -c 1171 "$dir/texts.tvx" | cmp -s - "$dir/default.tvx" || { echo "the record does not hold 0 for texts"; failures=$((failures + 1)); }
 expect "dump of texts" 0 "Alphabetic     Ctrl+Alt+M           text Hé€😀{Enter}{Tab}x" \
+  "Numeric        Ctrl+Alt+5           sheet of the hot keys in force" \
   "Editing        Ctrl+Alt+Home        text {Ctrl+C}{Delay 200}{Ctrl++}" -- dump "$dir/texts.tvx"
 expect "check of texts" 0 "texts.tvx: OK" -- check "$dir/texts.tvx"
 expect "diff of texts" 1 "- hotkey	Alphabetic	Ctrl+Alt	M	none" "+ hotkey	Alphabetic	Ctrl+Alt	M	text Hé€😀{Enter}{Tab}x" -- \

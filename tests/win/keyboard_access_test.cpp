@@ -131,6 +131,18 @@ TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
   EXPECT_EQ(SharedArea(HotKeyAreaName).Word(10), 0) << "the table holds no action beside the text";
   EXPECT_TRUE(FocusOn(Main(), IdNewGrid)) << "the focus is back on the grid";
 
+  // The sheet of the hot keys in force, over the text: Alt+H.
+  Keys("Return");
+  dialog = WaitForWindow(tavrix_->id(), "TDoSpecial2");
+  ASSERT_NE(dialog, nullptr);
+  Keys(dialog, "alt+h");
+  Finish(dialog);
+  const std::vector<std::uint8_t> sheet = File();
+  std::copy_n(sheet.begin(), MappingRecordSize, record.begin());
+  EXPECT_EQ(ReadExtension(record, std::span(sheet).subspan(MappingRecordSize))
+                .characters.At(HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 1)),
+            SheetMarker);
+
   ASSERT_TRUE(MoveFocus("alt+r", IdUpperGrid));
   ASSERT_TRUE(MoveFocus("Tab", IdLowerGrid));
   Keys("Down F2");  // "b"

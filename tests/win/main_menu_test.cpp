@@ -55,7 +55,7 @@ TEST_F(InProcessMainWin, MenuCaptionsAndShortcuts) {
                                 "", "E&xit\tCtrl+X", "", "&2   " + RecentFile()}));
   EXPECT_EQ(
       Items(::GetSubMenu(bar, 1)),
-      (std::vector<std::string>{"&Network", "", "&Place in System Tray", "&Check Hot Keys",
+      (std::vector<std::string>{"&Network", "", "&Place in System Tray", "&Check Hot Keys", "Show &Hot Keys",
                                 "&Application Mappings", "&Keys...", "", "Pa&use Remapping and Hot Keys"}));
   EXPECT_EQ(Items(::GetSubMenu(bar, 2)),
             (std::vector<std::string>{"&Contents", "&User Manual", "&About", "&Other Products"}));

@@ -263,6 +263,11 @@ DWORD TAppMappings::PollInterval() const {
 void TAppMappings::Publish() {
   if (abandoned_) return;
   publisher_.Publish([this] {
+    {
+      const std::lock_guard lock(mutex_);
+      shownSets_.reset();
+      shownTables_.reset();
+    }
     Publication next;
     if (!bound_) return CurrentFileAlone();
     if (!prepared_) return next;
@@ -287,6 +292,12 @@ void TAppMappings::Publish() {
     if (dropped && !std::exchange(windowsDropped_, true))
       Notify("More than " + std::to_string(TableSets::MaxWindows) +
              " windows of bound programs are open. The others use the default mapping file.");
+    std::vector<ShortString> files;
+    for (std::uint8_t i = 0; i < next.sets->setCount; ++i) files.push_back(prepared_->FileOfSet(i));
+    const std::lock_guard lock(mutex_);
+    shownSets_ = std::make_shared<const TableSets>(*next.sets);
+    shownTables_ = next.tables;
+    shownFiles_ = std::move(files);
     return next;
   });
 }
@@ -302,6 +313,28 @@ Publication TAppMappings::CurrentFileAlone() const {
   next.sets->areaSets = 1;
   next.tables = outgoing_;
   return next;
+}
+
+std::optional<std::pair<AreaCopy, ShortString>> TAppMappings::InForceFor(HWND window) {
+  std::shared_ptr<const TableSets> sets;
+  std::shared_ptr<const void> tables;  // kept while the copy is made
+  std::vector<ShortString> files;
+  {
+    const std::lock_guard lock(mutex_);
+    sets = shownSets_;
+    tables = shownTables_;
+    files = shownFiles_;
+  }
+  if (!sets) return std::nullopt;
+  const std::uint8_t set = SetOfWindow(*sets, reinterpret_cast<std::uintptr_t>(window),
+                                       reinterpret_cast<std::uintptr_t>(::GetAncestor(window, GA_ROOTOWNER)));
+  const TableSetAreas& areas = sets->sets[set];
+  if (!areas.hotKeys || !areas.remap || set >= files.size()) return std::nullopt;
+  std::pair<AreaCopy, ShortString> copy{AreaCopy{}, files[set]};
+  std::copy_n(areas.hotKeys, AreaSize, copy.first.hotKeys.begin());
+  std::copy_n(areas.remap, AreaSize, copy.first.remap.begin());
+  if (areas.characters) copy.first.characters.SetAll(*areas.characters);
+  return copy;
 }
 
 TableSetAreas TAppMappings::InForce(TableSetAreas set) const {

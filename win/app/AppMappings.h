@@ -59,6 +59,9 @@ class TAppMappings : public std::enable_shared_from_this<TAppMappings> {
   // The hook goes back to the areas and the worker ends; before the areas are unmapped. A worker blocked
   // longer than two seconds (a bound file on a dead share) is left behind and does nothing more.
   void Stop();
+  // For the sheet of the hot keys in force: the tables of the set `window` uses, copied, and its file;
+  // nothing where no bound program's set is published (the current file's tables are in force there).
+  std::optional<std::pair<AreaCopy, ShortString>> InForceFor(HWND window);
   // What the user is to be told since the last call, each thing once.
   std::vector<std::string> TakeNotices();
 
@@ -90,6 +93,10 @@ class TAppMappings : public std::enable_shared_from_this<TAppMappings> {
   ShortString currentFile_;
   std::vector<std::string> notices_;
   std::shared_ptr<AreaCopy> handedOver_;
+  // The sets published last with every set's file, what owns their tables, for InForceFor.
+  std::shared_ptr<const TableSets> shownSets_;
+  std::shared_ptr<const void> shownTables_;
+  std::vector<ShortString> shownFiles_;
 
   HWND mainWindow_ = nullptr;
   TableSetAreas current_;

@@ -79,6 +79,8 @@ const CommandSpec OptionsMenu[] = {
      [](TMainWin& w) { w.MenuSysTrayClick(); }, [] { return Settings.UseTray; }},
     {IdMenuCheckHotKeys, "&Check Hot Keys", nullptr, 0, RefusedFrom::Never,
      [](TMainWin& w) { w.MenuCheckHotKeysClick(); }},
+    {IdMenuShowHotKeys, "Show &Hot Keys", nullptr, 0, RefusedFrom::Never,
+     [](TMainWin& w) { w.MenuShowHotKeysClick(); }},
     {IdMenuApplicationMappings, "&Application Mappings", nullptr, 0, RefusedFrom::Never,
      [](TMainWin& w) { w.MenuApplicationMappingsClick(); }, nullptr,
      [] { return HookSetTables() != nullptr; }},

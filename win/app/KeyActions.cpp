@@ -59,6 +59,15 @@ void TMainWin::TextHotKeyMsg(WPARAM wParam, LPARAM lParam) {
   textPlayer_.Play(TextOfId(static_cast<char32_t>(wParam)), lParam != 0);
 }
 
+// Shown while the hot key is held: the library says when it goes down and when it is let go.
+void TMainWin::SheetHotKeyMsg(WPARAM wParam) {
+  sheetUntilInput_ = false;
+  if (wParam)
+    ShowSheet(::GetForegroundWindow());
+  else
+    sheet_.Hide();
+}
+
 void TMainWin::TraceParamsMsg(WPARAM wParam, LPARAM lParam) {
   AppendTraceLine(TraceParamsLine(wParam, lParam));
 }

@@ -223,6 +223,9 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case TextHotKeyMessage:
       TextHotKeyMsg(wParam, lParam);
       return 0;
+    case SheetHotKeyMessage:
+      SheetHotKeyMsg(wParam);
+      return 0;
     case TraceParamsMessage:
       ReportedOnce(reportShowing_[message], [&] { TraceParamsMsg(wParam, lParam); });
       return 0;
@@ -268,6 +271,7 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       RestoreFocus();
       return 0;
     case WM_ACTIVATEAPP:
+      if (!wParam) InputArrives(message);
       if (!wParam) AppDeactivate();
       break;
     case WM_SYSCOMMAND:

@@ -34,6 +34,7 @@
 #include "win/keymap/PageIds.h"
 #include "win/keymap/RemapEditor.h"
 #include "win/shell/PrintGuide.h"
+#include "win/shell/SheetWindow.h"
 #include "win/shell/TrayIcon.h"
 #include "win/sys/Handles.h"
 #include "win/ui/DrawGrid.h"
@@ -66,6 +67,7 @@ enum MainWinId : int {
   IdMenuPause,
   IdMenuApplicationMappings,
   IdMenuKeys,
+  IdMenuShowHotKeys,
 };
 
 // The two mode buttons: a radio group.
@@ -108,8 +110,12 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void MenuApplicationMappingsClick();
   // The Keys table (Hosting.cpp, beside what the editors ask of the window).
   void MenuKeysClick();
-  // The printed mapping guide and Help (ShellCommands.cpp).
+  // The printed mapping guide, the sheet of the hot keys in force, and Help (ShellCommands.cpp).
   void MenuOutputClick();
+  // The sheet over the main window, until the next key or click.
+  void MenuShowHotKeysClick();
+  // From the message loop, before each message: a key or a click ends the sheet shown from the menu.
+  void InputArrives(UINT message);
   void MenuContentsClick();
   void MenuUserManualClick();
   void MenuAboutClick();
@@ -194,6 +200,9 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void KeyActionMsg(WPARAM wParam, LPARAM lParam);
   void CharacterHotKeyMsg(WPARAM wParam, LPARAM lParam);
   void TextHotKeyMsg(WPARAM wParam, LPARAM lParam);
+  void SheetHotKeyMsg(WPARAM wParam);
+  // The sheet of the tables in force for `front`: its program's set where it is bound (ShellCommands.cpp).
+  void ShowSheet(HWND front);
   void TraceParamsMsg(WPARAM wParam, LPARAM lParam);
   void TraceCodeMsg(WPARAM wParam, LPARAM lParam);
 
@@ -242,6 +251,8 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
 
   TApplicationWindow application_;
   TTextPlayer textPlayer_;
+  TSheetWindow sheet_;
+  bool sheetUntilInput_ = false;  // shown from the menu
   THotKeyEditor hotKeyEditor_;
   TRemapEditor remapEditor_{*this};
   HMENU menu_ = nullptr;

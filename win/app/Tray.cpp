@@ -71,6 +71,7 @@ void TMainWin::SetPaused(bool paused) {
   Paused = paused;
   pause(Paused);
   if (Paused) textPlayer_.Stop();
+  sheet_.Hide();
   ShowPaused();
 }
 

@@ -26,9 +26,11 @@ std::optional<tvx::UniqueHandle> ClaimSingleInstance() {
   return marker;
 }
 
-void RunMessageLoop(HWND mainWindow, HACCEL accelerators) {
+void RunMessageLoop(tvx::TMainWin& mainWin, HACCEL accelerators) {
+  const HWND mainWindow = mainWin.hwnd();
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    mainWin.InputArrives(msg.message);
     if (::TranslateAcceleratorA(mainWindow, accelerators, &msg)) continue;
     // Tab, the arrows in a radio group and the captions' mnemonics work as in a dialog box; a mnemonic
     // no control has goes on to the menu bar.
@@ -54,7 +56,7 @@ void RunTavrix() {
   tvx::TMainWin mainWin;
   mainWin.Create(CommandLineArguments());
   ::ShowWindow(mainWin.hwnd(), SW_SHOW);
-  RunMessageLoop(mainWin.hwnd(), tvx::MainAccelerators());
+  RunMessageLoop(mainWin, tvx::MainAccelerators());
 }
 
 }  // namespace

@@ -149,6 +149,8 @@ class HookLibrary {
         ::PostMessageA(MainWindow(), CarriedKeyActionMessage,
                        static_cast<WPARAM>(out.postWParam) | static_cast<WPARAM>(out.postAction) << 16,
                        out.postLParam);
+      if (out.sheet != KeyOutput::Sheet::None)
+        ::PostMessageA(MainWindow(), SheetHotKeyMessage, out.sheet == KeyOutput::Sheet::Down, 0);
       if (out.togglePause) {
         paused_.store(!system.paused, std::memory_order_relaxed);
         ::PostMessageA(MainWindow(), PauseChangedMessage, !system.paused, 0);

@@ -1,5 +1,7 @@
 #include "win/keymap/DoSpecial2.h"
 
+#include <utility>
+
 #include "core/keymap/Catalogue.h"
 #include "win/keymap/HotKeyText.h"
 #include "win/ui/CellPainting.h"
@@ -27,6 +29,7 @@ const ControlSpec HotKeyActionControls[] = {
     // Last in the tab order, which the two grids and their buttons lead.
     {ControlKind::Button, picker::OtherButton, "&Other...", 370, 190, 91, 23, FormFont, 0, BS_NOTIFY},
     {ControlKind::Button, picker::TextButton, "&Text...", 470, 190, 91, 23, FormFont, 0, BS_NOTIFY},
+    {ControlKind::Button, picker::SheetButton, "Show &Hot Keys", 370, 366, 121, 23, FormFont, 0, BS_NOTIFY},
 };
 
 int KeyIndex(const DrawGrid& grid) { return grid.Row() * KeyColumns + grid.Col(); }
@@ -62,8 +65,14 @@ void TDoSpecial2::FormShow() {
   ShowOtherButton();
   // A text is kept where characters beyond the record are: only a library that takes those plays it.
   ::EnableWindow(::GetDlgItem(hwnd(), picker::TextButton), OtherCharacters);
+  ::EnableWindow(::GetDlgItem(hwnd(), picker::SheetButton), OtherCharacters);
   cellText_ = std::move(Text);
   Text.clear();
+  if (std::exchange(Sheet, false) && OtherCharacters) {
+    Code = 0;
+    FocusControl(picker::SheetButton);
+    return;
+  }
   if (Code > 255) {
     Code -= 256;
     if (Code < static_cast<int>(ActionKeyTable.size())) {
@@ -106,6 +115,9 @@ void TDoSpecial2::Command(int id, int code) {
     case picker::TextButton:
       TextButtonClick();
       break;
+    case picker::SheetButton:
+      SheetButtonClick();
+      break;
   }
 }
 
@@ -146,6 +158,11 @@ void TDoSpecial2::TextButtonClick() {
   text.ShowModal(hwnd());
   if (text.Text.empty()) return;
   Text = std::move(text.Text);
+  Close();
+}
+
+void TDoSpecial2::SheetButtonClick() {
+  Sheet = true;
   Close();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// TDoSpecial2, the Hot Key Action dialog: the character to type, the key to press or "none".
+// TDoSpecial2, the Hot Key Action dialog: the character to type, the key to press, a text, the sheet of the
+// hot keys in force or "none".
 
 #include <string>
 
@@ -14,10 +15,12 @@ inline constexpr char HotKeyActionClassName[] = "TDoSpecial2";
 // the picked symbol index, after a key its HotKeyAction, after anything else below 256.
 // Text: in, the cell's text, which "&Text..." shows; out, the text picked there, or empty (then Choice or
 // Character says what was picked).
+// Sheet: in, the cell shows the sheet of the hot keys in force; out, "Show &Hot Keys" was picked.
 class TDoSpecial2 : public PickerForm {
  public:
   using PickerForm::PickerForm;
   std::u16string Text;
+  bool Sheet = false;
 
  protected:
   void Create(HWND owner) override;
@@ -35,6 +38,7 @@ class TDoSpecial2 : public PickerForm {
   void NoneButtonClick();
   void CancelButtonClick();
   void TextButtonClick();
+  void SheetButtonClick();
   void PickKey();
 
   std::u16string cellText_;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/keymap/Catalogue.h"
+#include "core/keymap/CellText.h"
 #include "core/keymap/CellTexts.h"
 #include "win/keymap/DoSpecial2.h"
 #include "win/keymap/PageIds.h"
@@ -100,6 +101,11 @@ void THotKeyEditor::NewGridDrawCell(const GridCellPaint& cell) {
                              [&](std::u16string_view text) { return TextWidth(cell.dc, text); }));
     return;
   }
+  if (beyond == SheetMarker) {
+    ::SelectObject(cell.dc, fonts_->Get({::MulDiv(SmallPoints, LayoutDpi, 72), true}));
+    DrawCentredText(cell, std::string(SheetCellText));
+    return;
+  }
   if (beyond) {
     ::SelectObject(cell.dc, fonts_->Get({::MulDiv(LargePoints, LayoutDpi, 72), true}));
     DrawCentredText(cell, Utf16Of(beyond));
@@ -136,11 +142,14 @@ void THotKeyEditor::NewGridDblClick() {
     const int cellNumber = HotKeyCellNumber(*table, col, row);
     const char32_t beyond = host_.Characters().At(cellNumber);
     if (IsTextId(beyond)) dialog.Text = TextOfId(beyond);
+    dialog.Sheet = beyond == SheetMarker;
     dialog.ShowModal(form_);
-    const char32_t character = dialog.Text.empty() ? dialog.Character : TextId(dialog.Text);
+    const char32_t character = dialog.Sheet          ? SheetMarker
+                               : dialog.Text.empty() ? dialog.Character
+                                                     : TextId(dialog.Text);
     if (dialog.Choice.empty() && !character) return false;
-    // A character beyond the code page or a text leaves no action in the table, for readers that know only
-    // it.
+    // A character beyond the code page, a text or the sheet leaves no action in the table, for readers that
+    // know only it.
     const int value = character           ? 0
                       : dialog.Code > 255 ? dialog.Code
                                           : static_cast<unsigned char>(dialog.Choice[0]);

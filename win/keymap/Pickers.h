@@ -23,6 +23,7 @@ enum Id : int {
   CancelButton,
   OtherButton,
   TextButton,
+  SheetButton,
 };
 }  // namespace picker
 

@@ -27,11 +27,12 @@ class Hourglass {
   ~Hourglass() { ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW)); }
 };
 
-HFONT PrintFont(HDC dc) {
-  return ::CreateFontA(-PointsToPixels(dc, 8), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                       "Arial");
+HFONT ArialOfHeight(int pixels) {
+  return ::CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
 }
+
+HFONT PrintFont(HDC dc) { return ArialOfHeight(PointsToPixels(dc, 8)); }
 
 // A driver that makes the copies itself would multiply ours: its count goes to the drawn copies.
 int TakeDriverCopies(HDC dc, HGLOBAL devMode) {
@@ -137,6 +138,12 @@ void GdiCanvas::Fill(const GuideRect& rect, std::uint32_t colour) {
 void GdiCanvas::Line(int x1, int y1, int x2, int y2) {
   ::MoveToEx(dc_, x1, y1, nullptr);
   ::LineTo(dc_, x2, y2);
+}
+
+void GdiCanvas::UseTextHeight(int pixels) {
+  UniqueFont font(ArialOfHeight(pixels));
+  ::SelectObject(dc_, font.get());
+  sized_ = std::move(font);
 }
 
 // Some drivers start each page with the DC's defaults.

@@ -46,10 +46,12 @@ class PrintJob {
   static inline bool open_ = false;
 };
 
-// The guide's canvas on a printer DC, in the 8-point Arial print font; `newPage` moves the job on.
-class GdiCanvas : public GuideCanvas {
+// The guide's canvas on a printer DC, in the 8-point Arial print font; `newPage` moves the job on. The
+// sheet of the hot keys in force draws through it on the screen, in the type size it chooses.
+class GdiCanvas : public SheetCanvas {
  public:
-  GdiCanvas(HDC dc, std::function<void()> newPage);
+  GdiCanvas(
+      HDC dc, std::function<void()> newPage = [] {});
   TextSize TextExtent(std::string_view text) override;
   void Text(int x, int y, std::string_view text, TextBackground background) override;
   TextSize TextExtent(std::u16string_view text) override;
@@ -57,11 +59,13 @@ class GdiCanvas : public GuideCanvas {
   void Fill(const GuideRect& rect, std::uint32_t colour) override;
   void Line(int x1, int y1, int x2, int y2) override;
   void NewPage() override;
+  void UseTextHeight(int pixels) override;
 
  private:
   HDC dc_;
   std::function<void()> newPage_;
   UniqueFont font_;
+  UniqueFont sized_;  // goes after the scope has put the DC's own font back
   SelectObjectScope fontSelected_;
   UniqueBrush lightGrey_, darkGrey_;
 };
