@@ -96,6 +96,16 @@ TEST(MappingExtension, CharactersSurviveASaveAndALoadWithTheirFallbacksInTheReco
   std::vector<std::string> problems;
   ExportMapping({RecordOf(back.File()), {}}, problems);
   EXPECT_TRUE(problems.empty());
+
+  // That reader saves the record alone, with Alt+Q set to 'z': reloaded here, every other cell keeps what
+  // this machine had, and the user is told once.
+  older.hotKeys.SetAction(*TableByCategory(Alphabetic), Alt, 16, 'z');
+  MappingCharacters kept = characters;
+  kept.cells[static_cast<std::size_t>(AltQ)] = 0;
+  EXPECT_EQ(CharactersKeptOver(RecordFromAreas(older.hotKeys, older.remap), characters), kept);
+  ExtensionReports reports;
+  EXPECT_NE(reports.KeptNoticeFor(Name).find(Name), std::string::npos);
+  EXPECT_EQ(reports.KeptNoticeFor(Name), "");
 }
 
 TEST(MappingExtension, ARecordSavedAgainByAnOlderVersionLeavesAStaleExtensionReportedOnce) {
