@@ -7,7 +7,9 @@
 // N is a character code from 32 to 255; the names are those the program shows ("Editing", "Ctrl+Alt",
 // "Home", "Upper Case", "space"). A character beyond the record (see MappingExtension.h) is "char U+XXXX",
 // four to six hexadecimal digits; a hot key's text (core/app/TextAction.h) is "text STEPS", the text as
-// the user wrote it in UTF-8, a tab in it written {Tab} and a line break {Enter}. Both come only under the
+// the user wrote it in UTF-8, a tab in it written {U+0009} and the units of a line break {U+000D} and
+// {U+000A}, which the text syntax never reads, so that the text comes back unit for unit (a line from
+// earlier versions, with {Tab} and {Enter}, reads as the text it says). Both come only under the
 // header "tavrix-mapping <TAB> 2", which an export writes exactly when it has such a line, so that a text
 // without one still reads everywhere.
 
@@ -58,8 +60,9 @@ std::string CellProblem(const MappingCell& cell, std::uint16_t value);
 // The entry's line: its names and its value, or its character beyond the record or its text where it has
 // one.
 std::string CellLine(const MappingCell& cell, std::uint16_t value, char32_t character = 0);
-// A hot key's text as a line shows it: UTF-8, with {Tab} and {Enter} for a tab and a line break.
+// A hot key's text as a line shows it: UTF-8, with the escapes above for a tab and a line break; and back.
 std::string TextLine(std::u16string_view text);
+std::u16string TextOfLine(std::u16string_view line);
 
 // The lines of a file's entries that differ from the defaults (header first); the entries the program
 // would refuse go to `problems` instead, one text each.
