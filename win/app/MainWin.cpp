@@ -111,7 +111,7 @@ void TMainWin::FormCreate() {
         ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
       },
       [this] {
-        if (Settings.NetworkMode) network_.AttachSyncFile(Settings.CurrentFile);
+        if (Settings.NetworkMode) network_.AttachAndRead();
       },
       [this] { network_.Start(); },
       [this] { GreyRefusedCommands(); },

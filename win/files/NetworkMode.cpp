@@ -149,6 +149,13 @@ void TNetworkMode::AttachSyncFile(const ShortString& file) {
   ::KillTimer(host_.Owner(), NetTimer);
 }
 
+// The tables in force were read before the count was taken: a change saved between the two would be taken
+// as known and saved over at the next edit, so the file is read again after it.
+void TNetworkMode::AttachAndRead() {
+  AttachSyncFile(Settings.CurrentFile);
+  Reload();
+}
+
 void TNetworkMode::Start() {
   OnSession<bool>([](SyncSession& sync) {
     sync.ForgetSeenLock();
@@ -256,7 +263,7 @@ void TNetworkMode::MenuNetworkClick(DialogContext context) {
   dialog.ShowModal(host_.Owner());
   if (Settings.AutoSync && !dialog.OrigAutoSync) SyncMinuteCount = 0;
   EnableSyncTimer(Settings.AutoSync);
-  if (Settings.NetworkMode && !dialog.OrigNetworkMode) AttachSyncFile(Settings.CurrentFile);
+  if (Settings.NetworkMode && !dialog.OrigNetworkMode) AttachAndRead();
 }
 
 // Windows ends the process soon after the session's end has been answered, whatever modal loop runs:

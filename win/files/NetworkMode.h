@@ -42,6 +42,8 @@ class TNetworkMode {
   void ReleaseSyncFile(int changed);
   // Before the file is read: a change another instance saves meanwhile is then reloaded at the next edit.
   void AttachSyncFile(const ShortString& file);
+  // Network mode comes on (at start-up, or in the dialog) for tables read before: attached, then read again.
+  void AttachAndRead();
   // Start-up: the lock seen so far is forgotten, and the timer runs when automatic synchronisation is on.
   void Start();
   // Saves the current file after an edit; false when the edit must not count as saved.
