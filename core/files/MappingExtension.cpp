@@ -347,7 +347,8 @@ std::string ExtensionReports::KeptNoticeFor(const std::string& fileName) {
   if (!reported_.insert(fileName + "\nkept").second) return {};
   return fileName +
          " was saved by a version of Tavrix 98 that keeps no characters beyond the code page. The characters "
-         "and texts this machine had for its keys and hot keys are kept, and the next change saves them back.";
+         "and texts this machine had for its keys and hot keys are kept, and the next change saves them "
+         "back.";
 }
 
 std::string ExtensionReports::NoticeFor(const std::string& fileName, const ExtensionRead& read) {

@@ -44,7 +44,8 @@ std::u16string Utf16Of(char32_t code);
 // The byte of the code page that stands for `code`, given each byte's character by `fromAnsi` (0 where
 // the code page has none). A character that has one goes in the record itself, whatever dialog chose it,
 // so that a reader of the record alone (an older version, another machine) sees it.
-std::optional<std::uint8_t> CodePageByte(char32_t code, const std::function<char16_t(std::uint8_t)>& fromAnsi);
+std::optional<std::uint8_t> CodePageByte(char32_t code,
+                                         const std::function<char16_t(std::uint8_t)>& fromAnsi);
 
 // A character for each cell, 0 where the record's value is in force. The program changes them on its
 // thread while the hook reads them on its own: the hook reads each entry with At, the program writes with

@@ -532,7 +532,9 @@ TEST(CharacterInput, TypedPastedOrWrittenAsItsCode) {
     EXPECT_EQ(code.value_or(0), c.code) << static_cast<std::uint32_t>(c.code);
   }
   // A character the code page has goes in the record, whichever dialog chose it.
-  const auto cp1252 = [](std::uint8_t b) -> char16_t { return b >= 0x80 && b < 0xA0 ? xkb::Cp1252High[b - 0x80] : b; };
+  const auto cp1252 = [](std::uint8_t b) -> char16_t {
+    return b >= 0x80 && b < 0xA0 ? xkb::Cp1252High[b - 0x80] : b;
+  };
   const std::pair<char32_t, int> bytes[] = {{U'A', 'A'}, {U'é', 0xE9}, {U'€', 0x80}, {U'ÿ', 0xFF},
                                             {U'α', -1},  {0x81, -1},   {0x1F600, -1}};
   for (const auto& [code, byte] : bytes)

@@ -47,7 +47,8 @@ struct Instance {
     const EditPermission permission = session.FileInUse();
     EXPECT_LE(clock.now - start, (EditDeadlineMilliseconds + 100) / 1000.0 * Second);
     EXPECT_LE(clock.calls, 2 * EditDeadlineMilliseconds / 50 + 20);
-    if (permission == EditPermission::Changed || permission == EditPermission::TakenOver) session.TablesRead();
+    if (permission == EditPermission::Changed || permission == EditPermission::TakenOver)
+      session.TablesRead();
     return permission;
   }
 };

@@ -200,7 +200,8 @@ TEST(TextAction, PlaysOneSegmentUpToEachDelay) {
   for (const bool ownSwitch : {true, false}) {
     Desk desk;
     TextPlayback playback;
-    ASSERT_TRUE(playback.Start(ownSwitch ? u"{Ctrl+c}{Alt+Tab}{Delay 300}{Ctrl+v}{Enter}" : u"a{Delay 300}b", false));
+    ASSERT_TRUE(
+        playback.Start(ownSwitch ? u"{Ctrl+c}{Alt+Tab}{Delay 300}{Ctrl+v}{Enter}" : u"a{Delay 300}b", false));
     EXPECT_EQ(playback.PlayNext(desk), 300u);
     if (!ownSwitch) ++desk.window;  // the user clicked another window
     ASSERT_EQ(playback.GoesOn(desk.window != 1), ownSwitch);

@@ -126,7 +126,8 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
     ASSERT_NE(prompt, nullptr);
     PressButton(prompt, IDYES);
     if (!held) break;
-    ExpectMessage(tavrix, "Error", (existing + " could not be written. The current file stays as it was.").c_str());
+    ExpectMessage(tavrix, "Error",
+                  (existing + " could not be written. The current file stays as it was.").c_str());
     EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)");
   }
   ASSERT_TRUE(WaitFor([&] { return WindowText(main) == "Tavrix 98 (EXISTING)"; }));

@@ -74,7 +74,8 @@ TEST(StartUpFiles, AFileHeldAtStartIsReadOnceItCanBeAndTheFirstEditKeepsItsEntri
     const HWND notice = WaitForDialog(tavrix.id(), "Notice");
     ASSERT_NE(notice, nullptr);
     const std::string text = WindowText(::GetDlgItem(notice, 0xFFFF));
-    EXPECT_NE(text.find(tavrix.KeyFile() + " could not be read: another program is using it."), std::string::npos)
+    EXPECT_NE(text.find(tavrix.KeyFile() + " could not be read: another program is using it."),
+              std::string::npos)
         << text;
     std::this_thread::sleep_until(started + std::chrono::seconds(4));
   }

@@ -56,9 +56,7 @@ std::string TMainWin::PutInForce(const TavrixRead& read, const ShortString& file
   return extensionReports_.NoticeFor(fileName.str(), extension);
 }
 
-bool TMainWin::SaveTavrix(const ShortString& fileName) {
-  return SaveBytes(fileName, CurrentFileBytes());
-}
+bool TMainWin::SaveTavrix(const ShortString& fileName) { return SaveBytes(fileName, CurrentFileBytes()); }
 
 bool TMainWin::SaveBytes(const ShortString& fileName, const std::vector<std::uint8_t>& bytes) {
   const std::string name = fileName.str();
@@ -125,7 +123,7 @@ void TMainWin::TellUnread() {
 // it). A short file raises its I/O error. The reason is returned, not shown: a box's message loop runs
 // the timers, which must not find the switch half made.
 std::variant<TavrixRead, std::string> TMainWin::ReadToBecomeCurrent(const ShortString& fileName,
-                                                                   bool missingSilently) {
+                                                                    bool missingSilently) {
   struct Answer {
     TavrixRead read;
     bool exists;

@@ -168,7 +168,8 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void TellUnread();
   // The tables of a file about to become current; otherwise the text to tell the user (empty for a missing
   // file when `missingSilently`).
-  std::variant<TavrixRead, std::string> ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently);
+  std::variant<TavrixRead, std::string> ReadToBecomeCurrent(const ShortString& fileName,
+                                                            bool missingSilently);
   // What New and Open share, and the caption that names the current file (FileCommands.cpp).
   std::optional<ShortString> ChooseTavrixFile(TFileDialog& dialog);
   void SetCaption(const ShortString& fileName);

@@ -54,12 +54,12 @@ bool TNetworkMode::FileInUse() {
   if (!Settings.NetworkMode) return false;
   std::optional<EditPermission> permission;
   if (Attached())
-    permission = OnSession<EditPermission>([](SyncSession& sync) { return sync.FileInUse(); },
-                                           [](SyncSession& sync, EditPermission& late) {
-                                             if (late == EditPermission::Granted ||
-                                                 late == EditPermission::TakenOver)
-                                               sync.ReleaseSyncFile(0);
-                                           });
+    permission =
+        OnSession<EditPermission>([](SyncSession& sync) { return sync.FileInUse(); },
+                                  [](SyncSession& sync, EditPermission& late) {
+                                    if (late == EditPermission::Granted || late == EditPermission::TakenOver)
+                                      sync.ReleaseSyncFile(0);
+                                  });
   switch (permission.value_or(EditPermission::InUse)) {
     case EditPermission::TakenOver:
       // The dead holder may have saved before it could count its change: no edit on tables without it.

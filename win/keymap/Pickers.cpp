@@ -82,8 +82,9 @@ void PickerForm::PlaceBelowCell(PickerMargins margins) {
 char16_t AnsiCharacter(std::uint8_t byte) {
   const char ansi = static_cast<char>(byte);
   wchar_t wide = 0;
-  return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &ansi, 1, &wide, 1) == 1 ? static_cast<char16_t>(wide)
-                                                                                      : 0;
+  return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &ansi, 1, &wide, 1) == 1
+             ? static_cast<char16_t>(wide)
+             : 0;
 }
 
 void PickerForm::ShowOtherButton() {
