@@ -192,11 +192,14 @@ int Diff(const char* firstPath, const char* secondPath) {
   if (!first || !second) return 2;
   bool differ = false;
   for (const MappingCell& cell : MappingCells()) {
-    const std::string before =
-        CellLine(cell, CellValue(first->mapping.record, cell), CellCharacter(first->mapping, cell));
-    const std::string after =
-        CellLine(cell, CellValue(second->mapping.record, cell), CellCharacter(second->mapping, cell));
-    if (before == after) continue;
+    // What is stored is compared, not the lines: equal texts have one id.
+    const std::uint16_t valueBefore = CellValue(first->mapping.record, cell),
+                        valueAfter = CellValue(second->mapping.record, cell);
+    const char32_t characterBefore = CellCharacter(first->mapping, cell),
+                   characterAfter = CellCharacter(second->mapping, cell);
+    if (valueBefore == valueAfter && characterBefore == characterAfter) continue;
+    const std::string before = CellLine(cell, valueBefore, characterBefore);
+    const std::string after = CellLine(cell, valueAfter, characterAfter);
     std::printf("- %s\n+ %s\n", before.c_str(), after.c_str());
     differ = true;
   }

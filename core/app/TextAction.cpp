@@ -1,5 +1,6 @@
 #include "core/app/TextAction.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tvx {
@@ -57,6 +58,30 @@ TextSegment PlayTextSegment(Keyboard& keyboard, const std::vector<TextStep>& ste
     }
   }
   return {steps.size(), 0};
+}
+
+bool TextPlayback::Start(std::u16string_view source, bool capsLock) {
+  Stop();
+  ParsedText parsed = ParseText(source);
+  if (parsed.error) return false;
+  steps_ = std::move(parsed.steps);
+  capsLock_ = capsLock;
+  return true;
+}
+
+std::uint32_t TextPlayback::PlayNext(Keyboard& keyboard) {
+  const TextSegment segment = PlayTextSegment(keyboard, steps_, next_, capsLock_);
+  pressedKeys_ = std::any_of(steps_.begin() + static_cast<std::ptrdiff_t>(std::min(next_, steps_.size())),
+                             steps_.begin() + static_cast<std::ptrdiff_t>(segment.next),
+                             [](const TextStep& step) { return step.kind == TextStep::Kind::Key; });
+  next_ = segment.next;
+  if (!Playing()) Stop();
+  return Playing() ? segment.delayMs : 0;
+}
+
+void TextPlayback::Stop() {
+  steps_.clear();
+  next_ = 0;
 }
 
 }  // namespace tvx

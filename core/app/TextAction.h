@@ -38,4 +38,27 @@ struct TextSegment {
 TextSegment PlayTextSegment(Keyboard& keyboard, const std::vector<TextStep>& steps, std::size_t from,
                             bool capsLock);
 
+// A text played segment by segment, its owner waiting out each delay. A window that the segment before
+// the delay brought in front with its own keys ({Alt+Tab}, an {Enter} that closed a dialog) is where the
+// rest is meant to go: "{Ctrl+c}{Alt+Tab}{Delay 300}{Ctrl+v}" pastes there. Another window in front after
+// a segment of characters alone (the user moved on) stops it, as the pause does from outside.
+class TextPlayback {
+ public:
+  // False, with nothing to play, for a text with an error.
+  bool Start(std::u16string_view source, bool capsLock);
+  // The next segment through `keyboard`; the delay after it, 0 when the text has ended.
+  std::uint32_t PlayNext(Keyboard& keyboard);
+  // At a delay's end: whether the rest plays, given whether another window is in front than when the
+  // segment before it was sent.
+  bool GoesOn(bool windowChanged) const { return Playing() && (!windowChanged || pressedKeys_); }
+  bool Playing() const { return next_ < steps_.size(); }
+  void Stop();
+
+ private:
+  std::vector<TextStep> steps_;
+  std::size_t next_ = 0;
+  bool capsLock_ = false;
+  bool pressedKeys_ = false;  // the segment played last pressed a key, not only typed characters
+};
+
 }  // namespace tvx

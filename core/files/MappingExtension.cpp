@@ -301,6 +301,19 @@ void PutFallbacks(MappingRecord& record, const MappingCharacters& characters) {
   }
 }
 
+MappingCharacters CharactersKeptOver(const MappingRecord& record, const MappingCharacters& held) {
+  MappingCharacters kept;
+  for (int cell = 0; cell < CellCount; ++cell) {
+    const char32_t code = held.At(cell);
+    if (code == 0) continue;
+    const CellPlace place = PlaceOf(cell);
+    const std::size_t at = RecordOffset(cell);
+    if (place.hotKeys ? record[at] == 0 && record[at + 1] == 0 : record[at] == OwnCharacter(place))
+      kept.cells[static_cast<std::size_t>(cell)] = code;
+  }
+  return kept;
+}
+
 std::vector<std::uint8_t> ExtensionBytes(const MappingRecord& record, const MappingCharacters& characters) {
   if (characters.Empty()) return {};
   std::vector<std::uint8_t> bytes(Signature.begin(), Signature.end());
@@ -409,6 +422,14 @@ std::vector<std::uint8_t> MappingBytes(MappingRecord record, const MappingCharac
 bool SaveMapping(FileAccess& files, const ShortString& fileName, const HotKeyAreaView& hotKeys,
                  const RemapAreaView& remap, const MappingCharacters& characters) {
   return SaveRecord(files, fileName.str(), MappingBytes(RecordFromAreas(hotKeys, remap), characters));
+}
+
+std::string ExtensionReports::KeptNoticeFor(const std::string& fileName) {
+  if (!reported_.insert(fileName + "\nkept").second) return {};
+  return fileName +
+         " was saved by a version of Tavrix 98 that keeps no characters beyond the code page. The characters "
+         "and texts this machine had for its keys and hot keys are kept, and the next change saves them "
+         "back.";
 }
 
 std::string ExtensionReports::NoticeFor(const std::string& fileName, const ExtensionRead& read) {

@@ -57,6 +57,9 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
 // The record as it is saved with these characters: each such hot-key cell 0, each such remapped key its
 // own character.
 void PutFallbacks(MappingRecord& record, const MappingCharacters& characters);
+// What this machine `held` for the cells whose values in `record` are still the fallbacks: a file saved by
+// a version that knows only the record lost its extension, not the cells that version left alone.
+MappingCharacters CharactersKeptOver(const MappingRecord& record, const MappingCharacters& held);
 // The bytes to write after the record; none when no cell has a character. MaxExtensionSize
 // (core/files/MappingFile.h) leaves room for every cell with a text of 255 UTF-16 units and its entry
 // header, with some to spare.
@@ -93,6 +96,8 @@ bool SaveMapping(FileAccess& files, const ShortString& fileName, const HotKeyAre
 class ExtensionReports {
  public:
   std::string NoticeFor(const std::string& fileName, const ExtensionRead& read);
+  // Once a run for a file: characters kept over a record saved without its extension.
+  std::string KeptNoticeFor(const std::string& fileName);
 
  private:
   std::set<std::string> reported_;

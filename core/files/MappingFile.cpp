@@ -92,10 +92,10 @@ void RecordToAreas(const MappingRecord& record, const HotKeyAreaView& hotKeys, c
       [&](RemapTableId table, int row, std::size_t at) { remap.SetByte(table, row, record[at]); });
 }
 
-TavrixRead ReadTavrixFile(FileAccess& files, Clock& clock, const ShortString& fileName) {
-  constexpr std::int64_t WriterHoldMilliseconds = 1000;
+TavrixRead ReadTavrixFile(FileAccess& files, Clock& clock, const ShortString& fileName,
+                          int writerHoldMilliseconds) {
   constexpr int RetryMilliseconds = 50;
-  const std::int64_t until = clock.Tick() + WriterHoldMilliseconds;
+  const std::int64_t until = clock.Tick() + writerHoldMilliseconds;
   for (;;) {
     // One more byte than the longest extension, so that a longer one shows as such.
     if (const auto bytes = files.Read(fileName.str(), MappingRecordSize + MaxExtensionSize + 1,

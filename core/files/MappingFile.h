@@ -97,13 +97,15 @@ void RecordToAreas(const MappingRecord& record, const HotKeyAreaView& hotKeys, c
 
 // A mapping file read for it to become current: its record, or why it could not be opened (the system's
 // error number, FileNotFound for a missing file). A file another program is writing (another instance's
-// save, say) is tried again for up to a second. A short file raises IoError.
+// save, say) is tried again for up to `writerHoldMilliseconds`. A short file raises IoError.
 struct TavrixRead {
   std::optional<MappingRecord> record;
   std::vector<std::uint8_t> after;  // what follows the record: its extension, if any
   unsigned long refusal = 0;
 };
-TavrixRead ReadTavrixFile(FileAccess& files, Clock& clock, const ShortString& fileName);
+inline constexpr int WriterHoldMilliseconds = 1000;
+TavrixRead ReadTavrixFile(FileAccess& files, Clock& clock, const ShortString& fileName,
+                          int writerHoldMilliseconds = WriterHoldMilliseconds);
 
 // The default tables: no hot key, and every key typing itself.
 void InitTavrix(const HotKeyAreaView& hotKeys, const RemapAreaView& remap);

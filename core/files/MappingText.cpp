@@ -16,6 +16,14 @@ namespace {
 
 constexpr std::size_t RemapRunStart = HotKeyRunSize;
 
+// The units of a text a line cannot hold, written as no text the syntax reads, so they come back as they
+// were: a tab is not {Tab}, which plays the same but is another text.
+struct LineEscape {
+  char16_t unit;
+  std::u16string_view written;
+};
+constexpr LineEscape LineEscapes[] = {{u'\t', u"{U+0009}"}, {u'\r', u"{U+000D}"}, {u'\n', u"{U+000A}"}};
+
 std::string KeyLabel(char key) { return key == ' ' ? "space" : std::string(1, key); }
 
 std::vector<MappingCell> AllCells() {
@@ -60,16 +68,17 @@ std::optional<char32_t> ReadCharacter(const std::string& text) {
 // that does not read.
 std::optional<char32_t> ReadText(const std::string& text, std::string& problem) {
   if (!text.starts_with("text ")) return std::nullopt;
-  const std::optional<std::u16string> source = Utf16OfUtf8(std::string_view(text).substr(5));
-  if (!source) {
+  const std::optional<std::u16string> line = Utf16OfUtf8(std::string_view(text).substr(5));
+  if (!line) {
     problem = "the text is not UTF-8";
     return std::nullopt;
   }
-  if (const ParsedText parsed = ParseTextSyntax(*source); parsed.error) {
+  const std::u16string source = TextOfLine(*line);
+  if (const ParsedText parsed = ParseTextSyntax(source); parsed.error) {
     problem = "the text does not read: " + parsed.error->message;
     return std::nullopt;
   }
-  return TextId(*source);
+  return TextId(source);
 }
 
 std::optional<std::uint16_t> ReadValue(const MappingCell& cell, const std::string& text) {
@@ -173,15 +182,13 @@ std::string CellLine(const MappingCell& cell, std::uint16_t value, char32_t char
 
 std::string TextLine(std::u16string_view text) {
   std::u16string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\t') {
-      line += u"{Tab}";
-    } else if (text[i] == u'\r' || text[i] == u'\n') {
-      line += u"{Enter}";
-      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
-      line += text[i];
-    }
+  for (const char16_t unit : text) {
+    const auto escape = std::find_if(std::begin(LineEscapes), std::end(LineEscapes),
+                                     [unit](const LineEscape& e) { return e.unit == unit; });
+    if (escape == std::end(LineEscapes))
+      line += unit;
+    else
+      line += escape->written;
   }
   return Utf8Of(line);
 }
@@ -212,6 +219,28 @@ std::optional<KeyRemap> KeyRemapOf(std::uint8_t from, std::string_view to, std::
     return std::nullopt;
   }
   return remap;
+}
+
+// "{{" and "}}" are the braces themselves, never the start or the end of an escape.
+std::u16string TextOfLine(std::u16string_view line) {
+  std::u16string text;
+  for (std::size_t at = 0; at < line.size();) {
+    const std::u16string_view rest = line.substr(at);
+    if (rest.starts_with(u"{{") || rest.starts_with(u"}}")) {
+      text += rest.substr(0, 2);
+      at += 2;
+      continue;
+    }
+    const auto escape = std::find_if(std::begin(LineEscapes), std::end(LineEscapes),
+                                     [rest](const LineEscape& e) { return rest.starts_with(e.written); });
+    if (escape == std::end(LineEscapes)) {
+      text += line[at++];
+    } else {
+      text += escape->unit;
+      at += escape->written.size();
+    }
+  }
+  return text;
 }
 
 MappingRecord DefaultRecord() {

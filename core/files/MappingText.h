@@ -7,9 +7,11 @@
 // N is a character code from 32 to 255; the names are those the program shows ("Editing", "Ctrl+Alt",
 // "Home", "Upper Case", "space"). A character beyond the record (see MappingExtension.h) is "char U+XXXX",
 // four to six hexadecimal digits; a hot key's text (core/app/TextAction.h) is "text STEPS", the text as
-// the user wrote it in UTF-8, a tab in it written {Tab} and a line break {Enter}; a hot key that shows the
-// sheet of the hot keys in force is "sheet". These come only under the header "tavrix-mapping <TAB> 2",
-// which an export writes exactly when it has such a line, so that a file without one still reads everywhere.
+// the user wrote it in UTF-8, a tab in it written {U+0009} and the units of a line break {U+000D} and
+// {U+000A}, which the text syntax never reads, so that the text comes back unit for unit (a line from
+// earlier versions, with {Tab} and {Enter}, reads as the text it says); a hot key that shows the sheet of
+// the hot keys in force is "sheet". These come only under the header "tavrix-mapping <TAB> 2", which an
+// export writes exactly when it has such a line, so that a file without one still reads everywhere.
 //   key <TAB> FROM <TAB> TO     TO: a key, "none", or "tap KEY hold KEY" with " after N" for a hold delay
 //                               other than 200 ms (core/keymap/KeyRemaps.h)
 // The names are the Keys table's (core/keymap/KeyNames.h), in any case. Key lines come only under the header
@@ -71,8 +73,9 @@ std::string KeyRemapTarget(const KeyRemap& remap);
 // could not be in force.
 std::optional<KeyRemap> KeyRemapOf(std::uint8_t from, std::string_view to, std::string& problem);
 
-// A hot key's text as a line shows it: UTF-8, with {Tab} and {Enter} for a tab and a line break.
+// A hot key's text as a line shows it: UTF-8, with the escapes above for a tab and a line break; and back.
 std::string TextLine(std::u16string_view text);
+std::u16string TextOfLine(std::u16string_view line);
 
 // The lines of a file's entries that differ from the defaults (header first); the entries the program
 // would refuse go to `problems` instead, one text each.

@@ -162,6 +162,7 @@ void SyncSession::AttachSyncFile(const ShortString& mappingFile) {
   if (releasePending_) FinishRelease(Deadline());
   releasePending_ = false;
   tookOver_ = false;
+  reloadDue_ = false;
   syncFileName_ = ReplaceLastThree(mappingFile, "TVS");
   guardFileName_ = ReplaceLastThree(mappingFile, "TVK");
   ReadSyncFile();
@@ -241,13 +242,10 @@ EditPermission SyncSession::Decide(std::int64_t deadline) {
     if (now - SeenLockSince < LockAbandonedMilliseconds) return EditPermission::InUse;
     TakeLock(deadline);
     tookOver_ = true;
-    knownChangeCount_ = record_.ChangeCount;
+    reloadDue_ = true;
     return EditPermission::TakenOver;
   }
-  if (record_.ChangeCount != knownChangeCount_) {
-    knownChangeCount_ = record_.ChangeCount;
-    return EditPermission::Changed;
-  }
+  if (reloadDue_ || record_.ChangeCount != knownChangeCount_) return EditPermission::Changed;
   TakeLock(deadline);
   tookOver_ = false;
   return EditPermission::Granted;
@@ -276,12 +274,11 @@ std::optional<LockResult> SyncSession::NotOurLock(bool guardHeld, std::int64_t d
   return std::nullopt;
 }
 
-// Nothing more is written for this lock; the caller reloads the tables, which match the share's count.
+// Nothing more is written for this lock; the caller reloads the tables.
 LockResult SyncSession::LoseLock() {
   holding_ = false;
   releasePending_ = false;
   tookOver_ = false;
-  knownChangeCount_ = record_.ChangeCount;
   return LockResult::Lost;
 }
 
@@ -324,11 +321,14 @@ LockResult SyncSession::ReleaseSyncFile(int delta) {
 LockResult SyncSession::RetryRelease() { return FinishRelease(Deadline()); }
 
 // Written only over our own lock: where another instance took it over meanwhile (it reloaded the file,
-// which holds our edit), nothing is written.
+// which holds our edit), nothing is written. Our own change becomes known only where the tables held every
+// change before it (a takeover whose reload failed does not).
 LockResult SyncSession::FinishRelease(std::int64_t deadline) {
+  bool current = false;
   try {
     const SyncGuard guard(*this, deadline);
     if (const auto refused = NotOurLock(guard.held(), deadline)) return *refused;
+    current = !reloadDue_ && record_.ChangeCount == knownChangeCount_;
     record_.ChangeCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(record_.ChangeCount) +
                                                     static_cast<std::uint32_t>(releaseDelta_));
     record_.LockState = LockFree;
@@ -336,7 +336,7 @@ LockResult SyncSession::FinishRelease(std::int64_t deadline) {
   } catch (const IoError&) {
     return LockResult::NotNow;
   }
-  knownChangeCount_ = record_.ChangeCount;
+  if (current) knownChangeCount_ = record_.ChangeCount;
   releasePending_ = false;
   tookOver_ = false;
   return LockResult::Done;

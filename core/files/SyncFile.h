@@ -66,6 +66,9 @@ enum class EditPermission {
   InUse,      // another instance holds it (or is deciding at this very moment), or the file is unreadable
   Changed,    // another instance saved a change: reload before editing
 };
+// Changed and TakenOver, and a lock found Lost, count the share's changes as known only once the caller
+// has read the mapping file again (TablesRead): a reload that failed leaves the next attempt Changed, so
+// this instance's stale tables are never saved over another's change.
 
 // Every edit attempt answers within this, whatever the share does: before the window's wait for a file
 // call gives up (5 s), which then only catches a call stuck inside one system call.
@@ -103,6 +106,12 @@ class SyncSession {
   bool NeedsHeartbeat() const { return holding_ || releasePending_; }
   LockResult RetryRelease();
   void ForgetSeenLock() { SeenLockStamp = 0; }
+  // The mapping file has been read into the tables since the sync file was last read: what it counted is
+  // in them.
+  void TablesRead() {
+    knownChangeCount_ = record_.ChangeCount;
+    reloadDue_ = false;
+  }
 
   const ShortString& SyncFileName() const { return syncFileName_; }
   const SyncRecord& Record() const { return record_; }
@@ -148,6 +157,7 @@ class SyncSession {
   bool holding_ = false;  // from a lock written until its release, or until another took it
   bool releasePending_ = false;
   bool tookOver_ = false;  // the lock held was taken over from another instance
+  bool reloadDue_ = false;  // the tables may lack a change the count does not show (a holder taken over)
   int releaseDelta_ = 0;
   double heldStamp_ = 0;  // the stamp of the lock this instance holds or is releasing
 };

@@ -51,4 +51,12 @@ std::u16string Utf16Of(char32_t code) {
   return {static_cast<char16_t>(0xD800 + (rest >> 10)), static_cast<char16_t>(0xDC00 + (rest & 0x3FF))};
 }
 
+std::optional<std::uint8_t> CodePageByte(char32_t code,
+                                         const std::function<char16_t(std::uint8_t)>& fromAnsi) {
+  if (code > 0xFFFF || !IsCellCharacter(code)) return std::nullopt;
+  for (int byte = 0x20; byte <= 0xFF; ++byte)
+    if (fromAnsi(static_cast<std::uint8_t>(byte)) == code) return static_cast<std::uint8_t>(byte);
+  return std::nullopt;
+}
+
 }  // namespace tvx

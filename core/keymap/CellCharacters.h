@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,12 @@ inline bool IsCellCharacter(char32_t code) {
 std::optional<char32_t> CharacterFromInput(std::u16string_view text);
 // The character as UTF-16, for drawing: one unit, or a surrogate pair.
 std::u16string Utf16Of(char32_t code);
+
+// The byte of the code page that stands for `code`, given each byte's character by `fromAnsi` (0 where
+// the code page has none). A character that has one goes in the record itself, whatever dialog chose it,
+// so that a reader of the record alone (an older version, another machine) sees it.
+std::optional<std::uint8_t> CodePageByte(char32_t code,
+                                         const std::function<char16_t(std::uint8_t)>& fromAnsi);
 
 // What a mapping file holds beyond its record: a character for each cell, 0 where the record's value is
 // in force, and the Keys table. The program changes them on its thread while the hook reads them on its

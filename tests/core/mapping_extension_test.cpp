@@ -8,6 +8,7 @@
 #include "core/files/MappingText.h"
 #include "core/keymap/Catalogue.h"
 #include "tests/core/fake_files.h"
+#include "tests/core/xkb_layout.h"
 
 namespace tvx {
 namespace {
@@ -96,6 +97,16 @@ TEST(MappingExtension, CharactersSurviveASaveAndALoadWithTheirFallbacksInTheReco
   std::vector<std::string> problems;
   ExportMapping({RecordOf(back.File()), {}}, problems);
   EXPECT_TRUE(problems.empty());
+
+  // That reader saves the record alone, with Alt+Q set to 'z': reloaded here, every other cell keeps what
+  // this machine had, and the user is told once.
+  older.hotKeys.SetAction(*TableByCategory(Alphabetic), Alt, 16, 'z');
+  MappingCharacters kept = characters;
+  kept.cells[static_cast<std::size_t>(AltQ)] = 0;
+  EXPECT_EQ(CharactersKeptOver(RecordFromAreas(older.hotKeys, older.remap), characters), kept);
+  ExtensionReports reports;
+  EXPECT_NE(reports.KeptNoticeFor(Name).find(Name), std::string::npos);
+  EXPECT_EQ(reports.KeptNoticeFor(Name), "");
 }
 
 TEST(MappingExtension, ARecordSavedAgainByAnOlderVersionLeavesAStaleExtensionReportedOnce) {
@@ -605,6 +616,15 @@ TEST(CharacterInput, TypedPastedOrWrittenAsItsCode) {
     const std::optional<char32_t> code = CharacterFromInput(c.text);
     EXPECT_EQ(code.value_or(0), c.code) << static_cast<std::uint32_t>(c.code);
   }
+  // A character the code page has goes in the record, whichever dialog chose it.
+  const auto cp1252 = [](std::uint8_t b) -> char16_t {
+    return b >= 0x80 && b < 0xA0 ? xkb::Cp1252High[b - 0x80] : b;
+  };
+  const std::pair<char32_t, int> bytes[] = {{U'A', 'A'}, {U'é', 0xE9}, {U'€', 0x80}, {U'ÿ', 0xFF},
+                                            {U'α', -1},  {0x81, -1},   {0x1F600, -1}};
+  for (const auto& [code, byte] : bytes)
+    EXPECT_EQ(CodePageByte(code, cp1252), byte < 0 ? std::nullopt : std::optional<std::uint8_t>(byte))
+        << static_cast<std::uint32_t>(code);
   EXPECT_EQ(Utf16Of(U'α'), u"α");
   EXPECT_EQ(Utf16Of(0x1F600), u"😀");
   EXPECT_EQ(Utf16Of(0x10FFFF), (std::u16string{0xDBFF, 0xDFFF}));

@@ -39,13 +39,16 @@ struct Instance {
   explicit Instance(SharedFolder& folder, const char* machine = "PC1 7") : session(folder, clock, machine) {
     session.AttachSyncFile(Mapping);
   }
-  // One edit attempt, which must answer within the deadline without spinning.
+  // One edit attempt, which must answer within the deadline without spinning; a reload it asks for
+  // reads the file.
   EditPermission Attempt() {
     const double start = clock.now;
     clock.calls = 0;
     const EditPermission permission = session.FileInUse();
     EXPECT_LE(clock.now - start, (EditDeadlineMilliseconds + 100) / 1000.0 * Second);
     EXPECT_LE(clock.calls, 2 * EditDeadlineMilliseconds / 50 + 20);
+    if (permission == EditPermission::Changed || permission == EditPermission::TakenOver)
+      session.TablesRead();
     return permission;
   }
 };
@@ -84,6 +87,10 @@ TEST(SyncFile, AnotherInstancesSavedEditIsReloadedBeforeTheNextEdit) {
   ASSERT_EQ(a.session.FileInUse(), EditPermission::Granted);
   a.session.ReleaseSyncFile(1);
   EXPECT_EQ(b.session.FileInUse(), EditPermission::Changed);
+  // The reload could not read the file (another program held it): the change is still unknown, and the
+  // next attempt reloads again rather than edit the stale tables.
+  EXPECT_EQ(b.session.FileInUse(), EditPermission::Changed);
+  b.session.TablesRead();
   EXPECT_EQ(b.session.KnownChangeCount(), 2);
   EXPECT_EQ(b.session.FileInUse(), EditPermission::Granted);
 }
@@ -136,7 +143,7 @@ TEST(SyncFile, FailuresOfTheSyncFile) {
   // Gone, in a folder that refuses new files: recreated in place with count 1, which B reports as a change.
   folder.refusesNewFiles = true;
   folder.files.erase(Sync);
-  EXPECT_EQ(b.session.FileInUse(), EditPermission::Changed);
+  EXPECT_EQ(b.Attempt(), EditPermission::Changed);
   EXPECT_EQ(folder.Record().ChangeCount, 1);
   EXPECT_EQ(b.session.FileInUse(), EditPermission::Granted);
   EXPECT_EQ(folder.Record().LockState, LockHeld);
@@ -347,6 +354,14 @@ TEST(SyncFile, ATakeoverAsksForAReloadAndTheEditGoesAhead) {
   EXPECT_EQ(c.session.ReleaseSyncFile(0), LockResult::Done);
   EXPECT_EQ(folder.Record().ChangeCount, 3);
   EXPECT_EQ(a.Attempt(), EditPermission::Changed);
+  // A takeover whose reload failed: the count it raises is not taken as known.
+  Instance d(folder, "PC4 7");
+  ASSERT_EQ(a.Attempt(), EditPermission::Granted);
+  EXPECT_EQ(d.Attempt(), EditPermission::InUse);
+  d.clock.now += 60 * Second;
+  EXPECT_EQ(d.session.FileInUse(), EditPermission::TakenOver);
+  EXPECT_EQ(d.session.ReleaseSyncFile(0), LockResult::Done);
+  EXPECT_EQ(d.session.FileInUse(), EditPermission::Changed);
 }
 
 // A holds the lock and stops (a laptop asleep, a share gone) for 90 s; B takes it over, saves and holds
@@ -380,6 +395,7 @@ TEST(SyncFile, AHolderThatLostItsLockWritesNothing) {
                                                        : a.session.ReleaseSyncFile(1);
     EXPECT_EQ(found, LockResult::Lost);
     EXPECT_FALSE(a.session.NeedsHeartbeat());
+    a.session.TablesRead();
     EXPECT_EQ(a.session.KnownChangeCount(), 2);  // the tables reloaded now match the share
     EXPECT_EQ(a.session.RefreshLock(), LockResult::Lost);
     EXPECT_EQ(a.session.SaveUnderLock(saveOf('A')), LockResult::Lost);

@@ -186,6 +186,31 @@ TEST(TextAction, PlaysOneSegmentUpToEachDelay) {
   segment = PlayTextSegment(keyboard, parsed.steps, 9, false);
   EXPECT_EQ(segment.next, 4u);
   EXPECT_EQ(keyboard.events, "41v 41^ 42v 42^");
+
+  // The README's example: its own Alt+Tab brings another window in front, which the paste is meant for.
+  // After characters alone, another window in front means the user moved on: the rest stops.
+  struct Desk : RecordingKeyboard {
+    int window = 1;
+    bool alt = false;
+    void PostVKey(std::uint8_t key, bool up) override {
+      RecordingKeyboard::PostVKey(key, up);
+      if (key == 0xA4) alt = !up;
+      if (key == 0x09 && !up && alt) ++window;
+    }
+  };
+  for (const bool ownSwitch : {true, false}) {
+    Desk desk;
+    TextPlayback playback;
+    ASSERT_TRUE(
+        playback.Start(ownSwitch ? u"{Ctrl+c}{Alt+Tab}{Delay 300}{Ctrl+v}{Enter}" : u"a{Delay 300}b", false));
+    EXPECT_EQ(playback.PlayNext(desk), 300u);
+    if (!ownSwitch) ++desk.window;  // the user clicked another window
+    ASSERT_EQ(playback.GoesOn(desk.window != 1), ownSwitch);
+    if (!ownSwitch) continue;
+    EXPECT_EQ(playback.PlayNext(desk), 0u);
+    EXPECT_FALSE(playback.Playing());
+    EXPECT_EQ(desk.events, "A2v 43v 43^ A2^ A4v 09v 09^ A4^ A2v 56v 56^ A2^ 0Dv 0D^");
+  }
 }
 
 TEST(CellTexts, EqualTextsShareOneIdPastEveryCodePoint) {

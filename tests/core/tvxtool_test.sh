@@ -146,6 +146,12 @@ expect "dump of texts" 0 "Alphabetic     Ctrl+Alt+M           text Hé€😀{En
 expect "check of texts" 0 "texts.tvx: OK" -- check "$dir/texts.tvx"
 expect "diff of texts" 1 "- hotkey	Alphabetic	Ctrl+Alt	M	none" "+ hotkey	Alphabetic	Ctrl+Alt	M	text Hé€😀{Enter}{Tab}x" -- \
   diff "$dir/default.tvx" "$dir/texts.tvx"
+# A tab and {Tab} play alike but are different texts: diff tells them apart.
+printf 'tavrix-mapping\t2\nhotkey\tAlphabetic\tCtrl+Alt\tM\ttext a{U+0009}b\n' >"$dir/tab.txt"
+sed 's/{U+0009}/{Tab}/' "$dir/tab.txt" >"$dir/tabkey.txt"
+"$tool" import "$dir/tab.txt" "$dir/tab.tvx" && "$tool" import "$dir/tabkey.txt" "$dir/tabkey.tvx"
+expect "diff of a tab and {Tab}" 1 "- hotkey	Alphabetic	Ctrl+Alt	M	text a{U+0009}b" \
+  "+ hotkey	Alphabetic	Ctrl+Alt	M	text a{Tab}b" -- diff "$dir/tab.tvx" "$dir/tabkey.tvx"
 printf 'tavrix-mapping\t2\nhotkey\tAlphabetic\tCtrl+Alt\tM\ttext {Delay 9000}\n' >"$dir/bad-text.txt"
 expect "import of a text that does not read" 1 "bad-text.txt: line 2: the text does not read: Position 8: A delay is" -- \
   import "$dir/bad-text.txt" "$dir/bad-text.tvx"

@@ -96,7 +96,7 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
     const UniqueFile writer(::CreateFileA(officeFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(writer);
-    const std::string reason = SystemErrorText(ERROR_SHARING_VIOLATION);
+    const std::string reason = officeFile + ": " + SystemErrorText(ERROR_SHARING_VIOLATION);
     for (const int id : {IdOpenFile1, IdMenuLastFile1}) {
       Command(tavrix, id);
       if (id == IdOpenFile1) {
@@ -110,16 +110,26 @@ TEST(FileCommands, OpenNewRecentFilesAndWhatTheyRefuse) {
     }
   }
 
-  // New over an existing file: the replace prompt, then the default tables in it and in force.
+  // New over an existing file: the replace prompt, then the default tables in it and in force. Held open
+  // by another program, it cannot be written: the user is told, naming it, and the current file stays.
   const std::string existing = tavrix.folder().File("EXISTING.TVX");
   WriteFileBytes(existing, office);
-  Command(tavrix, IdNewFile1);
-  const HWND save = WaitForDialog(tavrix.id(), "New Tavrix File");
-  ASSERT_NE(save, nullptr);
-  ChooseFile(save, existing);
-  const HWND prompt = WaitForDialog(tavrix.id(), [](HWND w) { return ::GetDlgItem(w, IDYES) != nullptr; });
-  ASSERT_NE(prompt, nullptr);
-  PressButton(prompt, IDYES);
+  for (const bool held : {true, false}) {
+    const UniqueFile writer(held ? ::CreateFileA(existing.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                 : INVALID_HANDLE_VALUE);
+    Command(tavrix, IdNewFile1);
+    const HWND save = WaitForDialog(tavrix.id(), "New Tavrix File");
+    ASSERT_NE(save, nullptr);
+    ChooseFile(save, existing);
+    const HWND prompt = WaitForDialog(tavrix.id(), [](HWND w) { return ::GetDlgItem(w, IDYES) != nullptr; });
+    ASSERT_NE(prompt, nullptr);
+    PressButton(prompt, IDYES);
+    if (!held) break;
+    ExpectMessage(tavrix, "Error",
+                  (existing + " could not be written. The current file stays as it was.").c_str());
+    EXPECT_EQ(WindowText(main), "Tavrix 98 (KEY)");
+  }
   ASSERT_TRUE(WaitFor([&] { return WindowText(main) == "Tavrix 98 (EXISTING)"; }));
   RoundTrip(main);
   EXPECT_EQ(ReadFileBytes(existing), defaults);

@@ -2,8 +2,16 @@
 // mapping file, and a close.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "core/keymap/Catalogue.h"
+#include "tests/win/support/GridDriving.h"
+#include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/TavrixProcess.h"
+#include "win/app/MainWin.h"
+#include "win/keymap/PageIds.h"
+#include "win/keymap/Pickers.h"
 
 namespace tvx::test {
 namespace {
@@ -46,6 +54,44 @@ TEST(StartUpFiles, AKnownFileIsInTheAreasByteForByteAndHeadersStayTheProgramsOwn
   }
   // Closing writes the settings, not the mapping file.
   ASSERT_EQ(tavrix.Close(), 0);
+  EXPECT_EQ(ReadFileBytes(tavrix.KeyFile()), file);
+}
+
+// A sync client holds KEY.TVX open for writing for the first 4 s of a start: the user is told, naming
+// the file, its tables come in force once it can be read, and the first edit after keeps every entry.
+TEST(StartUpFiles, AFileHeldAtStartIsReadOnceItCanBeAndTheFirstEditKeepsItsEntries) {
+  TavrixProcess tavrix;
+  std::vector<std::uint8_t> file = ReadFileBytes(tavrix.KeyFile());
+  file[0] = 'x';     // Alt+A
+  file[1078] = 'Q';  // A remapped
+  WriteFileBytes(tavrix.KeyFile(), file);
+  {
+    const UniqueFile held(::CreateFileA(tavrix.KeyFile().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    const auto started = std::chrono::steady_clock::now();
+    tavrix.Restart();
+    const HWND notice = WaitForDialog(tavrix.id(), "Notice");
+    ASSERT_NE(notice, nullptr);
+    const std::string text = WindowText(::GetDlgItem(notice, 0xFFFF));
+    EXPECT_NE(text.find(tavrix.KeyFile() + " could not be read: another program is using it."),
+              std::string::npos)
+        << text;
+    std::this_thread::sleep_until(started + std::chrono::seconds(4));
+  }
+  ASSERT_TRUE(WaitFor([&] { return TablesInForce() == file; }));
+  EXPECT_EQ(AnswerMessageBoxes(tavrix.id()), 1);
+
+  ::SendMessageA(tavrix.Control(IdHotKeys), BM_CLICK, 0, 0);
+  const HWND grid = tavrix.Control(IdNewGrid);
+  PostDoubleClick(grid, CellCentre(grid, std::vector<int>(8, 40), Alt, 1));  // Alt+B
+  const HWND dialog = WaitForWindow(tavrix.id(), "TDoSpecial2");
+  ASSERT_NE(dialog, nullptr);
+  const HWND symbols = ::GetDlgItem(dialog, picker::SymbolGrid);
+  PostDoubleClick(symbols, CellCentre(symbols, std::vector<int>(28, 20), 10, 3));  // '~'
+  ASSERT_TRUE(WaitUntilGone(dialog));
+  RoundTrip(tavrix.MainWindow());
+  file[2] = '~';
   EXPECT_EQ(ReadFileBytes(tavrix.KeyFile()), file);
 }
 

@@ -73,7 +73,7 @@ TEST(StartupOptions, AnUnreadableFileCostsNeitherTheCurrentFileNorTheOptionsAfte
 
   tavrix.Restart("/FX.TVX /FHELD.TVX /BA");
   for (const std::string& expected :
-       {std::string("Read beyond end of file"), SystemErrorText(ERROR_SHARING_VIOLATION)}) {
+       {std::string("Read beyond end of file"), "HELD.TVX: " + SystemErrorText(ERROR_SHARING_VIOLATION)}) {
     MessageBoxInfo box;
     ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix.id())).window != nullptr; }));
     EXPECT_EQ(box.text, expected);

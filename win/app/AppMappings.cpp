@@ -369,10 +369,11 @@ void TAppMappings::Resolve(HWND window) {
   std::string program = ProgramOf(window);
   const auto known = windows_.find(key);
   if (known != windows_.end() && known->second == program) return;
+  // Before the clean-up below, which may free the entry `known` points at.
+  const bool wasBound = known != windows_.end() && prepared_ && prepared_->SetOfProgram(known->second) != 0;
   if (windows_.size() >= MaxKnownWindows)
     std::erase_if(windows_,
                   [](const auto& entry) { return !::IsWindow(reinterpret_cast<HWND>(entry.first)); });
-  const bool wasBound = known != windows_.end() && prepared_ && prepared_->SetOfProgram(known->second) != 0;
   windows_[key] = std::move(program);
   if (bound_ && prepared_ && (wasBound || prepared_->SetOfProgram(windows_[key]) != 0)) Publish();
 }

@@ -28,9 +28,15 @@ void TMainWin::ProcessParam(const ShortString& param) {
       // Read before it becomes current: a missing file is passed over in silence; one that cannot be read
       // (too short, or still held for writing by another program after a second) is reported and leaves
       // the current one current, so that the next edit does not save other tables over it.
-      if (const std::optional<TavrixRead> read = ReadToBecomeCurrent(option.fileName, true)) {
-        PutInForce(*read, option.fileName);
-        Settings.CurrentFile = option.fileName;
+      {
+        const auto read = ReadToBecomeCurrent(option.fileName, true);
+        if (const TavrixRead* tables = std::get_if<TavrixRead>(&read)) {
+          const std::string notice = PutInForce(*tables, option.fileName);
+          Settings.CurrentFile = option.fileName;
+          if (!notice.empty()) ::MessageBoxA(hwnd(), notice.c_str(), "Notice", MB_OK);
+        } else if (const std::string& refusal = std::get<std::string>(read); !refusal.empty()) {
+          ::MessageBoxA(hwnd(), refusal.c_str(), "Error", MB_OK);
+        }
       }
       break;
     case OptionKind::NetworkMode:

@@ -14,14 +14,21 @@ bool TMainWin::BrowsingOnly() const { return BrowseOnly || FullBrowseOnly; }
 
 DialogContext TMainWin::EditDialog() { return Dialog(); }
 
-bool TMainWin::FileInUse() { return network_.FileInUse(); }
+bool TMainWin::FileInUse() {
+  if (!unread_) return network_.FileInUse();
+  TellUnread();
+  return true;
+}
 
 void TMainWin::ReleaseSyncFile(int changed) { network_.ReleaseSyncFile(changed); }
 
-// The hook learns at once of a character beyond the record set or cleared.
+// The hook learns at once of a character beyond the record set or cleared. Nothing is saved over a file
+// that could not be read since the edit began (a reload while its dialog was up).
 bool TMainWin::SaveEdit() {
   appMappings_->CharactersChanged();
-  return network_.SaveEdit();
+  if (!unread_) return network_.SaveEdit();
+  TellUnread();
+  return false;
 }
 
 MappingCharacters& TMainWin::Characters() { return characters_; }
@@ -32,8 +39,10 @@ void TMainWin::EditUnderLock(const std::function<bool()>& edit) { network_.EditU
 
 HWND TMainWin::Owner() const { return hwnd(); }
 
+bool TMainWin::ReloadKeepingCells(Grids grids) { return ReloadKeepingCells(grids, WriterHoldMilliseconds); }
+
 // Every grid keeps its current cell across the reload.
-bool TMainWin::ReloadKeepingCells(Grids grids) {
+bool TMainWin::ReloadKeepingCells(Grids grids, int writerHold) {
   static constexpr int AllGrids[] = {IdNewGrid, IdUpperGrid, IdLowerGrid, IdPunctGrid, IdNumGrid};
   const std::span<const int> gridIds =
       grids == Grids::All ? std::span<const int>(AllGrids) : std::span(AllGrids, 1);
@@ -42,7 +51,7 @@ bool TMainWin::ReloadKeepingCells(Grids grids) {
     const DrawGrid& grid = *DrawGrid::From(Control(id));
     cells.push_back({grid.Col(), grid.Row()});
   }
-  if (!LoadTavrix(Settings.CurrentFile)) return false;
+  if (!LoadTavrix(Settings.CurrentFile, writerHold)) return false;
   UpdateGrid();
   for (std::size_t i = 0; i < gridIds.size(); ++i)
     DrawGrid::From(Control(gridIds[i]))->SetCurrent(cells[i].x, cells[i].y);

@@ -112,7 +112,7 @@ void TMainWin::FormCreate() {
         ScreenHeight = ::GetSystemMetrics(SM_CYSCREEN);
       },
       [this] {
-        if (Settings.NetworkMode) network_.AttachSyncFile();
+        if (Settings.NetworkMode) network_.AttachAndRead();
       },
       [this] { network_.Start(); },
       [this] { GreyRefusedCommands(); },
@@ -252,7 +252,10 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ShowCheckMarks();
       break;
     case WM_TIMER:
-      network_.TimerTick(wParam);
+      if (wParam == ReadAgainTimer)
+        Reported([this] { ReadAgain(); });
+      else
+        network_.TimerTick(wParam);
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;  // a keyboard tool never holds up a logoff

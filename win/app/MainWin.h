@@ -12,6 +12,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "core/common/ShortString.h"
@@ -156,18 +158,27 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void SaveSettings() override;
 
   // The current mapping file (CurrentFile.cpp).
-  // Each on the file worker. False when the file did not answer in time (a load of a file that cannot be
-  // opened keeps the tables, and is true).
-  bool LoadTavrix(const ShortString& fileName);
-  bool SaveTavrix(const ShortString& fileName);  // true when it wrote the file
+  // Each on the file worker. A load is false when the file could not be read (a missing one keeps the
+  // tables, and is true); a save is true when it wrote the file.
+  bool LoadTavrix(const ShortString& fileName, int writerHold = WriterHoldMilliseconds);
+  bool SaveTavrix(const ShortString& fileName);
+  bool SaveBytes(const ShortString& fileName, const std::vector<std::uint8_t>& bytes);
   void InitTavrix();
+  std::vector<std::uint8_t> DefaultFileBytes();
+  bool FileExists(const ShortString& fileName);
   void OpenCurrentFile();
-  // A file read: its record into the areas, its characters beyond the record in force, and a notice the
-  // first time its extension cannot be used.
-  void PutInForce(const TavrixRead& read, const ShortString& fileName);
-  // The tables of a file about to become current; nothing, the user told, when it cannot be read (a
-  // missing file told unless `missingSilently`).
-  std::optional<TavrixRead> ReadToBecomeCurrent(const ShortString& fileName, bool missingSilently);
+  // A file read: its record into the areas, its characters beyond the record in force; the notice to show
+  // the first time its extension cannot be used.
+  std::string PutInForce(const TavrixRead& read, const ShortString& fileName);
+  // The current file could not be read: edits wait, and it is read again until it can be.
+  bool CouldNotRead(unsigned long reason);
+  void ReadAgain();
+  void EndUnread();
+  void TellUnread();
+  // The tables of a file about to become current; otherwise the text to tell the user (empty for a missing
+  // file when `missingSilently`).
+  std::variant<TavrixRead, std::string> ReadToBecomeCurrent(const ShortString& fileName,
+                                                            bool missingSilently);
   // What New and Open share, and the caption that names the current file (FileCommands.cpp).
   std::optional<ShortString> ChooseTavrixFile(TFileDialog& dialog);
   void SetCaption(const ShortString& fileName);
@@ -194,6 +205,7 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void EditUnderLock(const std::function<bool()>& edit) override;
   HWND Owner() const override;
   bool ReloadKeepingCells(Grids grids) override;
+  bool ReloadKeepingCells(Grids grids, int writerHold);
   std::vector<std::uint8_t> CurrentFileBytes() const override;
 
   // Hook library messages (KeyActions.cpp).
@@ -245,6 +257,10 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   // The current file's characters beyond its record, and the extensions already reported.
   MappingCharacters characters_;
   ExtensionReports extensionReports_;
+  // Why the current file could not be read, while its tables are not in force; whether the user was told.
+  static constexpr UINT_PTR ReadAgainTimer = 3;  // network mode's timers are 1 and 2
+  std::optional<unsigned long> unread_;
+  bool unreadTold_ = false;
   TNetworkMode network_;
   // Per trace message that can come again while its report is on screen: that report is up.
   std::map<UINT_PTR, bool> reportShowing_;
@@ -268,5 +284,7 @@ HACCEL MainAccelerators();
 
 // "Tavrix 98 (" + base name + ")", with the browse-only suffix.
 ShortString FileCaption(const ShortString& fileName);
+// An error about a file, naming it.
+std::string FileErrorText(const ShortString& fileName, const std::string& text);
 
 }  // namespace tvx

@@ -38,36 +38,28 @@ void TTextPlayer::Create() {
 
 void TTextPlayer::Play(std::u16string_view source, bool capsLock) {
   Stop();
-  ParsedText parsed = ParseText(source);
-  if (parsed.error) return;
-  steps_ = std::move(parsed.steps);
-  capsLock_ = capsLock;
-  foreground_ = ::GetForegroundWindow();
-  PlaySegment(false);
+  if (playback_.Start(source, capsLock)) PlaySegment(false);
 }
 
 void TTextPlayer::Stop() {
   ::KillTimer(hwnd(), DelayTimer);
-  steps_.clear();
-  next_ = 0;
+  playback_.Stop();
 }
 
 void TTextPlayer::PlaySegment(bool afterDelay) {
   Win32Keyboard keyboard;
   if (afterDelay) ReleaseHeldModifiers(keyboard);
-  const TextSegment segment = PlayTextSegment(keyboard, steps_, next_, capsLock_);
+  const std::uint32_t delayMs = playback_.PlayNext(keyboard);
+  foreground_ = ::GetForegroundWindow();
   keyboard.Send();
-  next_ = segment.next;
-  if (!Playing()) return Stop();
-  ::SetTimer(hwnd(), DelayTimer, segment.delayMs, nullptr);
+  if (playback_.Playing()) ::SetTimer(hwnd(), DelayTimer, delayMs, nullptr);
 }
 
-// The user may have moved on meanwhile: the rest would land where it was not meant to. (Pausing stops
-// the player at once.)
+// Another window in front that the text's own keys did not bring there says the user has moved on: the
+// rest would land where it was not meant to. (Pausing stops the player at once.)
 void TTextPlayer::DelayEnded() {
   ::KillTimer(hwnd(), DelayTimer);
-  if (!Playing()) return;
-  if (::GetForegroundWindow() != foreground_) return Stop();
+  if (!playback_.GoesOn(::GetForegroundWindow() != foreground_)) return Stop();
   PlaySegment(true);
 }
 

@@ -3,13 +3,12 @@
 // steps up to a delay) goes out as one batch, so the user's own keys never land inside it; a delay
 // continues on a timer of the player's own window, which the wait for a file call carries out as it
 // carries out the hook library's key actions (its timers are the main window's, held back). One text plays
-// at a time: a new one replaces it, and the pause or another window in front stops it.
+// at a time: a new one replaces it, and the pause or another window in front that its own keys did not
+// bring there stops it.
 
 #include <windows.h>
 
-#include <cstddef>
 #include <string_view>
-#include <vector>
 
 #include "core/app/TextAction.h"
 #include "win/ui/Window.h"
@@ -26,7 +25,7 @@ class TTextPlayer : public Window {
   // nothing.
   void Play(std::u16string_view source, bool capsLock);
   void Stop();
-  bool Playing() const { return next_ < steps_.size(); }
+  bool Playing() const { return playback_.Playing(); }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -35,10 +34,8 @@ class TTextPlayer : public Window {
   void PlaySegment(bool afterDelay);
   void DelayEnded();
 
-  std::vector<TextStep> steps_;
-  std::size_t next_ = 0;
-  bool capsLock_ = false;
-  HWND foreground_ = nullptr;  // the window the text started in
+  TextPlayback playback_;
+  HWND foreground_ = nullptr;  // the window in front when the last segment was sent
 };
 
 }  // namespace tvx

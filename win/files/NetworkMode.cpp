@@ -43,34 +43,29 @@ std::optional<Result> TNetworkMode::OnSession(std::function<Result(SyncSession&)
 
 bool TNetworkMode::Attached() {
   if (!attachDue_) return true;
-  AttachSyncFile();
+  AttachSyncFile(Settings.CurrentFile);
   return !attachDue_;
 }
 
 // An attempt the share does not answer in 5 s ends with the in-use message; should it take the lock
-// after all, the worker gives it back, and a reload it asked for is made before the next edit.
+// after all, the worker gives it back. A reload it asked for stays due in the session until one reads
+// the file.
 bool TNetworkMode::FileInUse() {
   if (!Settings.NetworkMode) return false;
-  if (reloadDue_->exchange(false) && !Reload()) {
-    ::MessageBoxA(host_.Owner(), InUseText, "Error", MB_OK);
-    return true;
-  }
   std::optional<EditPermission> permission;
   if (Attached())
     permission =
         OnSession<EditPermission>([](SyncSession& sync) { return sync.FileInUse(); },
-                                  [reload = reloadDue_](SyncSession& sync, EditPermission& late) {
-                                    if (late == EditPermission::Changed || late == EditPermission::TakenOver)
-                                      *reload = true;
+                                  [](SyncSession& sync, EditPermission& late) {
                                     if (late == EditPermission::Granted || late == EditPermission::TakenOver)
                                       sync.ReleaseSyncFile(0);
                                   });
   switch (permission.value_or(EditPermission::InUse)) {
     case EditPermission::TakenOver:
       // The dead holder may have saved before it could count its change: no edit on tables without it.
+      // The window has told the user why the file could not be read.
       if (!Reload()) {
         ReleaseSyncFile(0);
-        ::MessageBoxA(host_.Owner(), InUseText, "Error", MB_OK);
         return true;
       }
       [[fallthrough]];
@@ -121,11 +116,15 @@ LockResult TNetworkMode::Release(int changed) {
       .value_or(LockResult::NotNow);
 }
 
-// A reload the file did not answer is made before the next edit: the session counts it as done.
+// Only a reload that read the file makes the share's count known: one that failed is made again at the
+// next edit attempt.
 bool TNetworkMode::Reload() {
-  if (host_.ReloadKeepingCells(NetworkHost::Grids::All)) return true;
-  *reloadDue_ = true;
-  return false;
+  if (!host_.ReloadKeepingCells(NetworkHost::Grids::All)) return false;
+  OnSession<bool>([](SyncSession& sync) {
+    sync.TablesRead();
+    return true;
+  });
+  return true;
 }
 
 // Nothing more is written for this lock: the heartbeat stops and the tables come back from the file, which
@@ -140,15 +139,21 @@ void TNetworkMode::LockLost(bool notice) {
 }
 
 // A heartbeat still trying to release the previous file's lock ends with it. An attach that did not get
-// through is made again before the next edit.
-void TNetworkMode::AttachSyncFile() {
-  const ShortString file = Settings.CurrentFile;
+// through is made again before the next edit, to the current file.
+void TNetworkMode::AttachSyncFile(const ShortString& file) {
   attachDue_ = !OnSession<bool>([file](SyncSession& sync) {
     sync.AttachSyncFile(file);
     return true;
   });
   releaseDue_.reset();
   ::KillTimer(host_.Owner(), NetTimer);
+}
+
+// The tables in force were read before the count was taken: a change saved between the two would be taken
+// as known and saved over at the next edit, so the file is read again after it.
+void TNetworkMode::AttachAndRead() {
+  AttachSyncFile(Settings.CurrentFile);
+  Reload();
 }
 
 void TNetworkMode::Start() {
@@ -258,7 +263,7 @@ void TNetworkMode::MenuNetworkClick(DialogContext context) {
   dialog.ShowModal(host_.Owner());
   if (Settings.AutoSync && !dialog.OrigAutoSync) SyncMinuteCount = 0;
   EnableSyncTimer(Settings.AutoSync);
-  if (Settings.NetworkMode && !dialog.OrigNetworkMode) AttachSyncFile();
+  if (Settings.NetworkMode && !dialog.OrigNetworkMode) AttachAndRead();
 }
 
 // Windows ends the process soon after the session's end has been answered, whatever modal loop runs:

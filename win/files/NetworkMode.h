@@ -5,11 +5,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 
 #include "core/files/SyncFile.h"
@@ -24,7 +22,7 @@ class NetworkHost {
   // The window that owns the boxes and the timers.
   virtual HWND Owner() const = 0;
   // The current file read again, each grid keeping its current cell: every grid, or the hot-key grid.
-  // False when the file did not answer in time: the tables stay as they were.
+  // False when it could not be read (the user is told): the tables stay as they were.
   enum class Grids { All, HotKeys };
   virtual bool ReloadKeepingCells(Grids grids) = 0;
   // The tables in force, as the mapping file holds them: the record and what follows it.
@@ -42,7 +40,10 @@ class TNetworkMode {
   // True when the edit must not go ahead (the user has been told); otherwise the lock is held.
   bool FileInUse();
   void ReleaseSyncFile(int changed);
-  void AttachSyncFile();
+  // Before the file is read: a change another instance saves meanwhile is then reloaded at the next edit.
+  void AttachSyncFile(const ShortString& file);
+  // Network mode comes on (at start-up, or in the dialog) for tables read before: attached, then read again.
+  void AttachAndRead();
   // Start-up: the lock seen so far is forgotten, and the timer runs when automatic synchronisation is on.
   void Start();
   // Saves the current file after an edit; false when the edit must not count as saved.
@@ -80,7 +81,6 @@ class TNetworkMode {
   bool attachDue_ = false;
   std::optional<int> releaseDue_;   // the change of an edit whose release could not start
   bool releaseLeftToSave_ = false;  // a save left behind gives the lock back itself
-  std::shared_ptr<std::atomic<bool>> reloadDue_ = std::make_shared<std::atomic<bool>>(false);
   // What the session said at its last answer, read on this thread.
   bool holding_ = false;
   bool needsHeartbeat_ = false;

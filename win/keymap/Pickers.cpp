@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/keymap/CellCharacters.h"
 #include "win/keymap/OtherCharacter.h"
 #include "win/keymap/PageIds.h"
 #include "win/ui/CellPainting.h"
@@ -78,16 +79,30 @@ void PickerForm::PlaceBelowCell(PickerMargins margins) {
   ::SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+char16_t AnsiCharacter(std::uint8_t byte) {
+  const char ansi = static_cast<char>(byte);
+  wchar_t wide = 0;
+  return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &ansi, 1, &wide, 1) == 1
+             ? static_cast<char16_t>(wide)
+             : 0;
+}
+
 void PickerForm::ShowOtherButton() {
   Character = 0;
   ::EnableWindow(controls_.at(picker::OtherButton), OtherCharacters);
 }
 
+// A character the code page has is picked as the symbol grid picks it, so it goes in the record.
 void PickerForm::OtherButtonClick() {
   TOtherCharacter other({Screen()});
   other.ShowModal(hwnd());
   if (!other.Character) return;
-  Character = other.Character;
+  if (const auto byte = CodePageByte(other.Character, AnsiCharacter)) {
+    Choice = ShortString(std::string(1, static_cast<char>(*byte)));
+    Code = *byte - FirstSymbol;
+  } else {
+    Character = other.Character;
+  }
   Close();
 }
 

@@ -45,6 +45,9 @@ POINT PickerPosition(int screenWidth, int screenHeight, SIZE dialog, int y, Pick
 // panel and the cell's bottom. Every picker measures from the hot-key grid, whichever grid was clicked.
 int PickerAnchorY(HWND mainWindow, const RECT& cellRect);
 
+// A byte of the system's code page as UTF-16; 0 where it has no character.
+char16_t AnsiCharacter(std::uint8_t byte);
+
 // A modal picker: the focus returns to its control when the dialog is activated again, and a focused
 // button is the one Enter presses, as in a dialog box.
 class PickerForm : public ModalForm {
