@@ -311,6 +311,8 @@ MappingCharacters CharactersKeptOver(const MappingRecord& record, const MappingC
     if (place.hotKeys ? record[at] == 0 && record[at + 1] == 0 : record[at] == OwnCharacter(place))
       kept.cells[static_cast<std::size_t>(cell)] = code;
   }
+  // The record holds nothing of the Keys table, so no version that knows only the record changed it.
+  kept.keys.SetAll(held.keys.List());
   return kept;
 }
 

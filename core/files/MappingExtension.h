@@ -57,8 +57,9 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
 // The record as it is saved with these characters: each such hot-key cell 0, each such remapped key its
 // own character.
 void PutFallbacks(MappingRecord& record, const MappingCharacters& characters);
-// What this machine `held` for the cells whose values in `record` are still the fallbacks: a file saved by
-// a version that knows only the record lost its extension, not the cells that version left alone.
+// What this machine `held` for the cells whose values in `record` are still the fallbacks, and its key
+// remaps: a file saved by a version that knows only the record lost its extension, not the cells that
+// version left alone.
 MappingCharacters CharactersKeptOver(const MappingRecord& record, const MappingCharacters& held);
 // The bytes to write after the record; none when no cell has a character. MaxExtensionSize
 // (core/files/MappingFile.h) leaves room for every cell with a text of 255 UTF-16 units and its entry

@@ -101,9 +101,11 @@ TEST(MappingExtension, CharactersSurviveASaveAndALoadWithTheirFallbacksInTheReco
   // That reader saves the record alone, with Alt+Q set to 'z': reloaded here, every other cell keeps what
   // this machine had, and the user is told once.
   older.hotKeys.SetAction(*TableByCategory(Alphabetic), Alt, 16, 'z');
-  MappingCharacters kept = characters;
+  MappingCharacters held = characters;
+  held.keys.Set({0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 300});
+  MappingCharacters kept = held;
   kept.cells[static_cast<std::size_t>(AltQ)] = 0;
-  EXPECT_EQ(CharactersKeptOver(RecordFromAreas(older.hotKeys, older.remap), characters), kept);
+  EXPECT_EQ(CharactersKeptOver(RecordFromAreas(older.hotKeys, older.remap), held), kept);
   ExtensionReports reports;
   EXPECT_NE(reports.KeptNoticeFor(Name).find(Name), std::string::npos);
   EXPECT_EQ(reports.KeptNoticeFor(Name), "");
