@@ -10,7 +10,7 @@ start_xvfb
 CUPSD_PID=
 if [ "$(id -u)" -eq 0 ]; then
   . "$root/scripts/cups-env.sh"
-  start_cups "$root/build/cups"
+  start_cups
 fi
 trap 'wineserver -k 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true; [ -z "$CUPSD_PID" ] || stop_cups' EXIT
 mkdir -p "$root/build/screenshots"
