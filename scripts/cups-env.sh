@@ -10,12 +10,15 @@
 # reads cups-pdf-NAME.conf) that writes into a folder of this run: whatever lands there is this run's
 # printout, whatever its name.
 
-# start_cups DIR: starts cupsd with its files under DIR, adds a PDF queue of this run's own as the default
-# and exports CUPS_SERVER for the programs that print, and TAVRIX_PDF_DIR, where its PDFs land; sets
-# CUPSD_PID and CUPS_QUEUE.
+# start_cups: starts cupsd with its files in a temporary folder of its own under /tmp (CUPS_DIR), adds a PDF
+# queue of this run's own as the default and exports CUPS_SERVER for the programs that print, and
+# TAVRIX_PDF_DIR, where its PDFs land; sets CUPSD_PID and CUPS_QUEUE. Not under the checkout: cupsd's
+# filters run as lp, which must reach the spool through every folder above it, and a checkout may lie in a
+# private one (/root, or any home Debian 12 makes: mode 700).
 start_cups() {
-  local dir=$1 ppd
-  rm -rf "$dir"
+  local dir ppd
+  dir=$(mktemp -d /tmp/tavrix-cups.XXXXXX)
+  CUPS_DIR=$dir
   mkdir -p "$dir"/{etc/ppd,spool/tmp,cache,run,log,pdf}
   chmod -R 755 "$dir"
   chgrp -R lp "$dir/spool" "$dir/cache"
@@ -72,5 +75,6 @@ CONF
 stop_cups() {
   [ -n "${CUPSD_PID:-}" ] && kill "$CUPSD_PID" 2>/dev/null && wait "$CUPSD_PID" 2>/dev/null
   [ -z "${CUPS_QUEUE:-}" ] || rm -f "/etc/cups/cups-pdf-$CUPS_QUEUE.conf"
-  CUPSD_PID=
+  [ -z "${CUPS_DIR:-}" ] || rm -rf "$CUPS_DIR"
+  CUPSD_PID= CUPS_DIR=
 }

@@ -10,7 +10,7 @@ start_xvfb
 CUPSD_PID=
 if [ "$(id -u)" -eq 0 ]; then
   . "$root/scripts/cups-env.sh"
-  start_cups "$root/build/cups"
+  start_cups
 fi
 trap 'wineserver -k 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true; [ -z "$CUPSD_PID" ] || stop_cups' EXIT
 mkdir -p "$root/build/screenshots"
@@ -27,12 +27,18 @@ instances_left() {
 
 # One test program at a time. Each ends the programs it started, however it ends; should one outlive it
 # all the same, that test fails and the instance is ended here, so the next test does not meet it.
-passed=0 failed=0 skipped=0 failures=
+passed=0 failed=0 skipped=0 failures= skips=
 while read -r name <&3; do
   log=$(mktemp)
   ctest --output-on-failure -R "^$name\$" 3<&- 2>&1 | tee "$log" || true
   if grep -q '(Skipped)$' "$log"; then
     outcome=skipped
+    # CTest shows nothing of a skipped test's output: its reason ("Skipped: ..." from a script, the line
+    # after GoogleTest's "file:line: Skipped"), from the test's log.
+    tr -d '\r' <Testing/Temporary/LastTest.log |
+      awk '/^Output:$/ { out = 1; next } /^<end of output>$/ { out = 0 }
+           out && (/^Skipped: / || last ~ /: Skipped$/) && !seen[$0]++ { print } { last = $0 }' |
+      sed "s/^\(Skipped: \)\{0,1\}/$name skipped: /"
   elif grep -q '100% tests passed' "$log"; then
     outcome=passed
   else
@@ -51,10 +57,11 @@ while read -r name <&3; do
   fi
   case $outcome in
     passed) passed=$((passed + 1)) ;;
-    skipped) skipped=$((skipped + 1)) ;;
+    skipped) skipped=$((skipped + 1)) skips="$skips $name" ;;
     *) failed=$((failed + 1)) failures="$failures $name" ;;
   esac
 done 3< <(ctest -N "$@" | sed -n 's/^ *Test *#[0-9]*: //p')
+[ -z "$skips" ] || echo "Skipped:$skips"
 [ -z "$failures" ] || echo "Failed:$failures"
 echo "$passed passed, $failed failed, $skipped skipped"
 status=0

@@ -2,6 +2,11 @@
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Wine answers by the Unix locale (VkKeyScanExW, for one: with none set it names the E key for "é"), so the
+# scripts that start Wine set the one the tests expect, whatever the caller's: C.UTF-8, which Debian always
+# has.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+unset LANGUAGE
 
 # make_prefix DIR: a Wine prefix ready for our programs (no window manager waits, no crash dialog).
 make_prefix() {

@@ -90,6 +90,24 @@ inline constexpr std::size_t TablesEnd = 101;  // exclusive
 inline constexpr std::size_t MsgHookLibByte = 103;
 }  // namespace remap_area
 
+// The tables tile each area's table part in their order, without a gap or an overlap.
+static_assert([] {
+  std::size_t next = hotkey_area::TablesBegin;
+  for (const HotKeyTable& table : HotKeyTables) {
+    if (table.start != next) return false;
+    next += 2u * ModifierColumnCount * static_cast<std::size_t>(table.keys);
+  }
+  return next == hotkey_area::TablesEnd;
+}());
+static_assert([] {
+  std::size_t next = remap_area::TablesBegin;
+  for (const RemapTable& table : RemapTables) {
+    if (table.start != next) return false;
+    next += static_cast<std::size_t>(table.rows);
+  }
+  return next == remap_area::TablesEnd;
+}());
+
 // Shared by both views: the header words. Every entry is read and written whole, as one relaxed atomic
 // access, so a reader in another process sees either the old or the new value of an entry.
 class AreaView {

@@ -33,21 +33,6 @@ TEST(Layout, EntryOffsetsFollowTheStoredColumnOrder) {
   EXPECT_EQ(RemapTableOf(RemapTableId::Punct).start + 30, 100u);
 }
 
-TEST(Layout, TablesTileTheAreaWithoutGaps) {
-  std::size_t next = hotkey_area::TablesBegin;
-  for (const HotKeyTable& table : HotKeyTables) {
-    EXPECT_EQ(table.start, next) << table.name;
-    next += 2u * ModifierColumnCount * table.keys;
-  }
-  EXPECT_EQ(next, hotkey_area::TablesEnd);
-  next = remap_area::TablesBegin;
-  for (const RemapTable& table : RemapTables) {
-    EXPECT_EQ(table.start, next) << table.name;
-    next += table.rows;
-  }
-  EXPECT_EQ(next, remap_area::TablesEnd);
-}
-
 TEST(Layout, AccessOutsideATableIsRefusedAndTouchesNothing) {
   std::vector<std::uint8_t> area(AreaSize + 16, 0xAB);
   HotKeyAreaView view(area.data());

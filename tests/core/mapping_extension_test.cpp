@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <functional>
+#include <string_view>
 
 #include "core/common/IoError.h"
 #include "core/files/MappingExtension.h"
@@ -579,12 +580,16 @@ TEST(MappingExtension, LimitsOfTexts) {
   EXPECT_TRUE(empty.characters.Empty());
 }
 
-TEST(MappingExtension, CellNumbersFollowTheRecord) {
+// What files saved by other versions and machines hold, fixed: the cell numbers, and the checksum, the
+// standard CRC-32 (its check value), which every saved extension carries twice.
+TEST(MappingExtension, CellNumbersAndTheChecksumFollowTheFormat) {
   EXPECT_EQ(HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 0), 0);
   EXPECT_EQ(HotKeyCellNumber(*TableByCategory(Editing), AltShift, 17), HotKeyCellCount - 1);
   EXPECT_EQ(RemapCellNumber(RemapTableId::Upper, 0), HotKeyCellCount);
   EXPECT_EQ(PunctTilde, CellCount - 1);
   EXPECT_EQ(CellCount, 632);
+  const std::string_view check = "123456789";
+  EXPECT_EQ(Crc32(Bytes(check.begin(), check.end())), 0xCBF43926u);
 }
 
 // What the "Other" box of the Select Character dialogs takes.

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <tuple>
 #include <vector>
+
+#include "tests/support/SettingsKeys.h"
 
 namespace tvx {
 namespace {
@@ -58,28 +62,27 @@ TEST(Settings, NoFileGivesTheDefaultsAndTheFirstSaveWritesAllTwelveKeysInOrder) 
   EXPECT_EQ(settings, expected);
 
   SaveSettings(settings, store);
-  using Put = std::tuple<std::string, std::string, std::string>;
-  const std::vector<Put> written{
-      {"Misc", "Last Keys", "1"},      {"Misc", "Use Tray", "No"},
-      {"Misc", "Remap", "Yes"},        {"Misc", "Current File", "C:\\Tavrix\\KEY.TVX"},
-      {"Misc", "Last File 1", ""},     {"Misc", "Last File 2", ""},
-      {"Misc", "Last File 3", ""},     {"Misc", "Last File 4", ""},
-      {"Misc", "Last File 5", ""},     {"Network", "Network Mode", "No"},
-      {"Network", "Auto Sync", "Yes"}, {"Network", "Sync Minutes", "10"}};
+  std::vector<std::tuple<std::string, std::string, std::string>> written;
+  for (const test::SettingsFileKey& key : test::SettingsFileKeys)
+    written.emplace_back(
+        key.section, key.key,
+        std::string_view(key.key) == "Current File" ? "C:\\Tavrix\\KEY.TVX" : key.defaultValue);
   EXPECT_EQ(store.puts, written);
 }
 
-TEST(Settings, KeysAreReadInOrderWithTheirDefaultsAndLongestValues) {
+TEST(Settings, EachKeyIsReadOnceWithItsDefaultAndLongestValue) {
   FakeStore store;
   Loaded(store);
-  using R = FakeStore::Request;
-  const std::vector<R> expected{{"Misc", "Last Keys", "1", 14},      {"Misc", "Current File", "", 249},
-                                {"Misc", "Use Tray", "No", 14},      {"Misc", "Remap", "Yes", 14},
-                                {"Misc", "Last File 1", "", 254},    {"Misc", "Last File 2", "", 254},
-                                {"Misc", "Last File 3", "", 254},    {"Misc", "Last File 4", "", 254},
-                                {"Misc", "Last File 5", "", 254},    {"Network", "Network Mode", "No", 14},
-                                {"Network", "Auto Sync", "Yes", 14}, {"Network", "Sync Minutes", "10", 14}};
-  EXPECT_EQ(store.gets, expected);
+  std::vector<FakeStore::Request> expected;
+  for (const test::SettingsFileKey& key : test::SettingsFileKeys)
+    expected.push_back({key.section, key.key, key.defaultValue, key.maxLength});
+  const auto byName = [](const FakeStore::Request& a, const FakeStore::Request& b) {
+    return std::tie(a.section, a.key) < std::tie(b.section, b.key);
+  };
+  std::sort(expected.begin(), expected.end(), byName);
+  std::vector<FakeStore::Request> gets = store.gets;
+  std::sort(gets.begin(), gets.end(), byName);
+  EXPECT_EQ(gets, expected);
 }
 
 TEST(Settings, YesNoValues) {

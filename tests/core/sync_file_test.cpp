@@ -323,6 +323,19 @@ TEST(SyncFile, RefusedWritesOfTheSyncFileAreTriedAgainAndNoEditIsLost) {
   EXPECT_EQ(a.Attempt(), EditPermission::Changed);
   EXPECT_EQ(a.Attempt(), EditPermission::Granted);
 
+  // The same, but B gives the lock back before A's heartbeat, and A's next edit comes first: it finds its
+  // release lost and reloads, though the share now shows the lock free and the count it reads there.
+  folder.heldForReading.insert(Sync);
+  EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::NotNow);
+  EXPECT_EQ(b.Attempt(), EditPermission::InUse);
+  b.clock.now += 61 * Second;
+  folder.heldForReading.clear();
+  EXPECT_EQ(b.Attempt(), EditPermission::TakenOver);
+  EXPECT_EQ(b.session.ReleaseSyncFile(1), LockResult::Done);
+  EXPECT_EQ(a.Attempt(), EditPermission::Changed);
+  EXPECT_FALSE(a.session.ReleasePending());
+  EXPECT_EQ(a.Attempt(), EditPermission::Granted);
+
   // A heartbeat that comes after the release writes nothing: the lock is B's by then.
   a.session.ReleaseSyncFile(0);
   ASSERT_EQ(b.Attempt(), EditPermission::Granted);

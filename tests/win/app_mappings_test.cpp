@@ -161,6 +161,70 @@ TEST_F(AppMappings, ABoundFileChangedOnDiskIsInForceWithinASecond) {
   EXPECT_EQ(typed, "v");
 }
 
+// A bound file another program holds when its folder changes cannot be read: the program says so once, and
+// the programs bound to it use the default file meanwhile. The worker tries the file again every 3 s for a
+// minute, and at every switch of window, past the minute too: let go of a moment after the folder changed
+// again (after the try that brought, well before the next), it is in force from the first key after the
+// next switch.
+TEST_F(AppMappings, ABoundFileThatCouldNotBeReadIsTriedAgainAtTheNextSwitch) {
+  Target plain("plain");
+  Target bound("bound", boundProgram_);
+  ASSERT_TRUE(plain.Focus());
+  UniqueFile held(::CreateFileA(boundFile_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  WriteFileText(files_.File("CHANGE1.TXT"), "x");
+  MessageBoxInfo box;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(tavrix_.id())).window != nullptr; }));
+  EXPECT_NE(box.text.find(" could not be read."), std::string::npos) << box.text;
+  PressOk(box);
+  ASSERT_TRUE(bound.Focus());
+  std::size_t mark = LogSize(bound);
+  Xdotool("key q");
+  EXPECT_EQ(WaitForTyped(bound, mark, 1).typed, "z") << "the default file's while the bound one is held";
+  ASSERT_TRUE(plain.Focus());
+
+  WriteFileText(files_.File("CHANGE2.TXT"), "x");
+  WaitFor([] { return false; }, 600ms);
+  held.reset();
+  ASSERT_TRUE(bound.Focus());
+  mark = LogSize(bound);
+  Xdotool("key q");
+  EXPECT_EQ(WaitForTyped(bound, mark, 1).typed, "y") << "not read again at the switch";
+  EXPECT_EQ(AnswerMessageBoxes(tavrix_.id()), 0) << "reported twice";
+}
+
+// The worker stuck on a bound file that never answers (on a share that stopped answering; here a pipe
+// whose other end never writes): the close waits for it at most 2 s, and the program ends with its window,
+// so that it can be started again.
+TEST(AppMappingsStuck, AWorkerStuckOnABoundFileKeepsTheProgramAtMostTwoSecondsAfterItsClose) {
+  const std::string pipeName = "\\\\.\\pipe\\TavrixBound" + std::to_string(::GetCurrentProcessId());
+  UniqueFile pipe(::CreateNamedPipeA(pipeName.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED,
+                                     PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
+  ASSERT_TRUE(pipe);
+  const UniqueHandle connected(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  OVERLAPPED connecting{};
+  connecting.hEvent = connected.get();
+  if (!::ConnectNamedPipe(pipe.get(), &connecting) && ::GetLastError() == ERROR_PIPE_CONNECTED)
+    ::SetEvent(connected.get());
+
+  TavrixProcess tavrix(TablesTyping('z', 'a').MappingFile());
+  ::WritePrivateProfileStringA("Applications", "boundapp.exe", pipeName.c_str(), SettingsFilePath().c_str());
+  ::WritePrivateProfileStringA("Applications", "Default", tavrix.KeyFile().c_str(),
+                               SettingsFilePath().c_str());
+  tavrix.Restart();
+  ASSERT_TRUE(WaitFor([&] { return ::WaitForSingleObject(connected.get(), 0) == WAIT_OBJECT_0; }, 20s))
+      << "the worker never opened the bound file";
+  WaitFor([] { return false; }, 500ms);  // on to its read, which never ends
+
+  const ULONGLONG closing = ::GetTickCount64();
+  const int exitCode = tavrix.Close();
+  const ULONGLONG closed = ::GetTickCount64() - closing;
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_LE(closed, 4000u) << "the program outlived its window";
+  pipe.reset();  // the read fails at last: a worker waited for without bound lets the program end now
+}
+
 // The bound file open in the main window, and the default opened again from the recent list: while the
 // areas change over, the bound program keeps typing with its own file's tables, never the incoming ones.
 TEST_F(AppMappings, OpeningAnotherFileLeavesTheProgramsOfTheFileGoingOutAlone) {

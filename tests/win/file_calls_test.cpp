@@ -17,26 +17,33 @@
 namespace tvx::test {
 namespace {
 
-// A window of this thread that records what reaches it.
+// A window of this thread that records what reaches it, with a child control, as the grids are the main
+// window's. It is owned by another window, as the main window is by the hidden application window, and is
+// a popup, whose root owner (GA_ROOTOWNER) is that other window: the wait must know the owner's windows by
+// their root.
 struct Recorder {
   static inline std::vector<UINT> seen;
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND || message == WM_KEYDOWN || message == KeyActionMessage ||
-        message == TextHotKeyMessage || message == WM_TIMER)
+    if (message == WM_COMMAND || message == WM_KEYDOWN || message == WM_LBUTTONDBLCLK ||
+        message == KeyActionMessage || message == TextHotKeyMessage || message == WM_TIMER)
       seen.push_back(message);
     return ::DefWindowProcA(window, message, wParam, lParam);
   }
-  HWND window;
+  HWND application, window, control;
   Recorder() {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = Proc;
     windowClass.lpszClassName = "FileCallsRecorder";
     ::RegisterClassA(&windowClass);
-    window = ::CreateWindowA("FileCallsRecorder", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                             nullptr, nullptr);
+    application =
+        ::CreateWindowA("FileCallsRecorder", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    window = ::CreateWindowA("FileCallsRecorder", "", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 100, 100,
+                             application, nullptr, nullptr, nullptr);
+    control = ::CreateWindowA("FileCallsRecorder", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, window, nullptr,
+                              nullptr, nullptr);
     seen.clear();
   }
-  ~Recorder() { ::DestroyWindow(window); }
+  ~Recorder() { ::DestroyWindow(application); }  // and the windows it owns
 };
 
 ULONGLONG Since(ULONGLONG start) { return ::GetTickCount64() - start; }
@@ -48,9 +55,10 @@ TEST(FileCalls, AHangingCallKeepsTheWindowAnsweringEndsAtFiveSecondsAndIsHonoure
   const HANDLE server = release.get();
   auto lateAnswers = std::make_shared<std::atomic<int>>(0);
 
-  // Meanwhile: key actions and texts are carried out at once, input to the window is dropped, a command is
-  // held back until the wait ends.
+  // Meanwhile: key actions and texts are carried out at once, input to the window and its controls is
+  // dropped, a command is held back until the wait ends.
   ::PostMessageA(owner.window, WM_KEYDOWN, 'A', 0);
+  ::PostMessageA(owner.control, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
   ::PostMessageA(owner.window, WM_COMMAND, 1, 0);
   ::PostMessageA(owner.window, KeyActionMessage, 0, 0);
   ::PostMessageA(owner.window, TextHotKeyMessage, 0, 0);
@@ -71,12 +79,20 @@ TEST(FileCalls, AHangingCallKeepsTheWindowAnsweringEndsAtFiveSecondsAndIsHonoure
   while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
   EXPECT_EQ(Recorder::seen, (std::vector<UINT>{KeyActionMessage, TextHotKeyMessage, WM_COMMAND}));
 
-  // One call at a time: another call does not start while the first hangs.
+  // One call at a time: another call is refused at once while the first hangs, and never runs later.
   EXPECT_TRUE(calls.Busy());
-  EXPECT_FALSE(calls.Run<int>(owner.window, [](TFileCalls::Parts&) { return 1; }));
+  auto secondRan = std::make_shared<std::atomic<bool>>(false);
+  const ULONGLONG second = ::GetTickCount64();
+  EXPECT_FALSE(calls.Run<int>(owner.window, [secondRan](TFileCalls::Parts&) {
+    *secondRan = true;
+    return 1;
+  }));
+  EXPECT_LE(Since(second), 500u);
   ::SetEvent(server);
   for (int i = 0; i < 200 && calls.Busy(); ++i) ::Sleep(10);
   EXPECT_EQ(*lateAnswers, 7);
+  ::Sleep(200);
+  EXPECT_FALSE(*secondRan);
 
   // A call that answers in time gives its answer, and its error.
   EXPECT_EQ(calls.Run<int>(owner.window, [](TFileCalls::Parts&) { return 3; }), 3);

@@ -13,6 +13,30 @@
 # - BatchMode, StrictHostKeyChecking=no, UserKnownHostsFile=/dev/null: a test's own key, never a prompt.
 fileserver_dir="" fileserver_port="" fileserver_share="" fileserver_mounts=()
 
+# fuse_missing: why sshfs cannot mount here, or nothing where it can. FUSE is the kernel's character
+# device 10:229 at /dev/fuse, opened read-write by every mount: a container started without it has none (or
+# another file in its place).
+fuse_missing() {
+  if [ ! -e /dev/fuse ]; then
+    echo "there is no /dev/fuse"
+  elif [ "$(stat -L -c '%F %t:%T' /dev/fuse)" != "character special file a:e5" ]; then
+    echo "/dev/fuse is not the FUSE device ($(stat -L -c '%F %t:%T' /dev/fuse))"
+  elif ! (: <>/dev/fuse) 2>/dev/null; then
+    echo "/dev/fuse cannot be opened"
+  fi
+}
+
+# skip_without_fuse: where sshfs cannot mount, ends the test as skipped (exit code 77, CTest's
+# SKIP_RETURN_CODE for it) with the reason and what gives FUSE.
+skip_without_fuse() {
+  local reason
+  reason=$(fuse_missing)
+  [ -n "$reason" ] || return 0
+  echo "Skipped: no FUSE, which sshfs needs to mount the file server's share: $reason. A virtual machine" \
+    "has it; a container needs /dev/fuse given to it (docker run --device /dev/fuse --cap-add SYS_ADMIN)."
+  exit 77
+}
+
 # start_fileserver DIR: the server and its share folder ($fileserver_share), on a free loopback port.
 start_fileserver() {
   fileserver_dir=$1

@@ -5,6 +5,7 @@
 #include <optional>
 #include <sstream>
 
+#include "tests/support/SettingsKeys.h"
 #include "tests/win/support/TavrixProcess.h"
 #include "win/settings/Win32ProfileStore.h"
 
@@ -75,20 +76,27 @@ TEST_F(SettingsPlaces, AllTwelveKeysRoundTripThroughARealIniFile) {
   Win32ProfileStore store(TempFolder() + "tvx-settings.ini");
   ::DeleteFileA(store.FileName().c_str());
   SaveSettings(Unusual(), store);
-  const std::vector<std::string> expected{"[Misc]",
-                                          "Last Keys=4",
-                                          "Use Tray=Yes",
-                                          "Remap=No",
-                                          "Current File=\\\\server\\maps\\team.tvx",
-                                          "Last File 1=C:\\a.tvx",
-                                          "Last File 2=",
-                                          "Last File 3=C:\\Long Folder Name\\c.tvx",
-                                          "Last File 4=",
-                                          "Last File 5=e.tvx",
-                                          "[Network]",
-                                          "Network Mode=Yes",
-                                          "Auto Sync=No",
-                                          "Sync Minutes=65535"};
+  // Unusual()'s values, key by key.
+  const char* const values[] = {"4",
+                                "Yes",
+                                "No",
+                                "\\\\server\\maps\\team.tvx",
+                                "C:\\a.tvx",
+                                "",
+                                "C:\\Long Folder Name\\c.tvx",
+                                "",
+                                "e.tvx",
+                                "Yes",
+                                "No",
+                                "65535"};
+  static_assert(std::size(values) == std::size(SettingsFileKeys));
+  std::vector<std::string> expected;
+  for (std::size_t i = 0; i < std::size(values); ++i) {
+    const SettingsFileKey& key = SettingsFileKeys[i];
+    if (i == 0 || std::string(key.section) != SettingsFileKeys[i - 1].section)
+      expected.push_back("[" + std::string(key.section) + "]");
+    expected.push_back(std::string(key.key) + "=" + values[i]);
+  }
   EXPECT_EQ(Lines(ReadFileText(store.FileName())), expected);
   TSettings loaded;
   LoadSettings(loaded, store, "C:");

@@ -5,6 +5,7 @@
 # about 10 s, and no attempt meanwhile goes unanswered; a server that stops answering during an edit
 # attempt never stops the window answering or a hot key typing.
 . "$(dirname "$0")/machines.sh"
+skip_without_fuse
 work=$(mktemp -d -p "$machines_root/build" share-faults.XXXXXX)
 a="$work/machine-a" b="$work/machine-b"
 cleanup() {

@@ -4,6 +4,7 @@
 # while holding it is taken over a minute later, after the tables are reloaded (the dead machine may have
 # saved before it could count its change).
 . "$(dirname "$0")/machines.sh"
+skip_without_fuse
 work=$(mktemp -d -p "$machines_root/build" two-machines.XXXXXX)
 a="$work/machine-a" b="$work/machine-b"
 cleanup() {

@@ -43,6 +43,7 @@ TEST(UnicodeCharacters, ARemappedKeyHotKeysAndTextsTypeCharactersBeyondTheCodePa
   tables.BindCharacter(Alphabetic, CtrlAlt, 'M' - 'A', TextId(u"H\u00E9\u20AC\U0001F600{Enter}{Tab}x"));
   tables.BindCharacter(Alphabetic, CtrlAlt, 'K' - 'A', TextId(u"k{Ctrl+Alt+K}k"));
   tables.BindCharacter(Alphabetic, CtrlAlt, 'P' - 'A', TextId(u"a{Delay 2000}b"));
+  tables.BindCharacter(Alphabetic, CtrlAlt, 'R' - 'A', TextId(u"Kind"));
   TavrixRun tavrix(tables);
   ASSERT_TRUE(tavrix.loaded());
   Target target;
@@ -79,6 +80,14 @@ TEST(UnicodeCharacters, ARemappedKeyHotKeysAndTextsTypeCharactersBeyondTheCodePa
   Xdotool("key --delay 30 ctrl+alt+k");
   EXPECT_EQ(Units(target, mark, 2), "006B 006B");
   EXPECT_EQ(Count(target.Since(mark, "k"), "4Bv"), 3u) << target.Settled().substr(mark);
+  EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
+
+  // With Caps Lock on, a text types its letters in the case it shows, not turned by the lock.
+  Xdotool("key --delay 30 Caps_Lock");
+  mark = target.Mark();
+  Xdotool("key --delay 30 ctrl+alt+r");
+  EXPECT_EQ(Units(target, mark, 4), "004B 0069 006E 0064") << "Caps Lock on";
+  Xdotool("key --delay 30 Caps_Lock");
   EXPECT_EQ(target.KeysDown(), "") << "a key stayed down";
 
   // A delay goes on by itself, the modifier the user pressed meanwhile released first.
