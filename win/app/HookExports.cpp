@@ -15,4 +15,9 @@ decltype(::TavrixHookSetTables)* HookSetTables() {
   return setTables;
 }
 
+decltype(::TavrixHookPickKey)* HookPickKey() {
+  static const auto pickKey = LateBound<decltype(::TavrixHookPickKey)>("TAVRIXHK.DLL", "TavrixHookPickKey");
+  return pickKey;
+}
+
 }  // namespace tvx
