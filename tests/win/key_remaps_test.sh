@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Keys table from real X keystrokes, on a display whose Caps Lock has no lock action: what a swallowed
 # Caps Lock is on Windows. (With the lock action X keeps its own Caps Lock state, and Wine presses Caps Lock
-# again to follow it.) A Wine server keeps the keymap it first saw, so the machine is a prefix of its own.
+# again to follow it.) Caps Lock does not repeat, so that a hold shows as one press. A Wine server keeps the keymap it first saw, so the machine is a prefix of its own.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/scripts/wine-env.sh"
@@ -18,6 +18,6 @@ start_xvnc
 setxkbmap -layout us
 xkbcomp -xkb "$DISPLAY" "$work/caps.xkb"
 sed -i -e '/interpret Caps_Lock+AnyOfOrNone(all)/,/};/s/action= *LockMods([^)]*);/action= NoAction();/' \
-  -e '/modifier_map Lock { <CAPS> };/d' "$work/caps.xkb"
+  -e '/modifier_map Lock { <CAPS> };/d' -e 's/key <CAPS> { *\[/key <CAPS> { repeat= No, [/' "$work/caps.xkb"
 xkbcomp -w0 "$work/caps.xkb" "$DISPLAY"
 TAVRIX_CAPS_NO_LOCK=1 WINEPREFIX=$work/prefix wine "$root/build/windows/key_remaps_scenario.exe"
