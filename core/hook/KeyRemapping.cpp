@@ -10,8 +10,10 @@ RemapOutput KeyRemapper::OnKey(const KeyRemapTable* table, std::uint8_t vk, bool
     Release(vk, out);
   else if (held_[vk].down)
     Repeat(held_[vk], out);
-  else
+  else if (!held_[vk].passed)
     Press(table, vk, out, now);
+  else if (!out.unchanged)
+    out.Add(vk, false);
   return out;
 }
 
@@ -49,15 +51,18 @@ void KeyRemapper::Press(const KeyRemapTable* table, std::uint8_t vk, RemapOutput
   held.orphan = false;
   // Another key going down makes an undecided tap/hold key its hold key, before that key.
   if (undecided_ >= 0) Decide(out);
-  const std::optional<KeyRemap> remap = table ? table->At(vk) : std::nullopt;
-  if (!remap) {
-    if (!out.unchanged) out.Add(vk, false);
+  const std::optional<KeyRemap> found = table ? table->At(vk) : std::nullopt;
+  if (!found && out.unchanged) {
+    held.passed = true;
     return;
   }
-  held = {*remap, true, false, false};
+  // A plain key the remapper sends again after the hold key is its own until released, as if remapped to
+  // itself, so a desktop switch releases it too.
+  const KeyRemap remap = found ? *found : KeyRemap{vk, KeyRemapKind::Key, vk};
+  held = {remap, true, false, false};
   out.unchanged = false;
-  if (remap->kind == KeyRemapKind::Key) out.Add(remap->to, false);
-  if (remap->kind == KeyRemapKind::TapHold) {
+  if (remap.kind == KeyRemapKind::Key) out.Add(remap.to, false);
+  if (remap.kind == KeyRemapKind::TapHold) {
     undecided_ = vk;
     pressedAt_ = now;
   }
@@ -71,6 +76,7 @@ void KeyRemapper::Release(std::uint8_t vk, RemapOutput& out) {
     return;
   }
   if (!held.down) {
+    held.passed = false;
     if (!out.unchanged) out.Add(vk, true);
     return;
   }

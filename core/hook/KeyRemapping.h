@@ -22,7 +22,8 @@ struct RemapOutput {
   // A key gives at most four (a hold key decided, then another key's press; a tap's two); ReleaseAll gives
   // one a source held.
   static constexpr int MaxKeys = 16;
-  // The event is the key itself, unchanged: the hook lets it through to the decision as it came.
+  // The event is the key itself, unchanged: the hook lets it through to the decision as it came (never for
+  // OnTime and ReleaseAll, which answer no event).
   bool unchanged = true;
   int count = 0;  // otherwise these keys stand for it, in order (none: the key does nothing)
   std::array<RemappedKey, MaxKeys> keys{};
@@ -56,6 +57,9 @@ class KeyRemapper {
     bool down = false;     // the source is down
     bool decided = false;  // TapHold: the hold key went down
     bool orphan = false;   // released at a desktop switch: its own release, should it come, does nothing
+    // Down, and not remapped: its repeats and release go through as they are, a desktop switch between
+    // included, so that nothing the system saw go down is kept from coming up.
+    bool passed = false;
   };
   void Press(const KeyRemapTable* table, std::uint8_t vk, RemapOutput& out, std::uint32_t now);
   void Release(std::uint8_t vk, RemapOutput& out);

@@ -1,5 +1,6 @@
 #include "core/keymap/KeyNames.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 

@@ -142,7 +142,9 @@ class Parser {
     if (const std::optional<std::uint8_t> vk = KeyOfName(name)) return Key(*vk, modifiers);
     Error(at,
           "No key has this name: the names are those of the Hot Key Action dialog ({F5}, {PgUp}, "
-          "{KeyP 0}...) or Enter, Tab, Esc, Space, Backspace, Left, Right, Up, Down, Del, Ins, PageUp.");
+          "{KeyP 0}...) or Enter, Tab, Esc, Space, Backspace, Left, Right, Up, Down, Del, Ins, PageUp, "
+          "CapsLock, "
+          "LWin, VK E2...");
   }
 
   // A one-character name: a letter or digit its virtual key, another character the key that types it.

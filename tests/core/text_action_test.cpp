@@ -52,7 +52,8 @@ TEST(TextAction, ParsesCharactersKeysAndDelays) {
        "VK74 VK87 VK21 VK1B VK60 VK6B VKFD VK08 VK25 VK2C", 0},
       {u"{enter}{Return}{esc}{Escape}{Space}{Backspace}{BS}", "VK0D VK0D VK1B VK1B VK20 VK08 VK08", 0},
       {u"{Left}{RIGHT}{Up}{Down}{Del}{Delete}{Ins}{Insert}", "VK25 VK27 VK26 VK28 VK2E VK2E VK2D VK2D", 0},
-      {u"{Home}{End}{PageUp}{PageDown}{PgDn}{Break}", "VK24 VK23 VK21 VK22 VK22 VK13", 0},
+      {u"{Home}{End}{PageUp}{PageDown}{PgDn}{Break}{capslock}{VK E2}",
+       "VK24 VK23 VK21 VK22 VK22 VK13 VK14 VKE2", 0},
       // Modifiers from the left while they match; a letter or digit is its virtual key in either case.
       {u"{Ctrl+C}{ctrl+shift+c}{Shift+Ctrl+v}", "Ctrl+VK43 Ctrl+Shift+VK43 Ctrl+Shift+VK56", 0},
       {u"{Ctrl+Alt+Shift+Win+F5}{Win+1}{alt+f4}", "Ctrl+Alt+Shift+Win+VK74 Win+VK31 Alt+VK73", 0},

@@ -13,9 +13,11 @@
 #include "core/keymap/CellTexts.h"
 #include "tests/win/support/EditorTest.h"
 #include "tests/win/support/GridDriving.h"
+#include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/hook_harness.h"
 #include "win/app/MainWin.h"
 #include "win/keymap/HotKeyText.h"
+#include "win/keymap/KeysDialog.h"
 #include "win/keymap/Pickers.h"
 
 namespace tvx::test {
@@ -141,6 +143,31 @@ TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
   EXPECT_EQ(SharedArea(RemapAreaName).data()[34 + 1], 'c');
   EXPECT_EQ(File().at(1104 + 1), 'c');
   EXPECT_TRUE(FocusOn(Main(), IdLowerGrid)) << "back on the grid it was opened from";
+}
+
+// Options > Keys... from the menu, a remap added with the keys alone (the source's first letter and an
+// arrow, the kind's mnemonic, Enter for OK) and removed again.
+TEST_F(KeyboardAccess, TheKeysDialogWorksFromTheKeyboardAlone) {
+  Keys("alt+o k");
+  const HWND dialog = WaitForWindow(tavrix_->id(), KeysDialogClassName);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(FocusOn(dialog, keys_dialog::RemapList));
+  Keys(dialog, "alt+a");
+  const HWND form = WaitForWindow(tavrix_->id(), KeyRemapFormClassName);
+  ASSERT_NE(form, nullptr);
+  ASSERT_TRUE(FocusOn(form, keys_dialog::FromBox));
+  Keys(form, "c Down alt+t Return");  // C, then CapsLock; tap and hold as offered: Esc, LCtrl, 200 ms
+  ASSERT_TRUE(WaitUntilGone(form));
+  RoundTrip(dialog);
+  const auto keys = [&] {
+    const std::vector<std::uint8_t> file = File();
+    MappingRecord record;
+    std::copy_n(file.begin(), MappingRecordSize, record.begin());
+    return ReadExtension(record, std::span(file).subspan(MappingRecordSize)).characters.keys.List();
+  };
+  EXPECT_EQ(keys(), (KeyRemapList{{0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 200}}));
+  Keys(dialog, "alt+r");  // the line added is the one selected
+  EXPECT_TRUE(WaitFor([&] { return keys().empty(); }));
 }
 
 TEST_F(KeyboardAccess, TabReachesTheButtonsAndTheArrowsStayInTheirGroup) {

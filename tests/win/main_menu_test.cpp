@@ -53,9 +53,10 @@ TEST_F(InProcessMainWin, MenuCaptionsAndShortcuts) {
       Items(::GetSubMenu(bar, 0)),
       (std::vector<std::string>{"&New File\tCtrl+N", "&Open File\tCtrl+O", "", "&Print Mapping Guide\tCtrl+P",
                                 "", "E&xit\tCtrl+X", "", "&2   " + RecentFile()}));
-  EXPECT_EQ(Items(::GetSubMenu(bar, 1)),
-            (std::vector<std::string>{"&Network", "", "&Place in System Tray", "&Check Hot Keys",
-                                      "&Application Mappings", "", "Pa&use Remapping and Hot Keys"}));
+  EXPECT_EQ(
+      Items(::GetSubMenu(bar, 1)),
+      (std::vector<std::string>{"&Network", "", "&Place in System Tray", "&Check Hot Keys",
+                                "&Application Mappings", "&Keys...", "", "Pa&use Remapping and Hot Keys"}));
   EXPECT_EQ(Items(::GetSubMenu(bar, 2)),
             (std::vector<std::string>{"&Contents", "&User Manual", "&About", "&Other Products"}));
 }

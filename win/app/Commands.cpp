@@ -82,6 +82,7 @@ const CommandSpec OptionsMenu[] = {
     {IdMenuApplicationMappings, "&Application Mappings", nullptr, 0, RefusedFrom::Never,
      [](TMainWin& w) { w.MenuApplicationMappingsClick(); }, nullptr,
      [] { return HookSetTables() != nullptr; }},
+    {IdMenuKeys, "&Keys...", nullptr, 0, RefusedFrom::BrowseOnly, [](TMainWin& w) { w.MenuKeysClick(); }},
     Separator,
     {IdMenuPause, "Pa&use Remapping and Hot Keys", nullptr, 0, RefusedFrom::FullBrowseOnly,
      [](TMainWin& w) { w.SetPaused(!Paused); }, [] { return Paused; }, [] { return HookPause() != nullptr; }},

@@ -6,6 +6,7 @@
 #include "win/app/HookExports.h"
 #include "win/app/MainWin.h"
 #include "win/app/Program.h"
+#include "win/keymap/KeysDialog.h"
 
 namespace tvx {
 
@@ -50,6 +51,11 @@ bool TMainWin::ReloadKeepingCells(Grids grids) {
 
 std::vector<std::uint8_t> TMainWin::CurrentFileBytes() const {
   return MappingBytes(RecordFromAreas(HotKeys(), Remaps()), characters_);
+}
+
+void TMainWin::MenuKeysClick() {
+  TKeysDialog dialog(Dialog(), *this, HookPickKey());
+  dialog.ShowModal(hwnd());
 }
 
 }  // namespace tvx

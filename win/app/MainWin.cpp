@@ -6,9 +6,10 @@
 #include <stdexcept>
 
 #include "core/app/FileCaption.h"
-#include "win/hook/TavrixHook.h"
 #include "win/app/Program.h"
 #include "win/files/Win32FileAccess.h"
+#include "win/hook/TavrixHook.h"
+#include "win/keymap/KeysDialog.h"
 #include "win/keymap/SessionSecurity.h"
 #include "win/settings/Win32ProfileStore.h"
 
@@ -235,6 +236,10 @@ LRESULT TMainWin::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case AppMappingNoticeMessage:
       AppMappingNoticeMsg();
+      return 0;
+    case KeyPickedMessage:
+      // For the Keys dialog's "Press the key...": the form that asked, if it is still up.
+      if (HWND picker = TKeyRemapForm::Picking()) ::PostMessageA(picker, KeyPickedMessage, wParam, 0);
       return 0;
     case WM_COMMAND:
       if ((HIWORD(wParam) == BN_CLICKED || lParam == 0) && !PageClick(LOWORD(wParam)))

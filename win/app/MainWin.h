@@ -65,6 +65,7 @@ enum MainWinId : int {
   IdMenuCheckHotKeys,
   IdMenuPause,
   IdMenuApplicationMappings,
+  IdMenuKeys,
 };
 
 // The two mode buttons: a radio group.
@@ -105,6 +106,8 @@ class TMainWin : public Window, public EditorHost, public NetworkHost {
   void SetPaused(bool paused);
   void MenuCheckHotKeysClick();
   void MenuApplicationMappingsClick();
+  // The Keys table (Hosting.cpp, beside what the editors ask of the window).
+  void MenuKeysClick();
   // The printed mapping guide and Help (ShellCommands.cpp).
   void MenuOutputClick();
   void MenuContentsClick();
