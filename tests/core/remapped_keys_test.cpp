@@ -1,14 +1,13 @@
-// The keys a key remap produced, decided as if the user had pressed them.
 #include "core/hook/RemappedKeys.h"
 #include "tests/core/hook_scenario.h"
 
 namespace tvx::scenario {
 namespace {
 
-// One batch: the character remapper and the hot keys see the key produced; a modifier produced in front of
-// a key counts as held for it though the system has not seen it yet; what the decision lets through goes
-// out as the produced key with its scan code and extended flag; a produced hot key's release reaches
-// nothing.
+// The keys a key remap produced, decided as if the user had pressed them, in one batch: the character
+// remapper and the hot keys see the key produced; a modifier produced in front of a key counts as held for it
+// though the system has not seen it yet; what the decision lets through goes out as the produced key with its
+// scan code and extended flag; a produced hot key's release reaches nothing.
 TEST(RemappedKeys, AreDecidedAsIfPressed) {
   Tables tables;
   tables.Identity();

@@ -1,18 +1,13 @@
 #!/usr/bin/env bash
-# The Keys table from real X keystrokes, on a display whose Caps Lock has no lock action: what a swallowed
-# Caps Lock is on Windows. (With the lock action X keeps its own Caps Lock state, and Wine presses Caps Lock
-# again to follow it.) Caps Lock does not repeat, so that a hold shows as one press. A Wine server keeps the keymap it first saw, so the machine is a prefix of its own.
+# The Keys table from real X keystrokes, on a display whose Caps Lock has no lock action (what a swallowed
+# Caps Lock is on Windows; else X keeps its own state and Wine presses Caps Lock again to follow it) and no
+# repeat (a hold shows as one press). A Wine server keeps the keymap it first saw: a prefix of its own.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/scripts/wine-env.sh"
 work=$(mktemp -d)
 XVNC_PID=
-cleanup() {
-  WINEPREFIX=$work/prefix wineserver -k 2>/dev/null || true
-  [ -z "$XVNC_PID" ] || kill "$XVNC_PID" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'WINEPREFIX=$work/prefix wineserver -k 2>/dev/null; [ -z "$XVNC_PID" ] || kill "$XVNC_PID"; rm -rf "$work"' EXIT
 (make_prefix "$work/prefix")
 start_xvnc
 setxkbmap -layout us
