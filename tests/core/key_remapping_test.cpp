@@ -1,7 +1,6 @@
-// The Keys table at work: timed scenarios of the keys the user presses and the keys the system then sees.
-// d:KEY and u:KEY press and release, t:N lets N ms pass with the timer firing at a deadline, w:N lets them
-// pass with the timer late, at:N sets the tick, switch is a desktop switch, set:KEY=KEY and clear:KEY
-// change the table.
+// The Keys table at work, as timed scenarios: d:KEY and u:KEY press and release, t:N lets N ms pass with the
+// timer firing at a deadline, w:N with the timer late, at:N sets the tick, switch is a desktop switch,
+// set:KEY=KEY and clear:KEY change the table; then the keys the system sees.
 #include <gtest/gtest.h>
 
 #include <sstream>

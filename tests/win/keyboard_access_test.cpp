@@ -13,7 +13,6 @@
 #include "core/keymap/CellTexts.h"
 #include "tests/win/support/EditorTest.h"
 #include "tests/win/support/GridDriving.h"
-#include "tests/win/support/ShellDriving.h"
 #include "tests/win/support/hook_harness.h"
 #include "win/app/MainWin.h"
 #include "win/keymap/HotKeyText.h"
@@ -158,15 +157,18 @@ TEST_F(KeyboardAccess, TheKeysDialogWorksFromTheKeyboardAlone) {
   ASSERT_TRUE(FocusOn(form, keys_dialog::FromBox));
   Keys(form, "c Down alt+t Return");  // C, then CapsLock; tap and hold as offered: Esc, LCtrl, 200 ms
   ASSERT_TRUE(WaitUntilGone(form));
-  RoundTrip(dialog);
   const auto keys = [&] {
     const std::vector<std::uint8_t> file = File();
     MappingRecord record;
     std::copy_n(file.begin(), MappingRecordSize, record.begin());
     return ReadExtension(record, std::span(file).subspan(MappingRecordSize)).characters.keys.List();
   };
-  EXPECT_EQ(keys(), (KeyRemapList{{0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 200}}));
-  Keys(dialog, "alt+r");  // the line added is the one selected
+  EXPECT_TRUE(WaitFor([&] {
+    return keys() == KeyRemapList{{0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 200}};
+  }));
+  const HWND list = ::GetDlgItem(dialog, keys_dialog::RemapList);
+  ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(list, LB_GETCURSEL, 0, 0) == 0; })) << "the line added";
+  Keys(dialog, "alt+r");
   EXPECT_TRUE(WaitFor([&] { return keys().empty(); }));
 }
 
