@@ -78,6 +78,12 @@ target_link_libraries(typing_scenario PRIVATE tavrix_win win_test_support)
 add_dependencies(typing_scenario Tavrix)
 add_test(NAME keyboard_layouts_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/keyboard_layouts_test.sh)
 set_tests_properties(keyboard_layouts_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 400)
+# The Keys table on a keymap whose Caps Lock has no lock action, on a machine of its own.
+add_executable(key_remaps_scenario tests/win/key_remaps_scenario.cpp)
+target_link_libraries(key_remaps_scenario PRIVATE tavrix_win win_test_support)
+add_dependencies(key_remaps_scenario Tavrix)
+add_test(NAME key_remaps_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/key_remaps_test.sh)
+set_tests_properties(key_remaps_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)
 # The installer (make dist) on a fresh machine.
 add_test(NAME installer_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/installer_test.sh)
 set_tests_properties(installer_test PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)

@@ -48,10 +48,14 @@ row() {  # name measured baseline target
 }
 bench() { wine "$win/HookBench.exe" "$@" 2>/dev/null | tr -d '\r' | tail -1; }
 
-# TAVRIX.EXE with Q remapped to z, from a folder of its own, with no settings file.
+# TAVRIX.EXE with Q remapped to z and, in its Keys table, E made R (through tvxtool), from a folder of its
+# own, with no settings file.
 run=$(mktemp -d)
 cp "$win/TAVRIX.EXE" "$win/TAVRIXHK.DLL" "$run/"
 wine "$win/HookBench.exe" keyfile "$(winepath -w "$run/KEY.TVX")" >/dev/null 2>&1
+tvxtool() { wine "$win/tvxtool.exe" "$@" 2>/dev/null | tr -d '\r'; }
+{ tvxtool export "$(winepath -w "$run/KEY.TVX")" | sed '1s/.*/tavrix-mapping\t3/'; printf 'key\tE\tR\n'; } >"$run/KEY.TXT"
+tvxtool import "$(winepath -w "$run/KEY.TXT")" "$(winepath -w "$run/KEY.TVX")"
 rm -f "$WINEPREFIX/drive_c/windows/TAVRIX.INI"
 
 # Three rounds, each hook in turn, so that a change in the machine's load falls on all of them alike.
@@ -63,16 +67,18 @@ minimal() {  # mode measure vk char
   bench "$2" "$3" $keys "$4"
   kill $hook 2>/dev/null; wait $hook 2>/dev/null; sleep 1
 }
-pass_base=() remap_base=() hotkey_base=() pass_tavrix=() remap_tavrix=() hotkey_tavrix=()
+pass_base=() remap_base=() hotkey_base=() key_base=() pass_tavrix=() remap_tavrix=() hotkey_tavrix=() key_tavrix=()
 for round in 1 2 3; do
   pass_base+=("$(minimal pass latency 0x57 w)")
   remap_base+=("$(minimal remap latency 0x51 z)")
   hotkey_base+=("$(minimal hotkey hotkey 0x57 @)")
+  key_base+=("$(minimal key latency 0x45 r)")
   (cd "$run" && wine TAVRIX.EXE >/dev/null 2>&1) & tavrix=$!
   sleep 4
   pass_tavrix+=("$(bench latency 0x57 $keys w)")
   remap_tavrix+=("$(bench latency 0x51 $keys z)")
   hotkey_tavrix+=("$(bench hotkey 0x57 $keys @)")
+  key_tavrix+=("$(bench latency 0x45 $keys r)")
   wine "$win/close_tavrix.exe" >/dev/null 2>&1 || kill $tavrix 2>/dev/null
   wait $tavrix 2>/dev/null
   rm -f "$WINEPREFIX/drive_c/windows/TAVRIX.INI"
@@ -80,6 +86,7 @@ done
 pass_base=$(median3 "${pass_base[@]}") remap_base=$(median3 "${remap_base[@]}")
 pass_tavrix=$(median3 "${pass_tavrix[@]}") remap_tavrix=$(median3 "${remap_tavrix[@]}")
 hotkey_base=$(median3 "${hotkey_base[@]}") hotkey_tavrix=$(median3 "${hotkey_tavrix[@]}")
+key_base=$(median3 "${key_base[@]}") key_tavrix=$(median3 "${key_tavrix[@]}")
 
 # Per-application mappings: HookBench.exe bound to a file where Q types y, the default typing z.
 wine "$win/HookBench.exe" keyfile "$(winepath -w "$run/BOUND.TVX")" y >/dev/null 2>&1
@@ -144,6 +151,7 @@ echo "== Under Wine (microseconds, medians)           measured   baseline   rati
 row "SendInput to WM_CHAR, unmapped key" "$pass_tavrix" "$pass_base" "1.2, minimal pass-through hook"
 row "SendInput to WM_CHAR, remapped key" "$remap_tavrix" "$remap_base" "1.15, minimal remapping hook"
 row "SendInput to WM_CHAR, hot key Alt+W: @" "$hotkey_tavrix" "$hotkey_base" "2.0, minimal hook typing @"
+row "SendInput to WM_CHAR, key remap E to R" "$key_tavrix" "$key_base" "1.2, minimal hook sending R"
 row "start-up to main window shown" "$start_tavrix" "$start_bare" "1.3, bare window program"
 row "Ctrl+K held to the sheet of hot keys drawn" "$sheet_drawn" "$sheet_base" "50000 us; hot key Alt+W: @"
 

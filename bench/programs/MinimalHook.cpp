@@ -1,6 +1,7 @@
 // The least a low-level keyboard hook can do, as the baseline of the benchmarks: "pass" lets every key
-// through; "remap" turns Q into z with one SendInput, as the hook library does; "hotkey" turns Alt+W into
-// "@", releasing Alt first behind a neutral key (so no menu opens), as a hot key does. Runs until closed.
+// through; "remap" turns Q into z with one SendInput, as the hook library does; "key" turns the key E into
+// the key R, its press and its release, one SendInput each; "hotkey" turns Alt+W into "@", releasing Alt
+// first behind a neutral key (so no menu opens), as a hot key does. Runs until closed.
 #include <windows.h>
 
 #include <cstring>
@@ -9,6 +10,7 @@ namespace {
 
 constexpr ULONG_PTR Ours = 0x4D494E48;
 bool remap = false;
+bool keyRemap = false;
 bool hotKey = false;
 bool hotKeyDown = false;
 
@@ -22,6 +24,11 @@ LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
       INPUT inputs[] = {Key(0, u'z', KEYEVENTF_UNICODE), Key(0, u'z', KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
       ::SendInput(2, inputs, sizeof(INPUT));
     }
+    return 1;
+  }
+  if (code == HC_ACTION && keyRemap && key->vkCode == 'E' && key->dwExtraInfo != Ours) {
+    INPUT input = Key('R', 0x13, up ? KEYEVENTF_KEYUP : 0);
+    ::SendInput(1, &input, sizeof(INPUT));
     return 1;
   }
   if (code == HC_ACTION && hotKey && key->vkCode == 'W' && key->dwExtraInfo != Ours &&
@@ -41,6 +48,7 @@ LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   remap = std::strcmp(commandLine, "remap") == 0;
+  keyRemap = std::strcmp(commandLine, "key") == 0;
   hotKey = std::strcmp(commandLine, "hotkey") == 0;
   HHOOK hook = ::SetWindowsHookExA(WH_KEYBOARD_LL, Hook, instance, 0);
   MSG msg;

@@ -39,30 +39,6 @@ std::string Signed(std::int64_t value) { return std::to_string(static_cast<std::
 
 }  // namespace
 
-bool IsExtendedKey(std::uint8_t vk) {
-  switch (vk) {
-    case 0x21:  // Page Up, Page Down, End, Home, the four arrows
-    case 0x22:
-    case 0x23:
-    case 0x24:
-    case 0x25:
-    case 0x26:
-    case 0x27:
-    case 0x28:
-    case 0x2C:  // PrtScr, Insert, Delete
-    case 0x2D:
-    case 0x2E:
-    case 0x5B:  // the Win keys
-    case 0x5C:
-    case 0x6F:  // keypad "/"
-    case 0xA3:  // right Ctrl, right Alt
-    case 0xA5:
-      return true;
-    default:
-      return false;
-  }
-}
-
 void TypeCharacter(Keyboard& keyboard, char16_t ch, bool capsLock) {
   if (TypeWithKey(keyboard, keyboard.KeyFor(ch), capsLock)) return;
   keyboard.PostUnicode(ch, false);

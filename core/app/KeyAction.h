@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/hook/KeyLayout.h"
 #include "core/keymap/Areas.h"
 
 namespace tvx {
@@ -32,10 +33,6 @@ class Keyboard {
   // The key of the layout of the window in front for the character.
   virtual LayoutKey KeyFor(char16_t ch) = 0;
 };
-
-// Keys whose events carry the extended-key flag: the arrows, Home, End, Page Up and Down, Insert,
-// Delete, keypad "/", PrtScr, the Win keys, right Ctrl and right Alt.
-bool IsExtendedKey(std::uint8_t vk);
 
 // Types one character into the window in front. A character its layout types with a key alone or with
 // Shift alone goes out as that key, so that programs which read keys see a real one; every other character

@@ -33,7 +33,6 @@ constexpr std::uint8_t VkF1 = 0x70, VkF12 = 0x7B;
 // An unassigned key, pressed between a held Alt or Win and its release so that the release opens no
 // menu bar and no Start menu.
 constexpr InjectedKey MaskDown{false, 0xE8, 0x55, false, false};
-constexpr std::uint16_t AltGrControlScan = 0x21D;
 constexpr std::uint16_t CapsLockFlag = 0x8000;
 
 // The hook reports left and right modifiers apart; the generic codes are kept apart the same way.

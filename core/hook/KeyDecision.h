@@ -20,6 +20,10 @@ struct KeyEvent {
   bool ours;  // carries TavrixKeyMarker
 };
 
+// The scan code the hook reports for the left Ctrl that Windows adds to AltGr: the system's key, not the
+// user's.
+inline constexpr std::uint16_t AltGrControlScan = 0x21D;
+
 // Left and right Ctrl, Alt, Shift and Win: bit i of a set of modifiers stands for ModifierVks[i].
 inline constexpr std::array<std::uint8_t, 8> ModifierVks{0xA2, 0xA3, 0xA4, 0xA5, 0xA0, 0xA1, 0x5B, 0x5C};
 

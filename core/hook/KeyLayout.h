@@ -31,6 +31,35 @@ struct KeyLayout {
   }
 };
 
+// Keys whose events carry the extended-key flag: the arrows, Home, End, Page Up and Down, Insert,
+// Delete, keypad "/", PrtScr, Num Lock, the Win keys, the menu key, right Ctrl and right Alt. Without it an
+// injected grey key arrives as its keypad twin (Up as keypad 8).
+constexpr bool IsExtendedKey(std::uint8_t vk) {
+  switch (vk) {
+    case 0x21:  // Page Up, Page Down, End, Home, the four arrows
+    case 0x22:
+    case 0x23:
+    case 0x24:
+    case 0x25:
+    case 0x26:
+    case 0x27:
+    case 0x28:
+    case 0x2C:  // PrtScr, Insert, Delete
+    case 0x2D:
+    case 0x2E:
+    case 0x5B:  // the Win keys, the menu key
+    case 0x5C:
+    case 0x5D:
+    case 0x6F:  // keypad "/"
+    case 0x90:  // Num Lock
+    case 0xA3:  // right Ctrl, right Alt
+    case 0xA5:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The layouts met so far, in a fixed number of slots inside the library's state: a layout not seen before
 // takes the least recently used slot, so nothing is allocated however often the user switches.
 class LayoutSlots {

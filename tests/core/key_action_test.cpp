@@ -153,7 +153,7 @@ TEST(KeyActionMsg, LateIsMoreThanASecondOnAWrappingTick) {
 // The grey keys and the arrows come from a real keyboard with the extended flag; an injected one without it
 // arrives as its keypad twin (Up as keypad 8). Keys with no twin go out plain.
 TEST(KeyActionMsg, TheGreyKeysAndTheArrowsGoOutExtended) {
-  for (const std::uint8_t vk : {0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E})
+  for (const std::uint8_t vk : {0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E, 0x5D, 0x90})
     EXPECT_TRUE(IsExtendedKey(vk)) << std::hex << int{vk};
   for (const std::uint8_t vk : {0x0D, 0x41, 0x60, 0x68, 0x74})
     EXPECT_FALSE(IsExtendedKey(vk)) << std::hex << int{vk};

@@ -15,8 +15,8 @@ decltype(::TavrixHookSetTables)* HookSetTables() {
   return setTables;
 }
 
-void (*HookPickKey())(std::uint32_t on) {
-  static const auto pickKey = LateBound<void(std::uint32_t)>("TAVRIXHK.DLL", "TavrixHookPickKey");
+decltype(::TavrixHookPickKey)* HookPickKey() {
+  static const auto pickKey = LateBound<decltype(::TavrixHookPickKey)>("TAVRIXHK.DLL", "TavrixHookPickKey");
   return pickKey;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The exports of TAVRIXHK.DLL beyond the three every version of it has, bound by name when first asked
-// for: a library without them still starts the program, with the pause and the application mappings off.
+// for: a library without them still starts the program, with the pause, the application mappings and
+// picking a key by pressing it off.
 
 #include "win/hook/TavrixHook.h"
 
@@ -9,7 +10,6 @@ namespace tvx {
 // Null where the library lacks the export.
 decltype(::TavrixHookPause)* HookPause();
 decltype(::TavrixHookSetTables)* HookSetTables();
-// TavrixHookPickKey: while on, the next key pressed comes to the main window as KeyPickedMessage.
-void (*HookPickKey())(std::uint32_t on);
+decltype(::TavrixHookPickKey)* HookPickKey();
 
 }  // namespace tvx

@@ -4,10 +4,13 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 
 #include "core/hook/KeyDecision.h"
 #include "core/hook/KeyMarker.h"
+#include "core/hook/KeyRemapping.h"
 #include "core/hook/Messages.h"
+#include "core/hook/RemappedKeys.h"
 #include "core/hook/TableSets.h"
 #include "core/hook/Watchdog.h"
 #include "core/keymap/CellTexts.h"
@@ -19,6 +22,8 @@ namespace {
 constexpr UINT WatchdogPeriod = 1000;
 constexpr DWORD StartTimeout = 5000;
 constexpr UINT SetTablesTimeout = 2000;
+// To the hook's thread: the program paused (WParam 1) or resumed every mapping.
+constexpr UINT PausedMessage = WM_APP + 1;
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam);
@@ -57,19 +62,23 @@ void FillLayout(KeyLayout& layout, std::uintptr_t id) {
   }
 }
 
-void Inject(const KeyOutput& out) {
-  INPUT inputs[KeyOutput::MaxInjected] = {};
-  for (int i = 0; i < out.injectedCount; ++i) {
-    const InjectedKey& key = out.injected[i];
-    KEYBDINPUT& ki = inputs[i].ki;
-    inputs[i].type = INPUT_KEYBOARD;
-    ki.wVk = key.unicode ? 0 : key.vk;
-    ki.wScan = key.scan;
-    ki.dwFlags = (key.unicode ? KEYEVENTF_UNICODE : 0) | (key.up ? KEYEVENTF_KEYUP : 0) |
-                 (key.extended ? KEYEVENTF_EXTENDEDKEY : 0);
-    ki.dwExtraInfo = TavrixKeyMarker;
-  }
-  ::SendInput(static_cast<UINT>(out.injectedCount), inputs, sizeof(INPUT));
+// The keys of one or more decisions, in order, as one batch: nothing the user types can come between them.
+void Inject(const KeyOutput* outputs, int count) {
+  INPUT inputs[RemapOutput::MaxKeys * KeyOutput::MaxInjected];
+  UINT n = 0;
+  for (const KeyOutput* out = outputs; out != outputs + count; ++out)
+    for (int i = 0; i < out->injectedCount; ++i, ++n) {
+      const InjectedKey& key = out->injected[i];
+      inputs[n] = {};
+      KEYBDINPUT& ki = inputs[n].ki;
+      inputs[n].type = INPUT_KEYBOARD;
+      ki.wVk = key.unicode ? 0 : key.vk;
+      ki.wScan = key.scan;
+      ki.dwFlags = (key.unicode ? KEYEVENTF_UNICODE : 0) | (key.up ? KEYEVENTF_KEYUP : 0) |
+                   (key.extended ? KEYEVENTF_EXTENDEDKEY : 0);
+      ki.dwExtraInfo = TavrixKeyMarker;
+    }
+  if (n) ::SendInput(n, inputs, sizeof(INPUT));
 }
 
 // The library's whole state. The hook runs on a thread of its own, with its own message loop, so that a
@@ -84,6 +93,11 @@ class HookLibrary {
       return 0;
     }
     state_ = HookState{};
+    remapper_ = KeyRemapper{};
+    armed_.reset();
+    remapTimer_ = 0;
+    pickedVk_ = 0;
+    picking_ = false;
     paused_ = false;
     state_.capsLock = CapsLockOn();
     quit_ = false;
@@ -125,49 +139,43 @@ class HookLibrary {
         return ::CallNextHookEx(nullptr, code, wParam, lParam);
       const KeyEvent event{static_cast<std::uint8_t>(key->vkCode), static_cast<std::uint16_t>(key->scanCode),
                            (key->flags & LLKHF_UP) != 0, (key->flags & LLKHF_EXTENDED) != 0, false};
-      HWND foreground = ::GetForegroundWindow();
-      const KeyLayout& layout = LayoutOf(foreground);
-      const auto window = reinterpret_cast<std::uintptr_t>(foreground);
-      const bool keyDown = ReleaseAsksSystem(state_, event) && (::GetAsyncKeyState(event.vk) & 0x8000);
-      const KeySystem system{ModifiersDown(), now, window, switches_, paused_.load(std::memory_order_relaxed),
-                             keyDown};
-      // The program's sets, read once for this key, like the pause.
-      const TableSets* sets = sets_.load(std::memory_order_acquire);
-      const std::uint8_t set = sets ? SetOfWindow(*sets, window, RootOwnerOf(foreground)) : 0;
-      const KeyOutput out =
-          DecideKey(state_, event, system, sets ? TablesOfSet(*sets, set) : Tables(), layout);
-      if (out.injectedCount) Inject(out);
-      // The current file's hot keys go as the message other programs watch for; another file's carry
-      // their action.
-      // A character beyond the record goes as itself, a text as its id, whichever set it came from.
-      if (out.post && out.postCharacter)
-        ::PostMessageA(MainWindow(), IsTextId(out.postCharacter) ? TextHotKeyMessage : CharacterHotKeyMessage,
-                       out.postCharacter, (out.postWParam & 0x8000) != 0);
-      else if (out.post && (!sets || IsAreaSet(*sets, set)))
-        ::PostMessageA(MainWindow(), KeyActionMessage, out.postWParam, out.postLParam);
-      else if (out.post)
-        ::PostMessageA(MainWindow(), CarriedKeyActionMessage,
-                       static_cast<WPARAM>(out.postWParam) | static_cast<WPARAM>(out.postAction) << 16,
-                       out.postLParam);
-      if (out.sheet != KeyOutput::Sheet::None)
-        ::PostMessageA(MainWindow(), SheetHotKeyMessage, out.sheet == KeyOutput::Sheet::Down, 0);
-      if (out.togglePause) {
-        paused_.store(!system.paused, std::memory_order_relaxed);
-        ::PostMessageA(MainWindow(), PauseChangedMessage, !system.paused, 0);
+      if (Picked(event)) return 1;
+      Surroundings at = Look(now);
+      // The Keys table first; the decision sees the keys it produces in place of the user's.
+      if (event.scan != AltGrControlScan) {
+        const RemapOutput keys =
+            remapper_.OnKey(at.system.paused ? nullptr : KeysOf(at.tables), event.vk, event.up, now);
+        if (!keys.unchanged) {
+          Produce(keys, at);
+          ArmRemapTimer(now);
+          return 1;
+        }
       }
+      at.system.keyDown = ReleaseAsksSystem(state_, event) && (::GetAsyncKeyState(event.vk) & 0x8000);
+      const KeyOutput out = DecideKey(state_, event, at.system, at.tables, *at.layout);
+      if (out.injectedCount) Inject(&out, 1);
+      Report(out, at);
       if (out.suppress) return 1;
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
   }
 
-  // Runs on the hook's thread, between keys, so it may ask the system for every key.
+  // Runs on the hook's thread, between keys, so it may ask the system for every key. A key remap's
+  // source let go on the other desktop is never seen: what it holds goes up now.
   void OnDesktopSwitch() {
     ++switches_;
     ForgetReleasedKeys(state_, KeysDown());
     ReadCapsLock();
+    ReleaseRemaps();
   }
-  // From the program's thread. Each key reads the flag once and decides by that one reading.
-  void Pause(bool paused) { paused_.store(paused, std::memory_order_relaxed); }
+  // From the program's thread. Each key reads the flag once and decides by that one reading; what the key
+  // remaps hold is let go on the hook's thread, which alone touches the key state.
+  void Pause(bool paused) {
+    paused_.store(paused, std::memory_order_relaxed);
+    if (thread_) ::PostThreadMessageA(threadId_, PausedMessage, paused, 0);
+  }
+  // From the program's thread: the next key pressed goes to the main window instead of anywhere else.
+  void PickKey(bool on) { picking_.store(on, std::memory_order_relaxed); }
 
   // From any thread of the program. A key reads the pointer once; the hook thread handles a sent message
   // only between keys, so once one has been handled no key still reads the sets published before.
@@ -183,6 +191,104 @@ class HookLibrary {
   static DWORD WINAPI ThreadProc(void* self) {
     const DWORD result = static_cast<HookLibrary*>(self)->Run();
     ::FreeLibraryAndExitThread(reinterpret_cast<HMODULE>(&__ImageBase), result);
+  }
+
+  // What a key is decided by, read once for it: the foreground window's layout and tables, the pause and
+  // the modifiers the system holds.
+  struct Surroundings {
+    const KeyLayout* layout;
+    const TableSets* sets;
+    std::uint8_t set;
+    HookTables tables;
+    KeySystem system;
+  };
+  Surroundings Look(DWORD now) {
+    HWND foreground = ::GetForegroundWindow();
+    const KeyLayout& layout = LayoutOf(foreground);
+    const auto window = reinterpret_cast<std::uintptr_t>(foreground);
+    const TableSets* sets = sets_.load(std::memory_order_acquire);
+    const std::uint8_t set = sets ? SetOfWindow(*sets, window, RootOwnerOf(foreground)) : 0;
+    return {
+        &layout, sets, set, sets ? TablesOfSet(*sets, set) : Tables(),
+        KeySystem{ModifiersDown(), now, window, switches_, paused_.load(std::memory_order_relaxed), false}};
+  }
+
+  // What a decision tells the main window.
+  void Report(const KeyOutput& out, const Surroundings& at) {
+    // The current file's hot keys go as the message other programs watch for; another file's carry
+    // their action.
+    // A character beyond the record goes as itself, a text as its id, whichever set it came from.
+    if (out.post && out.postCharacter)
+      ::PostMessageA(MainWindow(), IsTextId(out.postCharacter) ? TextHotKeyMessage : CharacterHotKeyMessage,
+                     out.postCharacter, (out.postWParam & 0x8000) != 0);
+    else if (out.post && (!at.sets || IsAreaSet(*at.sets, at.set)))
+      ::PostMessageA(MainWindow(), KeyActionMessage, out.postWParam, out.postLParam);
+    else if (out.post)
+      ::PostMessageA(MainWindow(), CarriedKeyActionMessage,
+                     static_cast<WPARAM>(out.postWParam) | static_cast<WPARAM>(out.postAction) << 16,
+                     out.postLParam);
+    if (out.sheet != KeyOutput::Sheet::None)
+      ::PostMessageA(MainWindow(), SheetHotKeyMessage, out.sheet == KeyOutput::Sheet::Down, 0);
+    if (out.togglePause) {
+      paused_.store(!at.system.paused, std::memory_order_relaxed);
+      ::PostMessageA(MainWindow(), PauseChangedMessage, !at.system.paused, 0);
+      if (!at.system.paused) ReleaseRemaps();
+    }
+  }
+
+  // The keys a key remap produced, each decided as if pressed, go out in one batch; then their messages,
+  // so that the main window acts after the modifiers a hot key let go are up.
+  void Produce(const RemapOutput& keys, const Surroundings& at) {
+    if (!keys.count) return;
+    const RemappedKeysOutput out = DecideRemappedKeys(state_, keys, at.system, at.tables, *at.layout);
+    Inject(out.decisions.data(), out.count);
+    for (int i = 0; i < out.count; ++i) Report(out.decisions[i], at);
+  }
+
+  void ReleaseRemaps() {
+    const DWORD now = ::GetTickCount();
+    const Surroundings at = Look(now);
+    for (RemapOutput keys = remapper_.ReleaseAll(); keys.count; keys = remapper_.ReleaseAll())
+      Produce(keys, at);
+    ArmRemapTimer(now);
+  }
+
+  // A tap/hold key waits for its delay on a timer of the hook's thread; the timer is set again only when
+  // the deadline moves.
+  void ArmRemapTimer(DWORD now) {
+    const std::optional<std::uint32_t> deadline = remapper_.Deadline();
+    if (deadline == armed_) return;
+    armed_ = deadline;
+    if (deadline) {
+      const auto left = static_cast<std::int32_t>(*deadline - now);
+      remapTimer_ =
+          ::SetTimer(nullptr, remapTimer_, left > 0 ? static_cast<UINT>(left) : USER_TIMER_MINIMUM, nullptr);
+    } else if (remapTimer_) {
+      ::KillTimer(nullptr, remapTimer_);
+      remapTimer_ = 0;
+    }
+  }
+  void RemapTimeRanOut() {
+    const DWORD now = ::GetTickCount();
+    Produce(remapper_.OnTime(now), Look(now));
+    armed_.reset();
+    ArmRemapTimer(now);
+  }
+
+  // "Press the key...": the first key pressed while picking (not one held from before) is swallowed with
+  // its repeats and release and its virtual key posted, before any key remap sees it. The left Ctrl that
+  // Windows adds to AltGr is left to go its way, so that AltGr itself is picked.
+  bool Picked(const KeyEvent& event) {
+    if (pickedVk_ && event.vk == pickedVk_) {
+      if (event.up) pickedVk_ = 0;
+      return true;
+    }
+    if (event.up || event.scan == AltGrControlScan || state_.keys[event.vk].fate != KeyFate::Up ||
+        remapper_.Holds(event.vk) || !picking_.exchange(false, std::memory_order_relaxed))
+      return false;
+    pickedVk_ = event.vk;
+    ::PostMessageA(MainWindow(), KeyPickedMessage, event.vk, 0);
+    return true;
   }
 
   DWORD Run() {
@@ -206,13 +312,17 @@ class HookLibrary {
     ::SetEvent(ready_.get());
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
       if (msg.message == WM_INPUT) watchdog_.KeyboardInput(::GetTickCount());
-      if (msg.message == WM_TIMER && !msg.hwnd) CheckHook();
+      if (msg.message == WM_TIMER && !msg.hwnd && msg.wParam == timer) CheckHook();
+      if (msg.message == WM_TIMER && !msg.hwnd && msg.wParam == remapTimer_) RemapTimeRanOut();
+      if (msg.message == PausedMessage && !msg.hwnd && msg.wParam) ReleaseRemaps();
       ::DispatchMessageA(&msg);
     }
     ::KillTimer(nullptr, timer);
     if (desktop) ::UnhookWinEvent(desktop);
     // No key runs after this: the program may free what it published without a round trip.
     Uninstall();
+    // Nothing a key remap pressed stays down after the program.
+    ReleaseRemaps();
     input_ = nullptr;
     if (input) {
       keyboard = {1, 6, RIDEV_REMOVE, nullptr};
@@ -238,6 +348,8 @@ class HookLibrary {
     if (!watchdog_.HookLost()) return;
     Uninstall();
     RebuildKeyState(state_, KeysDown(), CapsLockOn());
+    // Releases went by unseen: what the key remaps hold goes up, as at a desktop switch.
+    ReleaseRemaps();
     Install();
   }
 
@@ -304,6 +416,11 @@ class HookLibrary {
   std::uintptr_t rootOwner_ = 0;
   DWORD layoutThread_ = 0;
   HookState state_;
+  KeyRemapper remapper_;
+  std::optional<std::uint32_t> armed_;  // the deadline the remap timer is set for
+  UINT_PTR remapTimer_ = 0;
+  std::uint8_t pickedVk_ = 0;  // the key picked, until its release
+  std::atomic<bool> picking_{false};
   HookWatchdog watchdog_;
   std::uint32_t switches_ = 0;
   std::atomic<HHOOK> hook_{nullptr};  // set on the hook thread, read by Start
@@ -339,5 +456,7 @@ std::uint32_t TavrixMsgHookInit() { return 0; }
 void TavrixHookTerm(std::uint32_t) { tvx::Library.Stop(); }
 
 void TavrixHookPause(std::uint32_t paused) { tvx::Library.Pause(paused != 0); }
+
+void TavrixHookPickKey(std::uint32_t on) { tvx::Library.PickKey(on != 0); }
 
 std::uint32_t TavrixHookSetTables(const tvx::TableSets* sets) { return tvx::Library.SetTables(sets) ? 1 : 0; }

@@ -28,4 +28,9 @@ TAVRIXHK_API void TavrixHookPause(std::uint32_t paused);
 // before any more, so the program may free them; 0 when that could not be made sure (keep them).
 TAVRIXHK_API std::uint32_t TavrixHookSetTables(const tvx::TableSets* sets);
 
+// On (non-zero): the next key the user presses, before any key remap, is swallowed with its repeats and
+// release and posted to the main window as KeyPickedMessage; then picking is off again. Off: no key is
+// picked.
+TAVRIXHK_API void TavrixHookPickKey(std::uint32_t on);
+
 // What the library posts to the main window: core/hook/Messages.h.
