@@ -18,15 +18,7 @@ start_xvfb
 trap 'wineserver -k 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true' EXIT
 wine "$exe" &
 wine_pid=$!
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^Tavrix 98 \(' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-  sleep 0.2
-done
-if [ -z "$window" ]; then
-  echo "Tavrix 98 did not show its main window." >&2
-  exit 1
-fi
+window=$(main_window) || exit 1
 sleep 1
 mkdir -p "$root/build"
 import -window "$window" "$root/build/screenshot.png"

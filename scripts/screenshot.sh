@@ -26,12 +26,7 @@ printf '[Misc]\r\nRemap=No\r\nLast Keys=1\r\nCurrent File=C:\\SAMPLE.TVX\r\n' >"
 
 start_xvfb
 wine "$root/build/windows/TAVRIX.EXE" &
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^Tavrix 98 \(' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "$window" ] || { echo "Tavrix 98 did not show its main window." >&2; exit 1; }
+window=$(main_window) || exit 1
 sleep 2
 import -window "$window" "$root/docs/main-window.png"
 wine "$root/build/windows/close_tavrix.exe" >/dev/null 2>&1 || true

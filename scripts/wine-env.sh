@@ -53,3 +53,14 @@ start_xvnc() {
   start_display Xvnc -SecurityTypes None -rfbport 0 -nolisten tcp -geometry 1024x768 -depth 24 || return 1
   XVNC_PID=$DISPLAY_PID
 }
+
+# main_window: the X window of Tavrix 98's main window on this display, once it shows (20 s at most).
+main_window() {
+  local window
+  for _ in $(seq 100); do
+    window=$(xdotool search --name '^Tavrix 98 \(' 2>/dev/null | head -n 1) && [ -n "$window" ] && echo "$window" && return 0
+    sleep 0.2
+  done
+  echo "Tavrix 98 did not show its main window." >&2
+  return 1
+}

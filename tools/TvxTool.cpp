@@ -34,9 +34,8 @@ struct FileContent {
 };
 
 FileContent ContentOf(const std::vector<std::uint8_t>& file) {
-  const MappingRecord record = RecordOf(file);
-  ExtensionRead extension = ReadExtension(record, std::span(file).subspan(MappingRecordSize));
-  return {{record, extension.characters}, std::move(extension)};
+  ExtensionRead extension = ReadFileExtension(file);
+  return {{RecordOf(file), extension.characters}, std::move(extension)};
 }
 
 // Why the program leaves a file's extension out; empty when it loads it or there is none.

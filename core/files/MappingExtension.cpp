@@ -397,6 +397,13 @@ ExtensionRead ReadExtension(const MappingRecord& record, std::span<const std::ui
                      Get<std::uint16_t>(after, 6));
 }
 
+ExtensionRead ReadFileExtension(std::span<const std::uint8_t> file) {
+  if (file.size() <= MappingRecordSize) return {};
+  MappingRecord record;
+  std::copy_n(file.begin(), MappingRecordSize, record.begin());
+  return ReadExtension(record, file.subspan(MappingRecordSize));
+}
+
 std::optional<ExtensionRead> LoadMapping(FileAccess& files, const ShortString& fileName,
                                          const HotKeyAreaView& hotKeys, const RemapAreaView& remap,
                                          MappingCharacters& characters) {
@@ -405,9 +412,9 @@ std::optional<ExtensionRead> LoadMapping(FileAccess& files, const ShortString& f
       files.Read(fileName.str(), MappingRecordSize + MaxExtensionSize + 1, FileAccess::Sharing::OthersRead);
   if (!bytes) return std::nullopt;
   if (bytes->size() < MappingRecordSize) throw IoError(IoError::ReadBeyondEndOfFile);
+  ExtensionRead read = ReadFileExtension(*bytes);
   MappingRecord record;
   std::copy_n(bytes->begin(), MappingRecordSize, record.begin());
-  ExtensionRead read = ReadExtension(record, std::span(*bytes).subspan(MappingRecordSize));
   RecordToAreas(record, hotKeys, remap);
   characters.SetAll(read.characters);
   return read;

@@ -78,6 +78,9 @@ struct ExtensionRead {
 
 // The extension in the bytes after `record`; its characters only when it is whole and belongs to it.
 ExtensionRead ReadExtension(const MappingRecord& record, std::span<const std::uint8_t> after);
+// The same for a whole file's bytes: the record they begin with and what follows it (None for a file no
+// longer than a record).
+ExtensionRead ReadFileExtension(std::span<const std::uint8_t> file);
 
 // A mapping file with its extension: the whole record into the areas, the extension's
 // characters into `characters` (emptied when there are none), entry by entry for the hook. Nothing, with

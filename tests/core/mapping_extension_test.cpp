@@ -224,7 +224,7 @@ TEST(MappingExtension, EntriesOfALaterVersionArePassedOver) {
   PutAt<std::uint32_t>(file, MappingRecordSize + 8,
                        static_cast<std::uint32_t>(file.size() - MappingRecordSize));
   Reseal(file);
-  const ExtensionRead read = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
+  const ExtensionRead read = ReadFileExtension(file);
   EXPECT_EQ(read.state, ExtensionState::Loaded) << read.problem;
   EXPECT_EQ(read.characters, characters);
 }
@@ -271,7 +271,7 @@ TEST(MappingExtension, LimitsOfACharacterAndOfTheFile) {
           all.cells[static_cast<std::size_t>(HotKeyCellNumber(table, column, row))] = 0;
   Areas areas;
   const Bytes file = SavedFile(areas, all);
-  const ExtensionRead read = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
+  const ExtensionRead read = ReadFileExtension(file);
   EXPECT_EQ(read.state, ExtensionState::Loaded) << read.problem;
   EXPECT_EQ(read.characters, all);
 
@@ -325,7 +325,7 @@ TEST(MappingExtension, TextsSurviveASaveAndALoadBesideTheirPlaceholders) {
 
   Bytes file = back.File();
   EXPECT_EQ(PassOver(file, EntryType::Text), 2);
-  const ExtensionRead passedOver = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
+  const ExtensionRead passedOver = ReadFileExtension(file);
   EXPECT_EQ(passedOver.state, ExtensionState::TextsLeftOut);
   EXPECT_EQ(passedOver.characters, Sample());
 }
@@ -566,7 +566,7 @@ TEST(MappingExtension, LimitsOfTexts) {
   Areas areas;
   const Bytes file = SavedFile(areas, all);
   EXPECT_LE(file.size() - MappingRecordSize, MaxExtensionSize);
-  const ExtensionRead read = ReadExtension(RecordOf(file), std::span(file).subspan(MappingRecordSize));
+  const ExtensionRead read = ReadFileExtension(file);
   EXPECT_EQ(read.state, ExtensionState::Loaded) << read.problem;
   EXPECT_EQ(read.characters, all);
 
@@ -575,7 +575,7 @@ TEST(MappingExtension, LimitsOfTexts) {
   unwritten.cells[static_cast<std::size_t>(LowerQ)] = TextId(u"ab");
   unwritten.cells[static_cast<std::size_t>(CtrlAltN)] = FirstTextId + 0xFFFFFF;  // no text given out
   const Bytes none = SavedFile(areas, unwritten);
-  const ExtensionRead empty = ReadExtension(RecordOf(none), std::span(none).subspan(MappingRecordSize));
+  const ExtensionRead empty = ReadFileExtension(none);
   EXPECT_EQ(empty.state, ExtensionState::Loaded) << empty.problem;
   EXPECT_TRUE(empty.characters.Empty());
 }

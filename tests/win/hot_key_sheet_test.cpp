@@ -63,7 +63,7 @@ Holding HoldSheetKey(DWORD tavrix, const Target& target, const std::string& scre
   return held;
 }
 
-TEST(HotKeySheet, HeldOverAWindowItShowsItsProgramsFileAndTakesNothingFromIt) {
+TEST(HotKeySheet, HeldOverAWindowItShowsItsProgramsFileAndTakesNothingFromItAndTheMenuShowsItToo) {
   TempDir files;
   const std::string boundFile = files.File("BOUND.TVX"), boundProgram = files.File("BOUNDAPP.EXE");
   TavrixProcess tavrix(SheetTables('a').MappingFile());
@@ -106,13 +106,9 @@ TEST(HotKeySheet, HeldOverAWindowItShowsItsProgramsFileAndTakesNothingFromIt) {
     EXPECT_EQ(row.target.Since(mark, "k"), "11v 11^") << "the target received more than its Ctrl";
     EXPECT_EQ(row.target.KeysDown(), "");
   }
-  RemoveSettingsFile();
-}
 
-// From Options, with no hot key bound to it: the sheet over the main window until the next key, and again
-// until the next click on the main window.
-TEST(HotKeySheet, FromTheMenuItStaysUntilTheNextKeyOrClick) {
-  TavrixProcess tavrix(SheetTables('a').MappingFile());
+  // From Options, with no hot key bound to it: the sheet over the main window until the next key, and
+  // again until the next click on the main window.
   RECT main{};
   ::GetWindowRect(tavrix.MainWindow(), &main);
   const std::string click =
@@ -128,6 +124,7 @@ TEST(HotKeySheet, FromTheMenuItStaysUntilTheNextKeyOrClick) {
     Xdotool(input);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(sheet); }, 3s)) << input;
   }
+  RemoveSettingsFile();
 }
 
 }  // namespace

@@ -124,9 +124,7 @@ TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
   Finish(dialog);
   const std::vector<std::uint8_t> file = File();
   ASSERT_GT(file.size(), MappingRecordSize);
-  MappingRecord record;
-  std::copy_n(file.begin(), MappingRecordSize, record.begin());
-  const ExtensionRead read = ReadExtension(record, std::span(file).subspan(MappingRecordSize));
+  const ExtensionRead read = ReadFileExtension(file);
   EXPECT_EQ(TextOfId(read.characters.At(HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 1))), u"hi");
   EXPECT_EQ(SharedArea(HotKeyAreaName).Word(10), 0) << "the table holds no action beside the text";
   EXPECT_TRUE(FocusOn(Main(), IdNewGrid)) << "the focus is back on the grid";
@@ -137,10 +135,7 @@ TEST_F(KeyboardAccess, BothEditorsWorkFromTheKeyboardAlone) {
   ASSERT_NE(dialog, nullptr);
   Keys(dialog, "alt+h");
   Finish(dialog);
-  const std::vector<std::uint8_t> sheet = File();
-  std::copy_n(sheet.begin(), MappingRecordSize, record.begin());
-  EXPECT_EQ(ReadExtension(record, std::span(sheet).subspan(MappingRecordSize))
-                .characters.At(HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 1)),
+  EXPECT_EQ(ReadFileExtension(File()).characters.At(HotKeyCellNumber(*TableByCategory(Alphabetic), Alt, 1)),
             SheetMarker);
 
   ASSERT_TRUE(MoveFocus("alt+r", IdUpperGrid));
@@ -169,12 +164,7 @@ TEST_F(KeyboardAccess, TheKeysDialogWorksFromTheKeyboardAlone) {
   ASSERT_TRUE(FocusOn(form, keys_dialog::FromBox));
   Keys(form, "c Down alt+t Return");  // C, then CapsLock; tap and hold as offered: Esc, LCtrl, 200 ms
   ASSERT_TRUE(WaitUntilGone(form));
-  const auto keys = [&] {
-    const std::vector<std::uint8_t> file = File();
-    MappingRecord record;
-    std::copy_n(file.begin(), MappingRecordSize, record.begin());
-    return ReadExtension(record, std::span(file).subspan(MappingRecordSize)).characters.keys.List();
-  };
+  const auto keys = [&] { return ReadFileExtension(File()).characters.keys.List(); };
   EXPECT_TRUE(WaitFor([&] {
     return keys() == KeyRemapList{{0x14, KeyRemapKind::TapHold, 0x1B, 0xA2, 200}};
   }));

@@ -19,10 +19,7 @@ namespace {
 using namespace keys_dialog;
 
 KeyRemapList KeysIn(const std::vector<std::uint8_t>& file) {
-  if (file.size() <= MappingRecordSize) return {};
-  MappingRecord record;
-  std::copy_n(file.begin(), MappingRecordSize, record.begin());
-  return ReadExtension(record, std::span(file).subspan(MappingRecordSize)).characters.keys.List();
+  return ReadFileExtension(file).characters.keys.List();
 }
 
 std::vector<std::string> Lines(HWND dialog) {

@@ -37,9 +37,7 @@ class UnicodeEditing : public EditorTest {
   ExtensionRead Extension() const {
     const std::vector<std::uint8_t> file = File();
     EXPECT_GE(file.size(), MappingRecordSize);
-    MappingRecord record;
-    std::copy_n(file.begin(), MappingRecordSize, record.begin());
-    return ReadExtension(record, std::span(file).subspan(MappingRecordSize));
+    return ReadFileExtension(file);
   }
 };
 
