@@ -311,12 +311,15 @@ TEST(SyncFile, RefusedWritesOfTheSyncFileAreTriedAgainAndNoEditIsLost) {
   // Refused until B took the dead-looking lock over: A's late release must not free B's lock, and A
   // reloads before its next edit.
   ASSERT_EQ(a.Attempt(), EditPermission::Granted);
-  folder.heldForReading.insert(Sync);
-  EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::NotNow);
-  EXPECT_EQ(b.Attempt(), EditPermission::InUse);
-  b.clock.now += 61 * Second;
-  folder.heldForReading.clear();
-  EXPECT_EQ(b.Attempt(), EditPermission::TakenOver);
+  const auto releaseRefusedThenTakenOver = [&] {
+    folder.heldForReading.insert(Sync);
+    EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::NotNow);
+    EXPECT_EQ(b.Attempt(), EditPermission::InUse);
+    b.clock.now += 61 * Second;
+    folder.heldForReading.clear();
+    EXPECT_EQ(b.Attempt(), EditPermission::TakenOver);
+  };
+  releaseRefusedThenTakenOver();
   EXPECT_EQ(a.session.RetryRelease(), LockResult::Lost);
   EXPECT_EQ(folder.Record().LockState, LockHeld);
   b.session.ReleaseSyncFile(1);
@@ -325,12 +328,7 @@ TEST(SyncFile, RefusedWritesOfTheSyncFileAreTriedAgainAndNoEditIsLost) {
 
   // The same, but B gives the lock back before A's heartbeat, and A's next edit comes first: it finds its
   // release lost and reloads, though the share now shows the lock free and the count it reads there.
-  folder.heldForReading.insert(Sync);
-  EXPECT_EQ(a.session.ReleaseSyncFile(1), LockResult::NotNow);
-  EXPECT_EQ(b.Attempt(), EditPermission::InUse);
-  b.clock.now += 61 * Second;
-  folder.heldForReading.clear();
-  EXPECT_EQ(b.Attempt(), EditPermission::TakenOver);
+  releaseRefusedThenTakenOver();
   EXPECT_EQ(b.session.ReleaseSyncFile(1), LockResult::Done);
   EXPECT_EQ(a.Attempt(), EditPermission::Changed);
   EXPECT_FALSE(a.session.ReleasePending());
